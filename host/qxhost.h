@@ -1,0 +1,21 @@
+// The whole plug-in interface in one include.
+#pragma once
+
+#include "database.h"
+#include "dbentities.h"
+#include "dbid.h"
+#include "dbobject.h"
+#include "dbsymbols.h"
+#include "dbtable.h"
+#include "docman.h"
+#include "dynblock.h"
+#include "editor.h"
+#include "entrypoint.h"
+#include "geometry.h"
+#include "gi.h"
+#include "hyperlink.h"
+#include "qxapp.h"
+#include "resbuf.h"
+#include "resources.h"
+#include "rx.h"
+#include "ui.h"

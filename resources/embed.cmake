@@ -1,0 +1,17 @@
+# Writes OUTPUT: one byte array per resource file and the table kEmbeddedResources.
+# A file's place in the tree names it: strings/<lang>.txt, dialogs/<id>.dlg, images/<id>.<ext>.
+set(body "// Generated from resources/ at build time; do not edit.\n#include \"resources.h\"\n\nnamespace {\n")
+set(table "")
+set(index 0)
+foreach(file IN LISTS FILES)
+  file(READ ${file} hex HEX)
+  string(LENGTH "${hex}" hexlen)
+  math(EXPR size "${hexlen} / 2")
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
+  file(RELATIVE_PATH rel ${ROOT} ${file})
+  string(APPEND body "const unsigned char kData${index}[] = {${bytes}0x00};\n")
+  string(APPEND table "    {\"${rel}\", kData${index}, ${size}},\n")
+  math(EXPR index "${index} + 1")
+endforeach()
+string(APPEND body "}  // namespace\n\nextern const QxResourceFile kEmbeddedResources[];\nconst QxResourceFile kEmbeddedResources[] = {\n${table}    {nullptr, nullptr, 0}};\n")
+file(WRITE ${OUTPUT} "${body}")
