@@ -1,0 +1,45 @@
+// The host's console: the input stream that carries commands and answers to prompts (standard
+// input or a script file), the command line output with its transcript, and the host's
+// built-in commands.
+#pragma once
+
+#include <functional>
+#include <istream>
+#include <string>
+#include <string_view>
+
+namespace qx {
+
+// Output. Everything printed on the command line goes to standard output as UTF-8 and into the
+// transcript, which tests read and clear.
+void printLine(std::u16string_view text);  // text and a line break
+void print(std::u16string_view text);
+const std::u16string& transcript();
+void clearTranscript();
+
+// Input. `prompt` is printed when the input is interactive; a script echoes the line it
+// read after the prompt instead, so a transcript reads like a session. Returns false at end
+// of input. Blank lines and lines starting with ';' (comments) are skipped.
+bool readInputLine(std::u16string_view prompt, std::u16string& line);
+// Sets the input: a script (lines numbered from 1) or an interactive stream.
+void setInput(std::istream& in, bool interactive, std::u16string scriptName = u"");
+bool inputIsScript();
+int currentScriptLine();
+
+// A line that cannot be carried out. Prints the message; in a script run it names the
+// script line and ends the process with exit status 2, so that scripts are reliable tests.
+// Interactively it only prints, and the caller asks again.
+void failInput(std::u16string_view message);
+
+// Built-in commands of the host (QUIT, SETVAR, LIST, OPEN, ...), looked up before the
+// commands that modules register. The handler gets the rest of the line (trimmed) and
+// returns false when the line could not be carried out (after printing why).
+using BuiltinHandler = std::function<bool(std::u16string_view arguments)>;
+void registerBuiltin(std::u16string name, std::u16string help, BuiltinHandler handler);
+const BuiltinHandler* findBuiltin(std::u16string_view name);
+
+// Text conversions at the console's edges.
+std::string toUtf8(std::u16string_view text);
+std::u16string fromUtf8(std::string_view text);
+
+}  // namespace qx
