@@ -227,12 +227,15 @@ std::unique_ptr<DxfFile> DxfFile::read(const std::string& path, DxfError& error,
         return nullptr;
     }
     std::string bytes;
-    char chunk[1 << 16];
     if (std::fseek(f, 0, SEEK_END) == 0) {
         const long size = std::ftell(f);
-        if (size > 0) bytes.reserve(static_cast<std::size_t>(size));
         std::fseek(f, 0, SEEK_SET);
+        if (size > 0) {
+            bytes.resize(static_cast<std::size_t>(size));
+            bytes.resize(std::fread(bytes.data(), 1, bytes.size(), f));
+        }
     }
+    char chunk[1 << 16];  // whatever the size did not tell (a pipe, a growing file)
     std::size_t got;
     while ((got = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes.append(chunk, got);
     const bool failed = std::ferror(f);
