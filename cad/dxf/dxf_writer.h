@@ -39,6 +39,7 @@ public:
     // Pairs copied as they are (their own line ends included).
     RecordBuilder& pairs(std::string_view text);
 
+    const WriteStyle& style() const { return m_style; }
     const std::string& str() const { return m_text; }
     std::string take() { return std::move(m_text); }
     bool empty() const { return m_text.empty(); }
