@@ -1,6 +1,7 @@
 #include "cad/app/command_loop.h"
 
 #include "cad/editor/console.h"
+#include "cad/runtime/registered_commands.h"
 #include "editor.h"
 #include "resources.h"
 
@@ -58,7 +59,9 @@ void registerAppBuiltins()
     registerBuiltin(u"HELP", u"HELP: lists the commands", [](std::u16string_view) {
         printLine(u"Built-in commands:");
         for (const auto& [name, help] : builtinHelp()) printLine(u"  " + help);
-        printLine(u"Commands of loaded modules run by their names, e.g. DATAEXTRACTION.");
+        printLine(u"Commands registered by modules:");
+        for (const CommandInfo& command : registeredCommands())
+            printLine(u"  " + command.globalName + u" (" + command.group + u")");
         return true;
     });
 }

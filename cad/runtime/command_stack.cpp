@@ -3,6 +3,7 @@
 #include <memory>
 #include <vector>
 
+#include "cad/runtime/registered_commands.h"
 #include "editor.h"
 
 QX_RX_DEFINE_CLASS(QxEdCommand, QxRxObject, "")
@@ -69,6 +70,13 @@ public:
         return before == m_commands.size() ? Qxapp::eNotInGroup : Qxapp::eOk;
     }
 
+    std::vector<qx::CommandInfo> list() const
+    {
+        std::vector<qx::CommandInfo> out;
+        for (const auto& cmd : m_commands) out.push_back({cmd->groupName(), cmd->globalName(), cmd->localName()});
+        return out;
+    }
+
     QxEdCommand* lookupCmd(const char16_t* name) const override
     {
         const std::u16string key = folded(name ? name : u"");
@@ -84,3 +92,9 @@ private:
 }  // namespace
 
 QxRxObject* qxCreateCommandStack() { return new CommandStack; }
+
+std::vector<qx::CommandInfo> qx::registeredCommands()
+{
+    auto* stack = static_cast<CommandStack*>(qxrxLookup<QxEdCommandStack>(QXRX_COMMAND_STACK));
+    return stack ? stack->list() : std::vector<qx::CommandInfo>{};
+}
