@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "cad/dxf/dxf_file.h"
@@ -27,7 +28,14 @@ struct DxfSource {
     // Standard objects the file lacked and the reader added (layer "0", a table style...). They
     // are written only with other changes, so that an unchanged drawing saves unchanged.
     std::vector<QxDbStub*> addedDefaults;
+    // Digests of the tables and dictionaries those defaults went into, taken after they were
+    // added: these containers count as unchanged while they match.
+    std::unordered_map<std::size_t, std::uint64_t> settledDigest;
 };
+
+// Whether saving would write anything but the file as it was read: an object changed, erased
+// or added (other than the reader's own defaults).
+bool hasChanges(QxDbDatabase& database, const DxfSource& source);
 
 // Digests of what the writer would write for an object (its mapped values), and of its
 // extended data. Equal digests: nothing to rewrite.

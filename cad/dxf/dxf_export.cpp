@@ -111,16 +111,16 @@ bool matches(std::string_view groupSubclass, std::string_view current, bool reco
 class Exporter {
 public:
     Exporter(QxDbDatabase& database, DxfSource& source, SaveResult& result)
-        : m_impl(database.impl()), m_source(source), m_file(*source.file), m_style(WriteStyle::of(m_file)),
+        : m_db(database), m_impl(database.impl()), m_source(source), m_file(*source.file), m_style(WriteStyle::of(m_file)),
           m_handles(m_impl), m_result(result)
     {
     }
 
     bool run(const ByteSink& sink)
     {
+        if (!hasChanges(m_db, m_source)) return writeRecords(m_file, DxfEdits{}, sink);
         indexFile();
         markErasedAndChanged();
-        if (m_edits.empty() && !hasNewObjects()) return writeRecords(m_file, m_edits, sink);
         addNewObjects();
         updateHeader();
         ensureClasses();
@@ -366,15 +366,6 @@ private:
     }
 
     // ---- new objects ---------------------------------------------------------------------
-
-    bool hasNewObjects() const
-    {
-        const std::unordered_set<QxDbStub*> defaults(m_source.addedDefaults.begin(), m_source.addedDefaults.end());
-        for (const QxDbStub& stub : m_impl.stubs)
-            if (!stub.erased && stub.object && !m_recordOf.count(const_cast<QxDbStub*>(&stub)) && !defaults.count(const_cast<QxDbStub*>(&stub)))
-                return true;
-        return false;
-    }
 
     void addNewObjects()
     {
@@ -656,7 +647,6 @@ private:
     void ensureClasses()
     {
         const Section* classes = m_file.section("CLASSES");
-        if (!classes) return;
         RecordBuilder b(m_style);
         for (const std::string& name : m_needClasses) {
             if (m_classes.count(name)) continue;
@@ -668,9 +658,18 @@ private:
                 b.integer(90, 4095).integer(91, 0).integer(280, 0).integer(281, 0);
             }
         }
-        if (!b.empty()) m_edits.insertBefore(classes->end, b.str());
+        if (b.empty()) return;
+        if (classes) {
+            m_edits.insertBefore(classes->end, b.str());
+        } else if (const Section* tables = m_file.section("TABLES")) {
+            // Files may leave the section out while they need no class: it goes before TABLES.
+            RecordBuilder section(m_style);
+            section.raw(0, "SECTION").raw(2, "CLASSES").pairs(b.str()).raw(0, "ENDSEC");
+            m_edits.insertBefore(tables->begin, section.str());
+        }
     }
 
+    QxDbDatabase& m_db;
     QxDbDatabase::Impl& m_impl;
     DxfSource& m_source;
     const DxfFile& m_file;
@@ -743,6 +742,27 @@ std::unique_ptr<DxfSource> skeletonFor(QxDbDatabase& database, DxfError& error)
     return source;
 }
 
+}  // namespace
+
+bool hasChanges(QxDbDatabase& database, const DxfSource& source)
+{
+    std::unordered_set<const QxDbStub*> known(source.stubs.begin(), source.stubs.end());
+    known.insert(source.addedDefaults.begin(), source.addedDefaults.end());
+    for (std::size_t i = 0; i < source.stubs.size(); ++i) {
+        const QxDbStub* stub = source.stubs[i];
+        if (!stub) continue;
+        if (stub->erased || !stub->object) return true;
+        const auto settled = source.settledDigest.find(i);
+        const std::uint64_t expected = settled != source.settledDigest.end() ? settled->second : source.fieldDigest[i];
+        if (fieldDigest(*stub->object) != expected || xdataDigest(*stub->object) != source.xdataDigest[i]) return true;
+    }
+    for (const QxDbStub& stub : database.impl().stubs)
+        if (!known.count(&stub) && !stub.erased && stub.object) return true;
+    return false;
+}
+
+namespace {
+
 bool produce(QxDbDatabase& database, const ByteSink& sink, SaveResult& result, DxfError& error)
 {
     DxfSource* source = sourceOf(&database);
@@ -754,15 +774,7 @@ bool produce(QxDbDatabase& database, const ByteSink& sink, SaveResult& result, D
     }
     if (source->file->versionNumber() < 1012) {
         // R12 files have no owners, block records or subclass markers to write new records with.
-        bool changed = false;
-        for (std::size_t i = 0; i < source->stubs.size() && !changed; ++i) {
-            QxDbStub* stub = source->stubs[i];
-            changed = stub && (stub->erased || (stub->object && (fieldDigest(*stub->object) != source->fieldDigest[i] ||
-                                                                  xdataDigest(*stub->object) != source->xdataDigest[i])));
-        }
-        std::unordered_set<QxDbStub*> known(source->stubs.begin(), source->stubs.end());
-        for (QxDbStub& stub : database.impl().stubs)
-            if (!known.count(&stub) && !stub.erased && QxDbEntity::cast(stub.object)) changed = true;
+        const bool changed = hasChanges(database, *source);
         if (changed) {
             error = {source->file->name(), 0,
                      "changes to an R12 (AC1009) drawing cannot be saved; the drawing on disk is unchanged"};

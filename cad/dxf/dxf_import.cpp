@@ -259,6 +259,11 @@ public:
         const std::unordered_set<QxDbStub*> fromRecords(m_source->stubs.begin(), m_source->stubs.end());
         for (QxDbStub& stub : m_impl.stubs)
             if (!fromRecords.count(&stub)) m_source->addedDefaults.push_back(&stub);
+        for (std::size_t i = 0; i < m_source->stubs.size(); ++i) {
+            QxDbStub* stub = m_source->stubs[i];
+            if (stub && stub->object && (QxDbSymbolTable::cast(stub->object) || QxDbDictionary::cast(stub->object)))
+                m_source->settledDigest.emplace(i, fieldDigest(*stub->object));
+        }
         for (const auto& w : f.warnings()) result.warnings.push_back(w);
         result.warnings.insert(result.warnings.end(), m_warnings.begin(), m_warnings.end());
         result.database = m_database;
