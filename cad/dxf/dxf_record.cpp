@@ -73,8 +73,12 @@ void joinLongStrings(XData& xdata)
 
 bool readXData(const DxfFile& file, std::size_t record, XData& xdata, DxfError& error)
 {
+    return readXData(file, record, readRecordHeader(file, record), xdata, error);
+}
+
+bool readXData(const DxfFile& file, std::size_t record, const RecordHeader& header, XData& xdata, DxfError& error)
+{
     xdata.clear();
-    const RecordHeader header = readRecordHeader(file, record);
     const std::string_view text = file.recordText(record);
     if (header.xdataOffset >= text.size()) return true;
     const std::uint32_t firstLine =

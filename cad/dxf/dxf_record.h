@@ -58,6 +58,8 @@ using XData = std::vector<XValue>;
 // and a long string that writeXData split is joined again. False with a message naming the
 // line when a value is malformed (a point without its Y, an unknown code).
 bool readXData(const DxfFile& file, std::size_t record, XData& xdata, DxfError& error);
+// The same when the record's header is known already.
+bool readXData(const DxfFile& file, std::size_t record, const RecordHeader& header, XData& xdata, DxfError& error);
 
 class RecordBuilder;
 
