@@ -1,0 +1,80 @@
+#include "engine/read_conversions.h"
+
+#include <charconv>
+#include <cmath>
+#include <string>
+
+#include "engine/number_text.h"
+#include "engine/string_ids.h"
+#include "module/strings.h"
+
+namespace {
+
+std::u16string asciiText(const std::string& narrow) { return std::u16string(narrow.begin(), narrow.end()); }
+
+bool equalsIgnoringCase(const std::u16string& text, std::u16string_view word)
+{
+    if (text.size() != word.size()) return false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c; };
+        if (lower(text[i]) != lower(word[i])) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::u16string ByLayerOrBlockName(const std::u16string& name)
+{
+    if (equalsIgnoringCase(name, u"ByLayer")) return LoadResString(kIdsByLayer);
+    if (equalsIgnoringCase(name, u"ByBlock")) return LoadResString(kIdsByBlock);
+    return name;
+}
+
+double ThroughSixDecimals(double value)
+{
+    if (!std::isfinite(value)) return value;
+    char buffer[400];
+    const auto written = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 6);
+    double back = value;
+    std::from_chars(buffer, written.ptr, back);
+    return back;
+}
+
+bool IsExcludedBlockName(const std::u16string& name)
+{
+    const std::u16string first = name.substr(0, 1), firstThree = name.substr(0, 3);
+    for (const char16_t* excluded : {u"kv$", u"ac$", u"*"})
+        if (first == excluded || firstThree == excluded) return true;
+    return false;
+}
+
+std::u16string ColorText(int colorIndex)
+{
+    if (colorIndex == 256) return LoadResString(kIdsByLayer);
+    if (colorIndex == 0) return LoadResString(kIdsByBlock);
+    return asciiText(std::to_string(colorIndex));
+}
+
+std::u16string LineWeightText(int lineWeight, const ExtractionEngine& engine)
+{
+    switch (lineWeight) {
+    case -1: return LoadResString(kIdsByLayer);
+    case -2: return LoadResString(kIdsByBlock);
+    case -3: return LoadResString(kIdsDefault);
+    default: return FormatG(engine.Round(static_cast<double>(lineWeight)));
+    }
+}
+
+bool DynamicValueText(const QxDbEvalVariant& value, const ExtractionEngine& engine, std::u16string& text)
+{
+    switch (value.restype()) {
+    case 1: text = value.text(); return false;
+    case 40: text = FormatG(engine.Round(value.real())); return true;
+    case 70: text = asciiText(std::to_string(value.int16())); return true;
+    // A 32-bit integer is a number as much as a 16-bit one.
+    case 90: text = asciiText(std::to_string(value.int32())); return true;
+    default: text.clear(); return false;
+    }
+}
+

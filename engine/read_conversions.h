@@ -1,0 +1,28 @@
+// How values read from the drawing become the texts and numbers of the records.
+#pragma once
+
+#include <string>
+
+#include "engine/extraction_engine.h"
+#include "host/dynblock.h"
+
+// Blocks that are never extracted: anonymous ones ("*" first) and names beginning with
+// "kv$" or "ac$" (exactly in that letter case).
+bool IsExcludedBlockName(const std::u16string& name);
+
+// 256 "ByLayer", 0 "ByBlock", any other index as a decimal number.
+std::u16string ColorText(int colorIndex);
+
+// -1 "ByLayer", -2 "ByBlock", -3 "Default", else hundredths of a millimetre, rounded.
+std::u16string LineWeightText(int lineWeight, const ExtractionEngine& engine);
+
+// A plot style or linetype name; "ByLayer" and "ByBlock" in any letter case become the
+// catalogue's texts.
+std::u16string ByLayerOrBlockName(const std::u16string& name);
+
+// The value as printf's "%f" writes it (six decimals), read back.
+double ThroughSixDecimals(double value);
+
+// The text of a dynamic property's value by its result type; true when it is a number
+// (a real, rounded, or an integer).
+bool DynamicValueText(const QxDbEvalVariant& value, const ExtractionEngine& engine, std::u16string& text);
