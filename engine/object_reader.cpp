@@ -230,8 +230,7 @@ private:
                 tag = attribute->tag();
                 value = attribute->textString();
             }
-            const bool numeric = IsNumericText(value);
-            if (numeric) value = FormatG(round(ReadLeadingNumber(value)));
+            const bool numeric = NormalizeAttributeValue(value, m_engine);
             attributeItems.push_back({tag, kCategAttribute, numeric});
             lsAttributs.push_back({std::move(tag), std::move(value)});
         }

@@ -78,3 +78,9 @@ bool DynamicValueText(const QxDbEvalVariant& value, const ExtractionEngine& engi
     }
 }
 
+bool NormalizeAttributeValue(std::u16string& value, const ExtractionEngine& engine)
+{
+    if (!IsNumericText(value)) return false;
+    value = FormatG(engine.Round(ReadLeadingNumber(value)));
+    return true;
+}

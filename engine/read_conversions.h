@@ -23,6 +23,10 @@ std::u16string ByLayerOrBlockName(const std::u16string& name);
 // The value as printf's "%f" writes it (six decimals), read back.
 double ThroughSixDecimals(double value);
 
+// An attribute value as stored: a number (by IsNumericText) is rounded and written with %g,
+// any other text stays. True when it is a number.
+bool NormalizeAttributeValue(std::u16string& value, const ExtractionEngine& engine);
+
 // The text of a dynamic property's value by its result type; true when it is a number
 // (a real, rounded, or an integer).
 bool DynamicValueText(const QxDbEvalVariant& value, const ExtractionEngine& engine, std::u16string& text);
