@@ -1,7 +1,6 @@
 #include "engine/table_data.h"
 
 #include <algorithm>
-#include <numeric>
 #include <unordered_map>
 
 #include "engine/number_text.h"
@@ -86,25 +85,28 @@ std::vector<std::u16string> CombineRows(TableData& rows, const std::u16string& c
     std::vector<std::u16string> handles;
     if (rows.size() < 2) return handles;
 
-    // Data rows in ascending row order; the first row of each group in that order is kept.
-    std::vector<std::size_t> order(rows.size() - 1);
-    std::iota(order.begin(), order.end(), std::size_t{1});
-    std::sort(order.begin(), order.end(), [&rows](std::size_t a, std::size_t b) { return rows[a] < rows[b]; });
-
+    // Rows equal from cell 1 on form a group; in ascending row order the group's smallest
+    // row comes first, so it is the one kept, and kept rows follow their smallest rows' order.
     struct Group {
         std::size_t keptRow;
         std::size_t count;
     };
     std::vector<Group> groups;
     std::unordered_map<const TableRow*, std::size_t, RowTailHash, RowTailEqual> groupOf;
-    groupOf.reserve(order.size());
-    for (std::size_t index : order) {
-        const auto [it, isNew] = groupOf.try_emplace(&rows[index], groups.size());
-        if (isNew)
-            groups.push_back({index, 1});
-        else
-            ++groups[it->second].count;
+    groupOf.reserve(rows.size());
+    for (std::size_t r = 1; r < rows.size(); ++r) {
+        const auto [it, isNew] = groupOf.try_emplace(&rows[r], groups.size());
+        if (isNew) {
+            groups.push_back({r, 1});
+            continue;
+        }
+        Group& group = groups[it->second];
+        ++group.count;
+        if (rows[r] < rows[group.keptRow]) group.keptRow = r;
     }
+    groupOf.clear();
+    std::sort(groups.begin(), groups.end(),
+              [&rows](const Group& a, const Group& b) { return rows[a.keptRow] < rows[b.keptRow]; });
 
     const std::ptrdiff_t quantityColumn = columnOf(rows.front(), csQuantityName);
     TableData result;
