@@ -15,6 +15,7 @@
 struct PropertyPair {
     std::u16string name;
     std::u16string value;
+    bool operator==(const PropertyPair&) const = default;
 };
 using PropertyList = std::vector<PropertyPair>;
 using PropItemList = std::vector<PropItem>;
