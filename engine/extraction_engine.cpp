@@ -230,9 +230,9 @@ const PropItemList* ownNamesOf(std::uint32_t code, const StrHelper& helper)
     }
 }
 
-template <class Record>
-void appendGeneralRows(TableData& rows, const std::vector<Record>& records, std::uint32_t code,
-                       const StrHelper& helper, const RowFiller& filler, std::size_t width)
+template <class Record, class Emit>
+void appendGeneralRows(Emit& emit, const std::vector<Record>& records, std::uint32_t code, const StrHelper& helper,
+                       const RowFiller& filler, std::size_t width)
 {
     static const PropItemList kNoNames;
     const PropItemList* ownNames = ownNamesOf(code, helper);
@@ -248,11 +248,12 @@ void appendGeneralRows(TableData& rows, const std::vector<Record>& records, std:
         // Column 0 identifies the object for every output and the update: no property of the
         // same name may take its place.
         if (width > 0) row[0] = record.handle;
-        rows.push_back(std::move(row));
+        emit(std::move(row));
     }
 }
 
-void appendBlockRows(TableData& rows, BlockIdMap& blockIds, const std::vector<BlockEntity>& records,
+template <class Emit>
+void appendBlockRows(Emit& emit, BlockIdMap& blockIds, const std::vector<BlockEntity>& records,
                      const StrHelper& helper, const RowFiller& filler, std::size_t width)
 {
     PairColumnsCache ownCache;
@@ -269,7 +270,7 @@ void appendBlockRows(TableData& rows, BlockIdMap& blockIds, const std::vector<Bl
         filler.applyPairs(row, record.getProperties(helper.blcDatas), ownCache);
         if (!filler.blockPreviewColumns.empty()) blockIds.emplace(record.handle, record.idBlkTblRec);
         if (width > 0) row[0] = record.handle;
-        rows.push_back(std::move(row));
+        emit(std::move(row));
     }
 }
 
@@ -327,11 +328,8 @@ void ExtractionEngine::BuildTableData(std::vector<std::u16string>& lsPropsSelIn,
 
     const std::size_t width = lsColNames.size();
     const RowFiller filler(lsColNames, strHelper);
-    TableData rows;
-    BlockIdMap blockIds;
-    bool bBlocksPresent = false;
-
     std::vector<std::uint32_t> codes;
+    bool bBlocksPresent = false;
     std::size_t total = 1;
     for (const std::u16string& csType : lsObjectsSel) {
         const auto found = std::find(strHelper.lsObjNames.begin(), strHelper.lsObjNames.end(), csType);
@@ -340,31 +338,44 @@ void ExtractionEngine::BuildTableData(std::vector<std::u16string>& lsPropsSelIn,
         if (codes.back() == kTypeBlock) bBlocksPresent = true;
         total += recordCount(*this, codes.back());
     }
-    rows.reserve(total);
-    rows.push_back(lsColNames);
+
+    // With block references among the kinds, rows combine only when the block name is a
+    // column: references of different blocks would otherwise merge.
+    const bool bCombine = bQuantity && (!bBlocksPresent || (bBlockName && csGroupBy.empty()));
+    const bool bGroup = !bCombine && !csGroupBy.empty() && !bQuantity;
+
+    TableData rows;
+    BlockIdMap blockIds;
+    RowCombiner combiner;
+    auto emitRow = [&](TableRow&& row) {
+        if (bCombine)
+            combiner.add(std::move(row));
+        else
+            rows.push_back(std::move(row));
+    };
+    if (!bCombine) rows.reserve(total);
+    if (!bCombine) rows.push_back(lsColNames);
     for (std::uint32_t code : codes) {
         switch (code) {
-        case kTypeBlock: appendBlockRows(rows, blockIds, lsBlockEnts, strHelper, filler, width); break;
-        case kTypeLine: appendGeneralRows(rows, lsLines, code, strHelper, filler, width); break;
-        case kTypePolyline: appendGeneralRows(rows, lsPolyLines, code, strHelper, filler, width); break;
-        case kTypeArc: appendGeneralRows(rows, lsArcs, code, strHelper, filler, width); break;
-        case kTypeCircle: appendGeneralRows(rows, lsCircles, code, strHelper, filler, width); break;
-        case kTypeSolid: appendGeneralRows(rows, lsSolids, code, strHelper, filler, width); break;
-        case kTypeSolid3D: appendGeneralRows(rows, lsSolid3Ds, code, strHelper, filler, width); break;
-        case kTypePoint: appendGeneralRows(rows, lsPoints, code, strHelper, filler, width); break;
-        case kTypeMText: appendGeneralRows(rows, lsMultiTexts, code, strHelper, filler, width); break;
+        case kTypeBlock: appendBlockRows(emitRow, blockIds, lsBlockEnts, strHelper, filler, width); break;
+        case kTypeLine: appendGeneralRows(emitRow, lsLines, code, strHelper, filler, width); break;
+        case kTypePolyline: appendGeneralRows(emitRow, lsPolyLines, code, strHelper, filler, width); break;
+        case kTypeArc: appendGeneralRows(emitRow, lsArcs, code, strHelper, filler, width); break;
+        case kTypeCircle: appendGeneralRows(emitRow, lsCircles, code, strHelper, filler, width); break;
+        case kTypeSolid: appendGeneralRows(emitRow, lsSolids, code, strHelper, filler, width); break;
+        case kTypeSolid3D: appendGeneralRows(emitRow, lsSolid3Ds, code, strHelper, filler, width); break;
+        case kTypePoint: appendGeneralRows(emitRow, lsPoints, code, strHelper, filler, width); break;
+        case kTypeMText: appendGeneralRows(emitRow, lsMultiTexts, code, strHelper, filler, width); break;
         default: break;
         }
     }
 
-    // With block references among the kinds, rows combine only when the block name is a
-    // column: references of different blocks would otherwise merge.
-    if (bQuantity && (!bBlocksPresent || (bBlockName && csGroupBy.empty()))) {
-        keepBlockIdsOf(blockIds, CombineRows(rows));
-    } else if (!csGroupBy.empty() && !bQuantity) {
+    if (bCombine) {
+        keepBlockIdsOf(blockIds, combiner.finish(lsColNames, strHelper.quantityItem.name, rows));
+    } else if (bGroup) {
         const std::vector<std::u16string> totalCols =
             lsTotalCols.empty() ? std::vector<std::u16string>{strHelper.quantityItem.name} : lsTotalCols;
-        keepBlockIdsOf(blockIds, GroupRows(rows, csGroupBy, totalCols));
+        keepBlockIdsOf(blockIds, ::GroupRows(rows, csGroupBy, totalCols));
     }
 
     lsTableRows = rows;

@@ -1,6 +1,7 @@
 #include "engine/table_data.h"
 
 #include <algorithm>
+#include <deque>
 #include <unordered_map>
 
 #include "engine/number_text.h"
@@ -80,48 +81,68 @@ bool RowsEqualFrom(const TableRow& a, const TableRow& b, std::size_t first)
     return true;
 }
 
-std::vector<std::u16string> CombineRows(TableData& rows, const std::u16string& csQuantityName)
-{
-    std::vector<std::u16string> handles;
-    if (rows.size() < 2) return handles;
-
-    // Rows equal from cell 1 on form a group; in ascending row order the group's smallest
-    // row comes first, so it is the one kept, and kept rows follow their smallest rows' order.
+// Rows equal from cell 1 on form a group. In ascending row order a group's smallest row
+// comes first, so it is the one kept, and kept rows follow the order of those smallest rows.
+struct RowCombiner::Groups {
     struct Group {
-        std::size_t keptRow;
+        TableRow kept;
         std::size_t count;
     };
-    std::vector<Group> groups;
-    std::unordered_map<const TableRow*, std::size_t, RowTailHash, RowTailEqual> groupOf;
-    groupOf.reserve(rows.size());
-    for (std::size_t r = 1; r < rows.size(); ++r) {
-        const auto [it, isNew] = groupOf.try_emplace(&rows[r], groups.size());
-        if (isNew) {
-            groups.push_back({r, 1});
-            continue;
-        }
-        Group& group = groups[it->second];
-        ++group.count;
-        if (rows[r] < rows[group.keptRow]) group.keptRow = r;
-    }
-    groupOf.clear();
-    std::sort(groups.begin(), groups.end(),
-              [&rows](const Group& a, const Group& b) { return rows[a.keptRow] < rows[b.keptRow]; });
+    std::deque<Group> groups;  // stable addresses: the index below points into it
+    std::unordered_map<const TableRow*, Group*, RowTailHash, RowTailEqual> byTail;
+};
 
-    const std::ptrdiff_t quantityColumn = columnOf(rows.front(), csQuantityName);
-    TableData result;
-    result.reserve(groups.size() + 1);
-    result.push_back(std::move(rows.front()));
-    handles.reserve(groups.size());
-    for (const Group& group : groups) {
-        TableRow& kept = rows[group.keptRow];
-        if (quantityColumn >= 0 && static_cast<std::size_t>(quantityColumn) < kept.size())
-            kept[static_cast<std::size_t>(quantityColumn)] = FormatCount(group.count);
-        handles.push_back(handleOf(kept));
-        result.push_back(std::move(kept));
+RowCombiner::RowCombiner() : m_groups(std::make_unique<Groups>()) {}
+RowCombiner::~RowCombiner() = default;
+
+void RowCombiner::add(TableRow row)
+{
+    const auto found = m_groups->byTail.find(&row);
+    if (found == m_groups->byTail.end()) {
+        Groups::Group& group = m_groups->groups.emplace_back(Groups::Group{std::move(row), 1});
+        m_groups->byTail.emplace(&group.kept, &group);
+        return;
     }
-    rows = std::move(result);
+    Groups::Group& group = *found->second;
+    ++group.count;
+    // Same tail, so the key stays valid when the smaller row takes the kept place.
+    if (row < group.kept) group.kept.swap(row);
+}
+
+std::vector<std::u16string> RowCombiner::finish(TableRow header, const std::u16string& csQuantityName,
+                                                TableData& rows)
+{
+    m_groups->byTail.clear();
+    std::vector<Groups::Group*> order;
+    order.reserve(m_groups->groups.size());
+    for (Groups::Group& group : m_groups->groups) order.push_back(&group);
+    std::sort(order.begin(), order.end(),
+              [](const Groups::Group* a, const Groups::Group* b) { return a->kept < b->kept; });
+
+    const std::ptrdiff_t quantityColumn = columnOf(header, csQuantityName);
+    std::vector<std::u16string> handles;
+    handles.reserve(order.size());
+    rows.clear();
+    rows.reserve(order.size() + 1);
+    rows.push_back(std::move(header));
+    for (Groups::Group* group : order) {
+        TableRow& kept = group->kept;
+        if (quantityColumn >= 0 && static_cast<std::size_t>(quantityColumn) < kept.size())
+            kept[static_cast<std::size_t>(quantityColumn)] = FormatCount(group->count);
+        handles.push_back(handleOf(kept));
+        rows.push_back(std::move(kept));
+    }
+    m_groups->groups.clear();
     return handles;
+}
+
+std::vector<std::u16string> CombineRows(TableData& rows, const std::u16string& csQuantityName)
+{
+    if (rows.size() < 2) return {};
+    RowCombiner combiner;
+    for (std::size_t r = 1; r < rows.size(); ++r) combiner.add(std::move(rows[r]));
+    TableRow header = std::move(rows.front());
+    return combiner.finish(std::move(header), csQuantityName, rows);
 }
 
 std::vector<std::u16string> GroupRows(TableData& rows, const std::u16string& csGroupBy,

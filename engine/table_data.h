@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,24 @@ bool RowsEqualFrom(const TableRow& a, const TableRow& b, std::size_t first);
 // smallest row text (so the smallest handle), with the group's size written in the column
 // named `csQuantityName`. Kept rows come in ascending order. Returns their handles.
 std::vector<std::u16string> CombineRows(TableData& rows, const std::u16string& csQuantityName);
+
+// Combines rows one at a time, as CombineRows does for a whole table, holding only one row
+// per group: a large selection never needs all its rows at once.
+class RowCombiner {
+public:
+    RowCombiner();
+    ~RowCombiner();
+    RowCombiner(const RowCombiner&) = delete;
+    RowCombiner& operator=(const RowCombiner&) = delete;
+
+    void add(TableRow row);
+    // The header followed by the kept rows, their quantities written; returns their handles.
+    std::vector<std::u16string> finish(TableRow header, const std::u16string& csQuantityName, TableData& rows);
+
+private:
+    struct Groups;
+    std::unique_ptr<Groups> m_groups;
+};
 
 // Replaces the data rows by one totals row per distinct text of the column `csGroupBy`
 // (ascending), that column moved to position 1; cell 0 of each is the handle of the group's

@@ -308,3 +308,36 @@ TEST(ReductionsAgreeWithTheQuadraticAlgorithm, OnRandomTables)
         EXPECT_EQ(fast, slow);
     }
 }
+
+TEST(ReductionsAgreeWithTheQuadraticAlgorithm, CombinedBuildOfRandomRecords)
+{
+    std::mt19937 random(7);
+    ExtractionEngine engine;
+    for (int i = 0; i < 400; ++i) {
+        std::string hex = "0123456789ABCDEF";
+        std::u16string handle;
+        for (int v = i + 1; v; v /= 16) handle.insert(handle.begin(), char16_t(hex[v % 16]));
+        const std::u16string layer = random() % 2 ? u"A" : u"B";
+        switch (random() % 3) {
+        case 0: addCircle(engine, handle, double(random() % 3), layer); break;
+        case 1: addLine(engine, handle, layer); break;
+        default: {
+            BlockEntity& block = addBlock(engine, handle, random() % 2 ? u"Door" : u"Window", int(random() % 2) + 1);
+            block.lsAttributs = {{u"MAKER", random() % 2 ? u"x" : u"y"}};
+        }
+        }
+    }
+    const std::vector<std::u16string> kinds = {u"Circle", u"Block", u"Line"};
+    const std::vector<std::u16string> props = {u"Layer", u"Radius", u"MAKER"};
+    const Built combined = build(engine, kinds, props, true, true);
+
+    // The same columns, one row per object, then combined by the quadratic algorithm.
+    std::vector<std::u16string> fixedFirst = {u"Quantity", u"Block name"};
+    fixedFirst.insert(fixedFirst.end(), props.begin(), props.end());
+    Built full = build(engine, kinds, fixedFirst, false, false);
+    ASSERT_EQ(full.rows[0], combined.rows[0]);
+    ASSERT_EQ(full.rows.size(), 401u);
+    quadratic::combine(full.rows, u"Quantity");
+    EXPECT_EQ(combined.rows, full.rows);
+    EXPECT_LT(combined.rows.size(), 40u);
+}
