@@ -65,6 +65,9 @@ public:
     virtual ~GeomEnt() = default;
     GeomEnt(const GeomEnt&) = default;
     GeomEnt& operator=(const GeomEnt&) = default;
+    // Moves keep the engine's sequences cheap to grow.
+    GeomEnt(GeomEnt&&) noexcept = default;
+    GeomEnt& operator=(GeomEnt&&) noexcept = default;
 
     // The kind's own pairs; `names` is the catalogue list of the kind, read by position.
     virtual PropertyList getProperties(const PropItemList& names) const = 0;

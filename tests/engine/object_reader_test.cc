@@ -149,9 +149,6 @@ TEST_F(ReadingDrawing, RoundingHalvesGoUpward)
     const ExtractionEngine engine = readAll();
     ASSERT_EQ(engine.lsPoints.size(), 1u);
     EXPECT_EQ(engine.lsPoints[0].ptPosition, (QxGePoint3d{3, -2, 0}));
-    EXPECT_DOUBLE_EQ(ExtractionEngine::RoundStepForLuprec(7), 1e-7);
-    EXPECT_DOUBLE_EQ(ExtractionEngine::RoundStepForLuprec(8), 1e-8);
-    EXPECT_DOUBLE_EQ(ExtractionEngine::RoundStepForLuprec(-1), 1e-8);
 }
 
 TEST_F(ReadingDrawing, GeneralPropertiesInDisplayForm)
