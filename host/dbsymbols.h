@@ -10,8 +10,6 @@
 #include "dbobject.h"
 #include "geometry.h"
 
-class QxDbEntity;
-
 class QxDbSymbolTableRecord : public QxDbObject {
     QX_RX_DECLARE_MEMBERS(QxDbSymbolTableRecord)
 public:
