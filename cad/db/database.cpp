@@ -278,9 +278,3 @@ std::vector<std::u16string> QxDbDatabase::describeOpenObjects() const
     }
     return out;
 }
-
-QxDbHostApplicationServices* qxdbHostApplicationServices()
-{
-    static QxDbHostApplicationServices services;
-    return &services;
-}
