@@ -6,10 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "dbentities.h"
 #include "dbobject.h"
 #include "geometry.h"
-
-class QxDbEntity;
 
 class QxDbSymbolTableRecord : public QxDbObject {
     QX_RX_DECLARE_MEMBERS(QxDbSymbolTableRecord)
