@@ -1,4 +1,5 @@
 // Message boxes, file dialogs and pop-up menus, shown by the current front end.
+#include <algorithm>
 #include <filesystem>
 
 #include "cad/editor/console.h"
