@@ -13,6 +13,17 @@ std::u16string number(long long value) { return qx::fromUtf8(std::to_string(valu
 
 std::u16string quoted(std::u16string_view text) { return u"\"" + std::u16string(text) + u"\""; }
 
+// Labels may carry an accelerator mark ("&Next"); the console shows the text the user types.
+std::u16string label(std::u16string_view text)
+{
+    std::u16string plain;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == u'&' && i + 1 < text.size()) ++i;
+        plain += text[i];
+    }
+    return plain;
+}
+
 std::u16string padded(std::u16string text, std::size_t width)
 {
     if (text.size() < width) text.append(width - text.size(), u' ');
@@ -104,15 +115,15 @@ std::u16string describeControl(const QxUiControlModel& control)
 {
     switch (control.kind) {
     case QxUiControlKind::Static: return u"text " + quoted(control.text);
-    case QxUiControlKind::GroupBox: return u"group " + quoted(control.text);
+    case QxUiControlKind::GroupBox: return u"group " + quoted(label(control.text));
     case QxUiControlKind::PushButton:
     case QxUiControlKind::DefPushButton: {
-        std::u16string text = u"button " + quoted(control.text);
+        std::u16string text = u"button " + quoted(label(control.text));
         if (!control.image.IsNull()) text += u" " + control.image.Describe();
         return text;
     }
-    case QxUiControlKind::CheckBox: return std::u16string(u"check box ") + (control.check ? u"[x] " : u"[ ] ") + quoted(control.text);
-    case QxUiControlKind::RadioButton: return std::u16string(u"radio ") + (control.check ? u"(o) " : u"( ) ") + quoted(control.text);
+    case QxUiControlKind::CheckBox: return std::u16string(u"check box ") + (control.check ? u"[x] " : u"[ ] ") + quoted(label(control.text));
+    case QxUiControlKind::RadioButton: return std::u16string(u"radio ") + (control.check ? u"(o) " : u"( ) ") + quoted(label(control.text));
     case QxUiControlKind::Edit: return u"edit " + quoted(control.text);
     case QxUiControlKind::Picture: return u"picture " + (control.image.IsNull() ? std::u16string(u"(empty)") : control.image.Describe());
     case QxUiControlKind::ListView: {
