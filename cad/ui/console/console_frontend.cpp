@@ -438,7 +438,7 @@ int ConsoleFrontEnd::popupMenu(const CQxUiMenu& menu, QxUiPoint, QxUiDialogModel
             continue;
         }
         entries.push_back(&entry);
-        shown += std::u16string(u"  ") + ((entry.flags & QxUiMenuFlag::Checked) ? u"[x] " : u"    ") + u"\"" + entry.text +
+        shown += std::u16string(u"  ") + ((entry.flags & QxUiMenuFlag::Checked) ? u"[x] " : u"    ") + u"\"" + withoutAccelerator(entry.text) +
                  u"\"" + ((entry.flags & QxUiMenuFlag::Disabled) ? u" (disabled)" : u"") + u"\n";
     }
     shown += u"  answer: choose \"<entry>\" | cancel\n";
