@@ -97,7 +97,9 @@ struct QxUiDialogTemplate {
 //
 // Kinds: static, group, button, defbutton, checkbox, radio, edit, picture, listview. Style
 // words: disabled, hidden, group, tabstop, border, autohscroll, vcenter, readonly, report,
-// list, singlesel, showselalways. Texts are UTF-8 in double quotes; \" and \\ escape.
+// list, singlesel, showselalways. Texts are UTF-8 in double quotes; \" and \\ escape. A
+// picture whose text is a number shows that image resource. Id -1 may repeat (controls that
+// the dialog never addresses).
 // Returns false, with a message that names the line, when the text is not well formed.
 bool qxuiParseDialogTemplate(std::string_view text, QxUiDialogTemplate& result, std::u16string& error);
 

@@ -5,6 +5,18 @@
 
 namespace {
 
+// A picture whose template text is a number shows that image resource from the start.
+CQxUiImage templatePicture(const QxUiControlTemplate& t, QxResourceInstance resources)
+{
+    if (t.kind != QxUiControlKind::Picture || t.text.empty() || t.text.size() > 9) return {};
+    std::uint32_t id = 0;
+    for (char16_t c : t.text) {
+        if (c < u'0' || c > u'9') return {};
+        id = id * 10 + std::uint32_t(c - u'0');
+    }
+    return CQxUiImage::LoadBitmap(id, resources);
+}
+
 std::unique_ptr<QxUiControlModel> makeControl(QxUiDialogModel& dialog, const QxUiControlTemplate& t)
 {
     auto control = std::make_unique<QxUiControlModel>();
@@ -20,6 +32,7 @@ std::unique_ptr<QxUiControlModel> makeControl(QxUiDialogModel& dialog, const QxU
     control->enabled = !(t.style & QxUiStyle::Disabled);
     control->visible = !(t.style & QxUiStyle::Hidden);
     if (t.kind == QxUiControlKind::ListView) control->list = std::make_unique<QxUiListModel>();
+    control->image = templatePicture(t, dialog.resources);
     return control;
 }
 
