@@ -272,3 +272,32 @@ TEST_F(Dialogs, CommandTableRoutesByNotificationAndControl)
     EXPECT_EQ(dialog.DoModal(), 42);
     EXPECT_EQ(calls, (std::vector<std::string>{"open", "typed", "cancel"}));
 }
+
+TEST_F(Dialogs, OkStaysOpenWhileABoundControlIsMissing)
+{
+    class Broken : public RecordingDialog {
+    public:
+        using RecordingDialog::RecordingDialog;
+        std::u16string csText;
+        void DoDataExchange(QxDataExchange& dx) override { DDX_Text(dx, 999, csText); }
+    };
+    ScriptInput input("ok\ncancel\n");
+    Broken dialog(900u, nullptr, resources());
+    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+    EXPECT_EQ(dialog.clicks(), (std::vector<int>{1, 2}));
+}
+
+TEST_F(Dialogs, ControlsEnabledAndCheckedByTheDialogAreWhatTheUserGets)
+{
+    ScriptInput input("click Locked\nclick 110\nclick Locked\ncancel\n");
+    RecordingDialog dialog(900u, nullptr, resources());
+    dialog.onInit = [](RecordingDialog& d) {
+        EXPECT_TRUE(d.CheckRadioButton(104, 105, 105));
+        EXPECT_FALSE(d.CheckDlgButton(101, 1));  // a text has no check
+    };
+    dialog.OnCommandMap(QXUI_BN_CLICKED, 110, [&] { dialog.EnableDlgItem(109, true); });
+    dialog.DoModal();
+    EXPECT_EQ(dialog.clicks(), (std::vector<int>{110, 109, 2}));
+    EXPECT_EQ(dialog.IsDlgButtonChecked(105), 1);
+    EXPECT_EQ(dialog.IsDlgButtonChecked(104), 0);
+}
