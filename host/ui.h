@@ -388,7 +388,8 @@ public:
 
     // Hides the dialog so that the user can answer the drawing editor (points, selections);
     // CompleteEditorCommand shows it again after success, CancelEditorCommand after a
-    // cancelled request.
+    // cancelled request. CompleteEditorCommand(false) leaves it hidden, for a dialog that
+    // ends at once. BeginEditorCommand fails when the dialog does not run or is hidden already.
     bool BeginEditorCommand();
     void CompleteEditorCommand(bool restoreDialog = true);
     void CancelEditorCommand();
