@@ -183,7 +183,7 @@ public:
 
     // Each pair's value goes into every column named like the pair; a later pair of the
     // same name overwrites an earlier one.
-    void applyPairs(TableRow& row, const PropertyList& pairs, PairColumnsCache& cache) const
+    void applyPairs(TableRow& row, PropertyList&& pairs, PairColumnsCache& cache) const
     {
         if (cache.names.size() < pairs.size()) {
             cache.names.resize(pairs.size());
@@ -194,7 +194,10 @@ public:
                 cache.names[i] = pairs[i].name;
                 cache.columns[i] = &columnsOf(pairs[i].name);
             }
-            for (std::size_t c : *cache.columns[i]) row[c] = pairs[i].value;
+            const std::vector<std::size_t>& columns = *cache.columns[i];
+            if (columns.empty()) continue;
+            for (std::size_t k = 0; k + 1 < columns.size(); ++k) row[columns[k]] = pairs[i].value;
+            row[columns.back()] = std::move(pairs[i].value);
         }
     }
 

@@ -26,10 +26,10 @@ constexpr double kRadiansPerDegree = 0.017453292519943295;
 }  // namespace
 
 // One build's reading: the engine being filled and what is worth remembering between
-// objects (text style names by id).
+// objects (text style names by id, the by-layer texts).
 class EngineReader {
 public:
-    explicit EngineReader(ExtractionEngine& engine) : m_engine(engine) {}
+    explicit EngineReader(ExtractionEngine& engine) : m_engine(engine), m_byTexts(ByTexts::Load()) {}
 
     void readObject(QxDbEntity* entity, QxDbObjectId id, const std::u16string& handle)
     {
@@ -53,11 +53,11 @@ private:
     {
         CommonProps common;
         common.layer = entity->layer();
-        common.color = ColorText(entity->colorIndex());
+        common.color = ColorText(entity->colorIndex(), m_byTexts);
         common.linetypeScale = ThroughSixDecimals(round(entity->linetypeScale()));
-        common.lineWeight = LineWeightText(entity->lineWeight(), m_engine);
-        common.plotStyle = ByLayerOrBlockName(entity->plotStyleName());
-        common.linetype = ByLayerOrBlockName(entity->linetype());
+        common.lineWeight = LineWeightText(entity->lineWeight(), m_engine, m_byTexts);
+        common.plotStyle = ByLayerOrBlockName(entity->plotStyleName(), m_byTexts);
+        common.linetype = ByLayerOrBlockName(entity->linetype(), m_byTexts);
         common.hyperlinks = hyperlinksOf(entity);
         common.thickness = round(thickness);
         return common;
@@ -247,6 +247,7 @@ private:
     }
 
     ExtractionEngine& m_engine;
+    const ByTexts m_byTexts;
     std::unordered_map<QxDbObjectId, std::u16string> m_styleNames;
 };
 

@@ -24,10 +24,12 @@ bool equalsIgnoringCase(const std::u16string& text, std::u16string_view word)
 
 }  // namespace
 
-std::u16string ByLayerOrBlockName(const std::u16string& name)
+ByTexts ByTexts::Load() { return {LoadResString(kIdsByLayer), LoadResString(kIdsByBlock), LoadResString(kIdsDefault)}; }
+
+std::u16string ByLayerOrBlockName(const std::u16string& name, const ByTexts& texts)
 {
-    if (equalsIgnoringCase(name, u"ByLayer")) return LoadResString(kIdsByLayer);
-    if (equalsIgnoringCase(name, u"ByBlock")) return LoadResString(kIdsByBlock);
+    if (equalsIgnoringCase(name, u"ByLayer")) return texts.byLayer;
+    if (equalsIgnoringCase(name, u"ByBlock")) return texts.byBlock;
     return name;
 }
 
@@ -49,19 +51,19 @@ bool IsExcludedBlockName(const std::u16string& name)
     return false;
 }
 
-std::u16string ColorText(int colorIndex)
+std::u16string ColorText(int colorIndex, const ByTexts& texts)
 {
-    if (colorIndex == 256) return LoadResString(kIdsByLayer);
-    if (colorIndex == 0) return LoadResString(kIdsByBlock);
+    if (colorIndex == 256) return texts.byLayer;
+    if (colorIndex == 0) return texts.byBlock;
     return asciiText(std::to_string(colorIndex));
 }
 
-std::u16string LineWeightText(int lineWeight, const ExtractionEngine& engine)
+std::u16string LineWeightText(int lineWeight, const ExtractionEngine& engine, const ByTexts& texts)
 {
     switch (lineWeight) {
-    case -1: return LoadResString(kIdsByLayer);
-    case -2: return LoadResString(kIdsByBlock);
-    case -3: return LoadResString(kIdsDefault);
+    case -1: return texts.byLayer;
+    case -2: return texts.byBlock;
+    case -3: return texts.byDefault;
     default: return FormatG(engine.Round(static_cast<double>(lineWeight)));
     }
 }

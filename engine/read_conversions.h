@@ -10,15 +10,21 @@
 // "kv$" or "ac$" (exactly in that letter case).
 bool IsExcludedBlockName(const std::u16string& name);
 
+// The catalogue's "ByLayer", "ByBlock" and "Default", loaded once for a whole selection.
+struct ByTexts {
+    std::u16string byLayer, byBlock, byDefault;
+    static ByTexts Load();
+};
+
 // 256 "ByLayer", 0 "ByBlock", any other index as a decimal number.
-std::u16string ColorText(int colorIndex);
+std::u16string ColorText(int colorIndex, const ByTexts& texts = ByTexts::Load());
 
 // -1 "ByLayer", -2 "ByBlock", -3 "Default", else hundredths of a millimetre, rounded.
-std::u16string LineWeightText(int lineWeight, const ExtractionEngine& engine);
+std::u16string LineWeightText(int lineWeight, const ExtractionEngine& engine, const ByTexts& texts = ByTexts::Load());
 
 // A plot style or linetype name; "ByLayer" and "ByBlock" in any letter case become the
 // catalogue's texts.
-std::u16string ByLayerOrBlockName(const std::u16string& name);
+std::u16string ByLayerOrBlockName(const std::u16string& name, const ByTexts& texts = ByTexts::Load());
 
 // The value as printf's "%f" writes it (six decimals), read back.
 double ThroughSixDecimals(double value);
