@@ -27,33 +27,17 @@ const std::vector<std::u16string> kGeneral = {u"Layer",          u"Color",     u
 
 }  // namespace
 
-TEST(Catalogue, ListsInBindingOrder)
+TEST(Catalogue, ListsHaveTheLengthsRecordsReadByPosition)
 {
     const StrHelper helper;
-    EXPECT_EQ(helper.lsObjNames, (std::vector<std::u16string>{u"Block", u"Line", u"Polyline", u"Arc", u"Circle",
-                                                              u"Solid", u"3D Solid", u"Point", u"MText"}));
-    ASSERT_EQ(helper.ls_comPropTags.size(), 8u);
-    for (std::size_t i = 0; i < 8; ++i) EXPECT_EQ(helper.ls_comPropTags[i].name, kGeneral[i]);
-    EXPECT_TRUE(helper.ls_comPropTags[3].totalable);
-    EXPECT_EQ(helper.lineDatas.size(), 11u);
-    EXPECT_EQ(helper.pLineDatas.size(), 5u);
-    EXPECT_EQ(helper.pLineDatas[1].name, u"Global width");
-    EXPECT_EQ(helper.pLineDatas[1].category, kCategGeneral);
-    EXPECT_EQ(helper.pLineDatas[4].category, kCategMisc);
-    EXPECT_EQ(helper.arcDatas.size(), 9u);
-    EXPECT_EQ(helper.arcDatas[4].name, u"X center");
-    EXPECT_EQ(helper.circleDatas.size(), 7u);
-    EXPECT_EQ(helper.circleDatas[1].name, u"X Center");
-    EXPECT_EQ(helper.pointDatas.size(), 3u);
-    ASSERT_EQ(helper.mTextDatas.size(), 14u);
-    EXPECT_EQ(helper.mTextDatas[9].name, u"Rotation");
-    EXPECT_TRUE(helper.mTextDatas[9].totalable);
-    EXPECT_EQ(helper.mTextDatas[13].category, kCategText);
-    ASSERT_EQ(helper.blcDatas.size(), 7u);
-    EXPECT_EQ(helper.blcDatas[3].category, kCategMisc);
-    EXPECT_TRUE(helper.quantityItem.totalable);
-    EXPECT_FALSE(helper.objectTypeItem.totalable);
-    EXPECT_EQ(StrHelper::CategoryName(kCategDynamicBlock), u"Dynamic Block");
+    EXPECT_EQ(helper.lsObjNames.size(), 9u);
+    EXPECT_EQ(helper.lsObjNames[kTypeMText - 1], u"MText");
+    const std::pair<const PropItemList*, std::size_t> lists[] = {
+        {&helper.ls_comPropTags, 8}, {&helper.lineDatas, 11}, {&helper.pLineDatas, 5}, {&helper.arcDatas, 9},
+        {&helper.circleDatas, 7},    {&helper.pointDatas, 3}, {&helper.mTextDatas, 14}, {&helper.blcDatas, 7}};
+    for (const auto& [list, length] : lists) EXPECT_EQ(list->size(), length);
+    EXPECT_EQ(helper.ls_comPropTags[3].name, u"Thickness");
+    EXPECT_EQ(helper.pLineDatas[1].category, kCategGeneral);  // "Global width" is general, not geometry
     EXPECT_EQ(StrHelper::CategoryName(kCategText), u"Text");
     EXPECT_EQ(StrHelper::CategoryName(7), u"");
 }
