@@ -97,6 +97,7 @@ public:
 
     // Host bookkeeping: keeps the name index in step with the records.
     void indexRecord(const std::u16string& name, QxDbObjectId id);
+    void unindexRecord(const std::u16string& name);
 
 private:
     std::vector<QxDbObjectId> m_records;
