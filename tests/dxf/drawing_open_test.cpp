@@ -188,5 +188,28 @@ TEST(DxfOpenDynamicBlocks, RepresentationsLeadToTheirDefinitionAndLinearValuesAr
     EXPECT_EQ(distances, (std::vector<double>{5.0, 7.5}));
 }
 
+TEST(DxfOpenDynamicBlocks, VisibilityStatesComeFromEachReferencesCache)
+{
+    const auto path = test::samplesDir() / "acs-dynamic-block-circle.dxf";
+    if (!std::filesystem::exists(path)) GTEST_SKIP() << "sample drawings not found in " << test::samplesDir();
+    OpenResult result;
+    DxfError error;
+    ASSERT_TRUE(openDxf(path.string(), result, error)) << error.text();
+    std::vector<double> diameters;
+    std::size_t visible = 0;
+    for (auto id : modelSpaceIds(*result.database)) {
+        auto* reference = object<QxDbBlockReference>(id);
+        if (!reference) continue;
+        for (const auto& p : reference->dynamicProperties()) {
+            if (p.name == u"custom_visibility" && p.restype == 1 && p.text == u"visibility_state_default") ++visible;
+            if (p.name == u"dynamic-diameter" && p.restype == 40) diameters.push_back(p.real);
+        }
+    }
+    EXPECT_EQ(visible, 2u);
+    // Both references are stretched copies: each has its own value, not the definition's.
+    ASSERT_EQ(diameters.size(), 2u);
+    EXPECT_NE(diameters[0], diameters[1]);
+}
+
 }  // namespace
 }  // namespace qx::dxf
