@@ -354,8 +354,9 @@ private:
         }
         TableRecords records = writeTable(table, h.handle, h.owner, blockRecord, blockName, m_style, m_file.versionNumber(), m_handles);
         warnXDataSize(records.xdataSize, h.handle);
-        // Keep the record's own groups before the first subclass marker (reactors, extension
-        // dictionary) so that pointers to it stay valid.
+        // The record is written whole, without the original's extension dictionary: newer
+        // programs keep a round-trip copy of the cells there and would rebuild the table from it,
+        // undoing the host's edit. The dictionary stays in the file, owned by the table.
         m_edits.replace(i, records.table);
         const std::size_t end = m_blockEnd.at(upper(blockName));
         for (std::size_t k = begin->second + 1; k < end; ++k) {

@@ -240,6 +240,30 @@ TEST(DxfSaveTables, ANewTableHasItsBlockStyleClassAndExtendedData)
     }
 }
 
+TEST(DxfSaveTables, ARecordBeyondWhatOtherProgramsAcceptIsKeptWholeWithAWarning)
+{
+    auto db = openText(bench::DxfDrawingGenerator(5).drawing(10));
+    const QxDbObjectId id = addTable(*db, u"x");
+    std::vector<std::pair<int, std::u16string>> handles = {{1001, u"obj_handles"}};
+    for (int i = 0; i < 4000; ++i) handles.emplace_back(1000, utf8ToUtf16(formatHandle(0x10000 + i)));
+    setXData(id, handles);
+    std::vector<std::string> warnings;
+    const std::string saved = saveText(*db, &warnings);
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_NE(warnings[0].find("other CAD programs accept at most 16383"), std::string::npos) << warnings[0];
+    auto again = openText(saved);
+    for (auto entity : test::modelSpace(*again)->entityIds()) {
+        if (!object<QxDbTable>(entity)) continue;
+        qxresbuf* chain = object<QxDbTable>(entity)->xData(u"obj_handles");
+        int count = 0;
+        std::u16string last;
+        for (qxresbuf* rb = chain ? chain->rbnext : nullptr; rb; rb = rb->rbnext, ++count) last = rb->resval.rstring;
+        qxutRelRb(chain);
+        EXPECT_EQ(count, 4000);
+        EXPECT_EQ(last, utf8ToUtf16(formatHandle(0x10000 + 3999)));
+    }
+}
+
 TEST(DxfSaveTables, AChangedTableRewritesItsBlockInPlace)
 {
     auto db = openText(bench::DxfDrawingGenerator(5).drawing(10));
@@ -331,6 +355,30 @@ TEST_F(DxfCommands, AFailedOpenLeavesTheCurrentDrawingOpen)
     EXPECT_EQ(toUtf8(error), bad.string() + ", line 8: group code 10 needs a number, found \"not a number\"");
     EXPECT_EQ(currentDatabase(), before);
     EXPECT_EQ(currentFileName(), fromUtf8(good.string()));
+}
+
+TEST_F(DxfCommands, LargeDrawingsShowProgressWhileTheyAreRead)
+{
+    const auto big = dir / "big.dxf";
+    std::ofstream(big) << bench::DxfDrawingGenerator(1).drawing(70'000);  // about 13 MB
+    ASSERT_GT(std::filesystem::file_size(big), 10u << 20);
+    clearTranscript();
+    std::u16string error;
+    ASSERT_TRUE(openDrawing(big.string(), error)) << toUtf8(error);
+    const std::u16string& shown = transcript();
+    // Several steps of the reading and of the building of objects, then 100% once, last.
+    std::size_t steps = 0;
+    for (auto at = shown.find(u"Reading " + fromUtf8(big.string()) + u": "); at != std::u16string::npos;
+         at = shown.find(u"Reading ", at + 1))
+        ++steps;
+    EXPECT_GE(steps, 4u) << toUtf8(shown);
+    EXPECT_EQ(shown.find(u": 100%"), shown.rfind(u": 100%"));
+    EXPECT_LT(shown.find(u": 100%"), shown.find(u"Opened"));
+    const auto small = dir / "small.dxf";
+    std::ofstream(small) << bench::DxfDrawingGenerator(1).drawing(10);
+    clearTranscript();
+    ASSERT_TRUE(openDrawing(small.string(), error));
+    EXPECT_EQ(transcript().find(u"Reading"), std::u16string::npos);
 }
 
 TEST_F(DxfCommands, SaveAsThenSaveWriteTheDrawingsFile)
