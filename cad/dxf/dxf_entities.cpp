@@ -465,7 +465,9 @@ QxDbEntity* readTable(RecordReader& r, const DxfFile& file, const EntityContext&
     e->setScaleFactors(scale);
     // A file may state fewer cells than rows x columns; what is missing stays empty.
     const std::uint64_t cellCount = std::uint64_t(rows) * columns;
-    if (rows && columns && cellCount <= (1u << 24)) {
+    // A file claiming more cells than any real table has gets an empty table, not gigabytes.
+    constexpr std::uint64_t kMostCells = 1u << 20;
+    if (rows && columns && cellCount <= kMostCells) {
         e->setSize(rows, columns);
         for (std::uint32_t i = 0; i < rows && i < heights.size(); ++i) e->setRowHeight(i, heights[i]);
         for (std::uint32_t j = 0; j < columns && j < widths.size(); ++j) e->setColumnWidth(j, widths[j]);
