@@ -163,6 +163,26 @@ TEST(DxfSaveChanges, NewEntitiesWithNewApplicationsAreConsistent)
     EXPECT_NE(report.find("größe"), std::string::npos) << report;
 }
 
+TEST(DxfSaveChanges, ASeedBelowTheHandlesInUseIsRaisedBeforeNewHandlesAreGiven)
+{
+    // Written by a careless program: $HANDSEED 101 while the generated entities go up past it.
+    std::string text = bench::DxfDrawingGenerator(5).drawing(10);
+    const std::string seedLine = "$HANDSEED\n  5\n";
+    const auto at = text.find(seedLine) + seedLine.size();
+    text.replace(at, text.find('\n', at) - at, "101");
+    std::vector<std::string> warnings;
+    auto db = openText(text, &warnings);
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_NE(warnings[0].find("$HANDSEED 101 was below the handles in use"), std::string::npos) << warnings[0];
+    {
+        Writable<QxDbBlockTableRecord> space(db->modelSpaceId());
+        auto* point = new QxDbPoint({1, 1, 0});
+        ASSERT_EQ(space->appendQxDbEntity(point), Qxapp::eOk);
+        point->close();
+    }
+    reread(saveText(*db));  // the check finds any handle used twice or at or above the seed
+}
+
 // A 3 x 2 table: merged title, a header row, and a data row with a block cell.
 QxDbObjectId addTable(QxDbDatabase& db, const std::u16string& longItem)
 {
