@@ -218,11 +218,19 @@ qxresbuf* toResbufChain(const XData& xdata)
         case QxRbKind::Short: rb->resval.rint = static_cast<short>(v.integer); break;
         case QxRbKind::Long: rb->resval.rlong = static_cast<std::int32_t>(v.integer); break;
         case QxRbKind::Binary: {
-            const std::string hex = utf16ToUtf8(v.text);
-            rb->resval.rbinary.clen = static_cast<std::int32_t>(hex.size() / 2);
-            rb->resval.rbinary.buf = static_cast<unsigned char*>(std::malloc(hex.size() / 2 + 1));
-            for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
-                rb->resval.rbinary.buf[i / 2] = static_cast<unsigned char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+            // Hex digits, two per byte; the runtime frees the bytes with delete[]. A digit that is
+            // not one counts as 0 rather than failing the whole drawing.
+            auto digit = [](char16_t c) -> unsigned {
+                if (c >= u'0' && c <= u'9') return c - u'0';
+                if (c >= u'a' && c <= u'f') return c - u'a' + 10;
+                if (c >= u'A' && c <= u'F') return c - u'A' + 10;
+                return 0;
+            };
+            const std::size_t length = v.text.size() / 2;
+            rb->resval.rbinary.clen = static_cast<std::int32_t>(length);
+            rb->resval.rbinary.buf = new unsigned char[length + 1];
+            for (std::size_t k = 0; k < length; ++k)
+                rb->resval.rbinary.buf[k] = static_cast<unsigned char>(digit(v.text[2 * k]) << 4 | digit(v.text[2 * k + 1]));
             break;
         }
         default: break;

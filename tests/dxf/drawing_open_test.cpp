@@ -135,6 +135,21 @@ TEST(DxfOpenEntities, TextInOlderFilesIsDecodedWithItsCodePage)
     EXPECT_EQ(text->textString(), u"Größe 中");
 }
 
+TEST(DxfOpenEntities, BinaryExtendedDataSurvivesEvenWithStrayDigits)
+{
+    // Found by fuzzing: binary chunks are hex text, and a writer may put anything there.
+    auto db = openText(entitiesDrawing({{0, "POINT"}, {5, "34"}, {100, "AcDbEntity"}, {8, "0"}, {100, "AcDbPoint"},
+                                        {10, "0"}, {20, "0"}, {30, "0"}, {1001, "ACAD"}, {1004, "0A1B"}, {1004, "Z"}}));
+    ASSERT_TRUE(db);
+    QxDbObject* point = modelSpaceIds(*db)[0].stub()->object;
+    qxresbuf* chain = point->xData(u"ACAD");
+    ASSERT_TRUE(chain && chain->rbnext);
+    EXPECT_EQ(chain->rbnext->resval.rbinary.clen, 2);
+    EXPECT_EQ(chain->rbnext->resval.rbinary.buf[1], 0x1B);
+    EXPECT_EQ(chain->rbnext->rbnext->resval.rbinary.clen, 0);
+    qxutRelRb(chain);
+}
+
 TEST(DxfOpenBadValues, ANonNumberWhereANumberIsNeededNamesTheLine)
 {
     // 1.5 is a number, so the loader lets it pass; the flags of an LWPOLYLINE need a whole one.
