@@ -2,6 +2,7 @@
 // peak memory of the process against the file's size. Run by hand:
 //   build/dxf_open_save_once --generate 1000000 /tmp/big.dxf   (writes a generated drawing)
 //   build/dxf_open_save_once /tmp/big.dxf                      (opens and saves it)
+//   build/dxf_open_save_once --recolour /tmp/big.dxf           (changes every entity first)
 // A separate process per step keeps the generator's memory out of the measurement.
 #include <sys/resource.h>
 
@@ -14,6 +15,7 @@
 
 #include "cad/dxf/dxf_drawing.h"
 #include "database.h"
+#include "dbsymbols.h"
 #include "dxf_drawing_generator.h"
 
 namespace {
@@ -48,11 +50,12 @@ int main(int argc, char** argv)
         std::ofstream(argv[3], std::ios::binary).write(text.data(), static_cast<std::streamsize>(text.size()));
         return 0;
     }
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s --generate ENTITIES FILE | %s FILE\n", argv[0], argv[0]);
+    const bool recolour = argc == 3 && std::strcmp(argv[1], "--recolour") == 0;
+    if (argc != 2 && !recolour) {
+        std::fprintf(stderr, "usage: %s --generate ENTITIES FILE | %s [--recolour] FILE\n", argv[0], argv[0]);
         return 2;
     }
-    const std::string path = argv[1];
+    const std::string path = argv[argc - 1];
     const double megabytes = static_cast<double>(std::filesystem::file_size(path)) / 1e6;
     auto start = std::chrono::steady_clock::now();
     double cpu = cpuSeconds();
@@ -64,6 +67,18 @@ int main(int argc, char** argv)
     }
     const double open = seconds(start), openCpu = cpuSeconds() - cpu;
     const double peakOpen = peakMegabytes();
+    if (recolour) {
+        // Every model-space entity changed: the worst case for saving, each record regenerated.
+        QxDbBlockTableRecord* space = nullptr;
+        qxdbOpenObject(space, opened.database->modelSpaceId(), QxDb::kForRead);
+        for (QxDbObjectId id : space->entityIds()) {
+            QxDbEntity* entity = nullptr;
+            if (qxdbOpenObject(entity, id, QxDb::kForWrite) != Qxapp::eOk) continue;
+            entity->setColorIndex(1);
+            entity->close();
+        }
+        space->close();
+    }
     start = std::chrono::steady_clock::now();
     cpu = cpuSeconds();
     qx::dxf::SaveResult saved;

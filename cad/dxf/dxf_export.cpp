@@ -4,6 +4,7 @@
 #include "cad/dxf/dxf_export.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstring>
 #include <map>
 #include <set>
@@ -63,26 +64,29 @@ public:
     explicit PairCollector(const WriteStyle& style) : m_style(style) {}
     void text(int group, int code, std::u16string_view value) override { add(group, code, m_style.encoding.encode(value)); }
     void real(int group, int code, double value) override { add(group, code, formatReal(value)); }
-    void integer(int group, int code, std::int64_t value) override { add(group, code, std::to_string(value)); }
+    void integer(int group, int code, std::int64_t value) override
+    {
+        char digits[24];
+        const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, value);
+        add(group, code, std::string_view(digits, static_cast<std::size_t>(end - digits)));
+    }
     void handle(int group, int code, std::uint64_t value) override { add(group, code, formatHandle(value)); }
 
     // The pairs of one group, formatted.
-    std::string pairs(int group) const
+    const std::string& pairs(int group) const
     {
-        RecordBuilder b(m_style);
-        for (const auto& [g, code, value] : m_pairs)
-            if (g == group) b.raw(code, value);
-        return b.take();
-    }
-    bool has(int group) const
-    {
-        return std::any_of(m_pairs.begin(), m_pairs.end(), [&](const auto& p) { return std::get<0>(p) == group; });
+        static const std::string none;
+        return static_cast<std::size_t>(group) < m_groups.size() ? m_groups[group] : none;
     }
 
 private:
-    void add(int group, int code, std::string value) { m_pairs.emplace_back(group, code, std::move(value)); }
-    WriteStyle m_style;
-    std::vector<std::tuple<int, int, std::string>> m_pairs;
+    void add(int group, int code, std::string_view value)
+    {
+        if (static_cast<std::size_t>(group) >= m_groups.size()) m_groups.resize(group + 1);
+        RecordBuilder::appendPair(m_groups[group], m_style, code, value);
+    }
+    const WriteStyle& m_style;
+    std::vector<std::string> m_groups;
 };
 
 // The subclass markers a new record of each kind carries after AcDbEntity.
@@ -200,8 +204,15 @@ private:
             }
             const bool fieldsChanged = fieldDigest(*stub->object) != m_source.fieldDigest[i];
             const bool xdataChanged = xdataDigest(*stub->object) != m_source.xdataDigest[i];
-            if (fieldsChanged || xdataChanged) m_edits.replace(i, regenerate(i, *stub->object, fieldsChanged, xdataChanged));
+            if (fieldsChanged || xdataChanged) {
+                if (m_changes.empty()) m_changes.assign(m_file.recordCount(), 0);
+                m_changes[i] = (fieldsChanged ? kFields : 0) | (xdataChanged ? kXData : 0);
+                m_edits.rewriteLater(i);
+            }
         }
+        m_edits.setRewriter([this](std::size_t i) {
+            return regenerate(i, *m_source.stubs[i]->object, m_changes[i] & kFields, m_changes[i] & kXData);
+        });
     }
 
     // A changed record: its mapped groups replaced where they stood (or added at the end of
@@ -689,6 +700,9 @@ private:
     std::map<QxDbStub*, std::string> m_newBlockContent;
     std::vector<QxDbTable*> m_newTables;
     std::size_t m_addedBlockRecords = 0;
+    // Per record, what changed, for the records rewritten while the file is written.
+    enum : std::uint8_t { kFields = 1, kXData = 2 };
+    std::vector<std::uint8_t> m_changes;
     int m_anonymousCounter = 0;
 };
 

@@ -1,6 +1,9 @@
 #include "cad/dxf/dxf_writer.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <charconv>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -9,21 +12,21 @@
 
 namespace qx::dxf {
 
-void RecordBuilder::codeLine(int code)
+void RecordBuilder::appendPair(std::string& out, const WriteStyle& style, int code, std::string_view value)
 {
-    std::string digits = std::to_string(code);
-    if (m_style.paddedCodes && digits.size() < 3) m_text.append(3 - digits.size(), ' ');
-    m_text += digits;
-    endLine();
+    char digits[12];
+    const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, code);
+    const std::size_t length = static_cast<std::size_t>(end - digits);
+    if (style.paddedCodes && length < 3) out.append(3 - length, ' ');
+    out.append(digits, length);
+    out += style.crlf ? "\r\n" : "\n";
+    out += value;
+    out += style.crlf ? "\r\n" : "\n";
 }
-
-void RecordBuilder::endLine() { m_text += m_style.crlf ? "\r\n" : "\n"; }
 
 RecordBuilder& RecordBuilder::raw(int code, std::string_view value)
 {
-    codeLine(code);
-    m_text += value;
-    endLine();
+    appendPair(m_text, m_style, code, value);
     return *this;
 }
 
@@ -68,14 +71,34 @@ bool writeRecords(const DxfFile& file, const DxfEdits& edits, const ByteSink& si
         pending = stop;
         return ok;
     };
-    for (const auto& [record, edit] : edits.edits()) {
+    // Walks the explicit edits and the records to rewrite together, in record order.
+    auto edit = edits.edits().begin();
+    const auto editsEnd = edits.edits().end();
+    const std::vector<std::size_t>& lazy = edits.lazy();
+    std::size_t nextLazy = 0;
+    while (edit != editsEnd || nextLazy < lazy.size()) {
+        const std::size_t record = std::min(edit != editsEnd ? edit->first : SIZE_MAX,
+                                            nextLazy < lazy.size() ? lazy[nextLazy] : SIZE_MAX);
         if (record > file.recordCount()) break;
         if (!flushUpTo(record)) return false;
-        if (!edit.before.empty() && !sink(edit.before)) return false;
-        if (edit.replaced && record < file.recordCount()) {
-            if (!edit.replacement.empty() && !sink(edit.replacement)) return false;
-            pending += file.recordText(record).size();
+        bool replaced = false;
+        if (edit != editsEnd && edit->first == record) {
+            if (!edit->second.before.empty() && !sink(edit->second.before)) return false;
+            if (edit->second.replaced && record < file.recordCount()) {
+                if (!edit->second.replacement.empty() && !sink(edit->second.replacement)) return false;
+                replaced = true;
+            }
+            ++edit;
         }
+        if (nextLazy < lazy.size() && lazy[nextLazy] == record) {
+            if (!replaced && record < file.recordCount()) {
+                const std::string rewritten = edits.rewrite(record);
+                if (!sink(rewritten)) return false;
+                replaced = true;
+            }
+            ++nextLazy;
+        }
+        if (replaced) pending += file.recordText(record).size();
     }
     return flushUpTo(file.recordCount()) && sink(file.trailer());
 }

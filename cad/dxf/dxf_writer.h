@@ -7,6 +7,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "cad/dxf/dxf_file.h"
 
@@ -40,14 +41,13 @@ public:
     RecordBuilder& pairs(std::string_view text);
 
     const WriteStyle& style() const { return m_style; }
+    // Appends one pair in the style to any text.
+    static void appendPair(std::string& out, const WriteStyle& style, int code, std::string_view value);
     const std::string& str() const { return m_text; }
     std::string take() { return std::move(m_text); }
     bool empty() const { return m_text.empty(); }
 
 private:
-    void codeLine(int code);
-    void endLine();
-
     WriteStyle m_style;
     std::string m_text;
 };
@@ -61,7 +61,12 @@ public:
     // Records added before the given record (the file's record count: before nothing, i.e. at
     // the very end, which a well-formed file never needs).
     void insertBefore(std::size_t record, std::string_view text) { m_edits[record].before += text; }
-    bool empty() const { return m_edits.empty(); }
+    // The record's new text is made by `rewriter` while the file is written, so that a drawing
+    // with many changed records never holds all their new texts at once. Records are marked in
+    // increasing order; a replace() of the same record wins.
+    void rewriteLater(std::size_t record) { m_lazy.push_back(record); }
+    void setRewriter(std::function<std::string(std::size_t record)> rewriter) { m_rewriter = std::move(rewriter); }
+    bool empty() const { return m_edits.empty() && m_lazy.empty(); }
 
     struct Edit {
         std::string before;
@@ -69,9 +74,13 @@ public:
         std::string replacement;
     };
     const std::map<std::size_t, Edit>& edits() const { return m_edits; }
+    const std::vector<std::size_t>& lazy() const { return m_lazy; }
+    std::string rewrite(std::size_t record) const { return m_rewriter ? m_rewriter(record) : std::string(); }
 
 private:
     std::map<std::size_t, Edit> m_edits;
+    std::vector<std::size_t> m_lazy;
+    std::function<std::string(std::size_t)> m_rewriter;
 };
 
 // Receives the bytes of a file being written; returns false when it cannot take them.
