@@ -95,8 +95,8 @@ QxGePoint3d toOcs(const QxGePoint3d& p, const QxGeVector3d& normal)
 // The pairs of one record, with what the readers need: numbers parsed, the subclass known.
 class RecordReader {
 public:
-    RecordReader(const DxfFile& file, std::size_t record, DxfError& error)
-        : m_file(file), m_cursor(file.tags(record)), m_error(error)
+    RecordReader(const DxfFile& file, std::size_t record, const EntityContext& context, DxfError& error)
+        : m_file(file), m_cursor(file.tags(record)), m_error(error), m_context(context)
     {
         m_cursor.next(m_tag);  // the record type
     }
@@ -129,6 +129,7 @@ public:
     }
     std::u16string text() const { return m_file.decode(m_tag.value); }
     bool failed() const { return m_failed; }
+    const EntityContext& context() const { return m_context; }
     bool paperSpace = false;  // the entity belongs to the active paper-space layout
 
     void fail(const std::string& message)
@@ -147,6 +148,7 @@ private:
     std::string_view m_subclass;
     bool m_inGroup = false;
     bool m_failed = false;
+    const EntityContext& m_context;
 };
 
 // The common entity data, found before the kind's own data.
@@ -160,6 +162,15 @@ bool readCommon(RecordReader& r, QxDbEntity& e)
     case 48: e.setLinetypeScale(r.real()); return true;
     case 370: e.setLineWeight(static_cast<QxDb::LineWeight>(r.integer())); return true;
     case 67: r.paperSpace = r.integer() == 1; return true;
+    case 390: {
+        // Read only: a changed entity keeps the pointer as the file had it.
+        std::uint64_t h = 0;
+        if (r.context().plotStyle && r.tag().toHandle(h)) {
+            const std::u16string name = r.context().plotStyle(h);
+            if (!name.empty()) e.setPlotStyleName(name.c_str());
+        }
+        return true;
+    }
     default: return false;
     }
 }
@@ -599,7 +610,7 @@ bool isMappedKind(std::string_view type)
 QxDbEntity* readEntity(const DxfFile& file, std::size_t record, const EntityContext& context, DxfError& error,
                        bool* paperSpace)
 {
-    RecordReader r(file, record, error);
+    RecordReader r(file, record, context, error);
     const std::string_view type = file.recordType(record);
     QxDbEntity* e = nullptr;
     if (type == "LINE") e = readLine(r);

@@ -44,6 +44,8 @@ struct EntityContext {
     std::function<QxDbObjectId(std::u16string_view name)> textStyle;
     std::function<QxDbObjectId(std::u16string_view name)> block;
     std::function<QxDbObjectId(std::uint64_t handle)> byHandle;
+    // The name of the plot style a 390 pointer leads to (a key of ACAD_PLOTSTYLENAME), or empty.
+    std::function<std::u16string(std::uint64_t handle)> plotStyle;
 };
 
 // The groups of an entity kind by its type name; common data only for kinds the host keeps

@@ -513,6 +513,11 @@ private:
         if (m_impl.namedObjects.isNull()) return true;
         auto entries = dictionaryEntries(root);
         for (const auto& [name, handle] : entries) {
+            if (name != u"ACAD_PLOTSTYLENAME") continue;
+            if (const auto it = byHandle.find(handle); it != byHandle.end())
+                for (const auto& [styleName, styleHandle] : dictionaryEntries(it->second)) m_plotStyles.emplace(styleHandle, styleName);
+        }
+        for (const auto& [name, handle] : entries) {
             if (name != u"ACAD_TABLESTYLE") continue;
             const auto it = byHandle.find(handle);
             if (it == byHandle.end() || f.recordType(it->second) != "DICTIONARY") continue;
@@ -620,6 +625,10 @@ private:
         EntityContext context;
         context.textStyle = [this](std::u16string_view name) { return textStyleNamed(name); };
         context.block = [this](std::u16string_view name) { return blockNamed(name); };
+        context.plotStyle = [this](std::uint64_t h) {
+            const auto it = m_plotStyles.find(h);
+            return it == m_plotStyles.end() ? std::u16string() : it->second;
+        };
         context.byHandle = [this](std::uint64_t h) {
             QxDbStub* stub = m_impl.find(h);
             return stub ? QxDbObjectId(stub) : QxDbObjectId();
@@ -737,6 +746,7 @@ private:
     std::unique_ptr<DxfSource> m_source;
     std::uint64_t m_fileSeed = 0, m_highestHandle = 0;
     std::vector<std::size_t> m_blockRecords, m_inserts;
+    std::unordered_map<std::uint64_t, std::u16string> m_plotStyles;
     std::vector<std::string> m_warnings;
 };
 

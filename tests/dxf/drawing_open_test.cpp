@@ -135,6 +135,27 @@ TEST(DxfOpenEntities, TextInOlderFilesIsDecodedWithItsCodePage)
     EXPECT_EQ(text->textString(), u"Größe 中");
 }
 
+TEST(DxfOpenEntities, PlotStyleNamesComeFromTheirDictionary)
+{
+    Pairs pairs = {{0, "SECTION"}, {2, "HEADER"}, {9, "$ACADVER"}, {1, "AC1027"}, {0, "ENDSEC"},
+                   {0, "SECTION"}, {2, "ENTITIES"},
+                   {0, "LINE"}, {5, "30"}, {100, "AcDbEntity"}, {8, "0"}, {390, "41"}, {100, "AcDbLine"},
+                   {10, "0"}, {20, "0"}, {30, "0"}, {11, "1"}, {21, "0"}, {31, "0"},
+                   {0, "LINE"}, {5, "31"}, {100, "AcDbEntity"}, {8, "0"}, {100, "AcDbLine"},
+                   {10, "0"}, {20, "0"}, {30, "0"}, {11, "1"}, {21, "0"}, {31, "0"},
+                   {0, "ENDSEC"}, {0, "SECTION"}, {2, "OBJECTS"},
+                   {0, "DICTIONARY"}, {5, "C"}, {330, "0"}, {100, "AcDbDictionary"}, {3, "ACAD_PLOTSTYLENAME"}, {350, "E"},
+                   {0, "ACDBDICTIONARYWDFLT"}, {5, "E"}, {330, "C"}, {100, "AcDbDictionary"}, {3, "Normal"}, {350, "40"},
+                   {3, "Thick"}, {350, "41"}, {100, "AcDbDictionaryWithDefault"}, {340, "40"},
+                   {0, "ACDBPLACEHOLDER"}, {5, "40"}, {330, "E"}, {0, "ACDBPLACEHOLDER"}, {5, "41"}, {330, "E"},
+                   {0, "ENDSEC"}, {0, "EOF"}};
+    auto db = openText(dxfText(pairs));
+    const auto ids = modelSpaceIds(*db);
+    ASSERT_EQ(ids.size(), 2u);
+    EXPECT_EQ(object<QxDbEntity>(ids[0])->plotStyleName(), u"Thick");
+    EXPECT_EQ(object<QxDbEntity>(ids[1])->plotStyleName(), u"ByLayer");
+}
+
 TEST(DxfOpenEntities, BinaryExtendedDataSurvivesEvenWithStrayDigits)
 {
     // Found by fuzzing: binary chunks are hex text, and a writer may put anything there.
