@@ -139,16 +139,21 @@ private:
         for (std::size_t i = 0; i < m_file.recordCount(); ++i) {
             if (QxDbStub* stub = m_source.stubs[i]) m_recordOf.emplace(stub, i);
             const std::string_view type = m_file.recordType(i);
-            if (type == "BLOCK") m_blockBegin.emplace(upper(firstText(i, 2)), i);
-            else if (type == "ENDBLK") m_lastBlockEnd = i;
-            else if (type == "ENDTAB") m_tableEnd.emplace(m_currentTable, i);
+            if (type == "ENDTAB") m_tableEnd.emplace(m_currentTable, i);
             else if (type == "TABLE") m_currentTable = i;
             else if (type == "CLASS") m_classes.insert(utf16ToUtf8(firstText(i, 1)));
         }
-        for (const auto& [name, begin] : m_blockBegin) {
-            std::size_t end = begin + 1;
-            while (end < m_file.recordCount() && m_file.recordType(end) != "ENDBLK") ++end;
-            m_blockEnd.emplace(name, end);
+        // Blocks are BLOCK ... ENDBLK inside the BLOCKS section; one without its ENDBLK is left
+        // as it is rather than letting new content run into what follows.
+        const Section* blocks = m_file.section("BLOCKS");
+        if (!blocks) return;
+        for (std::size_t i = blocks->begin + 1; i < blocks->end; ++i) {
+            if (m_file.recordType(i) != "BLOCK") continue;
+            std::size_t end = i + 1;
+            while (end < blocks->end && m_file.recordType(end) != "ENDBLK" && m_file.recordType(end) != "BLOCK") ++end;
+            if (end == blocks->end || m_file.recordType(end) != "ENDBLK") continue;
+            const std::u16string name = upper(firstText(i, 2));
+            if (m_blockBegin.emplace(name, i).second) m_blockEnd.emplace(name, end);
         }
     }
 
@@ -693,7 +698,7 @@ private:
     std::unordered_map<QxDbStub*, std::size_t> m_recordOf;
     std::map<std::u16string, std::size_t> m_blockBegin, m_blockEnd;
     std::map<std::size_t, std::size_t> m_tableEnd;  // TABLE record -> its ENDTAB
-    std::size_t m_currentTable = 0, m_lastBlockEnd = 0;
+    std::size_t m_currentTable = 0;
     std::set<std::string> m_classes, m_needClasses;
     std::set<std::size_t> m_replacedBlocks;
     std::map<QxDbStub*, int> m_newBlocks;

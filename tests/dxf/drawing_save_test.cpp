@@ -306,6 +306,33 @@ TEST(DxfSaveTables, AChangedTableRewritesItsBlockInPlace)
     EXPECT_EQ(threes, 1u);
 }
 
+TEST(DxfSaveTables, ATableWhoseBlockIsNotClosedGetsANewBlock)
+{
+    // Found by fuzzing: the table's block has no ENDBLK, and rewriting "the block's content"
+    // ran to the end of the file.
+    auto db = openText(bench::DxfDrawingGenerator(5).drawing(10));
+    addTable(*db, u"x");
+    std::string text = saveText(*db);
+    const auto block = text.find("  2\n*T1\n 70\n1\n");
+    const auto endblk = text.find("  0\nENDBLK\n", block);
+    const auto next = text.find("  0\n", endblk + 1);
+    ASSERT_NE(block, std::string::npos);
+    text.erase(endblk, next - endblk);
+    auto reopened = openText(text);
+    ASSERT_TRUE(reopened);
+    for (auto id : test::modelSpace(*reopened)->entityIds())
+        if (object<QxDbTable>(id)) {
+            Writable<QxDbTable> t(id);
+            t->setTextString(2, 0, u"5");
+        }
+    auto file = reread(saveText(*reopened), false);
+    ASSERT_TRUE(file);
+    EXPECT_EQ(file->recordType(file->recordCount() - 1), "EOF");
+    EXPECT_GE(recordsOf(*file, "LINE").size(), 3u);
+    const std::string_view table = file->recordText(recordsOf(*file, "ACAD_TABLE")[0]);
+    EXPECT_NE(table.find("  2\n*T2\n"), std::string_view::npos);
+}
+
 TEST(DxfSaveNew, ANewDrawingIsACompleteFile)
 {
     auto db = std::make_shared<QxDbDatabase>();
