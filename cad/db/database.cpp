@@ -131,6 +131,7 @@ Qxapp::ErrorStatus QxDbDatabase::Impl::open(QxDbStub* stub, QxDb::OpenMode mode,
 Qxapp::ErrorStatus QxDbDatabase::Impl::close(QxDbStub* stub)
 {
     if (stub->writer) {
+        stub->object->closingAfterWrite();
         stub->writer = false;
         --openCount;
         return Qxapp::eOk;

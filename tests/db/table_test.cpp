@@ -1,3 +1,4 @@
+#include "cad/db/entity_copy.h"
 #include "db_fixture.h"
 
 class TableTest : public DrawingTest {
@@ -237,4 +238,87 @@ TEST_F(TextStyles, DisplayStyleComesFromTheDrawingsRecord)
     EXPECT_EQ(gi.xScale(), 0.8);
     EXPECT_EQ(gi.textSize(), 3);
     EXPECT_EQ(fromQxDbTextStyle(gi, db->layerTableId()), Qxapp::eWrongObjectType);
+}
+
+// Graphics -----------------------------------------------------------------------------------
+
+namespace {
+
+struct BlockContents {
+    std::u16string name;
+    int lines = 0;
+    std::vector<std::u16string> texts;
+    std::vector<QxDbObjectId> ids;
+};
+
+BlockContents graphicsOf(QxDbObjectId tableId)
+{
+    BlockContents out;
+    QxDbTable* table = nullptr;
+    EXPECT_EQ(qxdbOpenObject(table, tableId, QxDb::kForRead), Qxapp::eOk);
+    QxDbBlockTableRecord* block = nullptr;
+    if (qxdbOpenObject(block, table->blockTableRecord(), QxDb::kForRead) == Qxapp::eOk) {
+        out.name = block->name();
+        out.ids = block->entityIds();
+        for (const QxDbObjectId& id : block->entityIds()) {
+            QxDbEntity* e = nullptr;
+            if (qxdbOpenQxDbEntity(e, id, QxDb::kForRead) != Qxapp::eOk) continue;
+            if (QxDbLine::cast(e)) ++out.lines;
+            if (auto* t = QxDbMText::cast(e)) out.texts.push_back(t->text());
+            e->close();
+        }
+        block->close();
+    }
+    table->close();
+    return out;
+}
+
+}  // namespace
+
+TEST_F(TableTest, AnAppendedTableGetsAnAnonymousBlockWithItsGrid)
+{
+    fill(3, 2);
+    table->setTextString(2, 1, u"{odd} \\text");
+    table->generateLayout();
+    ASSERT_EQ(table->recomputeTableBlock(true), Qxapp::eOk);
+    const QxDbObjectId id = add(table.release());
+    const BlockContents g = graphicsOf(id);
+    EXPECT_EQ(g.name, u"*T1");
+    // 4 row edges x 2 columns + 3 column edges x 3 rows, less the edge inside the title.
+    EXPECT_EQ(g.lines, 8 + 9 - 1);
+    EXPECT_EQ(g.texts, (std::vector<std::u16string>{u"Title", u"1,0", u"1,1", u"2,0", u"{odd} \\text"}));
+    // The graphics belong to the table's block, not to model space.
+    QxDbBlockTableRecord* space = nullptr;
+    ASSERT_EQ(qxdbOpenObject(space, db->modelSpaceId(), QxDb::kForRead), Qxapp::eOk);
+    EXPECT_EQ(space->entityIds().size(), 1u);
+    space->close();
+
+    // A change made through a write open shows after the close, in the same block.
+    QxDbTable* t = nullptr;
+    ASSERT_EQ(qxdbOpenObject(t, id, QxDb::kForWrite), Qxapp::eOk);
+    t->setTextString(1, 0, u"changed");
+    t->close();
+    const BlockContents after = graphicsOf(id);
+    EXPECT_EQ(after.name, u"*T1");
+    EXPECT_EQ(after.texts[1], u"changed");
+    EXPECT_TRUE(g.ids.front().isErased());
+
+    // Opening for write without changing anything leaves the graphics alone.
+    ASSERT_EQ(qxdbOpenObject(t, id, QxDb::kForWrite), Qxapp::eOk);
+    t->close();
+    EXPECT_EQ(graphicsOf(id).ids, after.ids);
+}
+
+TEST_F(TableTest, ACopiedTableDrawsItsOwnBlock)
+{
+    fill(2, 2);
+    table->recomputeTableBlock(true);
+    const QxDbObjectId id = add(table.release());
+    QxDbObjectId copy;
+    QxGeMatrix3d move;
+    move.entry[0][3] = 100;
+    ASSERT_EQ(qx::copyEntity(id, move, copy), Qxapp::eOk);
+    EXPECT_EQ(graphicsOf(id).name, u"*T1");
+    EXPECT_EQ(graphicsOf(copy).name, u"*T2");
+    EXPECT_EQ(graphicsOf(copy).texts, graphicsOf(id).texts);
 }
