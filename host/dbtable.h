@@ -26,6 +26,8 @@ public:
     Qxapp::ErrorStatus setVertCellMargin(double margin);
     bool isTitleSuppressed() const { return m_titleSuppressed; }
     bool isHeaderSuppressed() const { return m_headerSuppressed; }
+    Qxapp::ErrorStatus suppressTitleRow(bool suppress);
+    Qxapp::ErrorStatus suppressHeaderRow(bool suppress);
 
 private:
     QxDbObjectId m_textStyle[3];  // data, title, header

@@ -62,6 +62,20 @@ Qxapp::ErrorStatus QxDbTableStyle::setVertCellMargin(double margin)
     return Qxapp::eOk;
 }
 
+Qxapp::ErrorStatus QxDbTableStyle::suppressTitleRow(bool suppress)
+{
+    QX_NEEDS_WRITE();
+    m_titleSuppressed = suppress;
+    return Qxapp::eOk;
+}
+
+Qxapp::ErrorStatus QxDbTableStyle::suppressHeaderRow(bool suppress)
+{
+    QX_NEEDS_WRITE();
+    m_headerSuppressed = suppress;
+    return Qxapp::eOk;
+}
+
 // Table ---------------------------------------------------------------------------------
 
 struct QxDbTable::StyleValues {
