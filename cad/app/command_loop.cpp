@@ -1,5 +1,6 @@
 #include "cad/app/command_loop.h"
 
+#include "cad/db/open_check.h"
 #include "cad/editor/console.h"
 #include "cad/runtime/registered_commands.h"
 #include "editor.h"
@@ -46,6 +47,8 @@ void runLine(std::u16string_view line)
         return;
     }
     runRegisteredCommand(*command);
+    // A command must close every object it opened; say so when one did not.
+    reportOpenObjects();
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "cad/app/command_loop.h"
 #include "cad/app/module_loader.h"
 #include "cad/editor/console.h"
+#include "cad/editor/db_builtins.h"
 #include "cad/runtime/documents.h"
 #include "cad/runtime/language.h"
 #include "cad/runtime/sysvars.h"
@@ -76,6 +77,7 @@ int main(int argc, char** argv)
     qx::setUserLanguage(options.language.value_or(qx::languageFromEnvironment()));
     qx::registerAppBuiltins();
     qx::registerVariableBuiltins();
+    qx::registerDatabaseBuiltins();
     newDrawing();
 
     std::vector<qx::LoadedModule> modules;

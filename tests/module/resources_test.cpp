@@ -17,7 +17,7 @@ const QxResourceFile kFiles[] = {
     {"strings/0009.txt", kNeutral, sizeof kNeutral - 1},
     {"strings/080A.txt", kSpanish, sizeof kSpanish - 1},
     {"strings/0C09.txt", kEnglish, sizeof kEnglish - 1},
-    {"dialogs/102.dlg", kDialog, sizeof kDialog - 1},
+    {"dialogs/9102.dlg", kDialog, sizeof kDialog - 1},
     {nullptr, nullptr, 0},
 };
 
@@ -44,10 +44,10 @@ TEST(ResourceChain, EachLanguageGetsItsTableAndOthersTheDefaultOne)
     qx::setUserLanguage(qx::Language::English);
     EXPECT_EQ(load(2, record.resource), u"<none>");
 
-    ASSERT_NE(qxuiFindResource("dialogs", 102, record.resource), nullptr);
+    ASSERT_NE(qxuiFindResource("dialogs", 9102, record.resource), nullptr);
     EXPECT_EQ(qxuiFindResource("dialogs", 10, record.resource), nullptr);
     qxuiTermExtensionModule(record);
-    EXPECT_EQ(qxuiFindResource("dialogs", 102), nullptr);
+    EXPECT_EQ(qxuiFindResource("dialogs", 9102), nullptr);
 }
 
 TEST(ResourceChain, DocumentManagerStackMakesAnInstanceCurrentUntilPopped)
