@@ -122,6 +122,21 @@ void addCurveProperties(const QxDbCurve& curve, Properties& p)
 Properties describe(const QxDbObject& object)
 {
     Properties p;
+    if (const auto* record = QxDbSymbolTableRecord::cast(&object)) p.emplace_back(u"Name", record->name());
+    if (const auto* table = QxDbSymbolTable::cast(&object)) {
+        std::u16string names;
+        for (const QxDbObjectId& id : table->recordIds()) {
+            const QxDbSymbolTableRecord* record = nullptr;
+            QxDbObject* opened = nullptr;
+            if (qxdbOpenObject(opened, id, QxDb::kForRead) != Qxapp::eOk) continue;
+            if ((record = QxDbSymbolTableRecord::cast(opened))) names += (names.empty() ? u"" : u", ") + record->name();
+            opened->close();
+        }
+        p.emplace_back(u"Records", names);
+    }
+    if (const auto* dictionary = QxDbDictionary::cast(&object)) {
+        for (const auto& [name, id] : dictionary->entries()) p.emplace_back(u"Entry " + name, id.handle().ascii());
+    }
     const auto* e = QxDbEntity::cast(&object);
     if (!e) return p;
     p.emplace_back(u"Layer", e->layer());
@@ -349,6 +364,7 @@ bool setProperty(std::u16string_view arguments)
 
     QxDbEntity* entity = nullptr;
     Qxapp::ErrorStatus es = qxdbOpenQxDbEntity(entity, id, QxDb::kForWrite);
+    if (es == Qxapp::eWrongObjectType) return fail(cmd, std::u16string(handleText) + u" is not a drawing entity.");
     if (es != Qxapp::eOk) return failStatus(cmd, u"cannot open " + std::u16string(handleText) + u" for write", es);
     QxDbObjectCloser<QxDbEntity> closer(entity);
     QxDbDatabase* db = entity->database();

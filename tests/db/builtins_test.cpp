@@ -52,6 +52,16 @@ TEST_F(DrawingCommands, ListShowsPropertiesCellsAndExtendedData)
     EXPECT_TRUE(printed(u"Extended data tb_headers: 1000=Count"));
 }
 
+TEST_F(DrawingCommands, ListShowsSymbolTablesAndDictionaries)
+{
+    ASSERT_TRUE(run(u"LIST", hex(QxDbObjectId(db->linetypeTableId()))));
+    EXPECT_TRUE(printed(u"Records: ByBlock, ByLayer, Continuous"));
+    ASSERT_TRUE(run(u"LIST", hex(db->tableStyleDictionaryId())));
+    EXPECT_TRUE(printed(u"Entry Standard: " + hex(db->tablestyle())));
+    EXPECT_FALSE(run(u"SETPROP", hex(db->tablestyle()) + u" color 1"));
+    EXPECT_TRUE(printed(u"is not a drawing entity"));
+}
+
 TEST_F(DrawingCommands, BadHandlesGiveMessagesNotCrashes)
 {
     EXPECT_FALSE(run(u"LIST", u"FFFFF"));
