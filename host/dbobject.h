@@ -56,9 +56,6 @@ public:
     void attachStub(QxDbStub* stub) { m_stub = stub; }
     const QxDbXData* xdataStore() const { return m_xdata.get(); }
     QxDbXData* xdataStore() { return m_xdata.get(); }
-    // Called by the host when the object's last write open ends, before it is closed: the
-    // object brings derived data (such as a table's graphics) up to date.
-    virtual void closingAfterWrite() {}
 
 protected:
     // Copies the parts of QxDbObject that a clone keeps (extended data).

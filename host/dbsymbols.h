@@ -46,8 +46,6 @@ public:
 
     // Host bookkeeping, used when the database inserts or removes entities.
     void addEntityId(QxDbObjectId id) { m_entities.push_back(id); }
-    // Erases the block's entities and forgets them, for blocks the host regenerates.
-    void eraseAllEntities();
 
 private:
     std::vector<QxDbObjectId> m_entities;

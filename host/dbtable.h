@@ -93,14 +93,11 @@ public:
 
     // Grows rows to fit their contents. Needs the table open for write.
     Qxapp::ErrorStatus generateLayout();
-    // Brings the table's graphics up to date with its cells: an anonymous "*T" block of
-    // grid lines, texts and block references, which other programs draw. The block is
-    // written when the table, in a drawing, is closed after a write.
+    // Brings the table's graphics up to date with its cells.
     Qxapp::ErrorStatus recomputeTableBlock(bool forceUpdate = true);
 
     Qxapp::ErrorStatus getGeomExtents(QxDbExtents& extents) const override;
     QxDbObject* clone() const override;
-    void closingAfterWrite() override;
 
     struct Cell {
         QxDb::CellType type = QxDb::kTextCell;
@@ -123,10 +120,7 @@ private:
     void resizeGrid(std::uint32_t rows, std::uint32_t columns, std::uint32_t rowAt, std::int64_t rowShift,
                     std::uint32_t columnAt, std::int64_t columnShift);
     void refreshMergeFlags();
-    void changed();
-    void rebuildGraphics();
     QxDbObjectId m_tableStyle;
-    bool m_graphicsDirty = false;
     std::uint32_t m_rows = 0, m_columns = 0;
     std::vector<Cell> m_cells;  // row by row
     std::vector<double> m_rowHeights, m_columnWidths;

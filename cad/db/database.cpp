@@ -131,7 +131,6 @@ Qxapp::ErrorStatus QxDbDatabase::Impl::open(QxDbStub* stub, QxDb::OpenMode mode,
 Qxapp::ErrorStatus QxDbDatabase::Impl::close(QxDbStub* stub)
 {
     if (stub->writer) {
-        stub->object->closingAfterWrite();
         stub->writer = false;
         --openCount;
         return Qxapp::eOk;

@@ -65,13 +65,6 @@ Qxapp::ErrorStatus QxDbBlockTableRecord::appendQxDbEntity(QxDbObjectId& id, QxDb
     return Qxapp::eOk;
 }
 
-void QxDbBlockTableRecord::eraseAllEntities()
-{
-    for (const QxDbObjectId& id : m_entities)
-        if (!id.isNull()) id.stub()->erased = true;
-    m_entities.clear();
-}
-
 QxDbObjectIterator* QxDbBlockTableRecord::newIterator() const { return new QxDbObjectIterator(m_entities); }
 
 bool QxDbBlockTableRecord::isAnonymous() const { return !name().empty() && name()[0] == u'*' && !isLayout(); }

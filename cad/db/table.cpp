@@ -121,7 +121,6 @@ QxDbTable::StyleValues QxDbTable::styleValues() const
 Qxapp::ErrorStatus QxDbTable::setTableStyle(QxDbObjectId style)
 {
     QX_NEEDS_WRITE();
-    changed();
     m_tableStyle = style;
     return Qxapp::eOk;
 }
@@ -237,7 +236,6 @@ void QxDbTable::refreshMergeFlags()
 Qxapp::ErrorStatus QxDbTable::setSize(std::uint32_t rows, std::uint32_t columns)
 {
     QX_NEEDS_WRITE();
-    changed();
     if (rows == 0 || columns == 0) return Qxapp::eInvalidInput;
     const std::uint32_t oldRows = m_rows;
     const double lastWidth = m_columnWidths.empty() ? kDefaultColumnWidth : m_columnWidths.back();
@@ -257,7 +255,6 @@ double QxDbTable::rowHeight(std::uint32_t row) const { return row < m_rows ? m_r
 Qxapp::ErrorStatus QxDbTable::setColumnWidth(std::uint32_t column, double width)
 {
     QX_NEEDS_WRITE();
-    changed();
     if (column >= m_columns) return Qxapp::eInvalidIndex;
     if (!(width > 0) || !std::isfinite(width)) return Qxapp::eInvalidInput;
     m_columnWidths[column] = width;
@@ -267,7 +264,6 @@ Qxapp::ErrorStatus QxDbTable::setColumnWidth(std::uint32_t column, double width)
 Qxapp::ErrorStatus QxDbTable::setColumnWidth(double width)
 {
     QX_NEEDS_WRITE();
-    changed();
     if (!(width > 0) || !std::isfinite(width)) return Qxapp::eInvalidInput;
     std::fill(m_columnWidths.begin(), m_columnWidths.end(), width);
     return Qxapp::eOk;
@@ -276,7 +272,6 @@ Qxapp::ErrorStatus QxDbTable::setColumnWidth(double width)
 Qxapp::ErrorStatus QxDbTable::setRowHeight(std::uint32_t row, double height)
 {
     QX_NEEDS_WRITE();
-    changed();
     if (row >= m_rows) return Qxapp::eInvalidIndex;
     if (!(height > 0) || !std::isfinite(height)) return Qxapp::eInvalidInput;
     m_rowHeights[row] = height;
@@ -286,7 +281,6 @@ Qxapp::ErrorStatus QxDbTable::setRowHeight(std::uint32_t row, double height)
 Qxapp::ErrorStatus QxDbTable::setRowHeight(double height)
 {
     QX_NEEDS_WRITE();
-    changed();
     if (!(height > 0) || !std::isfinite(height)) return Qxapp::eInvalidInput;
     std::fill(m_rowHeights.begin(), m_rowHeights.end(), height);
     return Qxapp::eOk;
@@ -309,7 +303,6 @@ double QxDbTable::height() const
 Qxapp::ErrorStatus QxDbTable::insertColumns(std::uint32_t column, double width, std::uint32_t count)
 {
     QX_NEEDS_WRITE();
-    changed();
     if (column > m_columns) return Qxapp::eInvalidIndex;
     if (count == 0 || !(width > 0)) return Qxapp::eInvalidInput;
     resizeGrid(m_rows, m_columns + count, 0, 0, column, count);
@@ -320,7 +313,6 @@ Qxapp::ErrorStatus QxDbTable::insertColumns(std::uint32_t column, double width, 
 Qxapp::ErrorStatus QxDbTable::deleteColumns(std::uint32_t column, std::uint32_t count)
 {
     QX_NEEDS_WRITE();
-    changed();
     if (count == 0 || column >= m_columns || count > m_columns - column) return Qxapp::eInvalidIndex;
     if (count == m_columns) return Qxapp::eInvalidInput;  // a table keeps at least one column
     resizeGrid(m_rows, m_columns - count, 0, 0, column, -std::int64_t(count));
@@ -331,7 +323,6 @@ Qxapp::ErrorStatus QxDbTable::deleteColumns(std::uint32_t column, std::uint32_t 
 Qxapp::ErrorStatus QxDbTable::insertRows(std::uint32_t row, double height, std::uint32_t count)
 {
     QX_NEEDS_WRITE();
-    changed();
     if (row > m_rows) return Qxapp::eInvalidIndex;
     if (count == 0 || !(height > 0)) return Qxapp::eInvalidInput;
     resizeGrid(m_rows + count, m_columns, row, count, 0, 0);
@@ -342,7 +333,6 @@ Qxapp::ErrorStatus QxDbTable::insertRows(std::uint32_t row, double height, std::
 Qxapp::ErrorStatus QxDbTable::deleteRows(std::uint32_t row, std::uint32_t count)
 {
     QX_NEEDS_WRITE();
-    changed();
     if (count == 0 || row >= m_rows || count > m_rows - row) return Qxapp::eInvalidIndex;
     if (count == m_rows) return Qxapp::eInvalidInput;  // a table keeps at least one row
     resizeGrid(m_rows - count, m_columns, row, -std::int64_t(count), 0, 0);
@@ -374,7 +364,6 @@ Qxapp::ErrorStatus QxDbTable::getTextString(std::uint32_t row, std::uint32_t col
 Qxapp::ErrorStatus QxDbTable::setTextString(std::uint32_t row, std::uint32_t column, const char16_t* text)
 {
     QX_NEEDS_WRITE();
-    changed();
     Cell* c = mutableCell(row, column);
     if (!c) return Qxapp::eInvalidIndex;
     c->type = QxDb::kTextCell;
@@ -394,7 +383,6 @@ Qxapp::ErrorStatus QxDbTable::setBlockTableRecordId(std::uint32_t row, std::uint
                                                     bool autoFit)
 {
     QX_NEEDS_WRITE();
-    changed();
     Cell* c = mutableCell(row, column);
     if (!c) return Qxapp::eInvalidIndex;
     if (block.isNull()) return Qxapp::eNullObjectId;
@@ -428,7 +416,6 @@ Qxapp::ErrorStatus QxDbTable::mergeCells(std::uint32_t minRow, std::uint32_t max
                                          std::uint32_t maxColumn)
 {
     QX_NEEDS_WRITE();
-    changed();
     if (minRow > maxRow || minColumn > maxColumn || maxRow >= m_rows || maxColumn >= m_columns)
         return Qxapp::eInvalidIndex;
     if (minRow == maxRow && minColumn == maxColumn) return Qxapp::eOk;
@@ -450,7 +437,6 @@ Qxapp::ErrorStatus QxDbTable::unmergeCells(std::uint32_t minRow, std::uint32_t m
                                            std::uint32_t maxColumn)
 {
     QX_NEEDS_WRITE();
-    changed();
     if (minRow > maxRow || minColumn > maxColumn || maxRow >= m_rows || maxColumn >= m_columns)
         return Qxapp::eInvalidIndex;
     std::erase_if(m_merges, [&](const MergeRange& m) {
@@ -516,7 +502,6 @@ std::size_t wrappedLineCount(const std::u16string& text, const QxGiTextStyle& st
 Qxapp::ErrorStatus QxDbTable::generateLayout()
 {
     QX_NEEDS_WRITE();
-    changed();
     const StyleValues v = styleValues();
     for (std::uint32_t r = 0; r < m_rows; ++r) {
         const int slot = slotOf(rowType(r));
@@ -543,159 +528,7 @@ Qxapp::ErrorStatus QxDbTable::recomputeTableBlock(bool /*forceUpdate*/)
     QX_NEEDS_WRITE();
     for (const Cell& c : m_cells)
         if (c.type == QxDb::kBlockCell && (c.block.isNull() || c.block.isErased())) return Qxapp::eWasErased;
-    // A table not yet in a drawing gets its graphics when it is added and closed.
-    m_graphicsDirty = true;
     return Qxapp::eOk;
-}
-
-// Changes made while the table is in a drawing make its graphics stale. Changes to a table
-// being built (by the file reader, or before it is appended) do not: the reader keeps the
-// graphics of the file, and a new table asks for them with recomputeTableBlock.
-void QxDbTable::changed()
-{
-    if (stub()) m_graphicsDirty = true;
-}
-
-void QxDbTable::closingAfterWrite()
-{
-    if (m_graphicsDirty && stub()) rebuildGraphics();
-    m_graphicsDirty = false;
-}
-
-namespace {
-
-// Cell text as multi-line text contents: characters that would read as formatting are
-// escaped, line breaks become paragraph breaks.
-std::u16string asMTextContents(const std::u16string& text)
-{
-    std::u16string out;
-    for (char16_t c : text) {
-        if (c == u'\\' || c == u'{' || c == u'}') {
-            out += u'\\';
-            out += c;
-        } else if (c == u'\n') {
-            out += u"\\P";
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
-
-// The next free anonymous table block name: one more than the highest "*T<n>" in use.
-std::u16string nextTableBlockName(const QxDbSymbolTable& blocks)
-{
-    std::uint64_t highest = 0;
-    for (const QxDbObjectId& id : blocks.recordIds()) {
-        const auto* record = QxDbSymbolTableRecord::cast(qx::peekObject(id));
-        if (!record) continue;
-        const std::u16string& name = record->name();
-        if (name.size() < 3 || name[0] != u'*' || (name[1] != u'T' && name[1] != u't')) continue;
-        std::uint64_t n = 0;
-        bool digits = true;
-        for (std::size_t i = 2; i < name.size() && digits; ++i) {
-            digits = name[i] >= u'0' && name[i] <= u'9';
-            n = n * 10 + (name[i] - u'0');
-        }
-        if (digits) highest = std::max(highest, n);
-    }
-    const std::string number = std::to_string(highest + 1);
-    return u"*T" + std::u16string(number.begin(), number.end());
-}
-
-}  // namespace
-
-// Regenerates the anonymous block that shows the table, in the table's own coordinates:
-// the top-left corner at the origin, columns to the right, rows downwards. Host
-// bookkeeping: it works on the database directly and leaves nothing open.
-void QxDbTable::rebuildGraphics()
-{
-    QxDbDatabase* db = database();
-    auto& impl = db->impl();
-    auto* blocks = QxDbSymbolTable::cast(qx::peekObject(db->blockTableId()));
-    if (!blocks) return;
-
-    // Reuse this table's own anonymous block; otherwise start one.
-    auto* block = QxDbBlockTableRecord::cast(qx::peekObject(blockTableRecord()));
-    if (!block || !block->isAnonymous()) {
-        block = new QxDbBlockTableRecord;
-        const std::u16string name = nextTableBlockName(*blocks);
-        block->setName(name.c_str());
-        QxDbObjectId id;
-        if (impl.add(block, 0, db->blockTableId(), id) != Qxapp::eOk) {
-            delete block;
-            return;
-        }
-        blocks->indexRecord(name, id);
-        QxDbBlockReference::setBlockTableRecord(id);
-    }
-    block->eraseAllEntities();
-
-    auto append = [&](QxDbEntity* entity) {
-        entity->setLayer(layer().c_str());
-        QxDbObjectId id;
-        if (impl.add(entity, 0, block->objectId(), id) == Qxapp::eOk) block->addEntityId(id);
-        else delete entity;
-    };
-
-    std::vector<double> xs{0}, ys{0};  // column and row edges
-    for (double w : m_columnWidths) xs.push_back(xs.back() + w);
-    for (double h : m_rowHeights) ys.push_back(ys.back() - h);
-
-    // Grid: every cell edge, except the edges inside a merged range.
-    auto sameMerge = [&](std::uint32_t r1, std::uint32_t c1, std::uint32_t r2, std::uint32_t c2) {
-        std::uint32_t a0, a1, a2, a3, b0, b1, b2, b3;
-        return isMergedCell(r1, c1, &a0, &a1, &a2, &a3) && isMergedCell(r2, c2, &b0, &b1, &b2, &b3) && a0 == b0 &&
-               a2 == b2;
-    };
-    for (std::uint32_t r = 0; r <= m_rows; ++r)
-        for (std::uint32_t c = 0; c < m_columns; ++c)
-            if (r == 0 || r == m_rows || !sameMerge(r - 1, c, r, c))
-                append(new QxDbLine({xs[c], ys[r], 0}, {xs[c + 1], ys[r], 0}));
-    for (std::uint32_t c = 0; c <= m_columns; ++c)
-        for (std::uint32_t r = 0; r < m_rows; ++r)
-            if (c == 0 || c == m_columns || !sameMerge(r, c - 1, r, c))
-                append(new QxDbLine({xs[c], ys[r], 0}, {xs[c], ys[r + 1], 0}));
-
-    // Contents: texts centred in their cell (data rows hang from the top), blocks scaled to
-    // fit inside the margins.
-    const StyleValues v = styleValues();
-    for (std::uint32_t r = 0; r < m_rows; ++r) {
-        for (std::uint32_t c = 0; c < m_columns; ++c) {
-            const Cell* cl = cell(r, c);
-            if (cl->merged) continue;
-            const double left = xs[c], right = xs[std::min(c + cl->columnSpan, m_columns)];
-            const double top = ys[r], bottom = ys[std::min(r + cl->rowSpan, m_rows)];
-            const QxDb::RowType type = rowType(r);
-            if (cl->type == QxDb::kTextCell && !cl->text.empty()) {
-                auto* text = new QxDbMText;
-                const bool data = type == QxDb::kDataRow;
-                text->setAttachment(data ? QxDbMText::kTopCenter : QxDbMText::kMiddleCenter);
-                text->setLocation({(left + right) / 2, data ? top - v.vertMargin : (top + bottom) / 2, 0});
-                text->setTextHeight(v.textHeight[slotOf(type)]);
-                text->setTextStyle(v.textStyle[slotOf(type)]);
-                text->setWidth(std::max(right - left - 2 * v.horzMargin, 0.0));
-                text->setContents(asMTextContents(cl->text).c_str());
-                append(text);
-            } else if (cl->type == QxDb::kBlockCell && cl->block.isValid()) {
-                auto* insert = new QxDbBlockReference({0, 0, 0}, cl->block);
-                QxDbExtents e;
-                double scale = 1;
-                QxGePoint3d centre(0, 0, 0);
-                if (insert->getGeomExtents(e) == Qxapp::eOk) {
-                    const double w = e.maxPoint.x - e.minPoint.x, h = e.maxPoint.y - e.minPoint.y;
-                    const double room_w = right - left - 2 * v.horzMargin, room_h = top - bottom - 2 * v.vertMargin;
-                    if (cl->autoFit && w > 0 && h > 0 && room_w > 0 && room_h > 0) scale = std::min(room_w / w, room_h / h);
-                    else if (cl->autoFit && w > 0 && room_w > 0) scale = room_w / w;
-                    else if (cl->autoFit && h > 0 && room_h > 0) scale = room_h / h;
-                    centre = QxGePoint3d((e.minPoint.x + e.maxPoint.x) / 2, (e.minPoint.y + e.maxPoint.y) / 2, 0);
-                }
-                insert->setScaleFactors({scale, scale, scale});
-                insert->setPosition({(left + right) / 2 - centre.x * scale, (top + bottom) / 2 - centre.y * scale, 0});
-                append(insert);
-            }
-        }
-    }
 }
 
 // The position is the table's top-left corner; rows go down, columns to the right.
@@ -713,9 +546,6 @@ QxDbObject* QxDbTable::clone() const
 {
     auto* copy = new QxDbTable;
     copyReferenceDataTo(*copy);
-    // The graphics block belongs to this table: the copy makes its own.
-    copy->QxDbBlockReference::setBlockTableRecord(QxDbObjectId::kNull);
-    copy->m_graphicsDirty = true;
     copy->m_tableStyle = m_tableStyle;
     copy->m_rows = m_rows;
     copy->m_columns = m_columns;
