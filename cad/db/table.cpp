@@ -546,6 +546,8 @@ QxDbObject* QxDbTable::clone() const
 {
     auto* copy = new QxDbTable;
     copyReferenceDataTo(*copy);
+    // The graphics block belongs to this table: a copy is drawn with a block of its own.
+    copy->QxDbBlockReference::setBlockTableRecord(QxDbObjectId::kNull);
     copy->m_tableStyle = m_tableStyle;
     copy->m_rows = m_rows;
     copy->m_columns = m_columns;
