@@ -62,6 +62,12 @@ QxDbStub* QxDbDatabase::Impl::find(std::uint64_t handle) const
     return it == sparseHandles.end() ? nullptr : it->second;
 }
 
+std::uint64_t QxDbDatabase::Impl::allocateHandle()
+{
+    while (find(handseed)) ++handseed;
+    return handseed++;
+}
+
 void QxDbDatabase::Impl::indexHandle(std::uint64_t handle, QxDbStub* stub)
 {
     highestHandle = std::max(highestHandle, handle);

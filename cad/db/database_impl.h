@@ -52,6 +52,16 @@ struct QxDbDatabase::Impl {
     Qxapp::ErrorStatus add(QxDbObject* object, std::uint64_t handle, QxDbObjectId owner, QxDbObjectId& id);
     QxDbStub* find(std::uint64_t handle) const;
     void indexHandle(std::uint64_t handle, QxDbStub* stub);
+    // Takes the next handle that no object uses, for records a writer adds to a file
+    // (every handle written stays below the seed written with it).
+    std::uint64_t allocateHandle();
+
+    // The handles in use, asked like a map: byHandle.count(h) is 1 when h is taken.
+    struct HandleView {
+        const Impl* impl;
+        std::size_t count(std::uint64_t handle) const { return impl->find(handle) ? 1 : 0; }
+    };
+    HandleView byHandle{this};
 
     // Opening and closing as the host does it for every caller.
     Qxapp::ErrorStatus open(QxDbStub* stub, QxDb::OpenMode mode, bool openErased);

@@ -163,6 +163,14 @@ TEST_F(HandleAllocation, FarApartHandlesAreAllFound)
     for (const auto& [h, id] : added) EXPECT_EQ(db->getObjectId(QxDbHandle(h)), id);
     EXPECT_GT(db->handseed().value(), 0x123456789ull);
     EXPECT_TRUE(db->getObjectId(QxDbHandle(0x123456788)).isNull());
+    // A writer taking handles for records of its own never gets one in use.
+    db->setHandseed(QxDbHandle(0x4000));
+    auto& impl = db->impl();
+    for (int i = 0; i < 3; ++i) {
+        const std::uint64_t h = impl.allocateHandle();
+        EXPECT_EQ(impl.byHandle.count(h), 0u);
+        EXPECT_GT(h, 0x123456789ull);
+    }
 }
 
 // Defaults ------------------------------------------------------------------------------
