@@ -316,31 +316,22 @@ Qxapp::ErrorStatus setAttributeValue(QxDbBlockReference& reference, std::u16stri
                                      bool& found)
 {
     found = false;
+    Qxapp::ErrorStatus unreadable = Qxapp::eOk;
     for (const QxDbObjectId& id : reference.attributeIds()) {
         QxDbAttribute* attribute = nullptr;
-        Qxapp::ErrorStatus es = reference.openAttribute(attribute, id, QxDb::kForWrite);
-        if (es != Qxapp::eOk) {
-            // An attribute that cannot be opened may still be the one asked for.
-            QxDbObject* peek = nullptr;
-            if (qxdbOpenObject(peek, id, QxDb::kForRead) == Qxapp::eOk) {
-                const bool same = equalsIgnoringCase(QxDbAttribute::cast(peek)->tag(), tag);
-                peek->close();
-                if (same) {
-                    found = true;
-                    return es;
-                }
-            }
+        const Qxapp::ErrorStatus opened = reference.openAttribute(attribute, id, QxDb::kForRead);
+        if (opened != Qxapp::eOk) {
+            unreadable = opened;  // maybe the one asked for: say why it could not be changed
             continue;
         }
-        if (equalsIgnoringCase(attribute->tag(), tag)) {
-            found = true;
-            es = attribute->setTextString(value.c_str());
-            attribute->close();
-            return es;
-        }
-        attribute->close();
+        QxDbObjectCloser<QxDbAttribute> closer(attribute);
+        if (!equalsIgnoringCase(attribute->tag(), tag)) continue;
+        found = true;
+        const Qxapp::ErrorStatus es = attribute->upgradeOpen();
+        return es == Qxapp::eOk ? attribute->setTextString(value.c_str()) : es;
     }
-    return Qxapp::eKeyNotFound;
+    found = unreadable != Qxapp::eOk;
+    return found ? unreadable : Qxapp::eKeyNotFound;
 }
 
 bool symbolExists(QxDbObjectId tableId, const std::u16string& name)

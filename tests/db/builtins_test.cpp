@@ -125,6 +125,12 @@ TEST_F(DrawingCommands, CopyingABlockReferenceCopiesItsAttributes)
     ref->close();
 
     ASSERT_TRUE(run(u"COPY", hex(refId) + u" 10,0"));
+    QxDbAttribute* reader = nullptr;
+    ASSERT_EQ(qxdbOpenObject(reader, attributeId, QxDb::kForRead), Qxapp::eOk);
+    EXPECT_FALSE(run(u"SETPROP", hex(refId) + u" width 120"));  // someone is reading it
+    EXPECT_TRUE(printed(u"eWasOpenForRead"));
+    reader->close();
+    EXPECT_FALSE(run(u"SETPROP", hex(refId) + u" height 3"));  // no such attribute
     ASSERT_TRUE(run(u"SETPROP", hex(refId) + u" width 120"));
     QxDbBlockTableRecord* space = nullptr;
     qxdbOpenObject(space, db->modelSpaceId(), QxDb::kForRead);
