@@ -1,6 +1,7 @@
 // The host's operations in the order the data-extraction module calls them: inserting a
 // table, keeping its extraction record in extended data, and re-reading the drawing while
 // the table is open for write.
+#include "cad/db/database_impl.h"
 #include "db_fixture.h"
 
 namespace {
@@ -136,6 +137,24 @@ TEST_F(ModuleFlows, InsertingATableFindsItAfterTheLastEntity)
     EXPECT_EQ(alone.database(), &empty);
     EXPECT_EQ(empty.openObjectCount(), 0u);
     qxdbHostApplicationServices()->setWorkingDatabase(db.get());
+}
+
+TEST_F(ModuleFlows, TheTableIsFoundAfterABlockReferenceWithAttributes)
+{
+    // The entity after the last one is the next one of model space, never an attribute of
+    // the last reference.
+    const QxDbObjectId refId = add(new QxDbBlockReference({0, 0, 0}, db->modelSpaceId()));
+    QxDbBlockReference* ref = nullptr;
+    ASSERT_EQ(qxdbOpenObject(ref, refId, QxDb::kForWrite), Qxapp::eOk);
+    auto* attribute = new QxDbAttribute;
+    attribute->setTag(u"TAG");
+    QxDbObjectId attributeId;
+    ASSERT_EQ(ref->appendAttribute(attributeId, attribute), Qxapp::eOk);
+    attribute->close();
+    ref->close();
+    const QxDbObjectId tableId = insertTable(*db, {0, 0, 0});
+    EXPECT_NE(tableId, attributeId);
+    EXPECT_TRUE(QxDbTable::cast(qx::peekObject(tableId)));
 }
 
 TEST_F(ModuleFlows, ExtractionRecordWritesAppendRemoveAndRead)
