@@ -143,7 +143,7 @@ TEST_F(ModuleFlows, TheTableIsFoundAfterABlockReferenceWithAttributes)
 {
     // The entity after the last one is the next one of model space, never an attribute of
     // the last reference.
-    const QxDbObjectId refId = add(new QxDbBlockReference({0, 0, 0}, db->modelSpaceId()));
+    const QxDbObjectId refId = add(new QxDbBlockReference({0, 0, 0}, QxDbObjectId::kNull));
     QxDbBlockReference* ref = nullptr;
     ASSERT_EQ(qxdbOpenObject(ref, refId, QxDb::kForWrite), Qxapp::eOk);
     auto* attribute = new QxDbAttribute;
