@@ -290,3 +290,38 @@ TEST_F(TableUpdate, DialogWantsATableBeforeFinishAndRunsTheChosenAction)
     EXPECT_FALSE(printed(kUpdated));
     EXPECT_FALSE(printed(kUpToDate));
 }
+
+TEST_F(TableUpdate, BlockPreviewsStayAndRowsStartingEmptyAreNotTakenForTotals)
+{
+    QxDbBlockTable* blockTable = nullptr;
+    ASSERT_EQ(db->getSymbolTable(blockTable, QxDb::kForWrite), Qxapp::eOk);
+    auto* record = new QxDbBlockTableRecord;
+    record->setName(u"VALVE");
+    QxDbObjectId valve;
+    ASSERT_EQ(blockTable->add(valve, record), Qxapp::eOk);
+    record->close();
+    blockTable->close();
+    append(new QxDbBlockReference({0, 0, 0}, valve));
+    addLine(2);
+    const auto l2 = addLine(3);
+
+    ExtractionChoice choice;
+    choice.lsProps = {u"Block name", u"Block preview", u"Length"};
+    for (const auto& name : choice.lsProps) choice.mapNames[name] = name;
+    idTbl = insertExtraction(choice);
+    const auto before = cells(idTbl);
+    ASSERT_EQ(before.size(), 5u);
+    ASSERT_EQ(before[2], (Texts{u"VALVE", u"<block VALVE>", u""}));
+    ASSERT_EQ(before[3], (Texts{u"", u"", u"2"})) << "a line row starts with an empty cell";
+
+    refresh();
+    EXPECT_EQ(qx::transcript(), kUpToDate);
+    EXPECT_EQ(cells(idTbl), before);
+
+    change<QxDbLine>(l2, [](QxDbLine* l) { l->setEndPoint({5, 0, 0}); });
+    refresh();
+    EXPECT_EQ(qx::transcript(), kUpdated);
+    auto after = before;
+    after[4][2] = u"5";
+    EXPECT_EQ(cells(idTbl), after);
+}
