@@ -69,7 +69,9 @@ TEST_F(TableExport, TheChosenFileTypeDecidesTheFormatWhateverTheName)
 
 TEST_F(TableExport, AFileThatWasNotWrittenIsReportedAsSuch)
 {
-    const auto nowhere = dir / "missing" / "parts.csv";
+    // A folder stands where the file would go.
+    const auto nowhere = dir / "parts.csv";
+    std::filesystem::create_directories(nowhere);
     answer("file \"" + nowhere.string() + "\" 1\n");
     ReExportTable(idTbl);
     EXPECT_NE(qx::transcript().find(u"\nCSV export failed : " + nowhere.u16string()), std::u16string::npos)
