@@ -251,6 +251,12 @@ TEST_F(TableUpdate, RebuildKeepsATotalsLineAndTotalsRenamedColumnsToo)
     EXPECT_EQ(rows[rows.size() - 2], Texts(rows[1].size()));
     EXPECT_EQ(rows.back()[r], u"3.5");
     EXPECT_EQ(record(csAppHdls), (Texts{c1, c2}));
+
+    // The record names the columns as the header shows them, so the next refresh still
+    // recognises the header line and leaves the table alone.
+    refresh();
+    EXPECT_EQ(qx::transcript(), kUpToDate);
+    EXPECT_EQ(cells(idTbl), rows);
 }
 
 TEST_F(TableUpdate, DialogWantsATableBeforeFinishAndRunsTheChosenAction)
@@ -324,4 +330,34 @@ TEST_F(TableUpdate, BlockPreviewsStayAndRowsStartingEmptyAreNotTakenForTotals)
     auto after = before;
     after[4][2] = u"5";
     EXPECT_EQ(cells(idTbl), after);
+}
+
+TEST_F(TableUpdate, AfterAddingToATableWithoutHeaderLaterRefreshesStillFindTheColumns)
+{
+    addCircle(1);
+    ExtractionChoice choice = Circles();
+    choice.mapNames[u"Radius"] = u"R";
+    choice.bDisplayHeader = false;
+    idTbl = insertExtraction(choice);
+    const auto c2 = addCircle(2);
+
+    answer("handles " + qxtest::utf8(c2) + "\n");
+    AddObjectsToTable(nullptr, strHelper, idTbl);
+    // The added kind's geometry comes as columns too, in name order; "R" is the radius.
+    const Texts headers = record(csTbHeaders);
+    const auto r = std::size_t(std::find(headers.begin(), headers.end(), u"R") - headers.begin());
+    ASSERT_LT(r, headers.size()) << "the record keeps the names shown";
+    EXPECT_EQ(headers.front(), u"Object type");
+    auto rows = cells(idTbl);
+    ASSERT_EQ(rows.size(), 3u) << "no header line";
+    EXPECT_EQ(rows[1][r], u"1");
+    EXPECT_EQ(rows[2][r], u"2");
+
+    change<QxDbCircle>(c2, [](QxDbCircle* c) { c->setRadius(4); });
+    refresh();
+    EXPECT_EQ(qx::transcript(), kUpdated);
+    rows = cells(idTbl);
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[1][r], u"1");
+    EXPECT_EQ(rows[2][r], u"4");
 }
