@@ -1,0 +1,92 @@
+#include <gtest/gtest.h>
+
+#include "output/locale_number.h"
+#include "output/text_codec.h"
+
+namespace {
+
+TEST(Windows1252, MapsTheHighBlockAndReplacesWhatItLacks)
+{
+    EXPECT_EQ(ToWindows1252(u"caf\u00E9 \u20AC \u0152uvre \u2014"), "caf\xE9 \x80 \x8Cuvre \x97");
+    // Latin-1's C1 controls are not Windows-1252 characters except the five undefined bytes.
+    EXPECT_EQ(ToWindows1252(u"\u0080\u0081\u009D"), "?\x81\x9D");
+    // One "?" per missing character: a surrogate pair is one character.
+    EXPECT_EQ(ToWindows1252(u"a\u4E2D\U0001F600b"), "a??b");
+    EXPECT_EQ(ToWindows1252(u"\xD800x"), "?x");  // a lone surrogate
+}
+
+TEST(Windows1252, DecodesEveryByteBackToWhatEncodesIt)
+{
+    for (int b = 1; b < 256; ++b) {
+        const std::string byte(1, static_cast<char>(b));
+        EXPECT_EQ(ToWindows1252(FromWindows1252(byte)), byte) << b;
+    }
+    EXPECT_EQ(FromWindows1252("\x80\x9F\xA0\xFF"), u"\u20AC\u0178\u00A0\u00FF");
+}
+
+TEST(Utf8, EncodesSurrogatePairsAsOneSequenceAndLoneHalvesAsReplacement)
+{
+    EXPECT_EQ(ToUtf8(u"\u00E9\u20AC\U0001F600"), "\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");
+    EXPECT_EQ(ToUtf8(std::u16string(u"a") + char16_t(0xDC00) + u"b"), "a\xEF\xBF\xBD" "b");
+    EXPECT_EQ(ToUtf8(std::u16string(1, char16_t(0xD83D))), "\xEF\xBF\xBD");
+}
+
+TEST(Utf8, DecodingRejectsWhatIsNotStrictUtf8)
+{
+    std::u16string text;
+    EXPECT_TRUE(DecodeUtf8("\xF0\x9F\x98\x80\xC3\xA9", text));
+    EXPECT_EQ(text, u"\U0001F600\u00E9");
+    EXPECT_FALSE(DecodeUtf8("\xC0\xAF", text));          // overlong "/"
+    EXPECT_FALSE(DecodeUtf8("\xED\xA0\x80", text));      // an encoded surrogate
+    EXPECT_FALSE(DecodeUtf8("caf\xE9", text));           // Windows-1252 e-acute
+    EXPECT_FALSE(DecodeUtf8("\xE2\x82", text));          // cut short
+    EXPECT_FALSE(DecodeUtf8("\xF4\x90\x80\x80", text));  // above U+10FFFF
+}
+
+TEST(Utf8, OnlyValidMultiByteTextCountsAsUtf8)
+{
+    EXPECT_FALSE(IsMultiByteUtf8("plain ascii"));
+    EXPECT_TRUE(IsMultiByteUtf8("caf\xC3\xA9"));
+    EXPECT_FALSE(IsMultiByteUtf8("caf\xE9"));
+    EXPECT_FALSE(IsMultiByteUtf8("\xC3\xA9 then caf\xE9"));
+}
+
+TEST(Latin1, KeepsTheLowByteOfEveryUnit)
+{
+    EXPECT_TRUE(FitsLatin1(u"\u00FF\u00A0abc"));
+    EXPECT_FALSE(FitsLatin1(u"\u0100"));
+    std::string out;
+    AppendLatin1(out, u"\u00E9\u20AC");
+    EXPECT_EQ(out, "\xE9\xAC");
+}
+
+TEST(LocaleNumber, EnglishGroupsWithCommasAndUsesThePoint)
+{
+    EXPECT_EQ(FormatLocaleNumber(1234.5, NumberMarks::English), u"1,234.5");
+    EXPECT_EQ(FormatLocaleNumber(999999, NumberMarks::English), u"999,999");
+    EXPECT_EQ(FormatLocaleNumber(-123456.7, NumberMarks::English), u"-123,457");
+    EXPECT_EQ(FormatLocaleNumber(100, NumberMarks::English), u"100");
+    EXPECT_EQ(FormatLocaleNumber(2.50, NumberMarks::English), u"2.5");
+    EXPECT_EQ(FormatLocaleNumber(7, NumberMarks::English), u"7");
+    EXPECT_EQ(FormatLocaleNumber(0, NumberMarks::English), u"0");
+}
+
+TEST(LocaleNumber, FrenchGroupsWithNoBreakSpacesAndUsesTheComma)
+{
+    EXPECT_EQ(FormatLocaleNumber(1234.5, NumberMarks::French), u"1\u00A0" u"234,5");
+    EXPECT_EQ(FormatLocaleNumber(12.5, NumberMarks::French), u"12,5");
+    EXPECT_EQ(FormatLocaleNumber(-1500, NumberMarks::French), u"-1\u00A0" u"500");
+    EXPECT_EQ(FormatLocaleNumber(0.001234, NumberMarks::French), u"0,001234");
+}
+
+TEST(LocaleNumber, ExponentHasASignAndThreeDigits)
+{
+    EXPECT_EQ(FormatLocaleNumber(1234567, NumberMarks::English), u"1.23457e+006");
+    EXPECT_EQ(FormatLocaleNumber(0.00001, NumberMarks::English), u"1e-005");
+    EXPECT_EQ(FormatLocaleNumber(1e6, NumberMarks::French), u"1e+006");
+    EXPECT_EQ(FormatLocaleNumber(-2.5e-7, NumberMarks::French), u"-2,5e-007");
+    EXPECT_EQ(FormatLocaleNumber(1.5e300, NumberMarks::English), u"1.5e+300");
+    EXPECT_EQ(FormatLocaleNumber(0.0001, NumberMarks::English), u"0.0001");  // still fixed
+}
+
+}  // namespace
