@@ -1,0 +1,172 @@
+#include "output/csv_export.h"
+
+#include "engine/number_text.h"
+#include "output/host_language.h"
+#include "output/locale_number.h"
+#include "output/replacing_file.h"
+#include "output/text_codec.h"
+
+namespace {
+
+constexpr int kExcluded = -1;
+constexpr std::size_t kFlushBytes = 1 << 20;
+
+// What one file writes: which table rows, which table column at each place (kExcluded for a
+// place that writes nothing), and the place written without quotes.
+struct CsvPlan {
+    std::vector<const std::vector<std::u16string>*> rows;
+    std::vector<int> columns;
+    std::size_t nUnquotedPlace = 0;
+};
+
+const std::u16string kEmpty;
+
+const std::u16string& cellOf(const std::vector<std::u16string>& row, int column)
+{
+    return column >= 0 && static_cast<std::size_t>(column) < row.size() ? row[column] : kEmpty;
+}
+
+class CsvWriter {
+public:
+    CsvWriter(std::u16string_view csSep, std::u16string_view csLanguage)
+        : m_bFrench(IsFrenchLanguage(csLanguage)),
+          m_csSep(m_bFrench ? std::u16string(u";") : std::u16string(csSep)),
+          m_marks(m_bFrench ? NumberMarks::French : NumberMarks::English)
+    {
+    }
+
+    bool write(const CsvPlan& plan, std::u16string_view csPath)
+    {
+        // Latin-1 text keeps its one-byte form; anything beyond it would be mangled there, so
+        // such a file is written whole in UTF-8 and says so with a byte-order mark.
+        m_bUtf8 = !FitsLatin1(m_csSep) || !planFitsLatin1(plan);
+        ReplacingFile csvFile(NativePath(csPath));
+        if (!csvFile.open()) return false;
+        m_stSep.clear();
+        appendText(m_stSep, m_csSep);
+        m_buffer.clear();
+        if (m_bUtf8) m_buffer = "\xEF\xBB\xBF";
+        for (const auto* row : plan.rows) {
+            writeRow(plan, *row);
+            if (m_buffer.size() >= kFlushBytes) {
+                if (!csvFile.write(m_buffer)) return false;
+                m_buffer.clear();
+            }
+        }
+        return csvFile.write(m_buffer) && csvFile.commit();
+    }
+
+private:
+    bool planFitsLatin1(const CsvPlan& plan) const
+    {
+        for (const auto* row : plan.rows)
+            for (int column : plan.columns)
+                if (column != kExcluded && !FitsLatin1(cellOf(*row, column))) return false;
+        return true;
+    }
+
+    void appendText(std::string& out, std::u16string_view text) const
+    {
+        if (m_bUtf8)
+            AppendUtf8(out, text);
+        else
+            AppendLatin1(out, text);
+    }
+
+    // Between quotes, with every quote of the text doubled so that the field reads back whole.
+    void appendQuoted(std::u16string_view text)
+    {
+        m_buffer.push_back('"');
+        for (std::size_t start = 0;;) {
+            const std::size_t quote = text.find(u'"', start);
+            appendText(m_buffer, text.substr(start, quote == std::u16string_view::npos ? quote : quote + 1 - start));
+            if (quote == std::u16string_view::npos) break;
+            m_buffer.push_back('"');
+            start = quote + 1;
+        }
+        m_buffer.push_back('"');
+    }
+
+    bool needsQuotes(std::u16string_view text) const
+    {
+        return text.find(m_csSep) != std::u16string_view::npos || text.find_first_of(u"\"\r\n") != std::u16string_view::npos;
+    }
+
+    void writeRow(const CsvPlan& plan, const std::vector<std::u16string>& row)
+    {
+        const std::size_t nPlaces = plan.columns.size();
+        for (std::size_t p = 0; p < nPlaces; ++p) {
+            if (plan.columns[p] == kExcluded) continue;
+            const std::u16string& strData = cellOf(row, plan.columns[p]);
+            if (p == plan.nUnquotedPlace) {
+                if (needsQuotes(strData))
+                    appendQuoted(strData);
+                else
+                    appendText(m_buffer, strData);
+            } else if (IsNumericText(strData)) {
+                m_buffer.push_back('"');
+                appendText(m_buffer, FormatLocaleNumber(ReadLeadingNumber(strData), m_marks));
+                m_buffer.push_back('"');
+            } else {
+                appendQuoted(strData);
+            }
+            if (p + 1 != nPlaces) m_buffer += m_stSep;
+        }
+        m_buffer += "\r\n";
+    }
+
+    bool m_bFrench;
+    std::u16string m_csSep;
+    NumberMarks m_marks;
+    bool m_bUtf8 = false;
+    std::string m_stSep;
+    std::string m_buffer;
+};
+
+}  // namespace
+
+bool WriteCsvExport(const TableRows& veTableDataOut, std::u16string_view csPath, const std::vector<bool>& vecIncludeCols,
+                    const std::vector<int>& veHeaderOrder, const std::vector<int>& veRowOrder, bool bDisplayHeader,
+                    std::u16string_view csSep, std::u16string_view csLanguage)
+{
+    if (veTableDataOut.empty()) return true;
+    CsvPlan plan;
+    plan.nUnquotedPlace = 1;
+    // With the header hidden the places run from 1, so one row fewer is written.
+    const std::size_t nRows = veTableDataOut.size() - (bDisplayHeader ? 0 : 1);
+    for (std::size_t k = 0; k < nRows && k < veRowOrder.size(); ++k) {
+        const int row = veRowOrder[k];
+        if (row >= 0 && static_cast<std::size_t>(row) < veTableDataOut.size()) plan.rows.push_back(&veTableDataOut[row]);
+    }
+    for (int column : veHeaderOrder) {
+        const bool included = column >= 0 && static_cast<std::size_t>(column) < vecIncludeCols.size() && vecIncludeCols[column];
+        plan.columns.push_back(included ? column : kExcluded);
+    }
+    return CsvWriter(csSep, csLanguage).write(plan, csPath);
+}
+
+bool WriteCsvReExport(const TableRows& veRows, std::u16string_view csPath, std::u16string_view csSep,
+                      std::u16string_view csLanguage)
+{
+    if (veRows.empty()) return true;
+    CsvPlan plan;
+    plan.nUnquotedPlace = 0;
+    for (const auto& row : veRows) plan.rows.push_back(&row);
+    for (std::size_t c = 0; c < veRows.front().size(); ++c) plan.columns.push_back(static_cast<int>(c));
+    return CsvWriter(csSep, csLanguage).write(plan, csPath);
+}
+
+bool ExportCsv(const TableRows& veTableDataOut, std::u16string_view csPath, const std::vector<bool>& vecIncludeCols,
+               const std::vector<int>& veHeaderOrder, const std::vector<int>& veRowOrder, bool bDisplayHeader,
+               std::u16string_view csSep)
+{
+    if (veTableDataOut.empty()) return true;
+    return WriteCsvExport(veTableDataOut, csPath, vecIncludeCols, veHeaderOrder, veRowOrder, bDisplayHeader, csSep,
+                          ReadHostLanguage());
+}
+
+bool ReExportCsv(const TableRows& veRows, std::u16string_view csPath, std::u16string_view csSep)
+{
+    if (veRows.empty()) return true;
+    return WriteCsvReExport(veRows, csPath, csSep, ReadHostLanguage());
+}
