@@ -1,5 +1,7 @@
 #include "output/csv_export.h"
 
+#include <charconv>
+
 #include "engine/number_text.h"
 #include "output/host_language.h"
 #include "output/locale_number.h"
@@ -20,6 +22,20 @@ struct CsvPlan {
 };
 
 const std::u16string kEmpty;
+
+// The value of a text that passed IsNumericText (so plain ASCII), without the allocations of
+// the general reader; out-of-range values go to it for its overflow rules.
+double numericValue(std::u16string_view text)
+{
+    char narrow[64];
+    if (text.size() < sizeof narrow) {
+        std::size_t n = 0;
+        for (std::size_t i = text[0] == u'+' ? 1 : 0; i < text.size(); ++i) narrow[n++] = static_cast<char>(text[i]);
+        double value = 0;
+        if (std::from_chars(narrow, narrow + n, value).ec == std::errc()) return value;
+    }
+    return ReadLeadingNumber(text);
+}
 
 const std::u16string& cellOf(const std::vector<std::u16string>& row, int column)
 {
@@ -45,6 +61,7 @@ public:
         m_stSep.clear();
         appendText(m_stSep, m_csSep);
         m_buffer.clear();
+        m_buffer.reserve(kFlushBytes + kFlushBytes / 4);
         if (m_bUtf8) m_buffer = "\xEF\xBB\xBF";
         for (const auto* row : plan.rows) {
             writeRow(plan, *row);
@@ -104,8 +121,9 @@ private:
                 else
                     appendText(m_buffer, strData);
             } else if (IsNumericText(strData)) {
+                char16_t number[kLocaleNumberMaxUnits];
                 m_buffer.push_back('"');
-                appendText(m_buffer, FormatLocaleNumber(ReadLeadingNumber(strData), m_marks));
+                appendText(m_buffer, {number, FormatLocaleNumber(numericValue(strData), m_marks, number)});
                 m_buffer.push_back('"');
             } else {
                 appendQuoted(strData);

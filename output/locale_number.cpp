@@ -1,40 +1,50 @@
 #include "output/locale_number.h"
 
-#include "engine/number_text.h"
+#include <charconv>
+#include <cmath>
 
-std::u16string FormatLocaleNumber(double value, NumberMarks marks)
+std::size_t FormatLocaleNumber(double value, NumberMarks marks, char16_t* buffer)
 {
     const char16_t decimalMark = marks == NumberMarks::French ? u',' : u'.';
     const char16_t groupMark = marks == NumberMarks::French ? u'\u00A0' : u',';
+    char16_t* out = buffer;
 
-    const std::string plain = FormatGNarrow(value);  // printf's %g: "-1234.5", "1.23457e+06"
-    std::size_t pos = 0;
-    std::u16string out;
-    if (pos < plain.size() && plain[pos] == '-') out.push_back(u'-'), ++pos;
-
-    std::size_t intEnd = pos;
-    while (intEnd < plain.size() && plain[intEnd] >= '0' && plain[intEnd] <= '9') ++intEnd;
-    if (intEnd == pos) {  // inf or nan: no digits to group
-        out.append(plain.begin() + pos, plain.end());
-        return out;
+    if (std::isnan(value) || std::isinf(value)) {
+        const char* word = std::isnan(value) ? (std::signbit(value) ? "-nan" : "nan") : (value < 0 ? "-inf" : "inf");
+        while (*word) *out++ = static_cast<char16_t>(*word++);
+        return static_cast<std::size_t>(out - buffer);
     }
-    const std::size_t intDigits = intEnd - pos;
+    // printf's %g in the C locale ("-1234.5", "1.23457e+06"); the marks are applied below.
+    char plain[32];
+    const char* const end = std::to_chars(plain, plain + sizeof plain, value, std::chars_format::general, 6).ptr;
+    const char* p = plain;
+    if (*p == '-') *out++ = u'-', ++p;
+
+    const char* intEnd = p;
+    while (intEnd < end && *intEnd >= '0' && *intEnd <= '9') ++intEnd;
+    const auto intDigits = static_cast<std::size_t>(intEnd - p);
     for (std::size_t i = 0; i < intDigits; ++i) {
-        if (i > 0 && (intDigits - i) % 3 == 0) out.push_back(groupMark);
-        out.push_back(static_cast<char16_t>(plain[pos + i]));
+        if (i > 0 && (intDigits - i) % 3 == 0) *out++ = groupMark;
+        *out++ = static_cast<char16_t>(p[i]);
     }
-    pos = intEnd;
-    if (pos < plain.size() && plain[pos] == '.') {
-        out.push_back(decimalMark);
-        for (++pos; pos < plain.size() && plain[pos] != 'e'; ++pos) out.push_back(static_cast<char16_t>(plain[pos]));
+    p = intEnd;
+    if (p < end && *p == '.') {
+        *out++ = decimalMark;
+        for (++p; p < end && *p != 'e'; ++p) *out++ = static_cast<char16_t>(*p);
     }
-    if (pos < plain.size() && plain[pos] == 'e') {
+    if (p < end && *p == 'e') {
         // "e+06" -> "e+006": the library pads the exponent to three digits.
-        out.push_back(u'e');
-        out.push_back(static_cast<char16_t>(plain[pos + 1]));
-        const std::string digits = plain.substr(pos + 2);
-        for (std::size_t n = digits.size(); n < 3; ++n) out.push_back(u'0');
-        out.append(digits.begin(), digits.end());
+        *out++ = u'e';
+        *out++ = static_cast<char16_t>(p[1]);
+        const char* digits = p + 2;
+        for (auto n = static_cast<std::size_t>(end - digits); n < 3; ++n) *out++ = u'0';
+        while (digits < end) *out++ = static_cast<char16_t>(*digits++);
     }
-    return out;
+    return static_cast<std::size_t>(out - buffer);
+}
+
+std::u16string FormatLocaleNumber(double value, NumberMarks marks)
+{
+    char16_t buffer[kLocaleNumberMaxUnits];
+    return std::u16string(buffer, FormatLocaleNumber(value, marks, buffer));
 }

@@ -2,6 +2,7 @@
 // defaults in the "English" or "French" named locale. No process locale is consulted.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 enum class NumberMarks {
@@ -13,3 +14,8 @@ enum class NumberMarks {
 // below 1e-4 and from 1e6 on, the exponent with a sign and three digits (1.23457e+006,
 // 1e-005). The digits before the decimal mark are grouped in threes.
 std::u16string FormatLocaleNumber(double value, NumberMarks marks);
+
+// The same into a caller's buffer, for writers that format millions of cells; returns the
+// number of units written (at most kLocaleNumberMaxUnits).
+inline constexpr std::size_t kLocaleNumberMaxUnits = 48;
+std::size_t FormatLocaleNumber(double value, NumberMarks marks, char16_t* buffer);

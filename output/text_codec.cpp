@@ -75,14 +75,18 @@ std::size_t decodeOne(std::string_view bytes, std::size_t pos, std::uint32_t& cp
 
 bool FitsLatin1(std::u16string_view text)
 {
-    for (char16_t c : text)
-        if (c > 0xFF) return false;
-    return true;
+    // One pass without branches: the writers scan every cell of large tables with it.
+    unsigned high = 0;
+    for (char16_t c : text) high |= c;
+    return high <= 0xFF;
 }
 
 void AppendLatin1(std::string& out, std::u16string_view text)
 {
-    for (char16_t c : text) out.push_back(static_cast<char>(c & 0xFF));
+    const std::size_t start = out.size();
+    out.resize(start + text.size());
+    char* bytes = out.data() + start;
+    for (std::size_t i = 0; i < text.size(); ++i) bytes[i] = static_cast<char>(text[i]);
 }
 
 void AppendUtf8(std::string& out, std::u16string_view text)
