@@ -1,7 +1,5 @@
 #include "output/csv_export.h"
 
-#include <charconv>
-
 #include "engine/number_text.h"
 #include "output/host_language.h"
 #include "output/locale_number.h"
@@ -23,20 +21,6 @@ struct CsvPlan {
 
 const std::u16string kEmpty;
 
-// The value of a text that passed IsNumericText (so plain ASCII), without the allocations of
-// the general reader; out-of-range values go to it for its overflow rules.
-double numericValue(std::u16string_view text)
-{
-    char narrow[64];
-    if (text.size() < sizeof narrow) {
-        std::size_t n = 0;
-        for (std::size_t i = text[0] == u'+' ? 1 : 0; i < text.size(); ++i) narrow[n++] = static_cast<char>(text[i]);
-        double value = 0;
-        if (std::from_chars(narrow, narrow + n, value).ec == std::errc()) return value;
-    }
-    return ReadLeadingNumber(text);
-}
-
 const std::u16string& cellOf(const std::vector<std::u16string>& row, int column)
 {
     return column >= 0 && static_cast<std::size_t>(column) < row.size() ? row[column] : kEmpty;
@@ -53,27 +37,43 @@ public:
 
     bool write(const CsvPlan& plan, std::u16string_view csPath)
     {
-        // Latin-1 text keeps its one-byte form; anything beyond it would be mangled there, so
-        // such a file is written whole in UTF-8 and says so with a byte-order mark.
-        m_bUtf8 = !FitsLatin1(m_csSep) || !planFitsLatin1(plan);
         ReplacingFile csvFile(NativePath(csPath));
         if (!csvFile.open()) return false;
+        // Latin-1 text keeps its one-byte form; anything beyond it would be mangled there, so
+        // such a file is written whole in UTF-8 and says so with a byte-order mark. The file is
+        // written as Latin-1 and started again in UTF-8 when a cell needs it; a file written
+        // in place cannot start again, so its cells are looked at first.
+        m_bUtf8 = !FitsLatin1(m_csSep) || (!csvFile.rewind() && !planFitsLatin1(plan));
+        for (;;) {
+            const Outcome outcome = writeRows(plan, csvFile);
+            if (outcome == Outcome::Written) return csvFile.commit();
+            if (outcome == Outcome::Failed || !csvFile.rewind()) return false;
+            m_bUtf8 = true;
+        }
+    }
+
+private:
+    enum class Outcome { Written, Failed, NeedsUtf8 };
+
+    Outcome writeRows(const CsvPlan& plan, ReplacingFile& csvFile)
+    {
         m_stSep.clear();
         appendText(m_stSep, m_csSep);
         m_buffer.clear();
         m_buffer.reserve(kFlushBytes + kFlushBytes / 4);
         if (m_bUtf8) m_buffer = "\xEF\xBB\xBF";
+        m_nHighBits = 0;
         for (const auto* row : plan.rows) {
             writeRow(plan, *row);
+            if (m_nHighBits > 0xFF) return Outcome::NeedsUtf8;
             if (m_buffer.size() >= kFlushBytes) {
-                if (!csvFile.write(m_buffer)) return false;
+                if (!csvFile.write(m_buffer)) return Outcome::Failed;
                 m_buffer.clear();
             }
         }
-        return csvFile.write(m_buffer) && csvFile.commit();
+        return csvFile.write(m_buffer) ? Outcome::Written : Outcome::Failed;
     }
 
-private:
     bool planFitsLatin1(const CsvPlan& plan) const
     {
         for (const auto* row : plan.rows)
@@ -82,12 +82,12 @@ private:
         return true;
     }
 
-    void appendText(std::string& out, std::u16string_view text) const
+    void appendText(std::string& out, std::u16string_view text)
     {
         if (m_bUtf8)
             AppendUtf8(out, text);
         else
-            AppendLatin1(out, text);
+            m_nHighBits |= AppendLatin1Checked(out, text);
     }
 
     // Between quotes, with every quote of the text doubled so that the field reads back whole.
@@ -123,7 +123,7 @@ private:
             } else if (IsNumericText(strData)) {
                 char16_t number[kLocaleNumberMaxUnits];
                 m_buffer.push_back('"');
-                appendText(m_buffer, {number, FormatLocaleNumber(numericValue(strData), m_marks, number)});
+                appendText(m_buffer, {number, FormatLocaleNumberText(strData, m_marks, number)});
                 m_buffer.push_back('"');
             } else {
                 appendQuoted(strData);
@@ -137,6 +137,7 @@ private:
     std::u16string m_csSep;
     NumberMarks m_marks;
     bool m_bUtf8 = false;
+    unsigned m_nHighBits = 0;  // OR of the units written as Latin-1
     std::string m_stSep;
     std::string m_buffer;
 };

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 enum class NumberMarks {
     English,  // 1,234.5   (comma groups, decimal point)
@@ -19,3 +20,7 @@ std::u16string FormatLocaleNumber(double value, NumberMarks marks);
 // number of units written (at most kLocaleNumberMaxUnits).
 inline constexpr std::size_t kLocaleNumberMaxUnits = 48;
 std::size_t FormatLocaleNumber(double value, NumberMarks marks, char16_t* buffer);
+
+// The number that a text passing IsNumericText denotes, formatted as above. Texts whose value
+// needs no rounding to six digits are rewritten digit by digit; the others are converted.
+std::size_t FormatLocaleNumberText(std::u16string_view numericText, NumberMarks marks, char16_t* buffer);

@@ -82,6 +82,13 @@ bool ReplacingFile::write(std::string_view bytes)
     return m_pFile && std::fwrite(bytes.data(), 1, bytes.size(), m_pFile) == bytes.size();
 }
 
+bool ReplacingFile::rewind()
+{
+    if (!m_pFile || m_csTemp.empty() || std::fflush(m_pFile) != 0) return false;
+    std::rewind(m_pFile);
+    return ::ftruncate(::fileno(m_pFile), 0) == 0;
+}
+
 bool ReplacingFile::commit()
 {
     if (!m_pFile) return false;

@@ -26,6 +26,10 @@ public:
     std::FILE* stream() const { return m_pFile; }
     bool write(std::string_view bytes);
 
+    // Starts the file again from its first byte; only a temporary file can be, so false when
+    // writing in place.
+    bool rewind();
+
     // Flushes, syncs and closes the stream, then renames the temporary file over the target.
     // False when any write failed: the temporary file is removed and the target untouched.
     bool commit();

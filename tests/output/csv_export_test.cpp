@@ -117,6 +117,22 @@ TEST(CsvExport, TextBeyondLatin1MakesTheWholeFileUtf8WithAMark)
               "\xEF\xBB\xBF\"b\";a\r\n\"1\xC2\xA0" "500\";caf\xC3\xA9\r\n\"x\";5 \xE2\x82\xAC\r\n");
 }
 
+TEST(CsvExport, AWideCharacterLateInALargeFileStillMakesAllOfItUtf8)
+{
+    TempDir dir;
+    TableRows table(1, {u"Id", u"Name"});
+    for (int i = 0; i < 100000; ++i) table.push_back({u"1", u"caf\u00E9"});
+    table.push_back({u"1", u"\u20AC"});
+    std::vector<int> rows(table.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) rows[i] = static_cast<int>(i);
+    ASSERT_TRUE(WriteCsvExport(table, dir.wfile("big.csv"), {true, true}, {1, 0}, rows, true, u",", u"en-US"));
+    const std::string bytes = ReadBytes(dir.file("big.csv"));
+    std::string expected = "\xEF\xBB\xBF\"Name\",Id\r\n";
+    for (int i = 0; i < 100000; ++i) expected += "\"caf\xC3\xA9\",1\r\n";
+    expected += "\"\xE2\x82\xAC\",1\r\n";
+    EXPECT_TRUE(bytes == expected) << "sizes " << bytes.size() << " " << expected.size();
+}
+
 TEST(CsvExport, EmptyTableCreatesNoFile)
 {
     TempDir dir;

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <random>
+
+#include "engine/number_text.h"
+
 #include "output/locale_number.h"
 #include "output/text_codec.h"
 
@@ -87,6 +91,36 @@ TEST(LocaleNumber, ExponentHasASignAndThreeDigits)
     EXPECT_EQ(FormatLocaleNumber(-2.5e-7, NumberMarks::French), u"-2,5e-007");
     EXPECT_EQ(FormatLocaleNumber(1.5e300, NumberMarks::English), u"1.5e+300");
     EXPECT_EQ(FormatLocaleNumber(0.0001, NumberMarks::English), u"0.0001");  // still fixed
+}
+
+// The digit-by-digit rewrite must give what converting the value gives, for every text.
+TEST(LocaleNumber, TextRewriteAgreesWithConversion)
+{
+    std::mt19937 random(7);
+    auto digits = [&](int n) {
+        std::u16string d;
+        for (int i = 0; i < n; ++i) d.push_back(static_cast<char16_t>(u'0' + random() % (i == 0 && random() % 3 ? 10 : 2)));
+        return d;
+    };
+    std::vector<std::u16string> texts = {u"0", u"-0", u"+0", u"0.0", u"-0.000", u"007", u"2.50", u"0.0001", u"0.00001",
+                                         u"123456", u"1234567", u"999999.5", u"100000", u"1000000", u"99999.95",
+                                         u"0.000123456", u"0.0001234567", u"1.5E3", u"12e-7", u"+3.25"};
+    for (int i = 0; i < 20000; ++i) {
+        std::u16string t = random() % 4 == 0 ? u"-" : u"";
+        t += digits(1 + random() % 8);
+        if (random() % 2) t += u"." + digits(1 + random() % 8);
+        if (random() % 8 == 0) t += u"e" + digits(1 + random() % 2);
+        texts.push_back(t);
+    }
+    for (const auto& text : texts) {
+        ASSERT_TRUE(IsNumericText(text));
+        for (NumberMarks marks : {NumberMarks::English, NumberMarks::French}) {
+            char16_t buffer[kLocaleNumberMaxUnits];
+            const std::u16string rewritten(buffer, FormatLocaleNumberText(text, marks, buffer));
+            EXPECT_EQ(rewritten, FormatLocaleNumber(ReadLeadingNumber(text), marks))
+                << std::string(text.begin(), text.end());
+        }
+    }
 }
 
 }  // namespace
