@@ -31,7 +31,11 @@ inline TableRows Make(std::size_t nRows, std::size_t nColumns, std::uint32_t see
             std::string text;
             switch (c % 5) {
             case 0: text = std::to_string(0x2A + r); break;                                   // handle-like
-            case 1: row.emplace_back(kNames[random() % 8]); row.back() += u" " + std::u16string(1, char16_t(u'A' + r % 26)); continue;
+            case 1:
+                row.emplace_back(kNames[random() % 8]);
+                row.back().push_back(u' ');
+                row.back().push_back(static_cast<char16_t>(u'A' + r % 26));
+                continue;
             case 2: text = std::to_string(random() % 100000) + "." + std::to_string(random() % 100); break;  // number
             case 3: row.emplace_back(kLayers[random() % 6]); continue;
             default: text = random() % 4 == 0 ? "" : std::to_string(random() % 1000); break;

@@ -31,7 +31,7 @@ public:
 
     // Writes one text; `bBold` and `bNumberFormat` ask for the bold or the default cell format
     // (bold wins). Places outside the sheet are counted, not written.
-    void put(std::size_t row, std::size_t column, std::u16string csTmp, bool bBold, bool bNumberFormat)
+    void put(std::size_t row, std::size_t column, std::u16string_view csTmp, bool bBold, bool bNumberFormat)
     {
         if (row >= BasicExcelWorksheet::kMaxRows || column >= BasicExcelWorksheet::kMaxColumns) {
             if (row >= BasicExcelWorksheet::kMaxRows) m_nLastRowLeftOut = std::max(m_nLastRowLeftOut, row + 1);
@@ -40,9 +40,16 @@ public:
             return;
         }
         const bool bNumeric = IsNumericText(csTmp);
-        if (bNumeric && m_bFrench) std::replace(csTmp.begin(), csTmp.end(), u'.', u',');
         auto cell = m_pSheet->Cell(static_cast<std::uint32_t>(row), static_cast<std::uint32_t>(column));
-        if (!cell->SetWString(csTmp)) ++m_result.nTextsShortened;
+        bool bWhole;
+        if (bNumeric && m_bFrench) {
+            std::u16string csComma(csTmp);
+            std::replace(csComma.begin(), csComma.end(), u'.', u',');
+            bWhole = cell->SetWString(csComma);
+        } else {
+            bWhole = cell->SetWString(csTmp);
+        }
+        if (!bWhole) ++m_result.nTextsShortened;
         if (bBold)
             cell->SetXFormatIdx(boldXf());
         else if (bNumberFormat && bNumeric)

@@ -81,8 +81,9 @@ BasicExcelWorksheet* BasicExcel::GetWorksheet(std::size_t index)
 
 std::uint32_t BasicExcel::internText(std::u16string_view text)
 {
-    const auto [it, added] = m_poolIds.try_emplace(std::u16string(text), static_cast<std::uint32_t>(m_pool.size()));
-    if (added) m_pool.push_back(&it->first);
+    if (const auto found = m_poolIds.find(text); found != m_poolIds.end()) return found->second;
+    const auto it = m_poolIds.emplace(std::u16string(text), static_cast<std::uint32_t>(m_pool.size())).first;
+    m_pool.push_back(&it->first);
     return it->second;
 }
 

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <functional>
 #include <unordered_map>
 #include <vector>
 
@@ -110,6 +111,10 @@ private:
     WorkbookGlobals m_globals;
     std::vector<std::unique_ptr<BasicExcelWorksheet>> m_sheets;
     // Every text set in a cell, once; cells refer to it by id.
-    std::unordered_map<std::u16string, std::uint32_t> m_poolIds;
+    struct TextHash {
+        using is_transparent = void;
+        std::size_t operator()(std::u16string_view text) const { return std::hash<std::u16string_view>{}(text); }
+    };
+    std::unordered_map<std::u16string, std::uint32_t, TextHash, std::equal_to<>> m_poolIds;
     std::vector<const std::u16string*> m_pool;
 };

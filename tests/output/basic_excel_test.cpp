@@ -115,7 +115,7 @@ TEST(BasicExcelLayout, RowBlocksOfThirtyTwoWithIndexAndDbCellOffsets)
 {
     BasicExcel xls;
     xls.New(1);
-    for (std::uint32_t r = 0; r < 70; ++r) set(xls, r, r % 3, u"x" + std::u16string(1, char16_t(u'a' + r % 26)));
+    for (std::uint32_t r = 0; r < 70; ++r) set(xls, r, r % 3, std::u16string{u'x', char16_t(u'a' + r % 26)});
     const auto stream = xls.BuildStream();
     const auto recs = testbiff::Split(stream);
     ASSERT_EQ(Count(recs, kDbCell), 3u);
@@ -200,7 +200,8 @@ TEST(FormatManager, ReusesEqualFontsAndXfsAndAppendsNewOnes)
 
     EXPECT_EQ(fmt_mgr.GetXFIndex(fmt_bold), 21);
     EXPECT_EQ(fmt_mgr.GetXFIndex(fmt_bold), 21);
-    EXPECT_EQ(fmt_mgr.GetXFIndex(CellFormatSpec{}), 22);  // a cell XF, unlike the 21 style XFs
+    const CellFormatSpec cellFmt;
+    EXPECT_EQ(fmt_mgr.GetXFIndex(cellFmt), 22);  // a cell XF, unlike the 21 style XFs
     const auto recs = records(xls);
     EXPECT_EQ(Count(recs, kFont), 2u);
     EXPECT_EQ(Count(recs, kXf), 23u);

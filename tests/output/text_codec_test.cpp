@@ -108,8 +108,8 @@ TEST(LocaleNumber, TextRewriteAgreesWithConversion)
     for (int i = 0; i < 20000; ++i) {
         std::u16string t = random() % 4 == 0 ? u"-" : u"";
         t += digits(1 + random() % 8);
-        if (random() % 2) t += u"." + digits(1 + random() % 8);
-        if (random() % 8 == 0) t += u"e" + digits(1 + random() % 2);
+        if (random() % 2) t.append(u".").append(digits(1 + random() % 8));
+        if (random() % 8 == 0) t.append(u"e").append(digits(1 + random() % 2));
         texts.push_back(t);
     }
     for (const auto& text : texts) {
