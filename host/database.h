@@ -11,8 +11,10 @@ class QxDbDatabase {
 public:
     // A new, empty drawing: model and paper space, layer "0", linetypes "ByBlock", "ByLayer"
     // and "Continuous", text style "Standard", application "ACAD", and a table-style
-    // dictionary holding a "Standard" table style.
-    QxDbDatabase();
+    // dictionary holding a "Standard" table style. Without defaults the database starts
+    // empty, for the file reader, which then calls impl().ensureDefaults() to add whatever
+    // standard object the file lacks.
+    explicit QxDbDatabase(bool withDefaults = true);
     ~QxDbDatabase();
     QxDbDatabase(const QxDbDatabase&) = delete;
     QxDbDatabase& operator=(const QxDbDatabase&) = delete;
@@ -53,7 +55,9 @@ public:
 
     // Host-side construction, for the file reader: adds an object under a handle (a new one
     // when the handle is null) owned by `owner`. The database owns it from then on; it is
-    // not left open. Fails with eDuplicateKey on a handle in use.
+    // not left open. Fails with eDuplicateKey on a handle in use. Only the object table
+    // changes: the reader records the object in its container itself (addEntityId,
+    // indexRecord, setEntry, addAttributeId).
     Qxapp::ErrorStatus addObject(QxDbObject* object, QxDbHandle handle, QxDbObjectId owner, QxDbObjectId& id);
 
     // How many objects are open now, and a description of each ("LINE 2A (write)").

@@ -403,6 +403,10 @@ public:
     Qxapp::ErrorStatus appendAttribute(QxDbObjectId& id, QxDbAttribute* attribute);
     Qxapp::ErrorStatus openAttribute(QxDbAttribute*& attribute, QxDbObjectId id, QxDb::OpenMode mode,
                                      bool openErased = false) const;
+    // Host bookkeeping, for the file reader: records an attribute already added to the
+    // database (with this reference as its owner).
+    void addAttributeId(QxDbObjectId id) { m_attributes.push_back(id); }
+    const std::vector<QxDbObjectId>& attributeIds() const { return m_attributes; }
 
     // Values of the dynamic properties of this reference, as the drawing stores them.
     struct DynamicProperty {

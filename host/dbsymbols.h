@@ -6,10 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "dbentities.h"
 #include "dbobject.h"
 #include "geometry.h"
-
-class QxDbEntity;
 
 class QxDbSymbolTableRecord : public QxDbObject {
     QX_RX_DECLARE_MEMBERS(QxDbSymbolTableRecord)
@@ -98,6 +97,7 @@ public:
 
     // Host bookkeeping: keeps the name index in step with the records.
     void indexRecord(const std::u16string& name, QxDbObjectId id);
+    void unindexRecord(const std::u16string& name);
 
 private:
     std::vector<QxDbObjectId> m_records;

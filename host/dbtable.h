@@ -108,9 +108,19 @@ public:
     const Cell* cell(std::uint32_t row, std::uint32_t column) const;
 
 private:
+    struct MergeRange {
+        std::uint32_t minRow, maxRow, minColumn, maxColumn;
+    };
+    struct StyleValues;
+    StyleValues styleValues() const;
     Cell* mutableCell(std::uint32_t row, std::uint32_t column);
+    double defaultRowHeight(std::uint32_t row) const;
+    void resizeGrid(std::uint32_t rows, std::uint32_t columns, std::uint32_t rowAt, std::int64_t rowShift,
+                    std::uint32_t columnAt, std::int64_t columnShift);
+    void refreshMergeFlags();
     QxDbObjectId m_tableStyle;
     std::uint32_t m_rows = 0, m_columns = 0;
     std::vector<Cell> m_cells;  // row by row
     std::vector<double> m_rowHeights, m_columnWidths;
+    std::vector<MergeRange> m_merges;
 };

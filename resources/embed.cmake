@@ -3,6 +3,7 @@
 set(body "// Generated from resources/ at build time; do not edit.\n#include \"resources.h\"\n\nnamespace {\n")
 set(table "")
 set(index 0)
+string(REPLACE "|" ";" FILES "${FILES}")
 foreach(file IN LISTS FILES)
   file(READ ${file} hex HEX)
   string(LENGTH "${hex}" hexlen)

@@ -7,6 +7,8 @@
 #include <istream>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace qx {
 
@@ -37,6 +39,8 @@ void failInput(std::u16string_view message);
 using BuiltinHandler = std::function<bool(std::u16string_view arguments)>;
 void registerBuiltin(std::u16string name, std::u16string help, BuiltinHandler handler);
 const BuiltinHandler* findBuiltin(std::u16string_view name);
+// Every built-in's name (upper case) and one line of help, by name.
+std::vector<std::pair<std::u16string, std::u16string>> builtinHelp();
 
 // Text conversions at the console's edges.
 std::string toUtf8(std::u16string_view text);

@@ -1,0 +1,111 @@
+// qxcad: the stand-in CAD host. Loads the data-extraction module (and any other given), opens
+// a drawing, and runs commands typed at the prompt or read from a script.
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <optional>
+#include <vector>
+
+#include "cad/app/command_loop.h"
+#include "cad/app/module_loader.h"
+#include "cad/editor/console.h"
+#include "cad/editor/db_builtins.h"
+#include "cad/runtime/documents.h"
+#include "cad/runtime/language.h"
+#include "cad/runtime/sysvars.h"
+#include "database.h"
+
+namespace {
+
+struct Options {
+    std::optional<qx::Language> language;
+    std::vector<std::string> modules;
+    std::string script;
+    std::string drawing;
+};
+
+constexpr const char* kUsage = "usage: qxcad [--lang en|fr|es] [--module FILE]... [--script FILE] [DRAWING]\n";
+
+bool parseOptions(int argc, char** argv, Options& options, std::string& error)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (arg == "--lang" && hasValue) {
+            options.language = qx::languageFromOption(argv[++i]);
+            if (!options.language) {
+                error = std::string("unknown language '") + argv[i] + "' (en, fr or es)";
+                return false;
+            }
+        } else if (arg == "--module" && hasValue) {
+            options.modules.push_back(argv[++i]);
+        } else if (arg == "--script" && hasValue) {
+            options.script = argv[++i];
+        } else if (!arg.starts_with("--") && options.drawing.empty()) {
+            options.drawing = arg;
+        } else {
+            error = "unexpected argument '" + arg + "'";
+            return false;
+        }
+    }
+    return true;
+}
+
+// The data-extraction module is built beside the host.
+std::string defaultModulePath()
+{
+    std::error_code ec;
+    const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return (ec ? std::filesystem::path(".") : exe.parent_path()) / "dataextract.qxrx";
+}
+
+void newDrawing() { qx::setCurrentDocument(u"Drawing1.dxf", std::make_shared<QxDbDatabase>()); }
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    Options options;
+    std::string error;
+    if (!parseOptions(argc, argv, options, error)) {
+        std::fprintf(stderr, "qxcad: %s\n%s", error.c_str(), kUsage);
+        return 2;
+    }
+    qx::setUserLanguage(options.language.value_or(qx::languageFromEnvironment()));
+    qx::registerAppBuiltins();
+    qx::registerVariableBuiltins();
+    qx::registerDatabaseBuiltins();
+    newDrawing();
+
+    std::vector<qx::LoadedModule> modules;
+    std::vector<std::string> paths{defaultModulePath()};
+    paths.insert(paths.end(), options.modules.begin(), options.modules.end());
+    for (const std::string& path : paths) {
+        qx::LoadedModule module;
+        if (!qx::loadModule(path, module, error)) {
+            std::fprintf(stderr, "qxcad: %s\n", error.c_str());
+            for (auto& loaded : modules) qx::unloadModule(loaded);
+            return 1;
+        }
+        modules.push_back(module);
+    }
+
+    std::ifstream script;
+    if (!options.script.empty()) {
+        script.open(options.script);
+        if (!script) {
+            std::fprintf(stderr, "qxcad: cannot read script %s\n", options.script.c_str());
+            return 1;
+        }
+        qx::setInput(script, false, qx::fromUtf8(options.script));
+    } else {
+        qx::setInput(std::cin, isatty(STDIN_FILENO) != 0);
+    }
+
+    qx::runCommandLoop();
+    for (auto it = modules.rbegin(); it != modules.rend(); ++it) qx::unloadModule(*it);
+    return 0;
+}

@@ -1,0 +1,76 @@
+// The inside of the drawing database, for the host's own layers (the file reader and writer,
+// the editor). Modules never see it.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "host/database.h"
+
+// The database's slot for one object: its handle, the object it owns, and the state of its
+// opens. Ids point at stubs, so an id stays valid as long as the database, erased or not.
+class QxDbStub {
+public:
+    QxDbDatabase* database = nullptr;
+    QxDbObject* object = nullptr;  // owned
+    std::uint64_t handle = 0;
+    std::uint32_t readers = 0;
+    bool writer = false;
+    bool erased = false;
+
+    bool isOpen() const { return writer || readers != 0; }
+};
+
+struct QxDbDatabase::Impl {
+    explicit Impl(QxDbDatabase* owner);
+    ~Impl();
+
+    QxDbDatabase* self;
+    // A deque keeps stub addresses stable as it grows; the map finds a stub by handle in
+    // constant time.
+    std::deque<QxDbStub> stubs;
+    std::unordered_map<std::uint64_t, QxDbStub*> byHandle;
+    std::uint64_t handseed = 1;
+    std::size_t openCount = 0;
+
+    QxDbObjectId blockTable, layerTable, linetypeTable, textStyleTable, regAppTable;
+    QxDbObjectId modelSpace, paperSpace, namedObjects, tableStyleDictionary;
+    QxDbObjectId currentTableStyle, currentTextStyle;
+
+    QxGePoint3d ucsOrigin;
+    QxGeVector3d ucsXDir = QxGeVector3d::kXAxis, ucsYDir = QxGeVector3d::kYAxis;
+    int luprec = 4;
+
+    // Takes ownership of `object` under `handle` (a new handle when 0). Not opened.
+    Qxapp::ErrorStatus add(QxDbObject* object, std::uint64_t handle, QxDbObjectId owner, QxDbObjectId& id);
+    QxDbStub* find(std::uint64_t handle) const;
+
+    // Opening and closing as the host does it for every caller.
+    Qxapp::ErrorStatus open(QxDbStub* stub, QxDb::OpenMode mode, bool openErased);
+    Qxapp::ErrorStatus close(QxDbStub* stub);
+    // Opens a fresh object for write right after it was added (appended entities, new
+    // records): the caller closes it.
+    void openNewForWrite(QxDbStub* stub);
+
+    // Creates every standard table, record and dictionary that is missing: after the
+    // constructor of an empty database and after a file was read. Objects already present
+    // are found by class and by name and kept.
+    void ensureDefaults();
+
+    // Every live database, so that entity names (which carry a database address) can be
+    // checked before use.
+    static bool isLive(const QxDbDatabase* database);
+};
+
+namespace qx {
+// Host access to an object without the open discipline: for bookkeeping inside the host
+// only (never handed to a caller as if opened).
+inline QxDbObject* peekObject(QxDbObjectId id)
+{
+    return id.isNull() ? nullptr : id.stub()->object;
+}
+}  // namespace qx

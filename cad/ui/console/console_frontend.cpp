@@ -1,0 +1,480 @@
+// The console front end: reads actions for dialogs, message boxes, menus and file dialogs.
+#include "cad/ui/console/console_frontend.h"
+
+#include <optional>
+#include <vector>
+
+#include "cad/editor/console.h"
+#include "cad/ui/actions.h"
+
+namespace qxui {
+
+namespace {
+
+struct Word {
+    std::u16string text;
+    bool quoted = false;
+};
+
+std::u16string number(long long value) { return qx::fromUtf8(std::to_string(value)); }
+
+// Words and double-quoted texts ("" or \" inside quotes is a quote, \\ a backslash).
+bool splitWords(std::u16string_view line, std::vector<Word>& words, std::u16string& reason)
+{
+    std::size_t i = 0;
+    while (i < line.size()) {
+        char16_t c = line[i];
+        if (c == u' ' || c == u'\t' || c == u'\r') {
+            ++i;
+            continue;
+        }
+        Word word;
+        if (c == u'"') {
+            word.quoted = true;
+            ++i;
+            bool closed = false;
+            while (i < line.size()) {
+                char16_t d = line[i++];
+                if (d == u'\\' && i < line.size() && (line[i] == u'"' || line[i] == u'\\')) {
+                    word.text += line[i++];
+                } else if (d == u'"') {
+                    if (i < line.size() && line[i] == u'"') {
+                        word.text += u'"';
+                        ++i;
+                        continue;
+                    }
+                    closed = true;
+                    break;
+                } else {
+                    word.text += d;
+                }
+            }
+            if (!closed) {
+                reason = u"a quoted text is not closed";
+                return false;
+            }
+        } else {
+            while (i < line.size() && line[i] != u' ' && line[i] != u'\t' && line[i] != u'\r') word.text += line[i++];
+        }
+        words.push_back(std::move(word));
+    }
+    return true;
+}
+
+std::optional<int> asNumber(const Word& word)
+{
+    if (word.quoted || word.text.empty() || word.text.size() > 9) return std::nullopt;
+    std::size_t start = word.text[0] == u'-' ? 1 : 0;
+    if (start == word.text.size()) return std::nullopt;
+    int value = 0;
+    for (std::size_t i = start; i < word.text.size(); ++i) {
+        if (word.text[i] < u'0' || word.text[i] > u'9') return std::nullopt;
+        value = value * 10 + (word.text[i] - u'0');
+    }
+    return start ? -value : value;
+}
+
+char16_t lower(char16_t c) { return (c >= u'A' && c <= u'Z') ? char16_t(c - u'A' + u'a') : c; }
+
+bool sameIgnoringCase(std::u16string_view a, std::u16string_view b)
+{
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (lower(a[i]) != lower(b[i])) return false;
+    return true;
+}
+
+// Labels may carry an accelerator mark ("&Next"); the user types the text as shown.
+std::u16string withoutAccelerator(std::u16string_view text)
+{
+    std::u16string plain;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == u'&' && i + 1 < text.size()) ++i;
+        plain += text[i];
+    }
+    return plain;
+}
+
+// Finds the first candidate whose text equals `wanted`, exactly first, then ignoring case.
+template <class Range, class TextOf>
+int findByText(const Range& candidates, std::u16string_view wanted, TextOf textOf)
+{
+    for (int pass = 0; pass < 2; ++pass)
+        for (int i = 0; i < int(candidates.size()); ++i) {
+            std::u16string text = textOf(candidates[std::size_t(i)], i);
+            if (pass == 0 ? text == wanted : sameIgnoringCase(text, wanted)) return i;
+        }
+    return -1;
+}
+
+QxUiControlModel* resolveControl(QxUiDialogModel& dialog, const Word& word, std::u16string& reason)
+{
+    std::u16string key = word.text;
+    if (!word.quoted && key.size() > 2 && key.front() == u'[' && key.back() == u']') key = key.substr(1, key.size() - 2);
+    if (auto id = asNumber(Word{key, false})) {
+        if (QxUiControlModel* control = dialog.find(*id)) return control;
+        reason = u"the dialog has no control " + number(*id);
+        return nullptr;
+    }
+    std::vector<QxUiControlModel*> visible;
+    for (const auto& control : dialog.controls)
+        if (control->visible && !control->text.empty()) visible.push_back(control.get());
+    int found = findByText(visible, key, [](QxUiControlModel* c, int) { return withoutAccelerator(c->text); });
+    if (found < 0) {
+        reason = u"the dialog has no control \"" + key + u"\"";
+        return nullptr;
+    }
+    return visible[std::size_t(found)];
+}
+
+QxUiControlModel* resolveList(QxUiDialogModel& dialog, const Word& word, std::u16string& reason)
+{
+    QxUiControlModel* control = resolveControl(dialog, word, reason);
+    if (control && !control->list) {
+        reason = u"control " + number(control->id) + u" is not a list";
+        return nullptr;
+    }
+    return control;
+}
+
+std::optional<int> resolveRow(const QxUiControlModel& control, const Word& word, std::u16string& reason)
+{
+    const QxUiListModel& list = *control.list;
+    if (!word.quoted && word.text.size() > 1 && word.text[0] == u'#') {
+        if (auto index = asNumber(Word{word.text.substr(1), false}); index && *index >= 0 && *index < int(list.items.size()))
+            return *index;
+        reason = u"list " + number(control.id) + u" has no row " + word.text;
+        return std::nullopt;
+    }
+    // A row is named by the text of any of its cells that the user sees.
+    for (int pass = 0; pass < 2; ++pass)
+        for (int item = 0; item < int(list.items.size()); ++item)
+            for (std::size_t column = 0; column < list.items[std::size_t(item)].cells.size(); ++column) {
+                if (!list.columns.empty() && !list.showsColumn(int(column))) continue;
+                const std::u16string& text = list.items[std::size_t(item)].cells[column].text;
+                if (pass == 0 ? text == word.text : sameIgnoringCase(text, word.text)) return item;
+            }
+    reason = u"list " + number(control.id) + u" has no row \"" + word.text + u"\"";
+    return std::nullopt;
+}
+
+std::optional<int> resolveColumn(const QxUiControlModel& control, const Word& word, std::u16string& reason)
+{
+    const QxUiListModel& list = *control.list;
+    if (auto index = asNumber(word)) {
+        if (list.showsColumn(*index)) return *index;
+        reason = u"list " + number(control.id) + u" shows no column " + word.text;
+        return std::nullopt;
+    }
+    int found = findByText(list.columns, word.text, [&](const QxUiColumnModel& c, int i) {
+        return list.showsColumn(i) ? c.title : std::u16string(u"\x1f");
+    });
+    if (found < 0) {
+        reason = u"list " + number(control.id) + u" shows no column \"" + word.text + u"\"";
+        return std::nullopt;
+    }
+    return found;
+}
+
+bool finish(const ActionResult& result, std::u16string& reason)
+{
+    if (!result.ok) reason = result.reason;
+    return result.ok;
+}
+
+bool usage(std::u16string_view text, std::u16string& reason)
+{
+    reason = u"usage: " + std::u16string(text);
+    return false;
+}
+
+bool checkAction(QxUiDialogModel& dialog, const std::vector<Word>& w, bool checked, std::u16string& reason)
+{
+    const std::u16string verb = checked ? u"check" : u"uncheck";
+    if (w.size() < 2 || w.size() > 4) return usage(verb + u" <control> | " + verb + u" <list> <row> [<column>]", reason);
+    QxUiControlModel* control = resolveControl(dialog, w[1], reason);
+    if (!control) return false;
+    if (!control->list) {
+        if (w.size() != 2) return usage(verb + u" <control>", reason);
+        return finish(setButtonChecked(dialog, control->id, checked), reason);
+    }
+    if (w.size() < 3) return usage(verb + u" <list> <row> [<column>]", reason);
+    auto row = resolveRow(*control, w[2], reason);
+    if (!row) return false;
+    if (w.size() == 3) return finish(setItemChecked(dialog, control->id, *row, checked), reason);
+    auto column = resolveColumn(*control, w[3], reason);
+    return column && finish(setCellChecked(dialog, control->id, *row, *column, checked), reason);
+}
+
+bool listColumnAction(QxUiDialogModel& dialog, const std::vector<Word>& w, std::u16string& reason)
+{
+    const std::u16string& verb = w[0].text;
+    if (w.size() != 3) return usage(verb + u" <list> <column>", reason);
+    QxUiControlModel* list = resolveList(dialog, w[1], reason);
+    if (!list) return false;
+    auto column = resolveColumn(*list, w[2], reason);
+    if (!column) return false;
+    return finish(verb == u"sort" ? clickHeader(dialog, list->id, *column) : rightClickHeader(dialog, list->id, *column),
+                  reason);
+}
+
+bool moveColumnAction(QxUiDialogModel& dialog, const std::vector<Word>& w, std::u16string& reason)
+{
+    if (w.size() != 4) return usage(u"move-column <list> <column> <place>", reason);
+    QxUiControlModel* list = resolveList(dialog, w[1], reason);
+    if (!list) return false;
+    auto column = resolveColumn(*list, w[2], reason);
+    if (!column) return false;
+    auto place = asNumber(w[3]);
+    if (!place) return usage(u"move-column <list> <column> <place>, the place a number", reason);
+    return finish(moveColumn(dialog, list->id, *column, *place), reason);
+}
+
+bool cellAction(QxUiDialogModel& dialog, const std::vector<Word>& w, std::u16string& reason)
+{
+    bool edit = w[0].text == u"edit";
+    if (w.size() != (edit ? 5u : 4u))
+        return usage(edit ? u"edit <list> <row> <column> \"text\"" : u"cell-menu <list> <row> <column>", reason);
+    QxUiControlModel* list = resolveList(dialog, w[1], reason);
+    if (!list) return false;
+    auto row = resolveRow(*list, w[2], reason);
+    if (!row) return false;
+    auto column = resolveColumn(*list, w[3], reason);
+    if (!column) return false;
+    if (edit) return finish(editCell(dialog, list->id, *row, *column, w[4].text), reason);
+    return finish(rightClickCell(dialog, list->id, *row, *column), reason);
+}
+
+bool readLine(std::u16string_view prompt, std::u16string& line) { return qx::readInputLine(prompt, line); }
+
+}  // namespace
+
+bool runDialogAction(QxUiDialogModel& dialog, std::u16string_view line, std::u16string& reason)
+{
+    std::vector<Word> w;
+    if (!splitWords(line, w, reason)) return false;
+    if (w.empty()) return true;
+    const std::u16string verb = w[0].quoted ? u"" : w[0].text;
+    if (verb == u"show") {
+        qx::print(renderDialog(dialog));
+        return true;
+    }
+    if (verb == u"help") {
+        qx::print(renderDialogHelp(dialog));
+        return true;
+    }
+    if (verb == u"ok" && w.size() == 1) return finish(pressEnter(dialog), reason);
+    if (verb == u"cancel" && w.size() == 1) return finish(pressEscape(dialog), reason);
+    if (verb == u"click") {
+        if (w.size() != 2) return usage(u"click <control>", reason);
+        QxUiControlModel* control = resolveControl(dialog, w[1], reason);
+        return control && finish(clickButton(dialog, control->id), reason);
+    }
+    if (verb == u"check" || verb == u"uncheck") return checkAction(dialog, w, verb == u"check", reason);
+    if (verb == u"type") {
+        if (w.size() != 3) return usage(u"type <control> \"text\"", reason);
+        QxUiControlModel* control = resolveControl(dialog, w[1], reason);
+        return control && finish(typeText(dialog, control->id, w[2].text), reason);
+    }
+    if (verb == u"sort" || verb == u"header-menu") return listColumnAction(dialog, w, reason);
+    if (verb == u"move-column") return moveColumnAction(dialog, w, reason);
+    if (verb == u"edit" || verb == u"cell-menu") return cellAction(dialog, w, reason);
+    if (verb == u"yes" || verb == u"no" || verb == u"choose" || verb == u"file") {
+        reason = u"\"" + verb + u"\" answers a message box, menu or file dialog, and none is open";
+        return false;
+    }
+    reason = u"unknown action \"" + w[0].text + u"\"; type help for the actions of this dialog";
+    return false;
+}
+
+void ConsoleFrontEnd::runModal(QxUiDialogModel& dialog)
+{
+    qx::print(renderDialog(dialog));
+    if (!qx::inputIsScript()) qx::print(renderDialogHelp(dialog));
+    while (!dialog.ended) {
+        std::u16string line;
+        if (!readLine(u"Dialog action: ", line)) {
+            qx::failInput(u"the input ended while the dialog \"" + dialog.caption + u"\" was open");
+            dialog.ended = true;
+            dialog.result = IDCANCEL;
+            break;
+        }
+        unsigned long runsBefore = modalRunsEnded();
+        std::u16string reason;
+        if (!runDialogAction(dialog, line, reason)) qx::failInput(reason);
+        // Another dialog came and went: show this one again, as a window would reappear.
+        if (!dialog.ended && modalRunsEnded() != runsBefore && dialog.visible) qx::print(renderDialog(dialog));
+    }
+}
+
+void ConsoleFrontEnd::dialogHidden(QxUiDialogModel& dialog)
+{
+    qx::printLine(u"(dialog \"" + dialog.caption + u"\" hidden: answer on the command line)");
+}
+
+void ConsoleFrontEnd::dialogShown(QxUiDialogModel& dialog) { qx::print(renderDialog(dialog)); }
+
+int ConsoleFrontEnd::messageBox(std::u16string_view text, std::u16string_view caption, std::uint32_t flags)
+{
+    std::vector<std::pair<std::u16string, int>> answers;
+    switch (flags & QxUiMsg::ButtonMask) {
+    case QxUiMsg::OkCancel: answers = {{u"ok", IDOK}, {u"cancel", IDCANCEL}}; break;
+    case QxUiMsg::YesNoCancel: answers = {{u"yes", IDYES}, {u"no", IDNO}, {u"cancel", IDCANCEL}}; break;
+    case QxUiMsg::YesNo: answers = {{u"yes", IDYES}, {u"no", IDNO}}; break;
+    default: answers = {{u"ok", IDOK}}; break;
+    }
+    std::u16string icon;
+    switch (flags & QxUiMsg::IconMask) {
+    case QxUiMsg::IconError: icon = u" (error)"; break;
+    case QxUiMsg::IconQuestion: icon = u" (question)"; break;
+    case QxUiMsg::IconWarning: icon = u" (warning)"; break;
+    case QxUiMsg::IconInformation: icon = u" (information)"; break;
+    default: break;
+    }
+    std::u16string choices;
+    for (const auto& [word, button] : answers) choices += (choices.empty() ? u"" : u" | ") + word;
+    std::u16string shown = u"Message \"" + std::u16string(caption) + u"\"" + icon + u": " + std::u16string(text) +
+                           u"\n  answer: " + choices + u"\n";
+    qx::print(shown);
+    for (;;) {
+        std::u16string line;
+        if (!readLine(u"Answer: ", line)) {
+            qx::failInput(u"the input ended while a message box was open");
+            return answers.back().second;
+        }
+        std::vector<Word> w;
+        std::u16string reason;
+        if (splitWords(line, w, reason) && w.size() == 1) {
+            if (w[0].text == u"show") {
+                qx::print(shown);
+                continue;
+            }
+            for (const auto& [word, button] : answers)
+                if (sameIgnoringCase(w[0].text, word)) return button;
+        }
+        qx::failInput(u"the message box takes: " + choices);
+    }
+}
+
+namespace {
+
+// The filter whose pattern matches the file's extension ("*.xls"), else the first.
+int filterForPath(const CQxUiFileDialog& dialog, std::u16string_view path)
+{
+    auto filters = dialog.GetFilters();
+    std::size_t dot = path.rfind(u'.');
+    if (dot == std::u16string_view::npos) return 1;
+    std::u16string extension(path.substr(dot));
+    for (std::size_t i = 0; i < filters.size(); ++i) {
+        const std::u16string& pattern = filters[i].second;
+        std::size_t start = 0;
+        while (start <= pattern.size()) {
+            std::size_t end = pattern.find(u';', start);
+            if (end == std::u16string::npos) end = pattern.size();
+            std::u16string one = pattern.substr(start, end - start);
+            if (one.size() > 1 && one[0] == u'*' && sameIgnoringCase(one.substr(1), extension)) return int(i) + 1;
+            start = end + 1;
+        }
+    }
+    return 1;
+}
+
+}  // namespace
+
+bool ConsoleFrontEnd::fileDialog(CQxUiFileDialog& dialog)
+{
+    std::u16string shown = dialog.IsOpenDialog() ? u"Open file" : u"Save file";
+    auto filters = dialog.GetFilters();
+    if (!filters.empty()) {
+        shown += u", types:";
+        for (std::size_t i = 0; i < filters.size(); ++i) shown += u" " + number(int(i) + 1) + u" \"" + filters[i].first + u"\"";
+    }
+    if (!dialog.GetInitialName().empty()) shown += u", name \"" + dialog.GetInitialName() + u"\"";
+    if (dialog.GetFlags() & QxUiFile::FileMustExist) shown += u", the file must exist";
+    shown += u"\n  answer: file \"<path>\" [<type>] | cancel\n";
+    qx::print(shown);
+    for (;;) {
+        std::u16string line;
+        if (!readLine(u"File: ", line)) {
+            qx::failInput(u"the input ended while a file dialog was open");
+            return false;
+        }
+        std::vector<Word> w;
+        std::u16string reason;
+        if (!splitWords(line, w, reason)) {
+            qx::failInput(reason);
+            continue;
+        }
+        if (w.size() == 1 && w[0].text == u"cancel") return false;
+        if (w.size() == 1 && w[0].text == u"show") {
+            qx::print(shown);
+            continue;
+        }
+        if (w.empty() || w[0].text != u"file" || w.size() < 2 || w.size() > 3) {
+            qx::failInput(u"the file dialog takes: file \"<path>\" [<type>] | cancel");
+            continue;
+        }
+        int filter = filterForPath(dialog, w[1].text);
+        if (w.size() == 3) {
+            auto chosen = asNumber(w[2]);
+            if (!chosen) {
+                qx::failInput(u"the file type is a number");
+                continue;
+            }
+            filter = *chosen;
+        }
+        if (dialog.Choose(w[1].text, filter, reason)) return true;
+        qx::failInput(reason);
+    }
+}
+
+int ConsoleFrontEnd::popupMenu(const CQxUiMenu& menu, QxUiPoint, QxUiDialogModel*)
+{
+    std::u16string shown = u"Menu:\n";
+    std::vector<const CQxUiMenu::Entry*> entries;
+    for (const auto& entry : menu.Entries()) {
+        if (entry.flags & QxUiMenuFlag::Separator) {
+            shown += u"  ----\n";
+            continue;
+        }
+        entries.push_back(&entry);
+        shown += std::u16string(u"  ") + ((entry.flags & QxUiMenuFlag::Checked) ? u"[x] " : u"    ") + u"\"" + withoutAccelerator(entry.text) +
+                 u"\"" + ((entry.flags & QxUiMenuFlag::Disabled) ? u" (disabled)" : u"") + u"\n";
+    }
+    shown += u"  answer: choose \"<entry>\" | cancel\n";
+    qx::print(shown);
+    for (;;) {
+        std::u16string line;
+        if (!readLine(u"Menu choice: ", line)) {
+            qx::failInput(u"the input ended while a menu was open");
+            return 0;
+        }
+        std::vector<Word> w;
+        std::u16string reason;
+        if (!splitWords(line, w, reason)) {
+            qx::failInput(reason);
+            continue;
+        }
+        if (w.size() == 1 && w[0].text == u"cancel") return 0;
+        if (w.size() == 1 && w[0].text == u"show") {
+            qx::print(shown);
+            continue;
+        }
+        if (w.size() != 2 || w[0].text != u"choose") {
+            qx::failInput(u"the menu takes: choose \"<entry>\" | cancel");
+            continue;
+        }
+        int found = findByText(entries, w[1].text, [](const CQxUiMenu::Entry* e, int) { return withoutAccelerator(e->text); });
+        if (found < 0) {
+            qx::failInput(u"the menu has no entry \"" + w[1].text + u"\"");
+            continue;
+        }
+        if (entries[std::size_t(found)]->flags & QxUiMenuFlag::Disabled) {
+            qx::failInput(u"the entry \"" + w[1].text + u"\" is disabled");
+            continue;
+        }
+        return entries[std::size_t(found)]->id;
+    }
+}
+
+}  // namespace qxui

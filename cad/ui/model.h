@@ -1,0 +1,105 @@
+// The host's state of dialogs and their controls. Front ends render it and change it only
+// through the user actions of actions.h, so that a dialog sees the same notifications
+// whichever front end is in use.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/ui.h"
+
+struct QxWindow {
+    QxUiDialogModel* dialog = nullptr;  // null for the main window
+};
+
+struct QxUiColumnModel {
+    std::u16string title;
+    int format = QxUiList::Left;
+    int width = 100;
+    int subItem = 0;
+    int sortArrow = QxUiList::NoArrow;
+    bool editable = false;
+};
+
+struct QxUiCellModel {
+    std::u16string text;
+    int image = -1;
+};
+
+struct QxUiItemModel {
+    std::vector<QxUiCellModel> cells;  // one per column, by column index
+    std::uint64_t data = 0;
+    std::uint32_t state = 0;
+};
+
+struct QxUiListModel {
+    std::uint32_t exStyle = 0;
+    std::vector<QxUiColumnModel> columns;
+    std::vector<int> order;  // header order: column index at each place
+    std::vector<QxUiItemModel> items;
+    CQxUiImageList smallImages;
+    CQxUiImageList stateImages;
+    std::u16string emptyText;
+    CQxUiListCtrl* reflector = nullptr;  // the object attached to the list
+
+    // A list in list mode shows one column, the item texts, whether or not columns were made.
+    bool showsColumn(int column) const { return column >= 0 && column < int(columns.size()) && columns[column].width > 0; }
+};
+
+struct QxUiControlModel {
+    QxUiDialogModel* dialog = nullptr;
+    int id = 0;
+    QxUiControlKind kind = QxUiControlKind::Static;
+    std::u16string text;
+    int x = 0, y = 0, w = 0, h = 0;
+    std::uint32_t style = 0;
+    bool enabled = true;
+    bool visible = true;
+    int check = 0;
+    CQxUiImage image;
+    std::unique_ptr<QxUiListModel> list;  // list views only
+
+    bool isButton() const
+    {
+        return kind == QxUiControlKind::PushButton || kind == QxUiControlKind::DefPushButton ||
+               kind == QxUiControlKind::CheckBox || kind == QxUiControlKind::RadioButton;
+    }
+};
+
+struct QxUiDialogModel {
+    CPnUiBaseDialog* page = nullptr;
+    QxWindow window;
+    QxWindowHandle parent = nullptr;
+    std::uint32_t templateId = 0;
+    QxResourceInstance resources = nullptr;
+    QxUiDialogTemplate dialogTemplate;
+    bool templateLoaded = false;
+
+    std::u16string caption;
+    std::vector<std::unique_ptr<QxUiControlModel>> controls;
+    bool running = false;
+    bool ended = false;
+    bool visible = false;
+    bool inEditorCommand = false;
+    int result = 0;
+
+    QxUiControlModel* find(int id) const
+    {
+        for (const auto& control : controls)
+            if (control->id == id) return control.get();
+        return nullptr;
+    }
+};
+
+namespace qxui {
+
+// Sends a list notification the way the list control does: first to the object attached to
+// the list, then, when that did not handle it, to the dialog.
+void deliverListNotify(QxUiControlModel& control, const QxUiNotify& notify);
+
+// The radio buttons of the group that `control` belongs to: consecutive radio buttons in
+// template order, a "group" style starting a new group.
+std::vector<QxUiControlModel*> radioGroup(QxUiDialogModel& dialog, const QxUiControlModel& control);
+
+}  // namespace qxui

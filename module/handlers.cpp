@@ -1,0 +1,14 @@
+// The command handlers. The wizard's pages and the update dialog are not built yet: the
+// handlers say so on the command line instead of pretending to run them.
+#include "editor.h"
+#include "module/commands.h"
+
+void RunDataExtraction()
+{
+    qxutPrintf(u"%s", u"\nDATAEXTRACTION: the extraction wizard is not available in this build yet.\n");
+}
+
+void RunDataExtractionUpdate()
+{
+    qxutPrintf(u"%s", u"\nDATAEXTRACTIONUPDATE: the table update dialog is not available in this build yet.\n");
+}

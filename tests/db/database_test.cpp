@@ -1,0 +1,232 @@
+#include <set>
+
+#include "cad/db/database_impl.h"
+#include "cad/db/open_check.h"
+#include "cad/editor/console.h"
+#include "db_fixture.h"
+
+// Opening and closing ------------------------------------------------------------------
+
+using OpenDiscipline = DrawingTest;
+
+TEST_F(OpenDiscipline, ManyReadersOrOneWriter)
+{
+    const QxDbObjectId id = addLine(0, 0, 1, 0);
+    QxDbObject *r1 = nullptr, *r2 = nullptr, *w = nullptr;
+    ASSERT_EQ(qxdbOpenObject(r1, id, QxDb::kForRead), Qxapp::eOk);
+    ASSERT_EQ(qxdbOpenObject(r2, id, QxDb::kForRead), Qxapp::eOk);
+    EXPECT_EQ(r1, r2);
+    EXPECT_EQ(db->openObjectCount(), 1u);  // one object, however many readers
+    EXPECT_EQ(qxdbOpenObject(w, id, QxDb::kForWrite), Qxapp::eWasOpenForRead);
+    EXPECT_EQ(w, nullptr);
+    EXPECT_FALSE(r1->isWriteEnabled());
+    // Two readers: neither may turn the object into a writer under the other's feet.
+    EXPECT_EQ(r1->upgradeOpen(), Qxapp::eWasOpenForRead);
+    EXPECT_EQ(r1->close(), Qxapp::eOk);
+    EXPECT_EQ(db->openObjectCount(), 1u);
+    EXPECT_EQ(r2->upgradeOpen(), Qxapp::eOk);
+    EXPECT_TRUE(r2->isWriteEnabled());
+    EXPECT_EQ(qxdbOpenObject(w, id, QxDb::kForRead), Qxapp::eWasOpenForWrite);
+    EXPECT_EQ(r2->downgradeOpen(), Qxapp::eOk);
+    EXPECT_FALSE(r2->isWriteEnabled());
+    EXPECT_EQ(r2->close(), Qxapp::eOk);
+    EXPECT_EQ(r2->close(), Qxapp::eWasNotOpen);  // one close too many is reported, not counted
+    EXPECT_EQ(db->openObjectCount(), 0u);
+}
+
+TEST_F(OpenDiscipline, WritesNeedAWriteOpen)
+{
+    const QxDbObjectId id = addLine(0, 0, 1, 0);
+    QxDbLine* line = nullptr;
+    ASSERT_EQ(qxdbOpenObject(line, id, QxDb::kForRead), Qxapp::eOk);
+    EXPECT_EQ(line->setStartPoint({5, 5, 0}), Qxapp::eNotOpenForWrite);
+    EXPECT_EQ(line->setLayer(u"0"), Qxapp::eNotOpenForWrite);
+    EXPECT_EQ(line->erase(), Qxapp::eNotOpenForWrite);
+    EXPECT_EQ(line->startPoint(), QxGePoint3d(0, 0, 0));
+    line->close();
+
+    // An object that is not in a database yet is its creator's to change.
+    QxDbLine loose;
+    EXPECT_TRUE(loose.isWriteEnabled());
+    EXPECT_EQ(loose.setStartPoint({1, 2, 3}), Qxapp::eOk);
+    EXPECT_EQ(loose.close(), Qxapp::eNotInDatabase);
+}
+
+TEST_F(OpenDiscipline, ErasedObjectsOpenOnlyWhenAsked)
+{
+    const QxDbObjectId id = addLine(0, 0, 1, 0);
+    QxDbEntity* e = nullptr;
+    ASSERT_EQ(qxdbOpenQxDbEntity(e, id, QxDb::kForWrite), Qxapp::eOk);
+    EXPECT_EQ(e->erase(), Qxapp::eOk);
+    e->close();
+    EXPECT_TRUE(id.isErased());
+    EXPECT_EQ(qxdbOpenQxDbEntity(e, id, QxDb::kForRead), Qxapp::eWasErased);
+    ASSERT_EQ(qxdbOpenQxDbEntity(e, id, QxDb::kForWrite, true), Qxapp::eOk);
+    EXPECT_EQ(e->erase(false), Qxapp::eOk);
+    e->close();
+    EXPECT_EQ(qxdbOpenQxDbEntity(e, id, QxDb::kForRead), Qxapp::eOk);
+    e->close();
+}
+
+TEST_F(OpenDiscipline, WrongClassIsRefusedAndLeavesNothingOpen)
+{
+    const QxDbObjectId id = addLine(0, 0, 1, 0);
+    QxDbCircle* circle = nullptr;
+    EXPECT_EQ(qxdbOpenObject(circle, id, QxDb::kForRead), Qxapp::eWrongObjectType);
+    EXPECT_EQ(circle, nullptr);
+    EXPECT_EQ(db->openObjectCount(), 0u);
+    QxDbEntity* entity = nullptr;
+    EXPECT_EQ(qxdbOpenQxDbEntity(entity, db->layerTableId(), QxDb::kForRead), Qxapp::eWrongObjectType);
+    EXPECT_EQ(qxdbOpenQxDbEntity(entity, QxDbObjectId::kNull, QxDb::kForRead), Qxapp::eNullObjectId);
+    EXPECT_EQ(db->openObjectCount(), 0u);
+}
+
+TEST_F(OpenDiscipline, LeftOpenObjectsAreReportedByTheCheck)
+{
+    const QxDbObjectId a = addLine(0, 0, 1, 0), b = addLine(1, 1, 2, 2);
+    QxDbObject *ra = nullptr, *wb = nullptr;
+    qxdbOpenObject(ra, a, QxDb::kForRead);
+    qxdbOpenObject(wb, b, QxDb::kForWrite);
+    qx::clearTranscript();
+    EXPECT_EQ(qx::reportOpenObjects(), 2u);
+    const std::u16string& out = qx::transcript();
+    EXPECT_NE(out.find(u"2 object(s) left open"), std::u16string::npos);
+    EXPECT_NE(out.find(u"LINE " + a.handle().ascii() + u" (read)"), std::u16string::npos);
+    EXPECT_NE(out.find(u"LINE " + b.handle().ascii() + u" (write)"), std::u16string::npos);
+    ra->close();
+    wb->close();
+    qx::clearTranscript();
+    EXPECT_EQ(qx::reportOpenObjects(), 0u);
+    EXPECT_TRUE(qx::transcript().empty());
+}
+
+// Handles ------------------------------------------------------------------------------
+
+TEST(Handles, AreUpperCaseHexWithoutLeadingZeros)
+{
+    EXPECT_EQ(QxDbHandle(0x2AF).ascii(), u"2AF");
+    EXPECT_EQ(QxDbHandle(0xFFFFFFFFFFFFFFFFull).ascii(), u"FFFFFFFFFFFFFFFF");
+    EXPECT_EQ(QxDbHandle(0).ascii(), u"0");
+    char16_t buffer[17];
+    QxDbHandle(0xABC0).getIntoAsciiBuffer(buffer);
+    EXPECT_EQ(std::u16string(buffer), u"ABC0");
+    char16_t small[3];
+    QxDbHandle(0x12345).getIntoAsciiBuffer(small, 3);  // never writes past the buffer
+    EXPECT_EQ(std::u16string(small), u"12");
+}
+
+using HandleAllocation = DrawingTest;
+
+TEST_F(HandleAllocation, HandlesAreUniqueAndNeverReused)
+{
+    std::set<std::uint64_t> seen;
+    std::vector<QxDbObjectId> ids;
+    for (int i = 0; i < 20; ++i) ids.push_back(addLine(i, 0, i, 1));
+    for (const auto& id : ids) EXPECT_TRUE(seen.insert(id.handle().value()).second);
+    // Erase the newest: its handle must not come back.
+    QxDbEntity* e = nullptr;
+    ASSERT_EQ(qxdbOpenQxDbEntity(e, ids.back(), QxDb::kForWrite), Qxapp::eOk);
+    e->erase();
+    e->close();
+    const QxDbObjectId next = addLine(0, 0, 5, 5);
+    EXPECT_TRUE(seen.insert(next.handle().value()).second);
+    EXPECT_GT(db->handseed().value(), next.handle().value());
+    EXPECT_EQ(db->getObjectId(next.handle()), next);
+    EXPECT_TRUE(db->getObjectId(QxDbHandle(0x7FFFFFFF)).isNull());
+}
+
+TEST_F(HandleAllocation, ReaderHandlesAreKeptAndTheSeedMovesPastThem)
+{
+    QxDbObjectId id;
+    auto* line = new QxDbLine({0, 0, 0}, {1, 0, 0});
+    ASSERT_EQ(db->addObject(line, QxDbHandle(0x500), db->modelSpaceId(), id), Qxapp::eOk);
+    EXPECT_EQ(id.handle().value(), 0x500u);
+    EXPECT_FALSE(line->isWriteEnabled());  // added objects are not left open
+    EXPECT_GT(db->handseed().value(), 0x500u);
+    auto* duplicate = new QxDbLine;
+    EXPECT_EQ(db->addObject(duplicate, QxDbHandle(0x500), db->modelSpaceId(), id), Qxapp::eDuplicateKey);
+    delete duplicate;
+    // A seed set below a handle in use would hand that handle out again.
+    db->setHandseed(QxDbHandle(2));
+    EXPECT_GT(db->handseed().value(), 0x500u);
+}
+
+// Defaults ------------------------------------------------------------------------------
+
+using DefaultDrawing = DrawingTest;
+
+TEST_F(DefaultDrawing, HasTheStandardTablesRecordsAndTableStyle)
+{
+    QxDbLinetypeTable* linetypes = nullptr;
+    ASSERT_EQ(db->getSymbolTable(linetypes, QxDb::kForRead), Qxapp::eOk);
+    EXPECT_TRUE(linetypes->has(u"ByBlock"));
+    EXPECT_TRUE(linetypes->has(u"bylayer"));  // names ignore letter case
+    EXPECT_TRUE(linetypes->has(u"Continuous"));
+    linetypes->close();
+
+    QxDbBlockTable* blocks = nullptr;
+    ASSERT_EQ(db->getSymbolTable(blocks, QxDb::kForRead), Qxapp::eOk);
+    QxDbBlockTableRecord* space = nullptr;
+    ASSERT_EQ(blocks->getAt(QXDB_MODEL_SPACE, space, QxDb::kForRead), Qxapp::eOk);
+    EXPECT_EQ(space->objectId(), db->modelSpaceId());
+    EXPECT_TRUE(space->isLayout());
+    EXPECT_FALSE(space->isAnonymous());
+    space->close();
+    EXPECT_TRUE(blocks->has(QXDB_PAPER_SPACE));
+    blocks->close();
+
+    QxDbDictionary* styles = nullptr;
+    ASSERT_EQ(db->getTableStyleDictionary(styles, QxDb::kForRead), Qxapp::eOk);
+    QxDbObjectId styleId;
+    ASSERT_EQ(styles->getAt(u"Standard", styleId), Qxapp::eOk);
+    styles->close();
+    EXPECT_EQ(styleId, db->tablestyle());
+    QxDbTableStyle* style = nullptr;
+    ASSERT_EQ(qxdbOpenObject(style, styleId, QxDb::kForRead), Qxapp::eOk);
+    EXPECT_EQ(style->textHeight(QxDb::kTitleRow), 6.0);
+    EXPECT_EQ(style->textHeight(QxDb::kHeaderRow), 4.5);
+    EXPECT_EQ(style->textHeight(QxDb::kDataRow), 4.5);
+    EXPECT_EQ(style->horzCellMargin(), 1.5);
+    EXPECT_EQ(style->textStyle(QxDb::kDataRow), db->textstyle());
+    style->close();
+}
+
+TEST_F(DefaultDrawing, SymbolTablesRefuseDuplicatesAndFollowRenames)
+{
+    QxDbLayerTable* layers = nullptr;
+    ASSERT_EQ(db->getSymbolTable(layers, QxDb::kForWrite), Qxapp::eOk);
+    auto* walls = new QxDbLayerTableRecord;
+    walls->setName(u"Walls");
+    QxDbObjectId wallsId;
+    ASSERT_EQ(layers->add(wallsId, walls), Qxapp::eOk);
+    auto* again = new QxDbLayerTableRecord;
+    again->setName(u"WALLS");
+    EXPECT_EQ(layers->add(again), Qxapp::eDuplicateKey);
+    delete again;
+    EXPECT_EQ(walls->setName(u"0"), Qxapp::eDuplicateKey);
+    EXPECT_EQ(walls->setName(u"Doors"), Qxapp::eOk);
+    walls->close();
+    EXPECT_FALSE(layers->has(u"Walls"));
+    QxDbObjectId found;
+    EXPECT_EQ(layers->getAt(u"doors", found), Qxapp::eOk);
+    EXPECT_EQ(found, wallsId);
+    layers->close();
+}
+
+TEST(EmptyDatabase, EnsureDefaultsAddsOnlyWhatIsMissing)
+{
+    QxDbDatabase db(false);
+    QxDbObjectId tableId, layerId;
+    ASSERT_EQ(db.addObject(new QxDbLayerTable, QxDbHandle(2), {}, tableId), Qxapp::eOk);
+    auto* zero = new QxDbLayerTableRecord;
+    zero->setName(u"0");
+    ASSERT_EQ(db.addObject(zero, QxDbHandle(0x10), tableId, layerId), Qxapp::eOk);
+    QxDbSymbolTable::cast(qx::peekObject(tableId))->indexRecord(u"0", layerId);
+    db.impl().ensureDefaults();
+    EXPECT_EQ(db.layerTableId(), tableId);
+    auto* layers = QxDbSymbolTable::cast(qx::peekObject(tableId));
+    EXPECT_EQ(layers->recordIds().size(), 1u);
+    EXPECT_FALSE(db.modelSpaceId().isNull());
+    EXPECT_FALSE(db.tablestyle().isNull());
+    EXPECT_GT(db.handseed().value(), 0x10u);
+}
