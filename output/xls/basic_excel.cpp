@@ -37,7 +37,8 @@ bool BasicExcelCell::SetWString(std::u16string_view text)
 std::u16string BasicExcelCell::GetWString() const
 {
     const auto& slot = m_sheet->slot(m_row, m_column);
-    return slot.text == BasicExcelWorksheet::kNoText ? std::u16string() : m_sheet->m_xls->pooledText(slot.text);
+    return slot.text == BasicExcelWorksheet::kNoText ? std::u16string()
+                                                     : std::u16string(m_sheet->m_xls->pooledText(slot.text));
 }
 
 bool BasicExcelCell::IsEmpty() const { return m_sheet->slot(m_row, m_column).text == BasicExcelWorksheet::kNoText; }
@@ -64,7 +65,6 @@ void BasicExcel::New(int nSheets)
     m_globals.xfs.assign(kDefaultXfCount, biff::Xf{});
     m_globals.styles.assign(kDefaultStyleCount, biff::Style{});
     m_sheets.clear();
-    m_poolIds.clear();
     m_pool.clear();
     for (int i = 1; i <= nSheets; ++i) {
         biff::BoundSheet sheet;
@@ -77,14 +77,6 @@ void BasicExcel::New(int nSheets)
 BasicExcelWorksheet* BasicExcel::GetWorksheet(std::size_t index)
 {
     return index < m_sheets.size() ? m_sheets[index].get() : nullptr;
-}
-
-std::uint32_t BasicExcel::internText(std::u16string_view text)
-{
-    if (const auto found = m_poolIds.find(text); found != m_poolIds.end()) return found->second;
-    const auto it = m_poolIds.emplace(std::u16string(text), static_cast<std::uint32_t>(m_pool.size())).first;
-    m_pool.push_back(&it->first);
-    return it->second;
 }
 
 void BasicExcel::writeSheet(BiffSink& out, const BasicExcelWorksheet& sheet, bool bFirst,
@@ -141,6 +133,7 @@ std::vector<std::uint8_t> BasicExcel::BuildStream() const
     // Shared strings in the order of first use, as the cells are written.
     std::vector<std::uint32_t> sstIndex(m_pool.size(), BasicExcelWorksheet::kNoText);
     biff::Sst sst;
+    sst.pool = &m_pool;
     std::size_t stringBytes = 0, cellBytes = 0;
     for (const auto& sheet : m_sheets) {
         for (const auto& row : sheet->m_rows) {
@@ -151,8 +144,8 @@ std::vector<std::uint8_t> BasicExcel::BuildStream() const
                 cellBytes += 4;
                 if (sstIndex[slot.text] != BasicExcelWorksheet::kNoText) continue;
                 sstIndex[slot.text] = static_cast<std::uint32_t>(sst.strings.size());
-                sst.strings.push_back(m_pool[slot.text]);
-                stringBytes += 3 + 2 * m_pool[slot.text]->size();
+                sst.strings.push_back(slot.text);
+                stringBytes += 3 + 2 * m_pool.text(slot.text).size();
             }
         }
     }

@@ -8,12 +8,11 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <functional>
-#include <unordered_map>
 #include <vector>
 
 #include "output/xls/biff_records.h"
 #include "output/xls/excel_format.h"
+#include "output/xls/text_pool.h"
 
 class BasicExcel;
 class BasicExcelWorksheet;
@@ -103,18 +102,13 @@ public:
 
 private:
     friend class BasicExcelCell;
-    std::uint32_t internText(std::u16string_view text);
-    const std::u16string& pooledText(std::uint32_t id) const { return *m_pool[id]; }
+    std::uint32_t internText(std::u16string_view text) { return m_pool.intern(text); }
+    std::u16string_view pooledText(std::uint32_t id) const { return m_pool.text(id); }
     void writeSheet(BiffSink& out, const BasicExcelWorksheet& sheet, bool bFirst,
                     const std::vector<std::uint32_t>& sstIndex) const;
 
     WorkbookGlobals m_globals;
     std::vector<std::unique_ptr<BasicExcelWorksheet>> m_sheets;
     // Every text set in a cell, once; cells refer to it by id.
-    struct TextHash {
-        using is_transparent = void;
-        std::size_t operator()(std::u16string_view text) const { return std::hash<std::u16string_view>{}(text); }
-    };
-    std::unordered_map<std::u16string, std::uint32_t, TextHash, std::equal_to<>> m_poolIds;
-    std::vector<const std::u16string*> m_pool;
+    TextPool m_pool;
 };

@@ -42,8 +42,8 @@ void Sst::write(BiffSink& out) const
     out.u32(totalCount), out.u32(static_cast<std::uint32_t>(strings.size()));
     record.wrote(8);
 
-    for (const std::u16string* text : strings) {
-        const std::u16string& s = *text;
+    for (const std::uint32_t id : strings) {
+        const std::u16string_view s = pool->text(id);
         const std::size_t n = s.size();
         // Readers lose a string whose header (count and option byte) is cut, so the header
         // starts a new record unless it fits together with the first character.
@@ -56,7 +56,7 @@ void Sst::write(BiffSink& out) const
             std::size_t take = std::min(record.room() / 2, n - pos);
             // Never part a surrogate pair: cut before its high half.
             if (pos + take < n && take > 0 && isHighSurrogate(s[pos + take - 1])) --take;
-            out.chars16(std::u16string_view(s).substr(pos, take));
+            out.chars16(s.substr(pos, take));
             record.wrote(2 * take);
             pos += take;
             if (pos == n) break;

@@ -4,9 +4,11 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "output/xls/biff_sink.h"
+#include "output/xls/text_pool.h"
 
 namespace biff {
 
@@ -208,7 +210,8 @@ struct Sst {
     static constexpr std::uint16_t id = 0x00FC;
     static constexpr std::uint16_t kContinueId = 0x003C;
     std::uint32_t totalCount = 0;
-    std::vector<const std::u16string*> strings;  // each at most 65,535 units
+    const TextPool* pool = nullptr;
+    std::vector<std::uint32_t> strings;  // pool ids, in table order; each text at most 65,535 units
     void write(BiffSink& out) const;
 };
 

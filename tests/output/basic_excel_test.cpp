@@ -7,6 +7,7 @@
 #include "biff_reader.h"
 #include "file_helpers.h"
 #include "output/xls/basic_excel.h"
+#include "output/xls/text_pool.h"
 
 using testbiff::Count;
 using testbiff::Find;
@@ -313,6 +314,33 @@ TEST(BasicExcelSst, ContinuesAcrossRecordsWithoutCuttingHeadersCharactersOrPairs
         EXPECT_GE(nContinues, 2u);
         EXPECT_EQ(strings, distinct) << "shift " << shift;
     }
+}
+
+TEST(TextPool, EqualTextsShareAnIdAndStoredTextsStayPut)
+{
+    TextPool pool;
+    std::vector<std::u16string> texts;
+    for (int i = 0; i < 50000; ++i) {
+        std::u16string text(static_cast<std::size_t>(i % 40), u'x');
+        text.push_back(static_cast<char16_t>(0x100 + i));
+        texts.push_back(text);
+    }
+    texts.push_back(std::u16string(100000, u'L'));  // longer than a chunk
+    texts.push_back(u"");
+    std::vector<std::uint32_t> ids;
+    std::vector<std::u16string_view> views;
+    for (const auto& t : texts) {
+        ids.push_back(pool.intern(t));
+        views.push_back(pool.text(ids.back()));
+    }
+    EXPECT_EQ(pool.size(), texts.size());
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        EXPECT_EQ(ids[i], i);
+        ASSERT_EQ(pool.intern(texts[i]), ids[i]);  // found again after the table grew
+        ASSERT_EQ(pool.text(ids[i]), texts[i]);
+        ASSERT_EQ(views[i].data(), pool.text(ids[i]).data()) << "text moved";
+    }
+    EXPECT_EQ(pool.size(), texts.size());
 }
 
 TEST(BasicExcelSave, TheFileHoldsTheStreamInACompoundFile)
