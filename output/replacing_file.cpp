@@ -53,6 +53,9 @@ bool ReplacingFile::open()
         return m_pFile != nullptr;
     }
 
+    // A rename would replace a file its owner made read-only; refuse as opening it would.
+    if (exists && ::access(target.c_str(), W_OK) != 0) return false;
+
     static unsigned counter = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::string temp = folderOf(target) + "/." + baseNameOf(target) + "." + std::to_string(::getpid()) + "." +
