@@ -1,5 +1,9 @@
 #include "output/csv_export.h"
 
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
 #include "engine/number_text.h"
 #include "output/host_language.h"
 #include "output/locale_number.h"
@@ -25,6 +29,38 @@ const std::u16string& cellOf(const std::vector<std::u16string>& row, int column)
 {
     return column >= 0 && static_cast<std::size_t>(column) < row.size() ? row[column] : kEmpty;
 }
+
+// The bytes of the rows not yet written: a growing array written to through a cursor, with no
+// zero-filling, as the writer fills it cell by cell for millions of cells.
+class ByteBuffer {
+public:
+    // Room for `n` more bytes; write there and hand the end back with advance().
+    char* tail(std::size_t n)
+    {
+        if (m_nSize + n > m_nCapacity) {
+            const std::size_t capacity = std::max(2 * m_nCapacity, m_nSize + n);
+            auto bigger = std::make_unique_for_overwrite<char[]>(capacity);
+            std::memcpy(bigger.get(), m_pData.get(), m_nSize);
+            m_pData = std::move(bigger);
+            m_nCapacity = capacity;
+        }
+        return m_pData.get() + m_nSize;
+    }
+    void advance(const char* end) { m_nSize = static_cast<std::size_t>(end - m_pData.get()); }
+    void append(std::string_view bytes)
+    {
+        std::memcpy(tail(bytes.size()), bytes.data(), bytes.size());
+        m_nSize += bytes.size();
+    }
+    void push(char c) { *tail(1) = c, ++m_nSize; }
+    std::string_view view() const { return {m_pData.get(), m_nSize}; }
+    std::size_t size() const { return m_nSize; }
+    void clear() { m_nSize = 0; }
+
+private:
+    std::unique_ptr<char[]> m_pData;
+    std::size_t m_nSize = 0, m_nCapacity = 0;
+};
 
 class CsvWriter {
 public:
@@ -58,20 +94,22 @@ private:
     Outcome writeRows(const CsvPlan& plan, ReplacingFile& csvFile)
     {
         m_stSep.clear();
-        appendText(m_stSep, m_csSep);
+        if (m_bUtf8)
+            AppendUtf8(m_stSep, m_csSep);
+        else
+            AppendLatin1(m_stSep, m_csSep);
         m_buffer.clear();
-        m_buffer.reserve(kFlushBytes + kFlushBytes / 4);
-        if (m_bUtf8) m_buffer = "\xEF\xBB\xBF";
+        if (m_bUtf8) m_buffer.append("\xEF\xBB\xBF");
         m_nHighBits = 0;
         for (const auto* row : plan.rows) {
             writeRow(plan, *row);
             if (m_nHighBits > 0xFF) return Outcome::NeedsUtf8;
             if (m_buffer.size() >= kFlushBytes) {
-                if (!csvFile.write(m_buffer)) return Outcome::Failed;
+                if (!csvFile.write(m_buffer.view())) return Outcome::Failed;
                 m_buffer.clear();
             }
         }
-        return csvFile.write(m_buffer) ? Outcome::Written : Outcome::Failed;
+        return csvFile.write(m_buffer.view()) ? Outcome::Written : Outcome::Failed;
     }
 
     bool planFitsLatin1(const CsvPlan& plan) const
@@ -82,26 +120,39 @@ private:
         return true;
     }
 
-    void appendText(std::string& out, std::u16string_view text)
+    // The text in the file's encoding; `bDoubleQuotes` doubles every quote of it, so that a
+    // quoted field reads back whole. Latin-1 goes straight into the buffer; the units' OR tells
+    // afterwards whether the text fitted.
+    void appendText(std::u16string_view text, bool bDoubleQuotes)
     {
-        if (m_bUtf8)
-            AppendUtf8(out, text);
-        else
-            m_nHighBits |= AppendLatin1Checked(out, text);
+        if (m_bUtf8) {
+            m_scratch.clear();
+            for (std::size_t start = 0;;) {
+                const std::size_t quote = bDoubleQuotes ? text.find(u'"', start) : std::u16string_view::npos;
+                AppendUtf8(m_scratch, text.substr(start, quote == std::u16string_view::npos ? quote : quote + 1 - start));
+                if (quote == std::u16string_view::npos) break;
+                m_scratch.push_back('"');
+                start = quote + 1;
+            }
+            m_buffer.append(m_scratch);
+            return;
+        }
+        char* out = m_buffer.tail(2 * text.size());
+        unsigned high = 0;
+        for (char16_t c : text) {
+            high |= c;
+            if (bDoubleQuotes && c == u'"') *out++ = '"';
+            *out++ = static_cast<char>(c);
+        }
+        m_nHighBits |= high;
+        m_buffer.advance(out);
     }
 
-    // Between quotes, with every quote of the text doubled so that the field reads back whole.
     void appendQuoted(std::u16string_view text)
     {
-        m_buffer.push_back('"');
-        for (std::size_t start = 0;;) {
-            const std::size_t quote = text.find(u'"', start);
-            appendText(m_buffer, text.substr(start, quote == std::u16string_view::npos ? quote : quote + 1 - start));
-            if (quote == std::u16string_view::npos) break;
-            m_buffer.push_back('"');
-            start = quote + 1;
-        }
-        m_buffer.push_back('"');
+        m_buffer.push('"');
+        appendText(text, true);
+        m_buffer.push('"');
     }
 
     bool needsQuotes(std::u16string_view text) const
@@ -119,18 +170,16 @@ private:
                 if (needsQuotes(strData))
                     appendQuoted(strData);
                 else
-                    appendText(m_buffer, strData);
+                    appendText(strData, false);
             } else if (IsNumericText(strData)) {
                 char16_t number[kLocaleNumberMaxUnits];
-                m_buffer.push_back('"');
-                appendText(m_buffer, {number, FormatLocaleNumberText(strData, m_marks, number)});
-                m_buffer.push_back('"');
+                appendQuoted({number, FormatLocaleNumberText(strData, m_marks, number)});
             } else {
                 appendQuoted(strData);
             }
-            if (p + 1 != nPlaces) m_buffer += m_stSep;
+            if (p + 1 != nPlaces) m_buffer.append(m_stSep);
         }
-        m_buffer += "\r\n";
+        m_buffer.append("\r\n");
     }
 
     bool m_bFrench;
@@ -139,7 +188,8 @@ private:
     bool m_bUtf8 = false;
     unsigned m_nHighBits = 0;  // OR of the units written as Latin-1
     std::string m_stSep;
-    std::string m_buffer;
+    std::string m_scratch;
+    ByteBuffer m_buffer;
 };
 
 }  // namespace

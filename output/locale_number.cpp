@@ -1,5 +1,6 @@
 #include "output/locale_number.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -72,58 +73,72 @@ double numericValue(std::u16string_view text)
 
 std::size_t FormatLocaleNumberText(std::u16string_view text, NumberMarks marks, char16_t* buffer)
 {
-    // Split "-0012.3400" into sign, integer digits "0012" and fraction digits "3400".
+    // The digits of "-0012.3400" without sign and point, and how many stood before the point.
+    char digits[24];
+    std::size_t nDigits = 0, nBeforePoint = 0;
     std::size_t pos = 0;
     const bool negative = !text.empty() && text[0] == u'-';
     if (!text.empty() && (text[0] == u'-' || text[0] == u'+')) ++pos;
-    std::size_t intStart = pos;
-    while (pos < text.size() && isDigit(text[pos])) ++pos;
-    std::size_t intEnd = pos;
-    std::size_t fracStart = pos, fracEnd = pos;
-    if (pos < text.size() && text[pos] == u'.') {
-        fracStart = ++pos;
-        while (pos < text.size() && isDigit(text[pos])) ++pos;
-        fracEnd = pos;
+    for (; pos < text.size() && isDigit(text[pos]); ++pos, ++nBeforePoint)
+        if (nDigits < sizeof digits) digits[nDigits++] = static_cast<char>(text[pos]);
+    if (pos < text.size() && text[pos] == u'.')
+        for (++pos; pos < text.size() && isDigit(text[pos]); ++pos)
+            if (nDigits < sizeof digits) digits[nDigits++] = static_cast<char>(text[pos]);
+    // Exponents, and texts too long to hold here, go through a conversion.
+    if (pos != text.size() || nBeforePoint == 0 || nDigits == sizeof digits)
+        return FormatLocaleNumber(numericValue(text), marks, buffer);
+
+    std::size_t first = 0;
+    while (first < nDigits && digits[first] == '0') ++first;
+    std::size_t last = nDigits;
+    while (last > first && digits[last - 1] == '0') --last;
+    char16_t* out = buffer;
+    if (first == last) {  // zero, which keeps its sign as in printf
+        if (negative) *out++ = u'-';
+        *out++ = u'0';
+        return static_cast<std::size_t>(out - buffer);
     }
-    const bool plainDecimal = pos == text.size() && intEnd > intStart;
-    if (plainDecimal) {
-        while (intStart + 1 < intEnd && text[intStart] == u'0') ++intStart;  // keep one digit
-        while (fracEnd > fracStart && text[fracEnd - 1] == u'0') --fracEnd;
-        const bool intIsZero = intEnd - intStart == 1 && text[intStart] == u'0';
-        // Significant digits and the decimal exponent decide whether %g would round or switch
-        // to exponent form; only when it would do neither is the text its own result.
-        std::size_t significant, leadingFracZeros = 0;
-        int exponent;
-        if (!intIsZero) {
-            std::size_t lastNonZero = intEnd;  // one past, over integer then fraction digits
-            if (fracEnd > fracStart) {
-                significant = (intEnd - intStart) + (fracEnd - fracStart);
-            } else {
-                while (lastNonZero > intStart + 1 && text[lastNonZero - 1] == u'0') --lastNonZero;
-                significant = lastNonZero - intStart;
-            }
-            exponent = static_cast<int>(intEnd - intStart) - 1;
-        } else {
-            while (fracStart + leadingFracZeros < fracEnd && text[fracStart + leadingFracZeros] == u'0') ++leadingFracZeros;
-            significant = fracEnd - fracStart - leadingFracZeros;
-            exponent = significant == 0 ? 0 : -static_cast<int>(leadingFracZeros) - 1;
+    const int exponent = static_cast<int>(nBeforePoint) - static_cast<int>(first) - 1;
+    std::size_t nSignificant = last - first;
+    const char* significant = digits + first;
+
+    // Six significant digits, rounded on the text. A text of at most 15 significant digits
+    // that is not exactly halfway lies on the same side of the rounding point as its double,
+    // so the text decides as the conversion would; a halfway text, more digits, a carry into
+    // a new digit or exponent form (below 1e-4, from 1e6) are left to the conversion.
+    char rounded[6];
+    if (nSignificant > 6) {
+        const bool halfway = nSignificant == 7 && significant[6] == '5';
+        if (nSignificant > 15 || halfway) return FormatLocaleNumber(numericValue(text), marks, buffer);
+        std::copy(significant, significant + 6, rounded);
+        if (significant[6] >= '5') {
+            int i = 5;
+            for (; i >= 0 && rounded[i] == '9'; --i) rounded[i] = '0';
+            if (i < 0) return FormatLocaleNumber(numericValue(text), marks, buffer);
+            ++rounded[i];
         }
-        if (significant <= 6 && exponent >= -4 && exponent < 6) {
-            const char16_t decimalMark = marks == NumberMarks::French ? u',' : u'.';
-            const char16_t groupMark = marks == NumberMarks::French ? u'\u00A0' : u',';
-            char16_t* out = buffer;
-            if (negative) *out++ = u'-';
-            const std::size_t intDigits = intEnd - intStart;
-            for (std::size_t i = 0; i < intDigits; ++i) {
-                if (i > 0 && (intDigits - i) % 3 == 0) *out++ = groupMark;
-                *out++ = text[intStart + i];
-            }
-            if (fracEnd > fracStart) {
-                *out++ = decimalMark;
-                for (std::size_t i = fracStart; i < fracEnd; ++i) *out++ = text[i];
-            }
-            return static_cast<std::size_t>(out - buffer);
-        }
+        significant = rounded;
+        nSignificant = 6;
+        while (significant[nSignificant - 1] == '0') --nSignificant;
     }
-    return FormatLocaleNumber(numericValue(text), marks, buffer);
+    if (exponent < -4 || exponent >= 6) return FormatLocaleNumber(numericValue(text), marks, buffer);
+
+    const char16_t decimalMark = marks == NumberMarks::French ? u',' : u'.';
+    const char16_t groupMark = marks == NumberMarks::French ? u'\u00A0' : u',';
+    if (negative) *out++ = u'-';
+    std::size_t next = 0;  // next significant digit to write
+    if (exponent < 0) {
+        *out++ = u'0';
+        *out++ = decimalMark;
+        for (int i = -1; i > exponent; --i) *out++ = u'0';
+    } else {
+        const auto intDigits = static_cast<std::size_t>(exponent) + 1;
+        for (std::size_t i = 0; i < intDigits; ++i) {
+            if (i > 0 && (intDigits - i) % 3 == 0) *out++ = groupMark;
+            *out++ = next < nSignificant ? static_cast<char16_t>(significant[next++]) : u'0';
+        }
+        if (next < nSignificant) *out++ = decimalMark;
+    }
+    while (next < nSignificant) *out++ = static_cast<char16_t>(significant[next++]);
+    return static_cast<std::size_t>(out - buffer);
 }

@@ -21,6 +21,6 @@ std::u16string FormatLocaleNumber(double value, NumberMarks marks);
 inline constexpr std::size_t kLocaleNumberMaxUnits = 48;
 std::size_t FormatLocaleNumber(double value, NumberMarks marks, char16_t* buffer);
 
-// The number that a text passing IsNumericText denotes, formatted as above. Texts whose value
-// needs no rounding to six digits are rewritten digit by digit; the others are converted.
+// The number that a text passing IsNumericText denotes, formatted as above. Most decimal
+// texts are rounded and rewritten digit by digit; the others are converted.
 std::size_t FormatLocaleNumberText(std::u16string_view numericText, NumberMarks marks, char16_t* buffer);
