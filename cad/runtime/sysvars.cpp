@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "cad/editor/console.h"
+#include "database.h"
 #include "editor.h"
 
 namespace qx {
@@ -17,7 +18,22 @@ struct Variable {
     short number = 0;
     std::u16string text;
     short minimum = 0, maximum = 0;
+    bool savedInDrawing = false;  // the value belongs to the working drawing (LUPREC)
 };
+
+// A drawing carries its own linear precision: while one is open, LUPREC is its value.
+short shortValue(const Variable& v)
+{
+    QxDbDatabase* db = qxdbHostApplicationServices()->workingDatabase();
+    return v.savedInDrawing && db ? static_cast<short>(db->luprec()) : v.number;
+}
+
+void storeShort(Variable& v, short value)
+{
+    v.number = value;
+    QxDbDatabase* db = qxdbHostApplicationServices()->workingDatabase();
+    if (v.savedInDrawing && db) db->setLuprec(value);
+}
 
 std::u16string upper(std::u16string_view text)
 {
@@ -30,7 +46,7 @@ std::u16string upper(std::u16string_view text)
 std::map<std::u16string, Variable>& variables()
 {
     static std::map<std::u16string, Variable> table = {
-        {u"LUPREC", {QXRT_SHORT, 4, u"", 0, 8}},
+        {u"LUPREC", {QXRT_SHORT, 4, u"", 0, 8, true}},
         {u"VERLAN", {QXRT_STR, 0, u"en-US", 0, 0}},
         {u"CMDECHO", {QXRT_SHORT, 1, u"", 0, 1}},
     };
@@ -76,7 +92,7 @@ bool setShortVariable(std::u16string_view name, int value)
 {
     Variable* v = find(name);
     if (!v || v->type != QXRT_SHORT || value < v->minimum || value > v->maximum) return false;
-    v->number = static_cast<short>(value);
+    storeShort(*v, static_cast<short>(value));
     return true;
 }
 
@@ -84,7 +100,7 @@ bool variableText(std::u16string_view name, std::u16string& text)
 {
     const Variable* v = find(name);
     if (!v) return false;
-    text = v->type == QXRT_STR ? v->text : decimal(v->number);
+    text = v->type == QXRT_STR ? v->text : decimal(shortValue(*v));
     return true;
 }
 
@@ -141,7 +157,7 @@ int qxedGetVar(const char16_t* name, qxresbuf* result)
     if (!v || !result) return QXRT_ERROR;
     result->restype = v->type;
     if (v->type == QXRT_STR) result->resval.rstring = qxutNewString(v->text.c_str());
-    else result->resval.rint = v->number;
+    else result->resval.rint = qx::shortValue(*v);
     return QXRT_NORM;
 }
 

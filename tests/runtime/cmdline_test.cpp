@@ -2,8 +2,10 @@
 #include <gtest/gtest.h>
 
 #include "cad/editor/console.h"
+#include "cad/runtime/documents.h"
 #include "cad/runtime/language.h"
 #include "cad/runtime/sysvars.h"
+#include "database.h"
 #include "editor.h"
 
 TEST(CommandLine, PrintfFormatsUtf16TextsAndNumbersIntoTheTranscript)
@@ -102,4 +104,18 @@ TEST(Language, ChosenFromTheOptionElseTheEnvironmentInItsOrder)
     unsetenv("LANG");
     unsetenv("LC_MESSAGES");
     EXPECT_EQ(qx::languageFromEnvironment(), qx::Language::English);
+}
+
+TEST(SystemVariables, LuprecIsTheWorkingDrawingsPrecision)
+{
+    auto drawing = std::make_shared<QxDbDatabase>();
+    drawing->setLuprec(2);
+    qx::setCurrentDocument(u"plan.dxf", drawing);
+    qxresbuf rb{};
+    ASSERT_EQ(qxedGetVar(u"LUPREC", &rb), QXRT_NORM);
+    EXPECT_EQ(rb.resval.rint, 2);
+    ASSERT_TRUE(qx::setShortVariable(u"LUPREC", 6));
+    EXPECT_EQ(drawing->luprec(), 6);
+    qx::setCurrentDocument(u"", nullptr);
+    qx::setShortVariable(u"LUPREC", 4);
 }
