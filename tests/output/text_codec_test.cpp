@@ -55,15 +55,6 @@ TEST(Utf8, OnlyValidMultiByteTextCountsAsUtf8)
     EXPECT_FALSE(IsMultiByteUtf8("\xC3\xA9 then caf\xE9"));
 }
 
-TEST(Latin1, KeepsTheLowByteOfEveryUnit)
-{
-    EXPECT_TRUE(FitsLatin1(u"\u00FF\u00A0abc"));
-    EXPECT_FALSE(FitsLatin1(u"\u0100"));
-    std::string out;
-    AppendLatin1(out, u"\u00E9\u20AC");
-    EXPECT_EQ(out, "\xE9\xAC");
-}
-
 TEST(LocaleNumber, EnglishGroupsWithCommasAndUsesThePoint)
 {
     EXPECT_EQ(FormatLocaleNumber(1234.5, NumberMarks::English), u"1,234.5");
