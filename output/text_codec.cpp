@@ -89,19 +89,6 @@ void AppendLatin1(std::string& out, std::u16string_view text)
     for (std::size_t i = 0; i < text.size(); ++i) bytes[i] = static_cast<char>(text[i]);
 }
 
-unsigned AppendLatin1Checked(std::string& out, std::u16string_view text)
-{
-    const std::size_t start = out.size();
-    out.resize(start + text.size());
-    char* bytes = out.data() + start;
-    unsigned high = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        high |= text[i];
-        bytes[i] = static_cast<char>(text[i]);
-    }
-    return high;
-}
-
 void AppendUtf8(std::string& out, std::u16string_view text)
 {
     for (std::size_t i = 0; i < text.size(); ++i) {

@@ -10,8 +10,6 @@ bool FitsLatin1(std::u16string_view text);
 
 // Appends one byte per code unit: its low eight bits. Exact for text that FitsLatin1.
 void AppendLatin1(std::string& out, std::u16string_view text);
-// The same, returning the bitwise OR of all units: above 0xFF when something did not fit.
-unsigned AppendLatin1Checked(std::string& out, std::u16string_view text);
 
 // Appends the UTF-8 form. A surrogate pair becomes one four-byte sequence; a lone surrogate,
 // which no UTF-8 text can hold, becomes U+FFFD.

@@ -52,13 +52,6 @@ const std::array<std::pair<std::uint16_t, const char16_t*>, 36> kBuiltInFormats 
 
 }  // namespace
 
-std::u16string BuiltInNumberFormat(std::uint16_t index)
-{
-    for (const auto& [n, code] : kBuiltInFormats)
-        if (n == index) return code;
-    return {};
-}
-
 std::uint16_t FormatManager::GetFontIndex(const FontSpec& spec)
 {
     biff::Font font;

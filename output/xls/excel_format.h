@@ -52,6 +52,3 @@ public:
 private:
     BasicExcel& m_xls;
 };
-
-// The built-in number format with this standard index, or an empty text.
-std::u16string BuiltInNumberFormat(std::uint16_t index);
