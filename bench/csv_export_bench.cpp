@@ -21,7 +21,7 @@ std::u16string benchPath(const char* name)
 void BM_ExportCsv(benchmark::State& state)
 {
     const auto nRows = static_cast<std::size_t>(state.range(0));
-    const TableRows table = benchtable::Make(nRows, 20);
+    const TableData table = benchtable::Make(nRows, 20);
     std::vector<bool> include(20, true);
     std::vector<int> columns, rows;
     for (int c = 1; c < 20; ++c) columns.push_back(c);

@@ -7,16 +7,16 @@
 #include <string>
 #include <sys/resource.h>
 
-#include "output/table_rows.h"
+#include "engine/table_data.h"
 
 namespace benchtable {
 
-inline TableRows Make(std::size_t nRows, std::size_t nColumns, std::uint32_t seed = 42)
+inline TableData Make(std::size_t nRows, std::size_t nColumns, std::uint32_t seed = 42)
 {
     static const char16_t* kNames[] = {u"Door", u"Window", u"Wall", u"Column", u"Beam", u"Slab", u"Stair", u"Desk"};
     static const char16_t* kLayers[] = {u"0", u"A-WALL", u"A-DOOR", u"A-GLAZ", u"S-BEAM", u"E-LITE"};
     std::mt19937 random(seed);
-    TableRows table;
+    TableData table;
     table.reserve(nRows + 1);
     std::vector<std::u16string> header;
     for (std::size_t c = 0; c < nColumns; ++c) {

@@ -16,7 +16,7 @@ namespace {
 void BM_ExportXls(benchmark::State& state)
 {
     const std::size_t nRows = 65535;  // plus the header line: a full sheet
-    TableRows table = benchtable::Make(nRows, 21);
+    TableData table = benchtable::Make(nRows, 21);
     if (state.range(0) == 1) {
         for (std::size_t r = 1; r < table.size(); ++r)
             for (std::size_t c = 1; c < table[r].size(); ++c) {

@@ -194,7 +194,7 @@ private:
 
 }  // namespace
 
-bool WriteCsvExport(const TableRows& veTableDataOut, std::u16string_view csPath, const std::vector<bool>& vecIncludeCols,
+bool WriteCsvExport(const TableData& veTableDataOut, std::u16string_view csPath, const std::vector<bool>& vecIncludeCols,
                     const std::vector<int>& veHeaderOrder, const std::vector<int>& veRowOrder, bool bDisplayHeader,
                     std::u16string_view csSep, std::u16string_view csLanguage)
 {
@@ -214,7 +214,7 @@ bool WriteCsvExport(const TableRows& veTableDataOut, std::u16string_view csPath,
     return CsvWriter(csSep, csLanguage).write(plan, csPath);
 }
 
-bool WriteCsvReExport(const TableRows& veRows, std::u16string_view csPath, std::u16string_view csSep,
+bool WriteCsvReExport(const TableData& veRows, std::u16string_view csPath, std::u16string_view csSep,
                       std::u16string_view csLanguage)
 {
     if (veRows.empty()) return true;
@@ -225,7 +225,7 @@ bool WriteCsvReExport(const TableRows& veRows, std::u16string_view csPath, std::
     return CsvWriter(csSep, csLanguage).write(plan, csPath);
 }
 
-bool ExportCsv(const TableRows& veTableDataOut, std::u16string_view csPath, const std::vector<bool>& vecIncludeCols,
+bool ExportCsv(const TableData& veTableDataOut, std::u16string_view csPath, const std::vector<bool>& vecIncludeCols,
                const std::vector<int>& veHeaderOrder, const std::vector<int>& veRowOrder, bool bDisplayHeader,
                std::u16string_view csSep)
 {
@@ -234,7 +234,7 @@ bool ExportCsv(const TableRows& veTableDataOut, std::u16string_view csPath, cons
                           ReadHostLanguage());
 }
 
-bool ReExportCsv(const TableRows& veRows, std::u16string_view csPath, std::u16string_view csSep)
+bool ReExportCsv(const TableData& veRows, std::u16string_view csPath, std::u16string_view csSep)
 {
     if (veRows.empty()) return true;
     return WriteCsvReExport(veRows, csPath, csSep, ReadHostLanguage());

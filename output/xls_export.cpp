@@ -89,7 +89,7 @@ private:
 
 }  // namespace
 
-XlsExportResult WriteXlsExport(const TableRows& veTableDataOut, std::u16string_view csPath,
+XlsExportResult WriteXlsExport(const TableData& veTableDataOut, std::u16string_view csPath,
                                const std::vector<bool>& vecIncludeCols, const std::vector<int>& veHeaderOrder,
                                const std::vector<int>& veRowOrder, bool bDisplayHeader, std::u16string_view csLanguage)
 {
@@ -112,7 +112,7 @@ XlsExportResult WriteXlsExport(const TableRows& veTableDataOut, std::u16string_v
     return filler.save(csPath);
 }
 
-XlsExportResult WriteXlsReExport(const TableRows& veRows, std::u16string_view csPath, std::u16string_view csLanguage)
+XlsExportResult WriteXlsReExport(const TableData& veRows, std::u16string_view csPath, std::u16string_view csLanguage)
 {
     if (veRows.empty()) return {.bWritten = true};
     SheetFiller filler(csLanguage);
@@ -122,7 +122,7 @@ XlsExportResult WriteXlsReExport(const TableRows& veRows, std::u16string_view cs
     return filler.save(csPath);
 }
 
-XlsExportResult ExportXls(const TableRows& veTableDataOut, std::u16string_view csPath,
+XlsExportResult ExportXls(const TableData& veTableDataOut, std::u16string_view csPath,
                           const std::vector<bool>& vecIncludeCols, const std::vector<int>& veHeaderOrder,
                           const std::vector<int>& veRowOrder, bool bDisplayHeader)
 {
@@ -131,7 +131,7 @@ XlsExportResult ExportXls(const TableRows& veTableDataOut, std::u16string_view c
                           ReadHostLanguage());
 }
 
-XlsExportResult ReExportXls(const TableRows& veRows, std::u16string_view csPath)
+XlsExportResult ReExportXls(const TableData& veRows, std::u16string_view csPath)
 {
     if (veRows.empty()) return {.bWritten = true};
     return WriteXlsReExport(veRows, csPath, ReadHostLanguage());

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "output/table_rows.h"
+#include "engine/table_data.h"
 
 struct XlsExportResult {
     bool bWritten = false;            // the whole file was written (an empty table writes none)
@@ -18,16 +18,16 @@ struct XlsExportResult {
 // Writes the table as the output page's preview shows it (rows of `veRowOrder`, columns of
 // `veHeaderOrder` with their include flags), every value a text cell, the header line bold.
 // With `csLanguage` "fr-FR" the point of a numeric text becomes a comma.
-XlsExportResult WriteXlsExport(const TableRows& veTableDataOut, std::u16string_view csPath,
+XlsExportResult WriteXlsExport(const TableData& veTableDataOut, std::u16string_view csPath,
                                const std::vector<bool>& vecIncludeCols, const std::vector<int>& veHeaderOrder,
                                const std::vector<int>& veRowOrder, bool bDisplayHeader, std::u16string_view csLanguage);
 
 // Writes the texts read back from a drawing table: row r to sheet row r, column c to sheet
 // column c; the first row bold, numeric cells with the default cell format.
-XlsExportResult WriteXlsReExport(const TableRows& veRows, std::u16string_view csPath, std::u16string_view csLanguage);
+XlsExportResult WriteXlsReExport(const TableData& veRows, std::u16string_view csPath, std::u16string_view csLanguage);
 
 // The same, in the host's language (the variable VERLAN).
-XlsExportResult ExportXls(const TableRows& veTableDataOut, std::u16string_view csPath,
+XlsExportResult ExportXls(const TableData& veTableDataOut, std::u16string_view csPath,
                           const std::vector<bool>& vecIncludeCols, const std::vector<int>& veHeaderOrder,
                           const std::vector<int>& veRowOrder, bool bDisplayHeader);
-XlsExportResult ReExportXls(const TableRows& veRows, std::u16string_view csPath);
+XlsExportResult ReExportXls(const TableData& veRows, std::u16string_view csPath);

@@ -12,7 +12,7 @@ using testfiles::TempDir;
 namespace {
 
 // Column 0 is the hidden identifier column; row 0 the header line.
-TableRows sampleTable()
+TableData sampleTable()
 {
     return {
         {u"Id", u"Name", u"Area", u"Layer"},
@@ -22,7 +22,7 @@ TableRows sampleTable()
     };
 }
 
-std::string exportEnglish(const TableRows& table, const std::vector<int>& order, const std::vector<int>& rows,
+std::string exportEnglish(const TableData& table, const std::vector<int>& order, const std::vector<int>& rows,
                           bool bHeader, const std::string& language = "en-US")
 {
     TempDir dir;
@@ -60,7 +60,7 @@ TEST(CsvExport, FrenchSwitchesToSemicolonAndFrenchMarks)
 
 TEST(CsvExport, NumbersAreReformattedButTextsThatAreNotNumbersStayAsTheyAre)
 {
-    const TableRows table = {
+    const TableData table = {
         {u"Id", u"a", u"b", u"c", u"d", u"e", u"f"},
         {u"1", u"007", u"007", u"2.50", u"1,5", u"", u"1234567"},
     };
@@ -77,14 +77,14 @@ TEST(CsvExport, HiddenHeaderStartsWithTheFirstDataRow)
 TEST(CsvExport, ExcludedColumnsWriteNothingNotEvenASeparator)
 {
     TempDir dir;
-    const TableRows table = sampleTable();
+    const TableData table = sampleTable();
     EXPECT_TRUE(WriteCsvExport(table, dir.wfile("x.csv"), {true, true, false, true}, {1, 2, 3}, {0, 1}, true, u",", u"en-US"));
     EXPECT_EQ(ReadBytes(dir.file("x.csv")), "\"Name\",\"Layer\"\r\n\"Door\",\"0\"\r\n");
 }
 
 TEST(CsvExport, QuotesAreDoubledAndTheUnquotedPlaceIsQuotedOnlyWhenItMustBe)
 {
-    const TableRows table = {
+    const TableData table = {
         {u"Id", u"a", u"b"},
         {u"1", u"say \"hi\"", u"x,y"},
         {u"2", u"plain", u"two\r\nlines"},
@@ -104,10 +104,10 @@ TEST(CsvExport, QuotesAreDoubledAndTheUnquotedPlaceIsQuotedOnlyWhenItMustBe)
 
 TEST(CsvExport, TextBeyondLatin1MakesTheWholeFileUtf8WithAMark)
 {
-    const TableRows latin = {{u"Id", u"a", u"b"}, {u"1", u"caf\u00E9", u"12.5"}};
+    const TableData latin = {{u"Id", u"a", u"b"}, {u"1", u"caf\u00E9", u"12.5"}};
     EXPECT_EQ(exportEnglish(latin, {1, 2}, {0, 1}, true, "fr-FR"), "\"a\";b\r\n\"caf\xE9\";12.5\r\n");
 
-    const TableRows wide = {{u"Id", u"a", u"b"}, {u"1", u"caf\u00E9", u"1500"}, {u"2", u"5 \u20AC", u"x"}};
+    const TableData wide = {{u"Id", u"a", u"b"}, {u"1", u"caf\u00E9", u"1500"}, {u"2", u"5 \u20AC", u"x"}};
     EXPECT_EQ(exportEnglish(wide, {2, 1}, {0, 1, 2}, true, "fr-FR"),
               "\xEF\xBB\xBF\"b\";a\r\n\"1\xC2\xA0" "500\";caf\xC3\xA9\r\n\"x\";5 \xE2\x82\xAC\r\n");
 }
@@ -115,7 +115,7 @@ TEST(CsvExport, TextBeyondLatin1MakesTheWholeFileUtf8WithAMark)
 TEST(CsvExport, AWideCharacterLateInALargeFileStillMakesAllOfItUtf8)
 {
     TempDir dir;
-    TableRows table(1, {u"Id", u"Name"});
+    TableData table(1, {u"Id", u"Name"});
     for (int i = 0; i < 100000; ++i) table.push_back({u"1", u"caf\u00E9"});
     table.push_back({u"1", u"\u20AC"});
     std::vector<int> rows(table.size());
@@ -138,7 +138,7 @@ TEST(CsvExport, EmptyTableCreatesNoFile)
 TEST(CsvReExport, WritesEveryRowAndColumnWithTheFirstUnquoted)
 {
     TempDir dir;
-    const TableRows table = {{u"Name", u"Area", u"Count"}, {u"Door", u"1234.5", u"3"}, {u"a,b", u"x"}};
+    const TableData table = {{u"Name", u"Area", u"Count"}, {u"Door", u"1234.5", u"3"}, {u"a,b", u"x"}};
     ASSERT_TRUE(WriteCsvReExport(table, dir.wfile("re.csv"), u",", u"en-US"));
     EXPECT_EQ(ReadBytes(dir.file("re.csv")),
               "Name,\"Area\",\"Count\"\r\n"
@@ -152,7 +152,7 @@ TEST(CsvReExport, WritesEveryRowAndColumnWithTheFirstUnquoted)
 TEST(CsvExportFailures, AreReportedAndLeaveTheOldFile)
 {
     TempDir dir;
-    const TableRows table = sampleTable();
+    const TableData table = sampleTable();
     const std::vector<bool> include(4, true);
     EXPECT_FALSE(WriteCsvExport(table, dir.wfile("missing/out.csv"), include, {1, 2}, {0, 1}, true, u",", u"en-US"));
     if (std::filesystem::exists("/dev/full")) {
@@ -162,7 +162,7 @@ TEST(CsvExportFailures, AreReportedAndLeaveTheOldFile)
 
     // A full disk in the middle of the file: the earlier file must survive whole.
     testfiles::WriteBytes(dir.file("keep.csv"), "good old content");
-    TableRows big(1, {u"Id", u"Name"});
+    TableData big(1, {u"Id", u"Name"});
     for (int i = 0; i < 20000; ++i) big.push_back({u"1", u"some text to fill the disk"});
     std::vector<int> rows(big.size());
     for (std::size_t i = 0; i < rows.size(); ++i) rows[i] = static_cast<int>(i);
@@ -196,7 +196,7 @@ TEST(CsvExport, ReplacingAFileKeepsItsPermissions)
 TEST(CsvInterop, PythonReadsBackTheSameCells)
 {
     TempDir dir;
-    const TableRows table = {
+    const TableData table = {
         {u"Id", u"Name", u"Note", u"Area"},
         {u"1", u"a \"quoted\" name", u"x,y;z", u"1234.5"},
         {u"2", u"multi\r\nline", u"caf\u00E9 \u20AC \U0001F600", u"-0.5"},

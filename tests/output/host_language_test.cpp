@@ -30,7 +30,7 @@ protected:
     TempDir dir;
 };
 
-const TableRows kTable = {{u"Id", u"Name", u"Area"}, {u"1", u"Door", u"12.5"}};
+const TableData kTable = {{u"Id", u"Name", u"Area"}, {u"1", u"Door", u"12.5"}};
 
 TEST_F(HostLanguage, FrenchHostSwitchesTheCsvConventions)
 {

@@ -45,7 +45,7 @@ protected:
     TempDir dir;
 };
 
-TableRows sampleTable()
+TableData sampleTable()
 {
     return {
         {u"Id", u"Name", u"Area", u"Note"},
@@ -57,7 +57,7 @@ TableRows sampleTable()
 
 TEST_F(XlsInterop, HeaderRowIsBoldInEveryCellAndTheOrderFollowsThePreview)
 {
-    const TableRows table = sampleTable();
+    const TableData table = sampleTable();
     const auto result = WriteXlsExport(table, dir.wfile("a.xls"), {true, true, true, true}, {2, 1, 3}, {0, 3, 1, 2}, true,
                                        u"en-US");
     ASSERT_TRUE(result.bWritten);
@@ -72,7 +72,7 @@ TEST_F(XlsInterop, HeaderRowIsBoldInEveryCellAndTheOrderFollowsThePreview)
 
 TEST_F(XlsInterop, FrenchCommaOnlyInNumbersAndHiddenHeaderMakesNothingBold)
 {
-    const TableRows table = sampleTable();
+    const TableData table = sampleTable();
     ASSERT_TRUE(WriteXlsExport(table, dir.wfile("f.xls"), {true, true, true, true}, {1, 2, 3}, {1, 2, 3}, false, u"fr-FR")
                     .bWritten);
     EXPECT_EQ(dump(dir.file("f.xls")),
@@ -87,7 +87,7 @@ TEST_F(XlsInterop, FrenchCommaOnlyInNumbersAndHiddenHeaderMakesNothingBold)
 
 TEST_F(XlsInterop, ExcludedColumnsLeaveTheirSheetColumnEmpty)
 {
-    const TableRows table = sampleTable();
+    const TableData table = sampleTable();
     ASSERT_TRUE(
         WriteXlsExport(table, dir.wfile("e.xls"), {true, true, false, true}, {1, 2, 3}, {0, 1}, true, u"en-US").bWritten);
     // The writer gives every grid position a record, so the gap is a blank cell.
@@ -97,7 +97,7 @@ TEST_F(XlsInterop, ExcludedColumnsLeaveTheirSheetColumnEmpty)
 TEST_F(XlsInterop, ReExportBoldsTheFirstRowAndFormatsNumericCells)
 {
     // A table whose header was hidden: its first row is a data row and is bold all the same.
-    const TableRows table = {{u"Door", u"12.5", u""}, {u"Window", u"3", u"note"}, {u"1.5"}};
+    const TableData table = {{u"Door", u"12.5", u""}, {u"Window", u"3", u"note"}, {u"1.5"}};
     ASSERT_TRUE(WriteXlsReExport(table, dir.wfile("r.xls"), u"fr-FR").bWritten);
     EXPECT_EQ(dump(dir.file("r.xls")),
               "Sheet1\n"
@@ -130,7 +130,7 @@ TEST_F(XlsInterop, SharedStringsAcrossContinueRecordsReadBack)
 TEST(XlsExport, CellsBeyondTheSheetAreCountedAndTheRestIsWritten)
 {
     TempDir dir;
-    TableRows wide(2, std::vector<std::u16string>(301, u"v"));
+    TableData wide(2, std::vector<std::u16string>(301, u"v"));
     std::vector<int> order;
     for (int c = 1; c <= 300; ++c) order.push_back(c);
     const auto result = WriteXlsExport(wide, dir.wfile("w.xls"), std::vector<bool>(301, true), order, {0, 1}, true, u"en-US");
@@ -138,7 +138,7 @@ TEST(XlsExport, CellsBeyondTheSheetAreCountedAndTheRestIsWritten)
     EXPECT_EQ(result.nColumnsLeftOut, 44u);
     EXPECT_EQ(result.nRowsLeftOut, 0u);
 
-    TableRows tall(65540, std::vector<std::u16string>{u"", u"r"});
+    TableData tall(65540, std::vector<std::u16string>{u"", u"r"});
     const auto reResult = WriteXlsReExport(tall, dir.wfile("t.xls"), u"en-US");
     EXPECT_TRUE(reResult.bWritten);
     EXPECT_EQ(reResult.nRowsLeftOut, 4u);
@@ -157,7 +157,7 @@ TEST(XlsExport, CellsBeyondTheSheetAreCountedAndTheRestIsWritten)
 TEST(XlsExport, LongTextsAreCutAndCounted)
 {
     TempDir dir;
-    const TableRows table = {{u"Id", u"Text"}, {u"1", std::u16string(40000, u'x')}};
+    const TableData table = {{u"Id", u"Text"}, {u"1", std::u16string(40000, u'x')}};
     const auto result = WriteXlsExport(table, dir.wfile("l.xls"), {true, true}, {1}, {0, 1}, true, u"en-US");
     EXPECT_TRUE(result.bWritten);
     EXPECT_EQ(result.nTextsShortened, 1u);
@@ -166,7 +166,7 @@ TEST(XlsExport, LongTextsAreCutAndCounted)
 TEST(XlsExport, FailuresAreReportedAndKeepTheOldFile)
 {
     TempDir dir;
-    const TableRows table = sampleTable();
+    const TableData table = sampleTable();
     const std::vector<bool> include(4, true);
     EXPECT_FALSE(WriteXlsExport(table, dir.wfile("no/a.xls"), include, {1}, {0, 1}, true, u"en-US").bWritten);
     if (std::filesystem::exists("/dev/full")) {
@@ -194,7 +194,7 @@ TEST(XlsOtherReaders, ConvertedToCsvTheCellsAreTheSame)
     if (found.empty()) GTEST_SKIP() << "neither ssconvert nor LibreOffice is installed: conversion check skipped";
 
     TempDir dir;
-    const TableRows table = {{u"Id", u"Name", u"Area"}, {u"1", u"Door", u"12.5"}, {u"2", u"caf\u00E9", u""}};
+    const TableData table = {{u"Id", u"Name", u"Area"}, {u"1", u"Door", u"12.5"}, {u"2", u"caf\u00E9", u""}};
     ASSERT_TRUE(WriteXlsExport(table, dir.wfile("c.xls"), {true, true, true}, {1, 2}, {0, 1, 2}, true, u"fr-FR").bWritten);
     const std::string command =
         found == "ssconvert"
