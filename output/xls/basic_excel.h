@@ -41,7 +41,7 @@ public:
 
     void SetXFormatIdx(std::uint16_t xf);
     std::uint16_t GetXFormatIdx() const;
-    void SetFormat(FormatManager& fmt_mgr, const CellFormatSpec& spec) { SetXFormatIdx(fmt_mgr.GetXFIndex(spec)); }
+    void SetFormat(FormatManager& fmt_mgr, const CellFormatSpec& cellFmt) { SetXFormatIdx(fmt_mgr.GetXFIndex(cellFmt)); }
 
 private:
     friend class BasicExcelWorksheet;

@@ -52,13 +52,13 @@ const std::array<std::pair<std::uint16_t, const char16_t*>, 36> kBuiltInFormats 
 
 }  // namespace
 
-std::uint16_t FormatManager::GetFontIndex(const FontSpec& spec)
+std::uint16_t FormatManager::GetFontIndex(const FontSpec& fontSpec)
 {
     biff::Font font;
-    font.name = spec.name.substr(0, 255);
-    font.height = spec.height, font.weight = spec.weight, font.options = spec.options;
-    font.colour = spec.colour, font.escapement = spec.escapement;
-    font.underline = spec.underline, font.family = spec.family, font.charSet = spec.charSet;
+    font.name = fontSpec.name.substr(0, 255);
+    font.height = fontSpec.height, font.weight = fontSpec.weight, font.options = fontSpec.options;
+    font.colour = fontSpec.colour, font.escapement = fontSpec.escapement;
+    font.underline = fontSpec.underline, font.family = fontSpec.family, font.charSet = fontSpec.charSet;
 
     auto& fonts = m_xls.Globals().fonts;
     std::size_t position = 0;
@@ -81,15 +81,15 @@ std::uint16_t FormatManager::GetFormatIndex(const std::u16string& code)
     return format.index;
 }
 
-std::uint16_t FormatManager::GetXFIndex(const CellFormatSpec& spec)
+std::uint16_t FormatManager::GetXFIndex(const CellFormatSpec& cellFmt)
 {
     biff::Xf xf;
-    xf.font = GetFontIndex(spec.font);
-    xf.format = GetFormatIndex(spec.numberFormat);
+    xf.font = GetFontIndex(cellFmt.font);
+    xf.format = GetFormatIndex(cellFmt.numberFormat);
     xf.typeProtection = biff::Xf::kCellXf;
-    xf.alignment = spec.alignment, xf.rotation = spec.rotation, xf.indent = spec.indent;
-    xf.usedAttributes = spec.usedAttributes;
-    xf.borders1 = spec.borders1, xf.borders2 = spec.borders2, xf.patternColours = spec.patternColours;
+    xf.alignment = cellFmt.alignment, xf.rotation = cellFmt.rotation, xf.indent = cellFmt.indent;
+    xf.usedAttributes = cellFmt.usedAttributes;
+    xf.borders1 = cellFmt.borders1, xf.borders2 = cellFmt.borders2, xf.patternColours = cellFmt.patternColours;
 
     auto& xfs = m_xls.Globals().xfs;
     for (std::size_t i = 0; i < xfs.size(); ++i)

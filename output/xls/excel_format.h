@@ -31,7 +31,7 @@ struct CellFormatSpec {
     std::uint32_t borders1 = 0, borders2 = 0;
     std::uint16_t patternColours = 0x20C0;
 
-    void set_font(const FontSpec& spec) { font = spec; }
+    void set_font(const FontSpec& fontSpec) { font = fontSpec; }
     bool operator==(const CellFormatSpec&) const = default;
 };
 
@@ -41,10 +41,10 @@ public:
 
     // The XF index of a cell format: an equal XF record's position, else that of a new cell
     // XF appended to the globals.
-    std::uint16_t GetXFIndex(const CellFormatSpec& spec);
+    std::uint16_t GetXFIndex(const CellFormatSpec& cellFmt);
     // The font index of a font: an equal FONT record, else a new one. Index 4 does not exist in
     // the format, so from the fifth record on the index is the position plus one.
-    std::uint16_t GetFontIndex(const FontSpec& spec);
+    std::uint16_t GetFontIndex(const FontSpec& fontSpec);
     // The number-format index: a built-in format's standard index, else a user FORMAT record
     // numbered from 164.
     std::uint16_t GetFormatIndex(const std::u16string& code);

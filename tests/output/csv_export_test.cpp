@@ -32,7 +32,7 @@ std::string exportEnglish(const TableData& table, const std::vector<int>& order,
     return ReadBytes(dir.file("out.csv"));
 }
 
-TEST(CsvExport, WritesTheDescribedBytes)
+TEST(CsvExport, WritesFieldsInPreviewOrderWithNumbersRewritten)
 {
     // Place 1 is never quoted; numbers are rewritten with the English marks; CR LF everywhere.
     EXPECT_EQ(exportEnglish(sampleTable(), {1, 2, 3}, {0, 1, 2, 3}, true),
