@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
+#include <sys/resource.h>
 
 #include "file_helpers.h"
 #include "output/text_codec.h"
@@ -176,6 +178,24 @@ TEST(XlsExport, FailuresAreReportedAndKeepTheOldFile)
     testfiles::WriteBytes(dir.file("keep.xls"), "old");
     EXPECT_FALSE(WriteXlsExport(table, dir.wfile("keep.xls/x"), include, {1}, {0, 1}, true, u"en-US").bWritten);
     EXPECT_EQ(testfiles::ReadBytes(dir.file("keep.xls")), "old");
+
+    // The disk fills up in the middle of the workbook: the old file stays whole.
+    TableData big(1, {u"Id", u"Name"});
+    for (int i = 0; i < 20000; ++i) big.push_back({u"1", std::u16string{u't', char16_t(u'A' + i % 26), char16_t(0x100 + i)}});
+    std::vector<int> rows(big.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) rows[i] = static_cast<int>(i);
+    rlimit old{};
+    ::getrlimit(RLIMIT_FSIZE, &old);
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = old;
+    small.rlim_cur = 64 * 1024;
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    const bool written = WriteXlsExport(big, dir.wfile("keep.xls"), {true, true}, {1}, rows, true, u"en-US").bWritten;
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(testfiles::ReadBytes(dir.file("keep.xls")), "old");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1) << "temporary file left behind";
 
     EXPECT_TRUE(WriteXlsExport({}, dir.wfile("empty.xls"), {}, {}, {}, true, u"en-US").bWritten);
     EXPECT_FALSE(std::filesystem::exists(dir.file("empty.xls")));
