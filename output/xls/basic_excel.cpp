@@ -79,23 +79,100 @@ BasicExcelWorksheet* BasicExcel::GetWorksheet(std::size_t index)
     return index < m_sheets.size() ? m_sheets[index].get() : nullptr;
 }
 
-void BasicExcel::writeSheet(BiffSink& out, const BasicExcelWorksheet& sheet, bool bFirst,
-                            const std::vector<std::uint32_t>& sstIndex) const
+// Where everything goes in the stream, known before anything is written, so that the stream
+// can be handed on in pieces: the shared strings in order of first use, and per sheet the
+// byte size of each block of rows and of the whole sheet.
+struct BasicExcel::StreamPlan {
+    biff::Sst sst;
+    std::vector<std::uint32_t> sstIndex;  // per pool id
+    std::vector<std::vector<std::size_t>> blockSizes;
+    std::vector<std::size_t> sheetPositions;
+};
+
+BasicExcel::StreamPlan BasicExcel::planStream() const
 {
+    StreamPlan plan;
+    plan.sst.pool = &m_pool;
+    plan.sstIndex.assign(m_pool.size(), BasicExcelWorksheet::kNoText);
+    std::vector<std::size_t> sheetSizes;
+    for (const auto& sheet : m_sheets) {
+        const auto nRows = static_cast<std::uint32_t>(sheet->m_rows.size());
+        std::vector<std::size_t> blocks;
+        for (std::uint32_t blockStart = 0; blockStart < nRows; blockStart += kRowsPerBlock) {
+            const std::uint32_t blockEnd = std::min(nRows, blockStart + kRowsPerBlock);
+            std::size_t size = biff::DbCell::sizeFor(blockEnd - blockStart);
+            for (std::uint32_t r = blockStart; r < blockEnd; ++r) {
+                size += biff::Row::kSize + biff::Blank::kSize * sheet->m_nColumns;
+                for (const auto& slot : sheet->m_rows[r]) {
+                    if (slot.text == BasicExcelWorksheet::kNoText) continue;
+                    size += biff::LabelSst::kSize - biff::Blank::kSize;
+                    ++plan.sst.totalCount;
+                    if (plan.sstIndex[slot.text] != BasicExcelWorksheet::kNoText) continue;
+                    plan.sstIndex[slot.text] = static_cast<std::uint32_t>(plan.sst.strings.size());
+                    plan.sst.strings.push_back(slot.text);
+                }
+            }
+            blocks.push_back(size);
+        }
+        std::size_t sheetSize = biff::Bof::kSize + biff::Index{.dbCellPositions = std::vector<std::uint32_t>(blocks.size())}.size() +
+                                biff::Dimensions::kSize + biff::Window2::kSize + biff::Eof::kSize;
+        for (std::size_t size : blocks) sheetSize += size;
+        sheetSizes.push_back(sheetSize);
+        plan.blockSizes.push_back(std::move(blocks));
+    }
+
+    // The sheets follow the globals, whose length a counting pass gives.
+    BiffSink counter = BiffSink::Counter();
+    writeGlobals(counter, plan);
+    std::size_t position = counter.pos();
+    for (std::size_t size : sheetSizes) {
+        plan.sheetPositions.push_back(position);
+        position += size;
+    }
+    return plan;
+}
+
+void BasicExcel::writeGlobals(BiffSink& out, const StreamPlan& plan) const
+{
+    m_globals.bof.write(out);
+    m_globals.window1.write(out);
+    for (const auto& font : m_globals.fonts) font.write(out);
+    for (const auto& format : m_globals.formats) format.write(out);
+    for (const auto& xf : m_globals.xfs) xf.write(out);
+    for (const auto& style : m_globals.styles) style.write(out);
+    for (std::size_t i = 0; i < m_globals.sheets.size(); ++i) {
+        biff::BoundSheet sheet = m_globals.sheets[i];
+        if (i < plan.sheetPositions.size()) sheet.bofPosition = static_cast<std::uint32_t>(plan.sheetPositions[i]);
+        sheet.write(out);
+    }
+    out.recordEnd();
+    plan.sst.write(out);
+    biff::Eof{}.write(out);
+    out.recordEnd();
+}
+
+void BasicExcel::writeSheet(BiffSink& out, std::size_t index, const StreamPlan& plan) const
+{
+    const BasicExcelWorksheet& sheet = *m_sheets[index];
+    const std::vector<std::size_t>& blockSizes = plan.blockSizes[index];
     const auto nRows = static_cast<std::uint32_t>(sheet.m_rows.size());
     const auto nColumns = static_cast<std::uint16_t>(sheet.m_nColumns);
 
     biff::Bof{.type = biff::Bof::kWorksheet}.write(out);
 
-    biff::Index index{.firstRow = 0, .lastRowPlus1 = nRows, .dbCellPositions = {}};
-    index.dbCellPositions.resize((nRows + kRowsPerBlock - 1) / kRowsPerBlock);
-    const std::size_t indexPos = out.pos();
-    index.write(out);
+    biff::Index indexRecord{.firstRow = 0, .lastRowPlus1 = nRows, .dbCellPositions = {}};
+    std::size_t blockPos = out.pos() + biff::Index{.dbCellPositions = std::vector<std::uint32_t>(blockSizes.size())}.size() +
+                           biff::Dimensions::kSize;
+    for (std::size_t block = 0; block < blockSizes.size(); ++block) {
+        const std::size_t rowsInBlock = std::min<std::size_t>(kRowsPerBlock, nRows - block * kRowsPerBlock);
+        blockPos += blockSizes[block];
+        indexRecord.dbCellPositions.push_back(static_cast<std::uint32_t>(blockPos - biff::DbCell::sizeFor(rowsInBlock)));
+    }
+    indexRecord.write(out);
 
     biff::Dimensions{.firstRow = 0, .lastRowPlus1 = nRows, .firstColumn = 0, .lastColumnPlus1 = nColumns}.write(out);
 
-    static const std::vector<BasicExcelWorksheet::Slot> kNoCells;
-    for (std::uint32_t blockStart = 0, block = 0; blockStart < nRows; blockStart += kRowsPerBlock, ++block) {
+    for (std::uint32_t blockStart = 0; blockStart < nRows; blockStart += kRowsPerBlock) {
         const std::uint32_t blockEnd = std::min(nRows, blockStart + kRowsPerBlock);
         const std::size_t firstRowPos = out.pos();
         for (std::uint32_t r = blockStart; r < blockEnd; ++r)
@@ -113,67 +190,41 @@ void BasicExcel::writeSheet(BiffSink& out, const BasicExcelWorksheet& sheet, boo
                 if (slot.text == BasicExcelWorksheet::kNoText)
                     biff::Blank{.row = row, .column = c, .xfIndex = slot.xf}.write(out);
                 else
-                    biff::LabelSst{.row = row, .column = c, .xfIndex = slot.xf, .sstIndex = sstIndex[slot.text]}.write(out);
+                    biff::LabelSst{.row = row, .column = c, .xfIndex = slot.xf, .sstIndex = plan.sstIndex[slot.text]}.write(out);
             }
         }
-        const std::size_t dbCellPos = out.pos();
-        dbCell.backToFirstRow = static_cast<std::uint32_t>(dbCellPos - firstRowPos);
+        dbCell.backToFirstRow = static_cast<std::uint32_t>(out.pos() - firstRowPos);
         dbCell.write(out);
-        out.patch32(indexPos + biff::Index::kFirstPositionOffset + 4 * block, static_cast<std::uint32_t>(dbCellPos));
+        out.recordEnd();
     }
 
     biff::Window2 window2;
-    if (!bFirst) window2.options &= ~biff::Window2::kSelected;
+    if (index != 0) window2.options &= ~biff::Window2::kSelected;
     window2.write(out);
     biff::Eof{}.write(out);
+    out.recordEnd();
+}
+
+void BasicExcel::writeStream(BiffSink& out) const
+{
+    const StreamPlan plan = planStream();
+    writeGlobals(out, plan);
+    for (std::size_t i = 0; i < m_sheets.size(); ++i) writeSheet(out, i, plan);
 }
 
 std::vector<std::uint8_t> BasicExcel::BuildStream() const
 {
-    // Shared strings in the order of first use, as the cells are written.
-    std::vector<std::uint32_t> sstIndex(m_pool.size(), BasicExcelWorksheet::kNoText);
-    biff::Sst sst;
-    sst.pool = &m_pool;
-    std::size_t stringBytes = 0, cellBytes = 0;
-    for (const auto& sheet : m_sheets) {
-        for (const auto& row : sheet->m_rows) {
-            cellBytes += biff::Row::kSize + 10 * sheet->m_nColumns;
-            for (const auto& slot : row) {
-                if (slot.text == BasicExcelWorksheet::kNoText) continue;
-                ++sst.totalCount;
-                cellBytes += 4;
-                if (sstIndex[slot.text] != BasicExcelWorksheet::kNoText) continue;
-                sstIndex[slot.text] = static_cast<std::uint32_t>(sst.strings.size());
-                sst.strings.push_back(slot.text);
-                stringBytes += 3 + 2 * m_pool.text(slot.text).size();
-            }
-        }
-    }
-
     BiffSink out;
-    out.reserve(4096 + stringBytes + stringBytes / 1000 + cellBytes + cellBytes / 100);
-    m_globals.bof.write(out);
-    m_globals.window1.write(out);
-    for (const auto& font : m_globals.fonts) font.write(out);
-    for (const auto& format : m_globals.formats) format.write(out);
-    for (const auto& xf : m_globals.xfs) xf.write(out);
-    for (const auto& style : m_globals.styles) style.write(out);
-    std::vector<std::size_t> boundSheetPos;
-    for (const auto& sheet : m_globals.sheets) {
-        boundSheetPos.push_back(out.pos());
-        sheet.write(out);
-    }
-    sst.write(out);
-    biff::Eof{}.write(out);
-
-    for (std::size_t i = 0; i < m_sheets.size(); ++i) {
-        out.patch32(boundSheetPos[i] + biff::BoundSheet::kPositionOffset, static_cast<std::uint32_t>(out.pos()));
-        writeSheet(out, *m_sheets[i], i == 0, sstIndex);
-    }
+    writeStream(out);
     return out.release();
 }
 
 bool BasicExcel::SaveAs(std::u16string_view path) const
 {
-    return WriteCompoundFile(NativePath(path), "Workbook", BuildStream());
+    // The stream goes to the file in pieces as it is made: the workbook is never held twice.
+    return WriteCompoundFile(NativePath(path), "Workbook", [this](const BiffSink::Writer& writer) {
+        BiffSink out(writer);
+        writeStream(out);
+        return out.finish();
+    });
 }

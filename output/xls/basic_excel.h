@@ -104,8 +104,11 @@ private:
     friend class BasicExcelCell;
     std::uint32_t internText(std::u16string_view text) { return m_pool.intern(text); }
     std::u16string_view pooledText(std::uint32_t id) const { return m_pool.text(id); }
-    void writeSheet(BiffSink& out, const BasicExcelWorksheet& sheet, bool bFirst,
-                    const std::vector<std::uint32_t>& sstIndex) const;
+    struct StreamPlan;
+    StreamPlan planStream() const;
+    void writeGlobals(BiffSink& out, const StreamPlan& plan) const;
+    void writeSheet(BiffSink& out, std::size_t index, const StreamPlan& plan) const;
+    void writeStream(BiffSink& out) const;
 
     WorkbookGlobals m_globals;
     std::vector<std::unique_ptr<BasicExcelWorksheet>> m_sheets;

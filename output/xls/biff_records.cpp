@@ -17,6 +17,7 @@ public:
     void next(std::uint16_t id)
     {
         finish();
+        m_out.recordEnd();
         start(id);
     }
 

@@ -17,6 +17,7 @@ inline constexpr std::size_t kMaxRecordData = 8224;
 
 struct Bof {
     static constexpr std::uint16_t id = 0x0809;
+    static constexpr std::size_t kSize = 4 + 16;
     static constexpr std::uint16_t kGlobals = 0x0005;
     static constexpr std::uint16_t kWorksheet = 0x0010;
     std::uint16_t type = kGlobals;
@@ -32,6 +33,7 @@ struct Bof {
 
 struct Eof {
     static constexpr std::uint16_t id = 0x000A;
+    static constexpr std::size_t kSize = 4;
     void write(BiffSink& out) const { out.header(id, 0); }
 };
 
@@ -106,11 +108,9 @@ struct Style {
 
 struct BoundSheet {
     static constexpr std::uint16_t id = 0x0085;
-    std::uint32_t bofPosition = 0;  // placed at saving
+    std::uint32_t bofPosition = 0;  // stream position of the sheet's BOF
     std::uint8_t visibility = 0, sheetType = 0;
     std::string name;  // 8-bit characters, at most 255
-    // Offset of bofPosition from the record's start, for patching once the sheet is placed.
-    static constexpr std::size_t kPositionOffset = 4;
     void write(BiffSink& out) const
     {
         out.header(id, 8 + name.size());
@@ -123,8 +123,8 @@ struct BoundSheet {
 struct Index {
     static constexpr std::uint16_t id = 0x020B;
     std::uint32_t firstRow = 0, lastRowPlus1 = 0;
-    std::vector<std::uint32_t> dbCellPositions;  // placed at saving
-    static constexpr std::size_t kFirstPositionOffset = 4 + 16;
+    std::vector<std::uint32_t> dbCellPositions;
+    std::size_t size() const { return 4 + 16 + 4 * dbCellPositions.size(); }
     void write(BiffSink& out) const
     {
         out.header(id, 16 + 4 * dbCellPositions.size());
@@ -135,6 +135,7 @@ struct Index {
 
 struct Dimensions {
     static constexpr std::uint16_t id = 0x0200;
+    static constexpr std::size_t kSize = 4 + 14;
     std::uint32_t firstRow = 0, lastRowPlus1 = 0;
     std::uint16_t firstColumn = 0, lastColumnPlus1 = 0;
     void write(BiffSink& out) const
@@ -159,6 +160,7 @@ struct Row {
 
 struct LabelSst {
     static constexpr std::uint16_t id = 0x00FD;
+    static constexpr std::size_t kSize = 4 + 10;
     std::uint16_t row = 0, column = 0, xfIndex = 0;
     std::uint32_t sstIndex = 0;
     void write(BiffSink& out) const
@@ -170,6 +172,7 @@ struct LabelSst {
 
 struct Blank {
     static constexpr std::uint16_t id = 0x0201;
+    static constexpr std::size_t kSize = 4 + 6;
     std::uint16_t row = 0, column = 0, xfIndex = 0;
     void write(BiffSink& out) const
     {
@@ -182,6 +185,7 @@ struct DbCell {
     static constexpr std::uint16_t id = 0x00D7;
     std::uint32_t backToFirstRow = 0;
     std::vector<std::uint16_t> rowOffsets;
+    static std::size_t sizeFor(std::size_t nRows) { return 4 + 4 + 2 * nRows; }
     void write(BiffSink& out) const
     {
         out.header(id, 4 + 2 * rowOffsets.size());
@@ -192,6 +196,7 @@ struct DbCell {
 
 struct Window2 {
     static constexpr std::uint16_t id = 0x023E;
+    static constexpr std::size_t kSize = 4 + 18;
     static constexpr std::uint16_t kSelected = 0x0200;
     std::uint16_t options = 0x06B6, firstRow = 0, firstColumn = 0;
     std::uint32_t gridColour = 64;

@@ -24,7 +24,8 @@ struct GObjectRef {
 
 }  // namespace
 
-bool WriteCompoundFile(const std::string& path, const char* streamName, const std::vector<std::uint8_t>& bytes)
+bool WriteCompoundFile(const std::string& path, const char* streamName,
+                       const std::function<bool(const StreamWriter& writer)>& produce)
 {
     ReplacingFile file(path);
     if (!file.open()) return false;
@@ -39,7 +40,9 @@ bool WriteCompoundFile(const std::string& path, const char* streamName, const st
         {
             GObjectRef<GsfOutput> stream(gsf_outfile_new_child(storage.p, streamName, FALSE));
             if (!stream.p) return false;
-            ok = gsf_output_write(stream.p, bytes.size(), bytes.data()) && ok;
+            ok = produce([&stream](const std::uint8_t* data, std::size_t size) {
+                return gsf_output_write(stream.p, size, data) != FALSE;
+            });
             ok = gsf_output_close(stream.p) && ok;
         }
         // Closing the storage writes its directory and closes the sink with it.

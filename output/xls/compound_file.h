@@ -2,9 +2,13 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
-#include <vector>
 
-// Writes `bytes` as the stream `streamName` of a new compound file at `path`, through a
-// temporary file renamed over the target when complete. True when everything was written.
-bool WriteCompoundFile(const std::string& path, const char* streamName, const std::vector<std::uint8_t>& bytes);
+// Makes a new compound file at `path` holding one stream `streamName`, whose bytes `produce`
+// hands, in order, to the writer it is given; it returns false when that writer failed or it
+// could not make its bytes. The file replaces the target (through a temporary file) only when
+// everything was written; the result says so.
+using StreamWriter = std::function<bool(const std::uint8_t* data, std::size_t size)>;
+bool WriteCompoundFile(const std::string& path, const char* streamName,
+                       const std::function<bool(const StreamWriter& writer)>& produce);

@@ -348,7 +348,9 @@ TEST(BasicExcelSave, TheFileHoldsTheStreamInACompoundFile)
     testfiles::TempDir dir;
     BasicExcel xls;
     xls.New(1);
-    for (std::uint32_t r = 0; r < 300; ++r) set(xls, r, 1, u"row " + std::u16string(1, char16_t(u'0' + r % 10)));
+    // Several megabytes, so that the stream reaches the file in many pieces.
+    for (std::uint32_t r = 0; r < 20000; ++r)
+        for (std::uint32_t c = 0; c < 8; c += 1 + r % 2) set(xls, r, c, std::u16string{u'r', char16_t(0x100 + r), char16_t(u'0' + c)});
     ASSERT_TRUE(xls.SaveAs(dir.wfile("book.xls")));
 
     GError* error = nullptr;
