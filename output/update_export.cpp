@@ -4,22 +4,11 @@
 #include "host/editor.h"
 #include "host/ui.h"
 #include "module/strings.h"
+#include "output/csv_export.h"
 #include "output/drawing_table.h"
 #include "output/update_command.h"
-
-// TEMPORARY until the file outputs are merged: without them this build cannot export.
-#if __has_include("output/csv_export.h")
-#include "output/csv_export.h"
 #include "output/xls_export.h"
-#define QX_HAVE_FILE_OUTPUTS 1
-#endif
 
-#ifndef QX_HAVE_FILE_OUTPUTS
-void ReExportTable(QxDbObjectId)
-{
-    qxutPrintf(u"%s", u"\nThe file export is not available in this build yet.");
-}
-#else
 namespace {
 
 constexpr std::uint32_t kIdsCsvExportDone = 188;
@@ -61,4 +50,3 @@ void ReExportTable(QxDbObjectId idTbl)
         PrintFormatted(result.bWritten ? kIdsXlsExportDone : kIdsXlsExportFailed, csvPath);
     }
 }
-#endif

@@ -8,10 +8,6 @@
 #include "drawing_fixture.h"
 #include "output/update_command.h"
 
-// The export writers come with the file outputs; until they are part of the build there is
-// nothing to export with.
-#if __has_include("output/csv_export.h")
-
 using qxtest::DrawingTest;
 
 namespace {
@@ -87,5 +83,3 @@ TEST_F(TableExport, AFileThatWasNotWrittenIsReportedAsSuch)
     ReExportTable(idTbl);
     EXPECT_EQ(qx::transcript().find(u"export"), std::u16string::npos);
 }
-
-#endif
