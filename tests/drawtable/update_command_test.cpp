@@ -259,23 +259,13 @@ TEST_F(TableUpdate, RebuildKeepsATotalsLineAndTotalsRenamedColumnsToo)
     EXPECT_EQ(cells(idTbl), rows);
 }
 
-TEST_F(TableUpdate, DialogWantsATableBeforeFinishAndRunsTheChosenAction)
+TEST_F(TableUpdate, DialogRunsTheChosenActionOnThePickedTable)
 {
     const auto c1 = addCircle(1);
     idTbl = insertExtraction(Circles());
     change<QxDbCircle>(c1, [](QxDbCircle* c) { c->setRadius(2); });
 
-    answer("ok\nok\ncancel\n");
-    {
-        DlgUpdateA1 dlg(pwsw_qxappMainWnd());
-        EXPECT_EQ(dlg.DoModal(), IDCANCEL);
-    }
-    EXPECT_TRUE(printed(u"No data table selected"));
-    EXPECT_TRUE(printed(u"Updating exportation"));
-    EXPECT_TRUE(printed(u"Select table and update"));
-    EXPECT_EQ(cells(idTbl)[2][1], u"1");
-
-    // The pick accepts tables only; the refresh runs once the dialog has ended.
+    // The refresh runs on the picked table once the dialog has ended.
     answer("click 1051\nhandles " + qxtest::utf8(idTbl.handle().ascii()) + "\n");
     {
         DlgUpdateA1 dlg(pwsw_qxappMainWnd());
@@ -286,8 +276,10 @@ TEST_F(TableUpdate, DialogWantsATableBeforeFinishAndRunsTheChosenAction)
     EXPECT_TRUE(printed(kUpdated));
     EXPECT_EQ(cells(idTbl)[2][1], u"2");
 
-    // A cancelled pick with no table picked before does nothing and ends the dialog.
-    answer("click 1051\ncancel\n");
+    // The pick takes tables only: a circle picked instead leaves no table to act on, and the
+    // dialog ends all the same.
+    change<QxDbCircle>(c1, [](QxDbCircle* c) { c->setRadius(3); });
+    answer("click 1051\nhandles " + qxtest::utf8(c1) + "\n");
     {
         DlgUpdateA1 dlg(pwsw_qxappMainWnd());
         EXPECT_EQ(dlg.DoModal(), IDOK);
@@ -295,6 +287,7 @@ TEST_F(TableUpdate, DialogWantsATableBeforeFinishAndRunsTheChosenAction)
     }
     EXPECT_FALSE(printed(kUpdated));
     EXPECT_FALSE(printed(kUpToDate));
+    EXPECT_EQ(cells(idTbl)[2][1], u"2");
 }
 
 TEST_F(TableUpdate, BlockPreviewsStayAndRowsStartingEmptyAreNotTakenForTotals)
