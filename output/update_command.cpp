@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <set>
+#include <unordered_map>
 
 #include "host/database.h"
 #include "host/editor.h"
@@ -292,15 +293,26 @@ bool UpdateTableRows(const ExtractionEngine& engine, QxDbTable* pTbl, std::vecto
     std::vector<std::uint32_t> veStaleRows;
     std::vector<std::size_t> veStaleHdlPlaces;
 
+    // A table row matches every built row with its handle (or, grouped, its group's value), in
+    // build order; an index keeps large tables from comparing every row with every row.
+    const std::size_t nKeyCell = bGrouped ? 1 : 0;
+    std::unordered_map<std::u16string, std::vector<std::size_t>> rowsByKey;
+    for (std::size_t i = 1; i < rows.size(); ++i) rowsByKey[CellOf(rows[i], nKeyCell)].push_back(i);
+
     for (std::uint32_t r = first; r < n; ++r) {
         const std::size_t k = r - first;
         const std::u16string csFirstCell = pTbl->textString(r, 0);
-        bool bMatched = false;
-        for (std::size_t i = 1; i < rows.size(); ++i) {
+        // A table row past the recorded handles matches nothing.
+        const std::u16string* pKey = bGrouped ? &csFirstCell : k < handles.size() ? &handles[k] : nullptr;
+        const auto found = pKey ? rowsByKey.find(*pKey) : rowsByKey.end();
+        if (found == rowsByKey.end()) {
+            bChanged = true;
+            veStaleRows.push_back(r);
+            veStaleHdlPlaces.push_back(k);
+            continue;
+        }
+        for (std::size_t i : found->second) {
             const TableRow& row = rows[i];
-            const bool bMatch = bGrouped ? CellOf(row, 1) == csFirstCell : k < handles.size() && CellOf(row, 0) == handles[k];
-            if (!bMatch) continue;
-            bMatched = true;
             for (std::uint32_t c = 0; c < m; ++c) {
                 const std::u16string& csNew = CellOf(row, c + 1);
                 if (csNew != pTbl->textString(r, c)) {
@@ -314,11 +326,6 @@ bool UpdateTableRows(const ExtractionEngine& engine, QxDbTable* pTbl, std::vecto
                     SetPreviewBlock(pTbl, r, c, CellOf(row, 0), engine.mpBlockIds);
                 }
             }
-        }
-        if (!bMatched) {
-            bChanged = true;
-            veStaleRows.push_back(r);
-            veStaleHdlPlaces.push_back(k);
         }
     }
 
@@ -367,9 +374,14 @@ bool RebuildTableRows(const ExtractionEngine& engine, QxDbTable* pTbl, std::vect
 
     TableData veFinalTblDatas;
     veFinalTblDatas.push_back(bHeaderHidden ? engine.lsColNames : rows.front());
-    for (std::size_t i = 1; i < rows.size(); ++i)
-        for (const std::u16string& csHdl : handles)
-            if (CellOf(rows[i], 0) == csHdl) veFinalTblDatas.push_back(rows[i]);
+    // Rows in build order, each as many times as its handle is listed.
+    std::unordered_map<std::u16string, std::size_t> mpListed;
+    for (const std::u16string& csHdl : handles) ++mpListed[csHdl];
+    for (std::size_t i = 1; i < rows.size(); ++i) {
+        const auto listed = mpListed.find(CellOf(rows[i], 0));
+        if (listed == mpListed.end()) continue;
+        for (std::size_t n = 0; n < listed->second; ++n) veFinalTblDatas.push_back(rows[i]);
+    }
 
     if (HasTotalsLine(pTbl, bHeaderHidden)) {
         // Totalable columns are found by their property names, so that a renamed column keeps
