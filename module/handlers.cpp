@@ -2,6 +2,7 @@
 // handlers say so on the command line instead of pretending to run them.
 #include "editor.h"
 #include "module/commands.h"
+#include "output/DlgUpdateA1.h"
 
 void RunDataExtraction()
 {
@@ -10,5 +11,6 @@ void RunDataExtraction()
 
 void RunDataExtractionUpdate()
 {
-    qxutPrintf(u"%s", u"\nDATAEXTRACTIONUPDATE: the table update dialog is not available in this build yet.\n");
+    DlgUpdateA1 dlg(pwsw_qxappMainWnd());
+    dlg.DoModal();
 }
