@@ -17,11 +17,7 @@ namespace qx::dxf {
 class HandleSource {
 public:
     explicit HandleSource(QxDbDatabase::Impl& impl) : m_impl(impl) {}
-    std::uint64_t next()
-    {
-        while (m_impl.byHandle.count(m_impl.handseed)) ++m_impl.handseed;
-        return m_impl.handseed++;
-    }
+    std::uint64_t next() { return m_impl.allocateHandle(); }
 
 private:
     QxDbDatabase::Impl& m_impl;

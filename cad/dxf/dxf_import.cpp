@@ -249,7 +249,6 @@ public:
         m_source = std::make_unique<DxfSource>();
         m_source->file = std::move(file);
         const std::size_t n = m_source->file->recordCount();
-        m_impl.byHandle.reserve(n);
         m_source->stubs.assign(n, nullptr);
         m_source->fieldDigest.assign(n, 0);
         m_source->xdataDigest.assign(n, 0);
