@@ -61,6 +61,8 @@ void setXData(QxDbObjectId id, const std::vector<std::pair<int, std::u16string>>
     qxutRelRb(head);
 }
 
+QxDbObjectId addTable(QxDbDatabase& db, const std::u16string& longItem);
+
 TEST(DxfSaveUnchanged, SampleDrawingsComeBackByteForByte)
 {
     const auto samples = test::sampleDrawings();
@@ -116,6 +118,23 @@ TEST(DxfSaveChanges, AChangedLineKeepsWhatTheHostDoesNotKnow)
     if (report.empty()) GTEST_SKIP() << "python3-ezdxf is not installed";
     EXPECT_NE(report.find("errors 0 fixes 0"), std::string::npos) << report;
     EXPECT_NE(report.find("start (1.0, 2.0, 3.0)"), std::string::npos) << report;
+}
+
+TEST(DxfSaveChanges, ChangedAndNewRecordsKeepTheFilesLineEnds)
+{
+    std::string text;
+    for (char c : bench::DxfDrawingGenerator(5).drawing(10)) text += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    auto db = openText(text);
+    {
+        Writable<QxDbLine> l(test::modelSpace(*db)->entityIds()[0]);
+        l->setEndPoint({7, 7, 0});
+    }
+    addTable(*db, u"x");
+    const std::string saved = saveText(*db);
+    std::size_t bare = 0;
+    for (std::size_t i = 0; i < saved.size(); ++i) bare += saved[i] == '\n' && (i == 0 || saved[i - 1] != '\r');
+    EXPECT_EQ(bare, 0u);
+    EXPECT_NE(saved.find(" 11\r\n7.0\r\n"), std::string::npos);
 }
 
 TEST(DxfSaveChanges, AnErasedReferenceTakesItsAttributesAlong)
