@@ -179,8 +179,7 @@ std::optional<QxDbBlockReference::DynamicProperty> defaultValue(const Parameter&
 
 }  // namespace
 
-void readDynamicProperties(const DxfFile& file, const DxfSource& source, QxDbDatabase::Impl& impl,
-                           const std::vector<std::size_t>& insertRecords)
+void readDynamicProperties(const DxfFile& file, const DxfSource& source, const std::vector<std::size_t>& insertRecords)
 {
     if (insertRecords.empty()) return;
     std::optional<Walker> walker;
@@ -231,7 +230,6 @@ void readDynamicProperties(const DxfFile& file, const DxfSource& source, QxDbDat
             open->close();
         }
     }
-    (void)impl;
 }
 
 }  // namespace qx::dxf

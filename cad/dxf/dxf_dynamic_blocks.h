@@ -19,7 +19,6 @@ namespace qx::dxf {
 // - flip parameters (label 305): the last code 70 of the cache record, 16-bit values.
 // Other parameter kinds (XY, rotation, polar, point, array, property tables, constraints) are
 // not read: their values need the evaluation graph to be run.
-void readDynamicProperties(const DxfFile& file, const DxfSource& source, QxDbDatabase::Impl& impl,
-                           const std::vector<std::size_t>& insertRecords);
+void readDynamicProperties(const DxfFile& file, const DxfSource& source, const std::vector<std::size_t>& insertRecords);
 
 }  // namespace qx::dxf

@@ -389,11 +389,6 @@ private:
         const Section* entities = m_file.section("ENTITIES");
         const Section* objects = m_file.section("OBJECTS");
         const Section* blocks = m_file.section("BLOCKS");
-        // New tables first: they add block records.
-        for (QxDbStub& stub : m_impl.stubs) {
-            if (stub.erased || !stub.object || m_recordOf.count(&stub)) continue;
-            if (auto* table = QxDbTable::cast(stub.object)) m_newTables.push_back(table);
-        }
         for (QxDbStub& stub : m_impl.stubs) {
             if (stub.erased || !stub.object || m_recordOf.count(&stub)) continue;
             QxDbObject* object = stub.object;
@@ -422,8 +417,7 @@ private:
             }
         }
         // Blocks new to the file: BLOCK, their entities, ENDBLK.
-        for (const auto& [stub, records] : m_newBlocks) {
-            (void)records;
+        for (QxDbStub* stub : m_newBlocks) {
             auto* block = QxDbBlockTableRecord::cast(stub->object);
             if (!block || !blocks) continue;
             m_edits.insertBefore(blocks->end, newBlock(*block, m_newBlockContent[stub]));
@@ -443,7 +437,7 @@ private:
         if (end == m_tableEnd.end()) return;
         m_edits.insertBefore(end->second, newTableEntry(record));
         if (auto* block = QxDbBlockTableRecord::cast(&record)) {
-            if (!m_blockBegin.count(upper(block->name()))) m_newBlocks.emplace(block->stub(), 0);
+            if (!m_blockBegin.count(upper(block->name()))) m_newBlocks.push_back(block->stub());
         }
     }
 
@@ -701,9 +695,8 @@ private:
     std::size_t m_currentTable = 0;
     std::set<std::string> m_classes, m_needClasses;
     std::set<std::size_t> m_replacedBlocks;
-    std::map<QxDbStub*, int> m_newBlocks;
+    std::vector<QxDbStub*> m_newBlocks;  // block records new to the file, in database order
     std::map<QxDbStub*, std::string> m_newBlockContent;
-    std::vector<QxDbTable*> m_newTables;
     std::size_t m_addedBlockRecords = 0;
     // Per record, what changed, for the records rewritten while the file is written.
     enum : std::uint8_t { kFields = 1, kXData = 2 };

@@ -268,7 +268,7 @@ public:
         if (const Section* s = f.section("OBJECTS"); s && !readObjects(*s)) return false;
         if (const Section* s = f.section("BLOCKS"); s && !readEntities(*s, true)) return false;
         if (const Section* s = f.section("ENTITIES"); s && !readEntities(*s, false)) return false;
-        readDynamicProperties(f, *m_source, m_impl, m_inserts);
+        readDynamicProperties(f, *m_source, m_inserts);
 
         // New objects must not take a handle that a record kept only as text still uses.
         std::uint64_t seed = m_fileSeed;
@@ -711,7 +711,6 @@ private:
 
     void resolveTableStyle(std::size_t i, QxDbObjectId tableId)
     {
-        auto* table = QxDbTable::cast(qx::peekObject(tableId));
         TagCursor c = file().tags(i);
         Tag t;
         while (c.next(t)) {
@@ -728,7 +727,6 @@ private:
                 break;
             }
         }
-        (void)table;
     }
 
     // Entities are most of a large file: report every so many of them.

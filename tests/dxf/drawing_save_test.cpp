@@ -205,10 +205,8 @@ TEST(DxfSaveChanges, ASeedBelowTheHandlesInUseIsRaisedBeforeNewHandlesAreGiven)
 // A 3 x 2 table: merged title, a header row, and a data row with a block cell.
 QxDbObjectId addTable(QxDbDatabase& db, const std::u16string& longItem)
 {
-    QxDbBlockTableRecord* door = nullptr;
     QxDbObjectId doorId;
     QxDbSymbolTable::cast(db.blockTableId().stub()->object)->getAt(u"DOOR", doorId);
-    (void)door;
     auto* table = new QxDbTable;
     table->setTableStyle(db.tablestyle());
     table->setPosition({100, 50, 0});
