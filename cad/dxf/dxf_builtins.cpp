@@ -55,16 +55,21 @@ bool openCommand(std::u16string_view arguments)
     return true;
 }
 
+// A drawing made with NEW has a file only once SAVEAS gave it one; until then SAVE must not
+// write over whatever file happens to carry its placeholder name.
+std::weak_ptr<QxDbDatabase>& namedNewDrawing()
+{
+    static std::weak_ptr<QxDbDatabase> drawing;
+    return drawing;
+}
+
 bool saveCommand(std::u16string_view arguments)
 {
     if (!trimmedPath(arguments).empty()) return fail(u"SAVE", u"SAVE writes the drawing's own file; use SAVEAS path.");
-    const std::u16string path = currentFileName();
-    std::error_code ec;
-    if (path.empty() || !dxf::sourceOf(currentDatabase().get())) {
-        if (!std::filesystem::exists(toUtf8(path), ec))
-            return fail(u"SAVE", u"the drawing has no file yet; use SAVEAS path.");
-    }
-    return saveTo(u"SAVE", path);
+    const auto database = currentDatabase();
+    const bool hasFile = database && (dxf::sourceOf(database.get()) || namedNewDrawing().lock() == database);
+    if (!hasFile) return fail(u"SAVE", u"the drawing has no file yet; use SAVEAS path.");
+    return saveTo(u"SAVE", currentFileName());
 }
 
 bool saveAsCommand(std::u16string_view arguments)
@@ -73,6 +78,7 @@ bool saveAsCommand(std::u16string_view arguments)
     if (path.empty()) return fail(u"SAVEAS", u"give the path to save the drawing to.");
     if (!saveTo(u"SAVEAS", path)) return false;
     // The drawing is now that file; the records it was read from stay with it.
+    namedNewDrawing() = currentDatabase();
     setCurrentDocument(path, currentDatabase());
     return true;
 }

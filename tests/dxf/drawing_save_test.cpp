@@ -460,7 +460,17 @@ TEST_F(DxfCommands, SaveAsThenSaveWriteTheDrawingsFile)
     EXPECT_TRUE(std::filesystem::exists(second));
     EXPECT_FALSE(run(u"SAVEAS", fromUtf8((dir / "missing" / "x.dxf").string())));
     EXPECT_TRUE(run(u"NEW", u""));
-    EXPECT_FALSE(run(u"SAVE", u""));  // a new drawing has no file yet
+    // A new drawing has no file yet, even when a file of its placeholder name exists.
+    const std::filesystem::path placeholder = dir / toUtf8(currentFileName());
+    std::ofstream(placeholder) << "someone's file";
+    setCurrentDocument(fromUtf8(placeholder.string()), currentDatabase());
+    EXPECT_FALSE(run(u"SAVE", u""));
+    std::ifstream kept(placeholder);
+    std::string content((std::istreambuf_iterator<char>(kept)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(content, "someone's file");
+    const auto named = dir / "named.dxf";
+    EXPECT_TRUE(run(u"SAVEAS", fromUtf8(named.string())));
+    EXPECT_TRUE(run(u"SAVE", u""));
 }
 
 }  // namespace
