@@ -158,9 +158,15 @@ bool readCommon(RecordReader& r, QxDbEntity& e)
     switch (r.code()) {
     case 8: e.setLayer(r.text().c_str()); return true;
     case 6: e.setLinetype(r.text().c_str()); return true;
-    case 62: e.setColorIndex(static_cast<std::uint16_t>(std::abs(r.integer()))); return true;  // negative: layer off
+    case 62:
+        // Negative: the layer is off; the colour is the absolute value.
+        if (const auto v = r.integer(); v >= -257 && v <= 257) e.setColorIndex(static_cast<std::uint16_t>(std::abs(v)));
+        return true;
     case 48: e.setLinetypeScale(r.real()); return true;
-    case 370: e.setLineWeight(static_cast<QxDb::LineWeight>(r.integer())); return true;
+    case 370:
+        // Values the host does not know stay in the file; the entity keeps "by layer".
+        if (const auto v = r.integer(); v >= QxDb::kLnWtByLwDefault && v <= 211) e.setLineWeight(static_cast<QxDb::LineWeight>(v));
+        return true;
     case 67: r.paperSpace = r.integer() == 1; return true;
     case 390: {
         // Read only: a changed entity keeps the pointer as the file had it.
@@ -330,15 +336,24 @@ QxDbEntity* readMText(RecordReader& r, const EntityContext& context)
             break;
         case 40: e->setTextHeight(r.real()); break;
         case 41: e->setWidth(r.real()); break;
-        case 71: e->setAttachment(static_cast<QxDbMText::AttachmentPoint>(r.integer())); break;
-        case 72: e->setFlowDirection(static_cast<QxDbMText::FlowDirection>(r.integer())); break;
+        case 71:
+            if (const auto v = r.integer(); v >= QxDbMText::kTopLeft && v <= QxDbMText::kBottomRight)
+                e->setAttachment(static_cast<QxDbMText::AttachmentPoint>(v));
+            break;
+        case 72:
+            if (const auto v = r.integer(); v >= QxDbMText::kLtoR && v <= QxDbMText::kByStyle)
+                e->setFlowDirection(static_cast<QxDbMText::FlowDirection>(v));
+            break;
         case 3: chunks += r.text(); break;
         case 1: last = r.text(); break;
         case 7: e->setTextStyle(context.textStyle(r.text())); break;
         case 50:
             if (!haveRotation) rotationDegrees = r.real(), haveRotation = true;  // a later 50 is column data
             break;
-        case 73: e->setLineSpacingStyle(static_cast<QxDb::LineSpacingStyle>(r.integer())); break;
+        case 73:
+            if (const auto v = r.integer(); v == QxDb::kAtLeast || v == QxDb::kExactly)
+                e->setLineSpacingStyle(static_cast<QxDb::LineSpacingStyle>(v));
+            break;
         case 44: e->setLineSpacingFactor(r.real()); break;
         case 90: e->setBackgroundFill((r.integer() & 3) != 0); break;
         default: break;
