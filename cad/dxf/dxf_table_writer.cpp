@@ -31,7 +31,9 @@ void gridLine(RecordBuilder& b, HandleSource& handles, std::uint64_t blockRecord
     b.point(10, x1, y1, 0).point(11, x2, y2, 0);
 }
 
-// The extents of a block's entities in the block's own coordinates.
+// The extents of a block's entities in the block's own coordinates. References inside count by
+// their insertion point only: blocks nested in blocks can multiply without end, and fitting a
+// block into a cell does not need that precision.
 bool blockExtents(QxDbObjectId block, QxDbExtents& extents)
 {
     const auto* record = QxDbBlockTableRecord::cast(qx::peekObject(block));
@@ -40,7 +42,12 @@ bool blockExtents(QxDbObjectId block, QxDbExtents& extents)
     for (QxDbObjectId id : record->entityIds()) {
         const auto* entity = QxDbEntity::cast(qx::peekObject(id));
         QxDbExtents e;
-        if (!entity || id.isErased() || entity->getGeomExtents(e) != Qxapp::eOk) continue;
+        if (!entity || id.isErased()) continue;
+        if (const auto* reference = QxDbBlockReference::cast(entity)) {
+            e.minPoint = e.maxPoint = reference->position();
+        } else if (entity->getGeomExtents(e) != Qxapp::eOk) {
+            continue;
+        }
         if (!any) extents = e;
         extents.minPoint = {std::min(extents.minPoint.x, e.minPoint.x), std::min(extents.minPoint.y, e.minPoint.y), 0};
         extents.maxPoint = {std::max(extents.maxPoint.x, e.maxPoint.x), std::max(extents.maxPoint.y, e.maxPoint.y), 0};
