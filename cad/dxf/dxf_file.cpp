@@ -27,7 +27,8 @@ bool refuseOtherFormats(std::string_view bytes, std::string& message)
         message = "binary DXF is not supported; save the drawing as ASCII DXF";
         return true;
     }
-    if (bytes.size() >= 11 && std::memcmp(bytes.data() + 7, " DXB", 4) == 0) {
+    static constexpr char kDxbSentinelTail[] = " DXB 1.0\r\n\x1a";  // bytes 7..18, then NUL
+    if (bytes.size() >= 20 && std::memcmp(bytes.data() + 7, kDxbSentinelTail, 12) == 0 && bytes[19] == '\0') {
         message = "a DXB file is not a DXF drawing and is not supported";
         return true;
     }

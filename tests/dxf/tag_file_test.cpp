@@ -136,7 +136,9 @@ TEST(DxfBadInput, BinaryDwgAndDxbAreRefused)
     binary += "\x00\x00\x00SECTION";
     EXPECT_NE(parseError(binary).text().find("binary DXF is not supported"), std::string::npos);
     EXPECT_NE(parseError(std::string("AC1032\0\0\0\0\0\0", 12)).text().find("DWG"), std::string::npos);
-    EXPECT_NE(parseError("XXXXXXX DXB 1.0\r\n\x1a").text().find("DXB"), std::string::npos);
+    EXPECT_NE(parseError(std::string("XXXXXXX DXB 1.0\r\n\x1a\0", 20)).text().find("DXB"), std::string::npos);
+    // Found by fuzzing: the same letters where a comment puts them are no reason to refuse.
+    EXPECT_TRUE(parseOk("999\ncom DXB 1.0\n  0\nSECTION\n  2\nENTITIES\n  0\nENDSEC\n  0\nEOF\n"));
 }
 
 TEST(DxfBadInput, TextThatIsNotADrawing)
