@@ -1,5 +1,6 @@
 #include "cad/dxf/dxf_file.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <unordered_map>
@@ -264,8 +265,11 @@ std::unique_ptr<DxfFile> DxfFile::parse(std::string bytes, std::string name, Dxf
         return nullptr;
     }
     if (view.starts_with("\xEF\xBB\xBF")) view.remove_prefix(3);
-    if (std::memchr(view.data(), '\0', std::min<std::size_t>(view.size(), 4096))) {
-        error = {file->m_name, 0, "not a DXF file: it holds binary data"};
+    // A text drawing has no NUL byte anywhere; one that has is binary data or damaged.
+    if (const void* nul = std::memchr(view.data(), '\0', view.size())) {
+        const auto at = static_cast<const char*>(nul) - view.data();
+        const auto line = static_cast<std::uint32_t>(1 + std::count(view.begin(), view.begin() + at, '\n'));
+        error = {file->m_name, line, "not a DXF file: it holds binary data"};
         return nullptr;
     }
     file->m_view = view;

@@ -150,6 +150,11 @@ TEST(DxfBadInput, TextThatIsNotADrawing)
     std::string withNul = "  0\nSECTION\n";
     withNul += '\0';
     EXPECT_NE(parseError(withNul).text().find("binary data"), std::string::npos);
+    // Found by fuzzing: a NUL far into a file is refused as well (with its line), not only one
+    // at the start, or a saved file could be refused where the original was read.
+    std::string late = dxfText(smallDrawing());
+    late.insert(late.find("a value"), 1, '\0');
+    EXPECT_EQ(parseError(late).text(), "plan.dxf, line 92: not a DXF file: it holds binary data");
 }
 
 TEST(DxfBadInput, TruncatedFiles)
