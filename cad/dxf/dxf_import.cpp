@@ -383,6 +383,7 @@ private:
     {
         const DxfFile& f = file();
         QxDbObjectId table;
+        std::u16string tableName;
         std::vector<std::size_t> tableRecords;
         for (std::size_t i = section.begin + 1; i < section.end; ++i) {
             const std::string_view type = f.recordType(i);
@@ -390,6 +391,7 @@ private:
             if (type == "TABLE") {
                 table = QxDbObjectId();
                 const std::u16string name = firstText(i, 2);
+                tableName = name;
                 QxDbObjectId* slot = nullptr;
                 QxDbObject* object = nullptr;
                 if (name == u"BLOCK_RECORD") slot = &m_impl.blockTable, object = new QxDbBlockTable;
@@ -407,6 +409,8 @@ private:
                 continue;
             }
             if (type == "ENDTAB" || table.isNull()) continue;
+            // An entry of another kind in a table stays text: a layer is no block record.
+            if (utf8ToUtf16(type) != tableName) continue;
             if (!readTableEntry(i, type, table)) return false;
         }
         for (std::size_t i : tableRecords) digest(i);  // after their entries: the count is part of it
@@ -669,7 +673,7 @@ private:
             QxDbObjectId id;
             if (!add(i, entity, owner, id)) return false;
             if (id.isNull()) continue;
-            QxDbBlockTableRecord::cast(qx::peekObject(owner))->addEntityId(id);
+            if (auto* ownerRecord = QxDbBlockTableRecord::cast(qx::peekObject(owner))) ownerRecord->addEntityId(id);
             if (type == "INSERT") {
                 lastReference = id;
                 lastReferenceRecord = i;

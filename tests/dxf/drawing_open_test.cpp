@@ -171,6 +171,22 @@ TEST(DxfOpenEntities, BinaryExtendedDataSurvivesEvenWithStrayDigits)
     qxutRelRb(chain);
 }
 
+TEST(DxfOpenBadValues, AnEntryOfAnotherKindInATableIsKeptAsText)
+{
+    // Found by fuzzing: a LAYER record inside the BLOCK_RECORD table, named like model space,
+    // became the "block" entities were added to.
+    Pairs pairs = {{0, "SECTION"}, {2, "HEADER"}, {9, "$ACADVER"}, {1, "AC1027"}, {0, "ENDSEC"},
+                   {0, "SECTION"}, {2, "TABLES"}, {0, "TABLE"}, {2, "BLOCK_RECORD"}, {5, "1"}, {70, "1"},
+                   {0, "LAYER"}, {5, "1F"}, {330, "1"}, {2, "*Model_Space"}, {0, "ENDTAB"}, {0, "ENDSEC"},
+                   {0, "SECTION"}, {2, "ENTITIES"}, {0, "POINT"}, {5, "30"}, {100, "AcDbEntity"}, {8, "0"},
+                   {100, "AcDbPoint"}, {10, "1"}, {20, "2"}, {30, "0"}, {0, "ENDSEC"}, {0, "EOF"}};
+    const std::string text = dxfText(pairs);
+    auto db = openText(text);
+    ASSERT_TRUE(db);
+    ASSERT_EQ(modelSpaceIds(*db).size(), 1u);
+    EXPECT_EQ(test::saveText(*db), text);
+}
+
 TEST(DxfOpenBadValues, ANonNumberWhereANumberIsNeededNamesTheLine)
 {
     // 1.5 is a number, so the loader lets it pass; the flags of an LWPOLYLINE need a whole one.
