@@ -30,6 +30,7 @@ public:
     // order, the empty row that separates the totals line put in before it.
     std::vector<int> RowOrder() const;
     const TableData& TableDataOut() const { return m_veTableDataOut; }
+    const GridListCtrl& PreviewGrid() const { return m_gridPreview; }
 
 private:
     void FillPreview();
