@@ -9,6 +9,8 @@
 #include <iterator>
 #include <memory>
 #include <string>
+#include <vector>
+#include <algorithm>
 
 #include "cad/editor/console.h"
 #include "cad/runtime/documents.h"
@@ -112,12 +114,21 @@ protected:
         return qx::toUtf8(qx::transcript());
     }
 
-    // The dialog with this title as the console showed it last (up to its list of actions).
+    // Every showing of the dialog with this title, as the console printed it, in order.
+    static std::vector<std::string> views(const std::string& out, const std::string& title)
+    {
+        std::vector<std::string> found;
+        for (std::size_t at = out.find("Dialog \"" + title); at != std::string::npos;
+             at = out.find("Dialog \"" + title, at + 1)) {
+            const std::size_t end = std::min(out.find("Actions (", at), out.find("Dialog action:", at));
+            found.push_back(out.substr(at, end == std::string::npos ? std::string::npos : end - at));
+        }
+        return found;
+    }
     static std::string lastDialog(const std::string& out, const std::string& title)
     {
-        const std::size_t at = out.rfind("Dialog \"" + title);
-        if (at == std::string::npos) return {};
-        return out.substr(at, out.find("Actions (", at) - at);
+        const std::vector<std::string> found = views(out, title);
+        return found.empty() ? std::string() : found.back();
     }
     // The line of `text` that holds `part`, empty when none does.
     static std::string lineWith(const std::string& text, const std::string& part)
