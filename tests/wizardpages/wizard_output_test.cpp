@@ -162,3 +162,21 @@ TEST_F(WizardDrawing, TheInsertedTableGetsTheRecordOnFinishInPreviewOrder)
     qxedSSFree(ss);
     EXPECT_EQ(nLength, 5);
 }
+
+TEST_F(WizardDrawing, CombiningRowsCountsIdenticalObjectsOnce)
+{
+    drawLinesAndCircles();
+    runWizard(kToPage4 + "cell-menu 1025 Length 1\nchoose \"No selection\"\ncheck 1025 \"Object type\" 1\n"
+              "check 1025 Radius 1\ncheck 1033\nclick Next\n" + exportCsv(path("t.csv")) + "click Finish\n");
+    EXPECT_EQ(readFile(path("t.csv")),
+              "\"Object type\",Quantity,\"Radius\"\r\n\"Line\",2,\"\"\r\n\"Circle\",2,\"1\"\r\n\"\",,\"\"\r\n\"\",4,\"1\"\r\n");
+}
+
+TEST_F(WizardDrawing, NoKindCheckedOffersNoPropertiesAndStillReachesFinish)
+{
+    drawLinesAndCircles();
+    const std::string out = runWizard("click Next\nclick Next\nuncheck 1022 Line\nuncheck 1022 Circle\nclick Next\n"
+                                      "click Next\n" + exportCsv(path("t.csv")) + "click Finish\n");
+    EXPECT_TRUE(has(lastDialog(out, "Data extraction - Properties selection"), "There are no items to show in this view."));
+    EXPECT_TRUE(has(out, "\nCSV export done to : " + path("t.csv")));
+}
