@@ -193,10 +193,10 @@ void DlgAssist5::WriteExternalFile()
         // A sheet that could not take everything is not reported as finished.
         const bool bLeftOut = result.nRowsLeftOut > 0 || result.nColumnsLeftOut > 0;
         if (bLeftOut)
-            PrintMessage(FormatResString(kIdsXlsIncomplete, m_csExportPath, NumberText((long long)result.nRowsLeftOut),
-                                         NumberText((long long)result.nColumnsLeftOut)));
+            PrintMessage(FormatResString(kIdsXlsIncomplete, m_csExportPath, NumberText(static_cast<long long>(result.nRowsLeftOut)),
+                                         NumberText(static_cast<long long>(result.nColumnsLeftOut))));
         if (result.nTextsShortened > 0)
-            PrintMessage(FormatResString(kIdsXlsShortened, m_csExportPath, NumberText((long long)result.nTextsShortened)));
+            PrintMessage(FormatResString(kIdsXlsShortened, m_csExportPath, NumberText(static_cast<long long>(result.nTextsShortened))));
         if (!bLeftOut && result.nTextsShortened == 0) PrintMessage(FormatResString(kIdsXlsDone, m_csExportPath));
     }
 }

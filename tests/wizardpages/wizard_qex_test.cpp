@@ -27,7 +27,10 @@ TEST_F(WizardSettings, AWizardStartedFromASettingsFileChecksItsPropertiesWithIts
 {
     const std::string file = path("pipes.qex");
     saveSettings(file);
-    const std::string out = runWizard("click 1002\nfile \"" + file + "\"\nshow\nclick Next\nclick Next\nclick Next\ncancel\n");
+    // Page 2's Previous shows page 1 as it was left, path included.
+    const std::string out = runWizard("click 1002\nfile \"" + file + "\"\nclick Next\nclick Previous\nclick Next\n"
+                                      "click Next\nclick Next\ncancel\n");
+    ASSERT_EQ(views(out, kPage1).size(), 2u);
     const std::string page1 = lastDialog(out, kPage1);
     EXPECT_TRUE(has(page1, "[ ] \"Create a new data extraction\"")) << page1;
     EXPECT_TRUE(has(page1, "edit \"" + file + "\""));
