@@ -26,6 +26,8 @@ public:
     Qxapp::ErrorStatus setVertCellMargin(double margin);
     bool isTitleSuppressed() const { return m_titleSuppressed; }
     bool isHeaderSuppressed() const { return m_headerSuppressed; }
+    Qxapp::ErrorStatus suppressTitleRow(bool suppress);
+    Qxapp::ErrorStatus suppressHeaderRow(bool suppress);
 
 private:
     QxDbObjectId m_textStyle[3];  // data, title, header
@@ -91,7 +93,8 @@ public:
 
     // Grows rows to fit their contents. Needs the table open for write.
     Qxapp::ErrorStatus generateLayout();
-    // Brings the table's graphics up to date with its cells.
+    // Brings the table's graphics up to date with its cells. The drawing-file writer draws
+    // them (an anonymous "*T" block) from the cells; here the cells are checked.
     Qxapp::ErrorStatus recomputeTableBlock(bool forceUpdate = true);
 
     Qxapp::ErrorStatus getGeomExtents(QxDbExtents& extents) const override;

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cmath>
+#include <numbers>
 
 class QxGeMatrix3d;
 
@@ -62,6 +63,7 @@ public:
 inline constexpr QxGeVector3d QxGeVector3d::kXAxis{1, 0, 0};
 inline constexpr QxGeVector3d QxGeVector3d::kYAxis{0, 1, 0};
 inline constexpr QxGeVector3d QxGeVector3d::kZAxis{0, 0, 1};
+inline constexpr QxGeVector3d QxGeVector3d::kIdentity{0, 0, 0};  // the zero vector
 
 class QxGePoint3d {
 public:
@@ -121,7 +123,10 @@ inline const QxGePlane QxGePlane::kXYPlane{QxGePoint3d::kOrigin, QxGeVector3d::k
 inline double QxGeVector3d::angleOnPlane(const QxGePlane& plane) const
 {
     const double a = std::atan2(dotProduct(plane.yAxis()), dotProduct(plane.xAxis()));
-    return a < 0 ? a + 2 * M_PI : a;
+    if (a >= 0) return a;
+    // A hair below zero would round up to a full turn, outside [0, 2*pi).
+    const double turned = a + 2 * std::numbers::pi;
+    return turned < 2 * std::numbers::pi ? turned : 0.0;
 }
 
 // A 4x4 affine transform, row-major; points are column vectors.

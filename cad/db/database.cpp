@@ -57,8 +57,40 @@ bool QxDbDatabase::Impl::isLive(const QxDbDatabase* database)
 
 QxDbStub* QxDbDatabase::Impl::find(std::uint64_t handle) const
 {
-    auto it = byHandle.find(handle);
-    return it == byHandle.end() ? nullptr : it->second;
+    if (handle < denseHandles.size()) return denseHandles[handle];
+    auto it = sparseHandles.find(handle);
+    return it == sparseHandles.end() ? nullptr : it->second;
+}
+
+std::uint64_t QxDbDatabase::Impl::allocateHandle()
+{
+    while (find(handseed)) ++handseed;
+    return handseed++;
+}
+
+void QxDbDatabase::Impl::indexHandle(std::uint64_t handle, QxDbStub* stub)
+{
+    highestHandle = std::max(highestHandle, handle);
+    // The dense part may grow to a few times the number of objects; beyond that a handle
+    // would cost more room than it is worth.
+    const std::uint64_t limit = std::max<std::uint64_t>(1 << 16, 4 * (stubs.size() + 1));
+    if (handle < denseHandles.size()) {
+        denseHandles[handle] = stub;
+    } else if (handle < limit) {
+        denseHandles.resize(std::max<std::size_t>(handle + 1, denseHandles.size() * 3 / 2), nullptr);
+        denseHandles[handle] = stub;
+        // Handles of the map that the vector now covers move into it.
+        for (auto it = sparseHandles.begin(); it != sparseHandles.end();) {
+            if (it->first < denseHandles.size()) {
+                denseHandles[it->first] = it->second;
+                it = sparseHandles.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    } else {
+        sparseHandles.emplace(handle, stub);
+    }
 }
 
 Qxapp::ErrorStatus QxDbDatabase::Impl::add(QxDbObject* object, std::uint64_t handle, QxDbObjectId owner,
@@ -68,9 +100,9 @@ Qxapp::ErrorStatus QxDbDatabase::Impl::add(QxDbObject* object, std::uint64_t han
     if (!object) return Qxapp::eInvalidInput;
     if (object->stub()) return Qxapp::eAlreadyInDb;
     if (handle == 0) {
-        while (byHandle.count(handseed)) ++handseed;  // a reader may have set a low seed
+        while (find(handseed)) ++handseed;  // a reader may have set a low seed
         handle = handseed;
-    } else if (byHandle.count(handle)) {
+    } else if (find(handle)) {
         return Qxapp::eDuplicateKey;
     }
     if (handle >= handseed) handseed = handle + 1;
@@ -78,7 +110,7 @@ Qxapp::ErrorStatus QxDbDatabase::Impl::add(QxDbObject* object, std::uint64_t han
     stub.database = self;
     stub.object = object;
     stub.handle = handle;
-    byHandle.emplace(handle, &stub);
+    indexHandle(handle, &stub);
     object->attachStub(&stub);
     object->setOwnerId(owner);
     id = QxDbObjectId(&stub);
@@ -251,9 +283,7 @@ QxDbHandle QxDbDatabase::handseed() const { return QxDbHandle(m_impl->handseed);
 void QxDbDatabase::setHandseed(QxDbHandle seed)
 {
     // Handles are never reused: the seed only moves past every handle in use.
-    std::uint64_t floor = 1;
-    for (const auto& [h, stub] : m_impl->byHandle) floor = std::max(floor, h + 1);
-    m_impl->handseed = std::max(seed.value(), floor);
+    m_impl->handseed = std::max(seed.value(), m_impl->highestHandle + 1);
 }
 
 Qxapp::ErrorStatus QxDbDatabase::addObject(QxDbObject* object, QxDbHandle handle, QxDbObjectId owner, QxDbObjectId& id)

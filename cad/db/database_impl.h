@@ -30,11 +30,14 @@ struct QxDbDatabase::Impl {
     ~Impl();
 
     QxDbDatabase* self;
-    // A deque keeps stub addresses stable as it grows; the map finds a stub by handle in
-    // constant time.
+    // A deque keeps stub addresses stable as it grows. Handles are found in constant time:
+    // those of a drawing are nearly dense from 1 up, so most sit in a vector indexed by the
+    // handle (8 bytes each); the few far above the others go into a map.
     std::deque<QxDbStub> stubs;
-    std::unordered_map<std::uint64_t, QxDbStub*> byHandle;
+    std::vector<QxDbStub*> denseHandles;
+    std::unordered_map<std::uint64_t, QxDbStub*> sparseHandles;
     std::uint64_t handseed = 1;
+    std::uint64_t highestHandle = 0;
     std::size_t openCount = 0;
 
     QxDbObjectId blockTable, layerTable, linetypeTable, textStyleTable, regAppTable;
@@ -48,6 +51,17 @@ struct QxDbDatabase::Impl {
     // Takes ownership of `object` under `handle` (a new handle when 0). Not opened.
     Qxapp::ErrorStatus add(QxDbObject* object, std::uint64_t handle, QxDbObjectId owner, QxDbObjectId& id);
     QxDbStub* find(std::uint64_t handle) const;
+    void indexHandle(std::uint64_t handle, QxDbStub* stub);
+    // Takes the next handle that no object uses, for records a writer adds to a file
+    // (every handle written stays below the seed written with it).
+    std::uint64_t allocateHandle();
+
+    // The handles in use, asked like a map: byHandle.count(h) is 1 when h is taken.
+    struct HandleView {
+        const Impl* impl;
+        std::size_t count(std::uint64_t handle) const { return impl->find(handle) ? 1 : 0; }
+    };
+    HandleView byHandle{this};
 
     // Opening and closing as the host does it for every caller.
     Qxapp::ErrorStatus open(QxDbStub* stub, QxDb::OpenMode mode, bool openErased);

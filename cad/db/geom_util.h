@@ -42,7 +42,9 @@ struct Ecs {
 inline double normalizeAngle(double a)
 {
     a = std::fmod(a, kTwoPi);
-    return a < 0 ? a + kTwoPi : a;
+    if (a >= 0) return a;
+    a += kTwoPi;
+    return a < kTwoPi ? a : 0.0;  // a hair below zero must not become a full turn
 }
 
 // Counter-clockwise sweep from `start` to `end`, in (0, 2*pi]: an arc whose angles coincide

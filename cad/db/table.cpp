@@ -62,6 +62,20 @@ Qxapp::ErrorStatus QxDbTableStyle::setVertCellMargin(double margin)
     return Qxapp::eOk;
 }
 
+Qxapp::ErrorStatus QxDbTableStyle::suppressTitleRow(bool suppress)
+{
+    QX_NEEDS_WRITE();
+    m_titleSuppressed = suppress;
+    return Qxapp::eOk;
+}
+
+Qxapp::ErrorStatus QxDbTableStyle::suppressHeaderRow(bool suppress)
+{
+    QX_NEEDS_WRITE();
+    m_headerSuppressed = suppress;
+    return Qxapp::eOk;
+}
+
 // Table ---------------------------------------------------------------------------------
 
 struct QxDbTable::StyleValues {
@@ -532,6 +546,8 @@ QxDbObject* QxDbTable::clone() const
 {
     auto* copy = new QxDbTable;
     copyReferenceDataTo(*copy);
+    // The graphics block belongs to this table: a copy is drawn with a block of its own.
+    copy->QxDbBlockReference::setBlockTableRecord(QxDbObjectId::kNull);
     copy->m_tableStyle = m_tableStyle;
     copy->m_rows = m_rows;
     copy->m_columns = m_columns;

@@ -79,16 +79,23 @@ Qxapp::ErrorStatus QxDbObject::setXData(const qxresbuf* chain)
         std::size_t length;
     };
     std::vector<Piece> pieces;
+    int depth = 0;  // lists ({ }) must close within their application's groups
     for (const qxresbuf* rb = chain; rb; rb = rb->rbnext) {
         if (!isXDataCode(rb->restype)) return Qxapp::eInvalidXData;
         if (rb->restype == 1001) {
-            if (textOf(rb).empty()) return Qxapp::eInvalidXData;
+            if (depth != 0 || textOf(rb).empty()) return Qxapp::eInvalidXData;
             if (!isRegistered(*this, textOf(rb))) return Qxapp::eRegappIdNotFound;
             pieces.push_back({std::u16string(textOf(rb)), rb, 1});
-        } else {
-            ++pieces.back().length;
+            continue;
         }
+        if (rb->restype == 1002) {
+            if (textOf(rb) == u"{") ++depth;
+            else if (textOf(rb) == u"}" && depth > 0) --depth;
+            else return Qxapp::eInvalidXData;
+        }
+        ++pieces.back().length;
     }
+    if (depth != 0) return Qxapp::eInvalidXData;
 
     if (!m_xdata) m_xdata = std::make_unique<QxDbXData>();
     for (const Piece& piece : pieces) {

@@ -122,6 +122,21 @@ void addCurveProperties(const QxDbCurve& curve, Properties& p)
 Properties describe(const QxDbObject& object)
 {
     Properties p;
+    if (const auto* record = QxDbSymbolTableRecord::cast(&object)) p.emplace_back(u"Name", record->name());
+    if (const auto* table = QxDbSymbolTable::cast(&object)) {
+        std::u16string names;
+        for (const QxDbObjectId& id : table->recordIds()) {
+            const QxDbSymbolTableRecord* record = nullptr;
+            QxDbObject* opened = nullptr;
+            if (qxdbOpenObject(opened, id, QxDb::kForRead) != Qxapp::eOk) continue;
+            if ((record = QxDbSymbolTableRecord::cast(opened))) names += (names.empty() ? u"" : u", ") + record->name();
+            opened->close();
+        }
+        p.emplace_back(u"Records", names);
+    }
+    if (const auto* dictionary = QxDbDictionary::cast(&object)) {
+        for (const auto& [name, id] : dictionary->entries()) p.emplace_back(u"Entry " + name, id.handle().ascii());
+    }
     const auto* e = QxDbEntity::cast(&object);
     if (!e) return p;
     p.emplace_back(u"Layer", e->layer());
@@ -301,31 +316,22 @@ Qxapp::ErrorStatus setAttributeValue(QxDbBlockReference& reference, std::u16stri
                                      bool& found)
 {
     found = false;
+    Qxapp::ErrorStatus unreadable = Qxapp::eOk;
     for (const QxDbObjectId& id : reference.attributeIds()) {
         QxDbAttribute* attribute = nullptr;
-        Qxapp::ErrorStatus es = reference.openAttribute(attribute, id, QxDb::kForWrite);
-        if (es != Qxapp::eOk) {
-            // An attribute that cannot be opened may still be the one asked for.
-            QxDbObject* peek = nullptr;
-            if (qxdbOpenObject(peek, id, QxDb::kForRead) == Qxapp::eOk) {
-                const bool same = equalsIgnoringCase(QxDbAttribute::cast(peek)->tag(), tag);
-                peek->close();
-                if (same) {
-                    found = true;
-                    return es;
-                }
-            }
+        const Qxapp::ErrorStatus opened = reference.openAttribute(attribute, id, QxDb::kForRead);
+        if (opened != Qxapp::eOk) {
+            unreadable = opened;  // maybe the one asked for: say why it could not be changed
             continue;
         }
-        if (equalsIgnoringCase(attribute->tag(), tag)) {
-            found = true;
-            es = attribute->setTextString(value.c_str());
-            attribute->close();
-            return es;
-        }
-        attribute->close();
+        QxDbObjectCloser<QxDbAttribute> closer(attribute);
+        if (!equalsIgnoringCase(attribute->tag(), tag)) continue;
+        found = true;
+        const Qxapp::ErrorStatus es = attribute->upgradeOpen();
+        return es == Qxapp::eOk ? attribute->setTextString(value.c_str()) : es;
     }
-    return Qxapp::eKeyNotFound;
+    found = unreadable != Qxapp::eOk;
+    return found ? unreadable : Qxapp::eKeyNotFound;
 }
 
 bool symbolExists(QxDbObjectId tableId, const std::u16string& name)
@@ -349,6 +355,7 @@ bool setProperty(std::u16string_view arguments)
 
     QxDbEntity* entity = nullptr;
     Qxapp::ErrorStatus es = qxdbOpenQxDbEntity(entity, id, QxDb::kForWrite);
+    if (es == Qxapp::eWrongObjectType) return fail(cmd, std::u16string(handleText) + u" is not a drawing entity.");
     if (es != Qxapp::eOk) return failStatus(cmd, u"cannot open " + std::u16string(handleText) + u" for write", es);
     QxDbObjectCloser<QxDbEntity> closer(entity);
     QxDbDatabase* db = entity->database();

@@ -30,6 +30,8 @@ bool matchesPattern(std::u16string_view pattern, std::u16string_view text);
 // The entities of model space that are not erased, in drawing order, passing the filter.
 std::vector<QxDbObjectId> selectAll(const QxDbDatabase& database, const SelectionFilter& filter);
 // Those whose extents lie inside the window given by two corners in the current UCS.
+// Entities without geometry the host knows (3D solids, kinds kept as they came from a file)
+// have no extents and are never inside a window; "all" and "handles" still select them.
 std::vector<QxDbObjectId> selectWindow(const QxDbDatabase& database, const SelectionFilter& filter,
                                        const QxGePoint3d& corner1, const QxGePoint3d& corner2);
 

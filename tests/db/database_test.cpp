@@ -151,6 +151,28 @@ TEST_F(HandleAllocation, ReaderHandlesAreKeptAndTheSeedMovesPastThem)
     EXPECT_GT(db->handseed().value(), 0x500u);
 }
 
+TEST_F(HandleAllocation, FarApartHandlesAreAllFound)
+{
+    std::vector<std::pair<std::uint64_t, QxDbObjectId>> added;
+    for (std::uint64_t h : {0xFFFFFFFFull, 0x4000ull, 0x123456789ull, 0x20000ull}) {
+        QxDbObjectId id;
+        ASSERT_EQ(db->addObject(new QxDbLine, QxDbHandle(h), db->modelSpaceId(), id), Qxapp::eOk);
+        added.emplace_back(h, id);
+    }
+    for (int i = 0; i < 1000; ++i) addLine(0, 0, i, 1);  // enough to pull some into the dense index
+    for (const auto& [h, id] : added) EXPECT_EQ(db->getObjectId(QxDbHandle(h)), id);
+    EXPECT_GT(db->handseed().value(), 0x123456789ull);
+    EXPECT_TRUE(db->getObjectId(QxDbHandle(0x123456788)).isNull());
+    // A writer taking handles for records of its own never gets one in use.
+    db->setHandseed(QxDbHandle(0x4000));
+    auto& impl = db->impl();
+    for (int i = 0; i < 3; ++i) {
+        const std::uint64_t h = impl.allocateHandle();
+        EXPECT_EQ(impl.byHandle.count(h), 0u);
+        EXPECT_GT(h, 0x123456789ull);
+    }
+}
+
 // Defaults ------------------------------------------------------------------------------
 
 using DefaultDrawing = DrawingTest;

@@ -13,6 +13,8 @@ TEST(AngleOnPlane, MeasuresTheProjectionCounterClockwiseFromTheXAxis)
     EXPECT_NEAR(QxGeVector3d(-1, -1, 0).angleOnPlane(xy), 5 * kPi / 4, 1e-12);  // never negative
     EXPECT_NEAR(QxGeVector3d(0, -1, 5).angleOnPlane(xy), 3 * kPi / 2, 1e-12);   // Z does not count
     EXPECT_NEAR(QxGeVector3d(1, 0, 0).angleOnPlane(xy), 0, 1e-12);
+    // Just below the X axis: almost a full turn, but never 2*pi itself.
+    EXPECT_LT(QxGeVector3d(1, -1e-300, 0).angleOnPlane(xy), 2 * kPi);
     // Seen from below (normal -Z) the plane's X axis is the world's -X.
     const QxGePlane below(QxGePoint3d::kOrigin, {0, 0, -1});
     EXPECT_NEAR(QxGeVector3d(1, 0, 0).angleOnPlane(below), kPi, 1e-12);

@@ -42,6 +42,25 @@ TEST_F(TableTest, RowTypesGiveTextHeightAndStyleFromTheTableStyle)
     EXPECT_EQ(table->textHeight(0, 5), 0);
 }
 
+TEST_F(TableTest, SuppressedTitleAndHeaderRowsShiftTheRowTypes)
+{
+    auto* style = new QxDbTableStyle;
+    style->suppressTitleRow(true);
+    style->setTextHeight(2.0, QxDb::kHeaderRow);
+    QxDbDictionary* styles = nullptr;
+    ASSERT_EQ(db->getTableStyleDictionary(styles, QxDb::kForWrite), Qxapp::eOk);
+    QxDbObjectId styleId;
+    ASSERT_EQ(styles->setAt(u"NoTitle", style, styleId), Qxapp::eOk);
+    style->close();
+    styles->close();
+    table->setTableStyle(styleId);
+    fill(3, 2);
+    EXPECT_EQ(table->rowType(0), QxDb::kHeaderRow);
+    EXPECT_EQ(table->rowType(1), QxDb::kDataRow);
+    EXPECT_EQ(table->textHeight(0, 1), 2.0);
+    EXPECT_EQ(table->textStyle(0, 0), db->textstyle());  // a style without a text style: the drawing's
+}
+
 TEST_F(TableTest, CellsOutsideTheTableFailWithoutHarm)
 {
     fill(3, 2);

@@ -109,6 +109,13 @@ TEST_F(ExtendedData, RefusedChainsChangeNothing)
     EXPECT_EQ(set(chain), Qxapp::eRegappIdNotFound);
     EXPECT_EQ(get(u"obj_handles"), (std::vector<std::u16string>{u"1:obj_handles", u"0:2F"}));
     EXPECT_EQ(set(strings(1000, {u"no application first"})), Qxapp::eInvalidXData);
+    // A list left open would make the drawing file unreadable for other programs.
+    qxresbuf* open = strings(1001, {u"obj_handles", u"a"});
+    open->rbnext->rbnext = qxutBuildList(1002, u"{", 1000, u"b", 0);
+    EXPECT_EQ(set(open), Qxapp::eInvalidXData);
+    qxresbuf* closeFirst = strings(1001, {u"obj_handles"});
+    closeFirst->rbnext = qxutBuildList(1002, u"}", 1002, u"{", 0);
+    EXPECT_EQ(set(closeFirst), Qxapp::eInvalidXData);
 
     QxDbObject* o = nullptr;
     ASSERT_EQ(qxdbOpenObject(o, lineId, QxDb::kForRead), Qxapp::eOk);

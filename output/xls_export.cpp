@@ -1,0 +1,138 @@
+#include "output/xls_export.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "engine/number_text.h"
+#include "output/host_language.h"
+#include "output/xls/basic_excel.h"
+
+namespace {
+
+const std::u16string kEmpty;
+
+const std::u16string& cellOf(const std::vector<std::u16string>& row, std::size_t column)
+{
+    return column < row.size() ? row[column] : kEmpty;
+}
+
+// The workbook being filled, with the formats the export uses. Format records are made when a
+// cell first needs them, so a workbook without a header line has no bold font.
+class SheetFiller {
+public:
+    explicit SheetFiller(std::u16string_view csLanguage) : m_bFrench(IsFrenchLanguage(csLanguage)), fmt_mgr(xls)
+    {
+        xls.New(1);
+        m_pSheet = xls.GetWorksheet(0);
+        FontSpec font_bold;
+        font_bold.set_weight(700);
+        fmt_bold.set_font(font_bold);
+    }
+
+    // Writes one text; `bBold` and `bNumberFormat` ask for the bold or the default cell format
+    // (bold wins). Places outside the sheet are counted, not written.
+    void put(std::size_t row, std::size_t column, std::u16string_view csTmp, bool bBold, bool bNumberFormat)
+    {
+        if (row >= BasicExcelWorksheet::kMaxRows || column >= BasicExcelWorksheet::kMaxColumns) {
+            if (row >= BasicExcelWorksheet::kMaxRows) m_nLastRowLeftOut = std::max(m_nLastRowLeftOut, row + 1);
+            if (column >= BasicExcelWorksheet::kMaxColumns)
+                m_nLastColumnLeftOut = std::max(m_nLastColumnLeftOut, column + 1);
+            return;
+        }
+        const bool bNumeric = IsNumericText(csTmp);
+        auto cell = m_pSheet->Cell(static_cast<std::uint32_t>(row), static_cast<std::uint32_t>(column));
+        bool bWhole;
+        if (bNumeric && m_bFrench) {
+            std::u16string csComma(csTmp);
+            std::replace(csComma.begin(), csComma.end(), u'.', u',');
+            bWhole = cell->SetWString(csComma);
+        } else {
+            bWhole = cell->SetWString(csTmp);
+        }
+        if (!bWhole) ++m_result.nTextsShortened;
+        if (bBold)
+            cell->SetXFormatIdx(boldXf());
+        else if (bNumberFormat && bNumeric)
+            cell->SetXFormatIdx(defaultXf());
+    }
+
+    XlsExportResult save(std::u16string_view csPath)
+    {
+        if (m_nLastRowLeftOut) m_result.nRowsLeftOut = m_nLastRowLeftOut - BasicExcelWorksheet::kMaxRows;
+        if (m_nLastColumnLeftOut) m_result.nColumnsLeftOut = m_nLastColumnLeftOut - BasicExcelWorksheet::kMaxColumns;
+        m_result.bWritten = xls.SaveAs(csPath);
+        return m_result;
+    }
+
+private:
+    std::uint16_t boldXf()
+    {
+        if (!m_nBoldXf) m_nBoldXf = fmt_mgr.GetXFIndex(fmt_bold);
+        return *m_nBoldXf;
+    }
+    std::uint16_t defaultXf()
+    {
+        if (!m_nDefaultXf) m_nDefaultXf = fmt_mgr.GetXFIndex(cellFmt);
+        return *m_nDefaultXf;
+    }
+
+    bool m_bFrench;
+    BasicExcel xls;
+    FormatManager fmt_mgr;
+    BasicExcelWorksheet* m_pSheet = nullptr;
+    CellFormatSpec cellFmt;
+    CellFormatSpec fmt_bold;
+    std::optional<std::uint16_t> m_nBoldXf, m_nDefaultXf;
+    std::size_t m_nLastRowLeftOut = 0, m_nLastColumnLeftOut = 0;
+    XlsExportResult m_result;
+};
+
+}  // namespace
+
+XlsExportResult WriteXlsExport(const TableData& veTableDataOut, std::u16string_view csPath,
+                               const std::vector<bool>& vecIncludeCols, const std::vector<int>& veHeaderOrder,
+                               const std::vector<int>& veRowOrder, bool bDisplayHeader, std::u16string_view csLanguage)
+{
+    if (veTableDataOut.empty()) return {.bWritten = true};
+    SheetFiller filler(csLanguage);
+    // The rows of the CSV export: with the header hidden one row fewer, starting with row 1.
+    const std::size_t nRows = veTableDataOut.size() - (bDisplayHeader ? 0 : 1);
+    std::size_t sheetRow = 0;
+    for (std::size_t k = 0; k < nRows && k < veRowOrder.size(); ++k) {
+        const int tableRow = veRowOrder[k];
+        if (tableRow < 0 || static_cast<std::size_t>(tableRow) >= veTableDataOut.size()) continue;
+        const bool bHeaderLine = sheetRow == 0 && bDisplayHeader;
+        for (std::size_t p = 0; p < veHeaderOrder.size(); ++p) {
+            const int column = veHeaderOrder[p];
+            if (column < 0 || static_cast<std::size_t>(column) >= vecIncludeCols.size() || !vecIncludeCols[column]) continue;
+            filler.put(sheetRow, p, cellOf(veTableDataOut[tableRow], column), bHeaderLine, false);
+        }
+        ++sheetRow;
+    }
+    return filler.save(csPath);
+}
+
+XlsExportResult WriteXlsReExport(const TableData& veRows, std::u16string_view csPath, std::u16string_view csLanguage)
+{
+    if (veRows.empty()) return {.bWritten = true};
+    SheetFiller filler(csLanguage);
+    const std::size_t nColumns = veRows.front().size();
+    for (std::size_t r = 0; r < veRows.size(); ++r)
+        for (std::size_t c = 0; c < nColumns; ++c) filler.put(r, c, cellOf(veRows[r], c), r == 0, true);
+    return filler.save(csPath);
+}
+
+XlsExportResult ExportXls(const TableData& veTableDataOut, std::u16string_view csPath,
+                          const std::vector<bool>& vecIncludeCols, const std::vector<int>& veHeaderOrder,
+                          const std::vector<int>& veRowOrder, bool bDisplayHeader)
+{
+    if (veTableDataOut.empty()) return {.bWritten = true};
+    return WriteXlsExport(veTableDataOut, csPath, vecIncludeCols, veHeaderOrder, veRowOrder, bDisplayHeader,
+                          ReadHostLanguage());
+}
+
+XlsExportResult ReExportXls(const TableData& veRows, std::u16string_view csPath)
+{
+    if (veRows.empty()) return {.bWritten = true};
+    return WriteXlsReExport(veRows, csPath, ReadHostLanguage());
+}
