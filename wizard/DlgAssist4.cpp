@@ -223,7 +223,10 @@ void DlgAssist4::MakeOutputTable(ExtractionEngine& extEngine, const TableData& v
             }
 
     ApplyDisplayNames(veTableDataOut, mapDisplayNames);
-    if (!lsTotalLine.empty()) {
+    // A Total checked only for properties that are not columns totals nothing: such a line
+    // would put an empty row and an empty line under every output.
+    const bool bTotalled = std::any_of(lsTotalLine.begin(), lsTotalLine.end(), [](const auto& cell) { return !cell.empty(); });
+    if (bTotalled) {
         veTableDataOut.push_back(std::move(lsTotalLine));
         bHasTotalLine = true;
     }

@@ -180,3 +180,12 @@ TEST_F(WizardDrawing, NoKindCheckedOffersNoPropertiesAndStillReachesFinish)
     EXPECT_TRUE(has(lastDialog(out, "Data extraction - Properties selection"), "There are no items to show in this view."));
     EXPECT_TRUE(has(out, "\nCSV export done to : " + path("t.csv")));
 }
+
+TEST_F(WizardDrawing, NoTotalsLineWhenNoTotalledPropertyIsAColumn)
+{
+    drawLinesAndCircles();
+    // Quantity, Length and Radius keep their Total checked but are not chosen as columns.
+    runWizard(kToPage4 + "cell-menu 1025 Length 1\nchoose \"No selection\"\ncheck 1025 \"Object type\" 1\nclick Next\n" +
+              exportCsv(path("t.csv")) + "click Finish\n");
+    EXPECT_EQ(readFile(path("t.csv")), "\"Object type\"\r\n\"Line\"\r\n\"Line\"\r\n\"Circle\"\r\n\"Circle\"\r\n");
+}
