@@ -29,8 +29,12 @@ bool DlgAssist1::OnInitDialog()
 {
     CQxUiDialog::OnInitDialog();
     SetPageTexts(*this, kIdsPage1Title,
-                 {{kIdIntro, kIdsPage1Intro}, {kIdCreateNew, kIdsCreateNew}, {kIdUseQex, kIdsUseQex},
-                  {kIdPrevious, kIdsPrevious}, {IDOK, kIdsNext}, {IDCANCEL, kIdsCancel}});
+                 {{kIdIntro, kIdsPage1Intro},
+                  {kIdCreateNew, kIdsCreateNew},
+                  {kIdUseQex, kIdsUseQex},
+                  {kIdPrevious, kIdsPrevious},
+                  {IDOK, kIdsNext},
+                  {IDCANCEL, kIdsCancel}});
     CheckDlgButton(kIdCreateNew, m_state.bCreateNew ? 1 : 0);
     if (!m_state.csQexPath.empty()) SetDlgItemText(kIdQexPath, m_state.csQexPath);
     // A group-by index only survives a trip back from page 2; a new run starts without one.
@@ -38,7 +42,10 @@ bool DlgAssist1::OnInitDialog()
     return true;
 }
 
-void DlgAssist1::OnCreateNewClicked() { m_state.bCreateNew = !m_state.bCreateNew; }
+void DlgAssist1::OnCreateNewClicked()
+{
+    m_state.bCreateNew = !m_state.bCreateNew;
+}
 
 void DlgAssist1::OnUseQexFile()
 {
@@ -60,8 +67,8 @@ void DlgAssist1::LoadSettingsFile(const std::u16string& csPath)
     m_state.mapDisplayNames.clear();
     std::list<std::u16string> veOptions;
     std::int32_t nGroupBy = -1;
-    const bool bRead = LoadQexSettings(csPath, m_state.lsQexProps, m_state.csTbTitle, m_state.mapDisplayNames,
-                                       veOptions, nGroupBy);
+    const bool bRead =
+        LoadQexSettings(csPath, m_state.lsQexProps, m_state.csTbTitle, m_state.mapDisplayNames, veOptions, nGroupBy);
     m_state.nGroupBy = nGroupBy < 0 ? kNoGroupBy : std::uint32_t(nGroupBy);
     auto hasOption = [&veOptions](const char16_t* csName) {
         return std::find(veOptions.begin(), veOptions.end(), csName) != veOptions.end();

@@ -14,8 +14,6 @@ public:
 
     bool OnInitDialog() override;
 
-    const WizardState& State() const { return m_state; }
-
 private:
     void OnCreateNewClicked();
     void OnUseQexFile();

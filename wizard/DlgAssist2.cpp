@@ -32,17 +32,27 @@ DlgAssist2::DlgAssist2(QxWindowHandle pParent, WizardState state)
     OnCommandMap(QXUI_BN_CLICKED, kIdPrevious, [this] { OnPrevious(); });
 }
 
-DlgAssist2::~DlgAssist2() { FreeSelection(); }
+DlgAssist2::~DlgAssist2()
+{
+    FreeSelection();
+}
 
-void DlgAssist2::DoDataExchange(QxDataExchange& dx) { DDX_Control(dx, kIdDrawingList, m_lstDrawing); }
+void DlgAssist2::DoDataExchange(QxDataExchange& dx)
+{
+    DDX_Control(dx, kIdDrawingList, m_lstDrawing);
+}
 
 bool DlgAssist2::OnInitDialog()
 {
     CQxUiDialog::OnInitDialog();
     SetPageTexts(*this, kIdsPage2Title,
-                 {{kIdSourceGroup, kIdsDataSource}, {kIdObjectsLabel, kIdsObjectsSelection},
-                  {kIdCurrentDrawing, kIdsCurrentDrawing}, {kIdDrawingLabel, kIdsDrawingFile},
-                  {kIdPrevious, kIdsPrevious}, {IDOK, kIdsNext}, {IDCANCEL, kIdsCancel}});
+                 {{kIdSourceGroup, kIdsDataSource},
+                  {kIdObjectsLabel, kIdsObjectsSelection},
+                  {kIdCurrentDrawing, kIdsCurrentDrawing},
+                  {kIdDrawingLabel, kIdsDrawingFile},
+                  {kIdPrevious, kIdsPrevious},
+                  {IDOK, kIdsNext},
+                  {IDCANCEL, kIdsCancel}});
     CheckRadioButton(kIdCurrentDrawing, kIdCurrentDrawing, kIdCurrentDrawing);
     m_images.Create(16, 16, 0, 1);
     m_images.Add(CQxUiImage::LoadIcon(kIconDrawing, 16, 16));

@@ -56,8 +56,12 @@ bool DlgAssist3::OnInitDialog()
 {
     CQxUiDialog::OnInitDialog();
     SetPageTexts(*this, kIdsPage3Title,
-                 {{kIdPrompt, kIdsSelectObjects}, {kIdObjectsGroup, kIdsObjects}, {kIdFilterLabel, kIdsFilter},
-                  {kIdPrevious, kIdsPrevious}, {IDOK, kIdsNext}, {IDCANCEL, kIdsCancel}});
+                 {{kIdPrompt, kIdsSelectObjects},
+                  {kIdObjectsGroup, kIdsObjects},
+                  {kIdFilterLabel, kIdsFilter},
+                  {kIdPrevious, kIdsPrevious},
+                  {IDOK, kIdsNext},
+                  {IDCANCEL, kIdsCancel}});
     m_gridObjects.SetExtendedStyle(m_gridObjects.GetExtendedStyle() | QxUiList::GridLines | QxUiList::FullRowSelect);
     m_gridObjects.bCellImageChecks = false;
     m_lstFilter.SetExtendedStyle(m_lstFilter.GetExtendedStyle() | QxUiList::CheckBoxes);

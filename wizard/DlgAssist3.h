@@ -21,8 +21,6 @@ public:
     void DoDataExchange(QxDataExchange& dx) override;
     bool OnInitDialog() override;
 
-    const WizardState& State() const { return m_state; }
-
 private:
     void BuildObjectRows();
     void BuildFilterRows();

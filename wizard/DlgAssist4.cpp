@@ -52,8 +52,8 @@ void DlgAssist4::BuildPropertyRows()
     m_state.vePropertyRows.push_back({u"Chk", u"Categ", LoadResString(214), LoadResString(215), LoadResString(216)});
     const bool bAll = m_state.lsQexProps.empty();
     for (const PropItem& item : m_seHeaders) {
-        const bool bChecked =
-            bAll || std::find(m_state.lsQexProps.begin(), m_state.lsQexProps.end(), item.name) != m_state.lsQexProps.end();
+        const bool bChecked = bAll || std::find(m_state.lsQexProps.begin(), m_state.lsQexProps.end(), item.name) !=
+                                          m_state.lsQexProps.end();
         m_state.vePropertyRows.push_back(
             {bChecked ? u"1" : u"0", NumberText(item.category), item.name, item.name, item.totalable ? u"1" : u"0"});
     }
@@ -63,9 +63,15 @@ bool DlgAssist4::OnInitDialog()
 {
     CQxUiDialog::OnInitDialog();
     SetPageTexts(*this, kIdsPage4Title,
-                 {{kIdPrompt, kIdsSelectProperties}, {kIdPropertiesGroup, kIdsProperties}, {kIdFilterLabel, kIdsFilter},
-                  {kIdTitleLabel, kIdsTableTitle}, {kIdCombineRows, kIdsCombineRows}, {kIdHideHeader, kIdsHideHeader},
-                  {kIdDisplayTotals, kIdsDisplayTotals}, {kIdPrevious, kIdsPrevious}, {IDOK, kIdsNext},
+                 {{kIdPrompt, kIdsSelectProperties},
+                  {kIdPropertiesGroup, kIdsProperties},
+                  {kIdFilterLabel, kIdsFilter},
+                  {kIdTitleLabel, kIdsTableTitle},
+                  {kIdCombineRows, kIdsCombineRows},
+                  {kIdHideHeader, kIdsHideHeader},
+                  {kIdDisplayTotals, kIdsDisplayTotals},
+                  {kIdPrevious, kIdsPrevious},
+                  {IDOK, kIdsNext},
                   {IDCANCEL, kIdsCancel}});
     m_gridProps.SetExtendedStyle(m_gridProps.GetExtendedStyle() | QxUiList::GridLines);
     m_gridProps.bCellImageChecks = true;
@@ -162,7 +168,8 @@ void DlgAssist4::OnGridChanged(const QxUiNotify& notify)
     const std::u16string csName = m_gridProps.GetItemText(notify.item, kColProperty);
     const bool bChecked = IsImageChecked(notify.item, kColProperty);
     for (std::size_t nRow = 1; nRow < m_state.vePropertyRows.size(); ++nRow)
-        if (CellIs(m_state.vePropertyRows[nRow], kRowName, csName)) m_state.vePropertyRows[nRow][kRowCheck] = bChecked ? u"1" : u"0";
+        if (CellIs(m_state.vePropertyRows[nRow], kRowName, csName))
+            m_state.vePropertyRows[nRow][kRowCheck] = bChecked ? u"1" : u"0";
 }
 
 void DlgAssist4::OnDisplayTotalsClicked()
@@ -206,7 +213,8 @@ void DlgAssist4::MakeOutputTable(ExtractionEngine& extEngine, const TableData& v
     veTableDataOut.clear();
     lsBlockTbRecId.clear();
     bHasTotalLine = false;
-    extEngine.BuildTableData(lsPropsSel, bQuantity, bBlockName, lsColsTotalChecked, u"", veTableDataOut, lsBlockTbRecId);
+    extEngine.BuildTableData(lsPropsSel, bQuantity, bBlockName, lsColsTotalChecked, u"", veTableDataOut,
+                             lsBlockTbRecId);
     if (veTableDataOut.empty()) return;
 
     // Totals and numeric flags follow the property a column shows, so both are settled while
@@ -225,7 +233,8 @@ void DlgAssist4::MakeOutputTable(ExtractionEngine& extEngine, const TableData& v
     ApplyDisplayNames(veTableDataOut, mapDisplayNames);
     // A Total checked only for properties that are not columns totals nothing: such a line
     // would put an empty row and an empty line under every output.
-    const bool bTotalled = std::any_of(lsTotalLine.begin(), lsTotalLine.end(), [](const auto& cell) { return !cell.empty(); });
+    const bool bTotalled =
+        std::any_of(lsTotalLine.begin(), lsTotalLine.end(), [](const auto& cell) { return !cell.empty(); });
     if (bTotalled) {
         veTableDataOut.push_back(std::move(lsTotalLine));
         bHasTotalLine = true;
@@ -243,7 +252,8 @@ void DlgAssist4::OnNext()
     std::vector<std::u16string> lsColsTotalChecked;
     if (IsDlgButtonChecked(kIdDisplayTotals))
         for (int nItem = 0; nItem < m_gridProps.GetItemCount(); ++nItem)
-            if (IsImageChecked(nItem, kColTotal)) lsColsTotalChecked.push_back(m_gridProps.GetItemText(nItem, kColProperty));
+            if (IsImageChecked(nItem, kColTotal))
+                lsColsTotalChecked.push_back(m_gridProps.GetItemText(nItem, kColProperty));
 
     ExtractionData dataNext = m_data;
     TableData veTableDataOut;

@@ -19,8 +19,6 @@ public:
     void DoDataExchange(QxDataExchange& dx) override;
     bool OnInitDialog() override;
 
-    const WizardState& State() const { return m_state; }
-
     // The table data page 5 receives, from the chosen properties: header renamed to display
     // names, a totals line when one was asked and anything was totalled, and a last row of
     // numeric flags per column. Columns are matched to properties by property name before

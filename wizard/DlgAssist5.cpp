@@ -15,11 +15,14 @@
 #include "wizard/wizard_string_ids.h"
 
 namespace {
-constexpr int kIdPreviewLabel = 1041, kIdGrid = 1022, kIdOutputGroup = 1038, kIdOutputPrompt = 1043,
-              kIdInsert = 1031, kIdInsertLabel = 1044, kIdExport = 1029, kIdExportLabel = 1045,
-              kIdExportPath = 1016, kIdQexGroup = 1042, kIdQex = 1003, kIdQexPath = 1017, kIdPrevious = 1001;
+constexpr int kIdPreviewLabel = 1041, kIdGrid = 1022, kIdOutputGroup = 1038, kIdOutputPrompt = 1043, kIdInsert = 1031,
+              kIdInsertLabel = 1044, kIdExport = 1029, kIdExportLabel = 1045, kIdExportPath = 1016, kIdQexGroup = 1042,
+              kIdQex = 1003, kIdQexPath = 1017, kIdPrevious = 1001;
 
-void PrintMessage(const std::u16string& csText) { qxutPrintf(u"%s", csText.c_str()); }
+void PrintMessage(const std::u16string& csText)
+{
+    qxutPrintf(u"%s", csText.c_str());
+}
 }  // namespace
 
 DlgAssist5::DlgAssist5(QxWindowHandle pParent, WizardState state, ExtractionData data, PropItemSet seHeaders,
@@ -37,18 +40,26 @@ DlgAssist5::DlgAssist5(QxWindowHandle pParent, WizardState state, ExtractionData
 
 DlgAssist5::~DlgAssist5() = default;
 
-void DlgAssist5::DoDataExchange(QxDataExchange& dx) { DDX_Control(dx, kIdGrid, m_gridPreview); }
+void DlgAssist5::DoDataExchange(QxDataExchange& dx)
+{
+    DDX_Control(dx, kIdGrid, m_gridPreview);
+}
 
 bool DlgAssist5::OnInitDialog()
 {
     CQxUiDialog::OnInitDialog();
     SetPageTexts(*this, kIdsPage5Title,
-                 {{kIdPreviewLabel, kIdsTablePreview}, {kIdOutputGroup, kIdsOutputOptions},
-                  {kIdOutputPrompt, kIdsChooseOutput}, {kIdInsertLabel, kIdsInsertTable},
-                  {kIdExportLabel, kIdsExportFile}, {kIdQexGroup, kIdsSaveQex}, {kIdPrevious, kIdsPrevious},
-                  {IDCANCEL, kIdsCancel}, {IDOK, kIdsFinish}});
-    m_gridPreview.SetExtendedStyle(m_gridPreview.GetExtendedStyle() | QxUiList::GridLines |
-                                   QxUiList::HeaderDragDrop | QxUiList::FullRowSelect);
+                 {{kIdPreviewLabel, kIdsTablePreview},
+                  {kIdOutputGroup, kIdsOutputOptions},
+                  {kIdOutputPrompt, kIdsChooseOutput},
+                  {kIdInsertLabel, kIdsInsertTable},
+                  {kIdExportLabel, kIdsExportFile},
+                  {kIdQexGroup, kIdsSaveQex},
+                  {kIdPrevious, kIdsPrevious},
+                  {IDCANCEL, kIdsCancel},
+                  {IDOK, kIdsFinish}});
+    m_gridPreview.SetExtendedStyle(m_gridPreview.GetExtendedStyle() | QxUiList::GridLines | QxUiList::HeaderDragDrop |
+                                   QxUiList::FullRowSelect);
     FillPreview();
     m_gridPreview.bHeaderMenu = true;
     CQxUiWnd btnInsert = GetDlgItem(kIdInsert);
@@ -193,10 +204,12 @@ void DlgAssist5::WriteExternalFile()
         // A sheet that could not take everything is not reported as finished.
         const bool bLeftOut = result.nRowsLeftOut > 0 || result.nColumnsLeftOut > 0;
         if (bLeftOut)
-            PrintMessage(FormatResString(kIdsXlsIncomplete, m_csExportPath, NumberText(static_cast<long long>(result.nRowsLeftOut)),
+            PrintMessage(FormatResString(kIdsXlsIncomplete, m_csExportPath,
+                                         NumberText(static_cast<long long>(result.nRowsLeftOut)),
                                          NumberText(static_cast<long long>(result.nColumnsLeftOut))));
         if (result.nTextsShortened > 0)
-            PrintMessage(FormatResString(kIdsXlsShortened, m_csExportPath, NumberText(static_cast<long long>(result.nTextsShortened))));
+            PrintMessage(FormatResString(kIdsXlsShortened, m_csExportPath,
+                                         NumberText(static_cast<long long>(result.nTextsShortened))));
         if (!bLeftOut && result.nTextsShortened == 0) PrintMessage(FormatResString(kIdsXlsDone, m_csExportPath));
     }
 }
@@ -224,7 +237,8 @@ void DlgAssist5::WriteSettingsFile()
     if (m_bHasTotalLine) veOptions.push_back(kQexTotalLine);
     if (!m_state.bDisplayHeader) veOptions.push_back(kQexHideHeaderLine);
     const std::int32_t nGroupBy = m_state.bCombineRows ? std::int32_t(m_state.nGroupBy) : -1;
-    const bool bSaved = SaveQexSettings(m_csQexSavePath, m_state.mapDisplayNames, m_state.csTbTitle, veOptions, nGroupBy);
+    const bool bSaved =
+        SaveQexSettings(m_csQexSavePath, m_state.mapDisplayNames, m_state.csTbTitle, veOptions, nGroupBy);
     PrintMessage(bSaved ? FormatResString(kIdsQexDone, m_csQexSavePath) : LoadResString(kIdsQexFailed));
 }
 

@@ -18,9 +18,9 @@ inline constexpr std::uint32_t kNoGroupBy = 0xFFFFFFFF;
 struct WizardState {
     std::list<std::u16string> lsQexProps;  // property names of a settings file: pre-checked on page 4
     std::u16string csTbTitle;
-    bool bTotalLine = true;      // "Display totals"
-    bool bCombineRows = true;    // "Combine rows by :"
-    bool bDisplayHeader = true;  // the inverse of "Hide header line"
+    bool bTotalLine = true;          // "Display totals"
+    bool bCombineRows = true;        // "Combine rows by :"
+    bool bDisplayHeader = true;      // the inverse of "Hide header line"
     TableData veObjectRows;          // page 3's grid: header ["Chk", block-name label], then [flag, kind]
     TableData veObjectFilterRows;    // page 3's filter: [flag, "Block" | "Non-Block"]
     TableData vePropertyRows;        // page 4's grid: header, then [flag, category, name, display name, totalable]

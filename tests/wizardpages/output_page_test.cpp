@@ -13,12 +13,8 @@ namespace {
 // totalled.
 TableData lengthsTable()
 {
-    return {{u"Id", u"Name", u"Type", u"Len"},
-            {u"1A", u"b", u"x", u"10"},
-            {u"1B", u"a", u"y", u"9"},
-            {u"1C", u"c", u"z", u"100"},
-            {u"", u"", u"", u"119"},
-            {u"", u"0", u"0", u"1"}};
+    return {{u"Id", u"Name", u"Type", u"Len"}, {u"1A", u"b", u"x", u"10"}, {u"1B", u"a", u"y", u"9"},
+            {u"1C", u"c", u"z", u"100"},       {u"", u"", u"", u"119"},    {u"", u"0", u"0", u"1"}};
 }
 
 class OutputPage : public WizardDrawing {

@@ -32,9 +32,9 @@ protected:
         qx::setUserLanguage(qx::Language::English);
         db = std::make_shared<QxDbDatabase>();
         qx::setCurrentDocument(u"/drawings/plant.dxf", db);
-        dir = std::filesystem::temp_directory_path() /
-              ("qx-wizard-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir =
+            std::filesystem::temp_directory_path() / ("qx-wizard-" + std::to_string(::getpid()) + "-" +
+                                                      ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::remove_all(dir);
         std::filesystem::create_directories(dir);
     }

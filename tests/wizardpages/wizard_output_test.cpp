@@ -15,15 +15,18 @@ const std::string kTypeLengthRadius =
     "cell-menu 1025 Length 1\nchoose \"No selection\"\n"
     "check 1025 \"Object type\" 1\ncheck 1025 Length 1\ncheck 1025 Radius 1\n";
 
-std::string exportCsv(const std::string& file) { return "click 1029\nfile \"" + file + "\" 1\n"; }
+std::string exportCsv(const std::string& file)
+{
+    return "click 1029\nfile \"" + file + "\" 1\n";
+}
 
 }  // namespace
 
 TEST_F(WizardDrawing, FinishWritesTheCsvOfTheChosenColumnsWithTheTotalsAfterAnEmptyRow)
 {
     drawLinesAndCircles();
-    const std::string out = runWizard(kToPage4 + kTypeLengthRadius + "click Next\n" + exportCsv(path("t.csv")) +
-                                      "click Finish\n");
+    const std::string out =
+        runWizard(kToPage4 + kTypeLengthRadius + "click Next\n" + exportCsv(path("t.csv")) + "click Finish\n");
     EXPECT_EQ(readFile(path("t.csv")),
               "\"Object type\",Length,\"Radius\"\r\n"
               "\"Line\",10,\"\"\r\n"
@@ -55,8 +58,9 @@ TEST_F(WizardDrawing, ARenamedColumnKeepsItsTotalAndSortsAsNumbers)
 TEST_F(WizardDrawing, TheFilesFollowTheColumnsAsMovedAndTheRowsAsSortedWithTheTotalsKeptLast)
 {
     drawLinesAndCircles();
-    runWizard(kToPage4 + kTypeLengthRadius + "click Next\nmove-column 1022 Radius 1\nsort 1022 Length\nsort 1022 Length\n" +
-              exportCsv(path("t.csv")) + "click Finish\n");
+    runWizard(kToPage4 + kTypeLengthRadius +
+              "click Next\nmove-column 1022 Radius 1\nsort 1022 Length\nsort 1022 Length\n" + exportCsv(path("t.csv")) +
+              "click Finish\n");
     EXPECT_EQ(readFile(path("t.csv")),
               "\"Radius\",Object type,\"Length\"\r\n"
               "\"\",Line,\"10\"\r\n"
@@ -72,8 +76,9 @@ TEST_F(WizardDrawing, AColumnHiddenThroughTheHeaderMenuIsLeftOutOfTheFile)
     drawLinesAndCircles();
     runWizard(kToPage4 + kTypeLengthRadius + "click Next\nheader-menu 1022 Radius\nchoose Radius\n" +
               exportCsv(path("t.csv")) + "click Finish\n");
-    EXPECT_EQ(readFile(path("t.csv")),
-              "\"Object type\",Length\r\n\"Line\",10\r\n\"Line\",5\r\n\"Circle\",\r\n\"Circle\",\r\n\"\",\r\n\"\",15\r\n");
+    EXPECT_EQ(
+        readFile(path("t.csv")),
+        "\"Object type\",Length\r\n\"Line\",10\r\n\"Line\",5\r\n\"Circle\",\r\n\"Circle\",\r\n\"\",\r\n\"\",15\r\n");
 }
 
 TEST_F(WizardDrawing, WithTheHeaderHiddenTheFirstDataRowTitlesThePreviewAndStartsTheFile)
@@ -85,14 +90,15 @@ TEST_F(WizardDrawing, WithTheHeaderHiddenTheFirstDataRowTitlesThePreviewAndStart
     EXPECT_TRUE(has(preview, "1:Line v | 2:10 | 3:")) << preview;
     EXPECT_EQ(count(preview, "| Line "), 1u) << "row 1 titles the columns and is not listed";
     // No totals: "Display totals" was unchecked.
-    EXPECT_EQ(readFile(path("t.csv")), "\"Line\",10,\"\"\r\n\"Line\",5,\"\"\r\n\"Circle\",,\"1\"\r\n\"Circle\",,\"1\"\r\n");
+    EXPECT_EQ(readFile(path("t.csv")),
+              "\"Line\",10,\"\"\r\n\"Line\",5,\"\"\r\n\"Circle\",,\"1\"\r\n\"Circle\",,\"1\"\r\n");
 }
 
 TEST_F(WizardDrawing, TheSpreadsheetFilterMakesAWorkbookWhateverTheNameSays)
 {
     drawLinesAndCircles();
-    const std::string out = runWizard(kToPage4 + kTypeLengthRadius + "click Next\nclick 1029\nfile \"" +
-                                      path("t.csv") + "\" 2\nclick Finish\n");
+    const std::string out = runWizard(kToPage4 + kTypeLengthRadius + "click Next\nclick 1029\nfile \"" + path("t.csv") +
+                                      "\" 2\nclick Finish\n");
     const std::string bytes = readFile(path("t.csv"));
     ASSERT_GE(bytes.size(), 8u);
     EXPECT_EQ(bytes.substr(0, 8), std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8)) << "a compound file";
@@ -115,8 +121,8 @@ TEST_F(WizardDrawing, AnExportThatFailsIsReportedAsFailedNotAsDone)
 TEST_F(WizardDrawing, FinishWithoutAnyOutputAsksAndNoKeepsThePage)
 {
     drawLinesAndCircles();
-    const std::string out = runWizard(kToPage4 + "click Next\nclick Finish\nno\n" + exportCsv(path("t.csv")) +
-                                      "click Finish\n");
+    const std::string out =
+        runWizard(kToPage4 + "click Next\nclick Finish\nno\n" + exportCsv(path("t.csv")) + "click Finish\n");
     EXPECT_TRUE(has(out, "No output choice : Are you sure to want quit wizard ?"));
     EXPECT_TRUE(std::filesystem::exists(path("t.csv"))) << "the page stayed and made the file afterwards";
 
@@ -141,7 +147,8 @@ TEST_F(WizardDrawing, TheInsertedTableGetsTheRecordOnFinishInPreviewOrder)
     const std::u16string shortLine = append(new QxDbLine({0, 0, 0}, {0, 5, 0}));
     const std::u16string longLine = append(new QxDbLine({0, 0, 0}, {0, 7, 0}));
     LastInsertedTable() = QxDbObjectId();
-    runWizard(kToPage4 + kTypeLengthRadius + "edit 1025 Length 2 \"Len\"\nclick Next\nsort 1022 Len\n"
+    runWizard(kToPage4 + kTypeLengthRadius +
+              "edit 1025 Length 2 \"Len\"\nclick Next\nsort 1022 Len\n"
               "click 1031\n10,20\nclick 1031\n30,40\nclick Finish\n");
     const QxDbObjectId idTbl = LastInsertedTable();
     ASSERT_FALSE(idTbl.isNull());
@@ -166,18 +173,24 @@ TEST_F(WizardDrawing, TheInsertedTableGetsTheRecordOnFinishInPreviewOrder)
 TEST_F(WizardDrawing, CombiningRowsCountsIdenticalObjectsOnce)
 {
     drawLinesAndCircles();
-    runWizard(kToPage4 + "cell-menu 1025 Length 1\nchoose \"No selection\"\ncheck 1025 \"Object type\" 1\n"
-              "check 1025 Radius 1\ncheck 1033\nclick Next\n" + exportCsv(path("t.csv")) + "click Finish\n");
+    runWizard(kToPage4 +
+              "cell-menu 1025 Length 1\nchoose \"No selection\"\ncheck 1025 \"Object type\" 1\n"
+              "check 1025 Radius 1\ncheck 1033\nclick Next\n" +
+              exportCsv(path("t.csv")) + "click Finish\n");
     EXPECT_EQ(readFile(path("t.csv")),
-              "\"Object type\",Quantity,\"Radius\"\r\n\"Line\",2,\"\"\r\n\"Circle\",2,\"1\"\r\n\"\",,\"\"\r\n\"\",4,\"1\"\r\n");
+              "\"Object "
+              "type\",Quantity,\"Radius\"\r\n\"Line\",2,\"\"\r\n\"Circle\",2,\"1\"\r\n\"\",,\"\"\r\n\"\",4,\"1\"\r\n");
 }
 
 TEST_F(WizardDrawing, NoKindCheckedOffersNoPropertiesAndStillReachesFinish)
 {
     drawLinesAndCircles();
-    const std::string out = runWizard("click Next\nclick Next\nuncheck 1022 Line\nuncheck 1022 Circle\nclick Next\n"
-                                      "click Next\n" + exportCsv(path("t.csv")) + "click Finish\n");
-    EXPECT_TRUE(has(lastDialog(out, "Data extraction - Properties selection"), "There are no items to show in this view."));
+    const std::string out = runWizard(
+        "click Next\nclick Next\nuncheck 1022 Line\nuncheck 1022 Circle\nclick Next\n"
+        "click Next\n" +
+        exportCsv(path("t.csv")) + "click Finish\n");
+    EXPECT_TRUE(
+        has(lastDialog(out, "Data extraction - Properties selection"), "There are no items to show in this view."));
     EXPECT_TRUE(has(out, "\nCSV export done to : " + path("t.csv")));
 }
 
@@ -185,7 +198,8 @@ TEST_F(WizardDrawing, NoTotalsLineWhenNoTotalledPropertyIsAColumn)
 {
     drawLinesAndCircles();
     // Quantity, Length and Radius keep their Total checked but are not chosen as columns.
-    runWizard(kToPage4 + "cell-menu 1025 Length 1\nchoose \"No selection\"\ncheck 1025 \"Object type\" 1\nclick Next\n" +
+    runWizard(kToPage4 +
+              "cell-menu 1025 Length 1\nchoose \"No selection\"\ncheck 1025 \"Object type\" 1\nclick Next\n" +
               exportCsv(path("t.csv")) + "click Finish\n");
     EXPECT_EQ(readFile(path("t.csv")), "\"Object type\"\r\n\"Line\"\r\n\"Line\"\r\n\"Circle\"\r\n\"Circle\"\r\n");
 }

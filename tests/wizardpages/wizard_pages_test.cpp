@@ -50,8 +50,9 @@ TEST_F(WizardDrawing, AMixedSelectionListsNonBlockKindsAboveTheBlockAndTheFilter
     const QxDbObjectId door = addBlock(u"DOOR");
     addReference(door, u"WIDTH", u"90");
     drawLinesAndCircles();
-    const std::string out = runWizard("click Next\nclick Next\nuncheck 1022 Circle\nshow\nuncheck 1023 Non-Block\nshow\n"
-                                      "check 1023 Non-Block\nshow\ncancel\n");
+    const std::string out = runWizard(
+        "click Next\nclick Next\nuncheck 1022 Circle\nshow\nuncheck 1023 Non-Block\nshow\n"
+        "check 1023 Non-Block\nshow\ncancel\n");
     const std::vector<std::string> shown = views(out, kPage3);
     ASSERT_EQ(shown.size(), 4u);
     const std::string& first = shown[0];
@@ -88,20 +89,23 @@ TEST_F(WizardDrawing, AFilterChangeOnPageThreeRebuildsThePropertyRowsAndAKindCha
     const QxDbObjectId door = addBlock(u"DOOR");
     addReference(door, u"WIDTH", u"90");
     drawLinesAndCircles();
-    const std::string kept = runWizard("click Next\nclick Next\nclick Next\nuncheck 1025 Layer Property\nclick Previous\n"
-                                       "uncheck 1022 Circle\nclick Next\ncancel\n");
+    const std::string kept = runWizard(
+        "click Next\nclick Next\nclick Next\nuncheck 1025 Layer Property\nclick Previous\n"
+        "uncheck 1022 Circle\nclick Next\ncancel\n");
     EXPECT_TRUE(has(lastDialog(kept, kPage4), "[ ] Layer ")) << lastDialog(kept, kPage4);
 
-    const std::string rebuilt = runWizard("click Next\nclick Next\nclick Next\nuncheck 1025 Layer Property\nclick Previous\n"
-                                          "uncheck 1023 Block\ncheck 1023 Block\nclick Next\ncancel\n");
+    const std::string rebuilt = runWizard(
+        "click Next\nclick Next\nclick Next\nuncheck 1025 Layer Property\nclick Previous\n"
+        "uncheck 1023 Block\ncheck 1023 Block\nclick Next\ncancel\n");
     EXPECT_TRUE(has(lastDialog(rebuilt, kPage4), "[x] Layer ")) << lastDialog(rebuilt, kPage4);
 }
 
 TEST_F(WizardDrawing, CombiningStartsOffFromTheDataSourceAndKeepsTheChoiceMadeOnPageFour)
 {
     drawLinesAndCircles();
-    const std::string out = runWizard("click Next\nclick Next\nclick Next\nshow\ncheck 1033\nclick Previous\nclick Next\n"
-                                      "cancel\n");
+    const std::string out = runWizard(
+        "click Next\nclick Next\nclick Next\nshow\ncheck 1033\nclick Previous\nclick Next\n"
+        "cancel\n");
     std::size_t first = out.find("Dialog \"" + kPage4);
     ASSERT_NE(first, std::string::npos);
     EXPECT_TRUE(has(lineWith(out.substr(first), "\"Combine rows by :\""), "[ ]"));
@@ -111,8 +115,9 @@ TEST_F(WizardDrawing, CombiningStartsOffFromTheDataSourceAndKeepsTheChoiceMadeOn
 TEST_F(WizardDrawing, PageFourListsTheCategoriesInOrderAndTheFilterRemovesAndRestoresTheirProperties)
 {
     drawLinesAndCircles();
-    const std::string out = runWizard("click Next\nclick Next\nclick Next\nuncheck 1025 Radius Property\n"
-                                      "uncheck 1023 Geometry\nshow\ncheck 1023 Geometry\nshow\ncancel\n");
+    const std::string out = runWizard(
+        "click Next\nclick Next\nclick Next\nuncheck 1025 Radius Property\n"
+        "uncheck 1023 Geometry\nshow\ncheck 1023 Geometry\nshow\ncancel\n");
     const std::vector<std::string> shown = views(out, kPage4);
     ASSERT_EQ(shown.size(), 3u);
     EXPECT_LT(shown[0].find("] General"), shown[0].find("] Geometry"));

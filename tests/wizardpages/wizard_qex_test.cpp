@@ -18,7 +18,8 @@ protected:
         const std::string out = runWizard(
             "click Next\nclick Next\nclick Next\ncell-menu 1025 Length 1\nchoose \"No selection\"\n"
             "check 1025 Length 1\ncheck 1025 Radius 1\nedit 1025 Length 2 \"Len\"\ntype 1056 \"Pipes\"\ncheck 1029\n"
-            "click Next\nclick 1003\nfile \"" + file + "\"\nclick Finish\n");
+            "click Next\nclick 1003\nfile \"" +
+            file + "\"\nclick Finish\n");
         ASSERT_TRUE(has(out, "\nFinished QEX export to : " + file)) << out;
     }
 };
@@ -28,7 +29,8 @@ TEST_F(WizardSettings, AWizardStartedFromASettingsFileChecksItsPropertiesWithIts
     const std::string file = path("pipes.qex");
     saveSettings(file);
     // Page 2's Previous shows page 1 as it was left, path included.
-    const std::string out = runWizard("click 1002\nfile \"" + file + "\"\nclick Next\nclick Previous\nclick Next\n"
+    const std::string out = runWizard("click 1002\nfile \"" + file +
+                                      "\"\nclick Next\nclick Previous\nclick Next\n"
                                       "click Next\nclick Next\ncancel\n");
     ASSERT_EQ(views(out, kPage1).size(), 2u);
     const std::string page1 = lastDialog(out, kPage1);
@@ -50,7 +52,8 @@ TEST_F(WizardSettings, CheckingCreateNewAgainDropsThePropertyChoiceButKeepsNames
 {
     const std::string file = path("pipes.qex");
     saveSettings(file);
-    const std::string out = runWizard("click 1002\nfile \"" + file + "\"\ncheck 1004\nclick Next\nclick Previous\nshow\n"
+    const std::string out = runWizard("click 1002\nfile \"" + file +
+                                      "\"\ncheck 1004\nclick Next\nclick Previous\nshow\n"
                                       "click Next\nclick Next\nclick Next\ncancel\n");
     // Back on page 1 the path is gone with the property names: Next discarded both.
     EXPECT_TRUE(has(lastDialog(out, kPage1), "edit \"\""));
