@@ -52,6 +52,34 @@ void DlgAssist3::BuildFilterRows()
     }
 }
 
+void DlgAssist3::FollowNewSelection()
+{
+    // Page 2 may have read a selection with other kinds than the one these rows were built
+    // for: the rows must list the kinds present now, or kinds just selected could never be
+    // extracted. Kinds still present keep their checks, and the filter its choices.
+    const WizardState stateBefore = m_state;
+    m_state.veObjectRows.clear();
+    m_state.veObjectFilterRows.clear();
+    BuildObjectRows();
+    BuildFilterRows();
+    auto keepFlags = [](TableData& veRows, const TableData& veBefore) {
+        for (TableRow& row : veRows)
+            for (const TableRow& before : veBefore)
+                if (before.size() >= 2 && CellIs(row, 1, before[1])) row[0] = before[0];
+    };
+    keepFlags(m_state.veObjectRows, stateBefore.veObjectRows);
+    keepFlags(m_state.veObjectFilterRows, stateBefore.veObjectFilterRows);
+    auto names = [](const TableData& veRows) {
+        std::vector<std::u16string> lsNames;
+        for (const TableRow& row : veRows) lsNames.push_back(row.size() >= 2 ? row[1] : std::u16string());
+        return lsNames;
+    };
+    if (names(m_state.veObjectRows) != names(stateBefore.veObjectRows)) {
+        m_state.vePropertyRows.clear();
+        m_state.vePropertyFilterRows.clear();
+    }
+}
+
 bool DlgAssist3::OnInitDialog()
 {
     CQxUiDialog::OnInitDialog();
@@ -67,6 +95,7 @@ bool DlgAssist3::OnInitDialog()
     m_lstFilter.SetExtendedStyle(m_lstFilter.GetExtendedStyle() | QxUiList::CheckBoxes);
 
     if (m_state.veObjectRows.empty()) BuildObjectRows();
+    else if (m_bFromSourcePage) FollowNewSelection();
     m_gridObjects.SetExtendedStyle(m_gridObjects.GetExtendedStyle() | QxUiList::CheckBoxes);
     m_gridObjects.InsertColumn(0, u" ", QxUiList::Left, 20);
     m_gridObjects.InsertColumn(1, m_state.veObjectRows.front().at(1), QxUiList::Left, 100);

@@ -24,6 +24,7 @@ public:
 private:
     void BuildObjectRows();
     void BuildFilterRows();
+    void FollowNewSelection();
     void OnFilterChanged(const QxUiNotify& notify);
     void OnGridChanged(const QxUiNotify& notify);
     void OnNext();

@@ -131,3 +131,17 @@ TEST_F(WizardDrawing, PageFourListsTheCategoriesInOrderAndTheFilterRemovesAndRes
     // A property unchecked before its category went away comes back unchecked.
     EXPECT_TRUE(has(shown[2], "[ ] Radius ")) << shown[2];
 }
+
+TEST_F(WizardDrawing, ANewSelectionAfterATripBackListsTheKindsItHoldsKeepingTheChecksOfTheOthers)
+{
+    const std::u16string line = append(new QxDbLine({0, 0, 0}, {10, 0, 0}));
+    append(new QxDbLine({0, 0, 0}, {0, 5, 0}));
+    append(new QxDbCircle({0, 0, 0}, 1));
+    const std::string out = runWizard("click Next\nclick 1002\nhandles " + qx::toUtf8(line) +
+                                      "\nuncheck 1022 Line\nclick Previous\nclick Next\ncancel\n");
+    const std::vector<std::string> shown = views(out, kPage3);
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_FALSE(has(shown[0], "Circle"));
+    EXPECT_TRUE(has(lineWith(shown[1], "| Circle"), "[x]")) << shown[1];
+    EXPECT_TRUE(has(lineWith(shown[1], "| Line"), "[ ]"));
+}
