@@ -5,19 +5,19 @@
 
 namespace {
 
-struct ItemSpec {
+struct ItemDef {
     std::uint32_t id;
     std::int32_t category;
     bool totalable;
 };
 
-PropItem loadItem(const ItemSpec& spec) { return {LoadResString(spec.id), spec.category, spec.totalable}; }
+PropItem loadItem(const ItemDef& def) { return {LoadResString(def.id), def.category, def.totalable}; }
 
-PropItemList loadList(std::initializer_list<ItemSpec> specs)
+PropItemList loadList(std::initializer_list<ItemDef> defs)
 {
     PropItemList items;
-    items.reserve(specs.size());
-    for (const ItemSpec& spec : specs) items.push_back(loadItem(spec));
+    items.reserve(defs.size());
+    for (const ItemDef& def : defs) items.push_back(loadItem(def));
     return items;
 }
 

@@ -1,6 +1,7 @@
 // The command handlers.
 #include "editor.h"
 #include "module/commands.h"
+#include "output/DlgUpdateA1.h"
 #include "ui.h"
 #include "wizard/DlgAssist1.h"
 
@@ -13,5 +14,6 @@ void RunDataExtraction()
 
 void RunDataExtractionUpdate()
 {
-    qxutPrintf(u"%s", u"\nDATAEXTRACTIONUPDATE: the table update dialog is not available in this build yet.\n");
+    DlgUpdateA1 dlg(pwsw_qxappMainWnd());
+    dlg.DoModal();
 }

@@ -17,10 +17,10 @@ bool isFlagOrWidth(char16_t c)
 // Formats one numeric conversion with the C library, which does the same for every locale
 // the host runs in because the host never changes the C locale.
 template <class T>
-std::u16string formatNumber(const std::string& spec, T value)
+std::u16string formatNumber(const std::string& narrowFormat, T value)
 {
     char buffer[512];
-    const int n = std::snprintf(buffer, sizeof buffer, spec.c_str(), value);
+    const int n = std::snprintf(buffer, sizeof buffer, narrowFormat.c_str(), value);
     if (n < 0) return {};
     const std::string text(buffer, static_cast<std::size_t>(std::min<int>(n, sizeof buffer - 1)));
     return std::u16string(text.begin(), text.end());
@@ -35,7 +35,7 @@ std::u16string padded(std::u16string text, const std::string& flags, int width)
 
 }  // namespace
 
-std::u16string qxFormatV(const char16_t* format, va_list args)
+static std::u16string qxFormatV(const char16_t* format, va_list args)
 {
     std::u16string out;
     for (const char16_t* p = format; p && *p; ++p) {
@@ -48,11 +48,11 @@ std::u16string qxFormatV(const char16_t* format, va_list args)
             out += u'%';
             continue;
         }
-        std::string spec = "%";
+        std::string narrowFormat = "%";
         std::string flags;
         int width = 0;
         while (*p && isFlagOrWidth(*p)) {
-            spec += static_cast<char>(*p);
+            narrowFormat += static_cast<char>(*p);
             if (*p >= u'0' && *p <= u'9' && flags.find('.') == std::string::npos) width = width * 10 + (*p - u'0');
             if (*p == u'-' || *p == u'.') flags += static_cast<char>(*p);
             ++p;
@@ -61,8 +61,8 @@ std::u16string qxFormatV(const char16_t* format, va_list args)
         while (*p == u'h' || *p == u'l' || *p == u'z' || *p == u'L') length += static_cast<char>(*p++);
         const char16_t conversion = *p;
         if (!conversion) break;
-        spec += length;
-        spec += static_cast<char>(conversion);
+        narrowFormat += length;
+        narrowFormat += static_cast<char>(conversion);
         switch (conversion) {
         case u's': {
             const char16_t* text = va_arg(args, const char16_t*);
@@ -76,9 +76,9 @@ std::u16string qxFormatV(const char16_t* format, va_list args)
         case u'x':
         case u'X':
         case u'o':
-            if (length == "ll") out += formatNumber(spec, va_arg(args, long long));
-            else if (length == "l" || length == "z") out += formatNumber(spec, va_arg(args, long));
-            else out += formatNumber(spec, va_arg(args, int));
+            if (length == "ll") out += formatNumber(narrowFormat, va_arg(args, long long));
+            else if (length == "l" || length == "z") out += formatNumber(narrowFormat, va_arg(args, long));
+            else out += formatNumber(narrowFormat, va_arg(args, int));
             break;
         case u'f':
         case u'F':
@@ -86,10 +86,10 @@ std::u16string qxFormatV(const char16_t* format, va_list args)
         case u'G':
         case u'e':
         case u'E':
-            if (length == "L") out += formatNumber(spec, va_arg(args, long double));
-            else out += formatNumber(spec, va_arg(args, double));
+            if (length == "L") out += formatNumber(narrowFormat, va_arg(args, long double));
+            else out += formatNumber(narrowFormat, va_arg(args, double));
             break;
-        case u'p': out += formatNumber(spec, va_arg(args, void*)); break;
+        case u'p': out += formatNumber(narrowFormat, va_arg(args, void*)); break;
         default: out += u'%' + std::u16string(1, conversion); break;
         }
     }

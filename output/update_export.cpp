@@ -1,0 +1,52 @@
+// The update command's export: the table's cells, as the drawing shows them, to a CSV file or
+// a spreadsheet chosen by the user.
+#include "host/database.h"
+#include "host/editor.h"
+#include "host/ui.h"
+#include "module/strings.h"
+#include "output/csv_export.h"
+#include "output/drawing_table.h"
+#include "output/update_command.h"
+#include "output/xls_export.h"
+
+namespace {
+
+constexpr std::uint32_t kIdsCsvExportDone = 188;
+constexpr std::uint32_t kIdsXlsExportDone = 244;
+constexpr std::uint32_t kIdsCsvExportFailed = 306;
+constexpr std::uint32_t kIdsXlsExportFailed = 307;
+constexpr int kCsvFileType = 1;
+constexpr int kXlsFileType = 2;
+
+void PrintFormatted(std::uint32_t id, const std::u16string& csPath)
+{
+    qxutPrintf(u"%s", FormatResString(id, csPath).c_str());
+}
+
+}  // namespace
+
+void ReExportTable(QxDbObjectId idTbl)
+{
+    const std::u16string sFilters = u"Csv file (*.csv)|*.csv| Xls file (*.xls)|*.xls||";
+    CQxUiFileDialog fileDlg(false, u"", u"*.csv", QxUiFile::HideReadOnly, sFilters);
+    if (fileDlg.DoModal() != IDOK) return;
+    const std::u16string csvPath = fileDlg.GetPathName();
+    const int nFileType = fileDlg.GetFilterIndex();
+
+    TableData veTbDatas;
+    {
+        QxDbTable* pTbl = nullptr;
+        if (qxdbOpenObject(pTbl, idTbl, QxDb::kForRead) != Qxapp::eOk) return;
+        QxDbObjectCloser<QxDbTable> closer(pTbl);
+        if (!ReadTableRows(pTbl, veTbDatas)) return;
+    }
+    // The file type chosen decides the format, whatever extension was typed. A file that was
+    // not written is reported as such.
+    if (nFileType == kCsvFileType) {
+        const bool bWritten = ReExportCsv(veTbDatas, csvPath, u",");
+        PrintFormatted(bWritten ? kIdsCsvExportDone : kIdsCsvExportFailed, csvPath);
+    } else if (nFileType == kXlsFileType) {
+        const XlsExportResult result = ReExportXls(veTbDatas, csvPath);
+        PrintFormatted(result.bWritten ? kIdsXlsExportDone : kIdsXlsExportFailed, csvPath);
+    }
+}
