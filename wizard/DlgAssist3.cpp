@@ -57,7 +57,8 @@ void DlgAssist3::FollowNewSelection()
     // Page 2 may have read a selection with other kinds than the one these rows were built
     // for: the rows must list the kinds present now, or kinds just selected could never be
     // extracted. Kinds still present keep their checks, and the filter its choices.
-    const WizardState stateBefore = m_state;
+    const TableData veObjectsBefore = std::move(m_state.veObjectRows);
+    const TableData veFilterBefore = std::move(m_state.veObjectFilterRows);
     m_state.veObjectRows.clear();
     m_state.veObjectFilterRows.clear();
     BuildObjectRows();
@@ -67,14 +68,14 @@ void DlgAssist3::FollowNewSelection()
             for (const TableRow& before : veBefore)
                 if (before.size() >= 2 && CellIs(row, 1, before[1])) row[0] = before[0];
     };
-    keepFlags(m_state.veObjectRows, stateBefore.veObjectRows);
-    keepFlags(m_state.veObjectFilterRows, stateBefore.veObjectFilterRows);
+    keepFlags(m_state.veObjectRows, veObjectsBefore);
+    keepFlags(m_state.veObjectFilterRows, veFilterBefore);
     auto names = [](const TableData& veRows) {
         std::vector<std::u16string> lsNames;
         for (const TableRow& row : veRows) lsNames.push_back(row.size() >= 2 ? row[1] : std::u16string());
         return lsNames;
     };
-    if (names(m_state.veObjectRows) != names(stateBefore.veObjectRows)) {
+    if (names(m_state.veObjectRows) != names(veObjectsBefore)) {
         m_state.vePropertyRows.clear();
         m_state.vePropertyFilterRows.clear();
     }

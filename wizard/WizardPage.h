@@ -26,7 +26,7 @@ bool GetCheckChange(const QxUiNotify& notify, CheckChange& change);
 std::u16string NumberText(long long nValue);
 long long TextNumber(const std::u16string& csText);
 
-// The rows of a table whose cell `nCol` equals `csText`.
+// Whether the row has a cell `nCol` and it reads `csText`.
 inline bool CellIs(const TableRow& row, std::size_t nCol, const std::u16string& csText)
 {
     return nCol < row.size() && row[nCol] == csText;
