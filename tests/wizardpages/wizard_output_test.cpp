@@ -203,3 +203,16 @@ TEST_F(WizardDrawing, NoTotalsLineWhenNoTotalledPropertyIsAColumn)
               exportCsv(path("t.csv")) + "click Finish\n");
     EXPECT_EQ(readFile(path("t.csv")), "\"Object type\"\r\n\"Line\"\r\n\"Line\"\r\n\"Circle\"\r\n\"Circle\"\r\n");
 }
+
+TEST_F(WizardDrawing, ACancelledPickInsertsNoTableAndCountsAsNoOutput)
+{
+    drawLinesAndCircles();
+    const std::string out = runWizard(kToPage4 + "click Next\nclick 1031\ncancel\nclick Finish\nyes\n");
+    EXPECT_TRUE(has(out, "No output choice"));
+    qxds_name ss{};
+    ASSERT_EQ(qxedSSGet(u"A", nullptr, nullptr, nullptr, ss), QXRT_NORM);
+    std::int32_t nLength = 0;
+    qxedSSLength(ss, &nLength);
+    qxedSSFree(ss);
+    EXPECT_EQ(nLength, 4);
+}
