@@ -71,16 +71,6 @@ TEST_F(WizardDrawing, TheFilesFollowTheColumnsAsMovedAndTheRowsAsSortedWithTheTo
               "\"2\",,\"15\"\r\n");
 }
 
-TEST_F(WizardDrawing, AColumnHiddenThroughTheHeaderMenuIsLeftOutOfTheFile)
-{
-    drawLinesAndCircles();
-    runWizard(kToPage4 + kTypeLengthRadius + "click Next\nheader-menu 1022 Radius\nchoose Radius\n" +
-              exportCsv(path("t.csv")) + "click Finish\n");
-    EXPECT_EQ(
-        readFile(path("t.csv")),
-        "\"Object type\",Length\r\n\"Line\",10\r\n\"Line\",5\r\n\"Circle\",\r\n\"Circle\",\r\n\"\",\r\n\"\",15\r\n");
-}
-
 TEST_F(WizardDrawing, WithTheHeaderHiddenTheFirstDataRowTitlesThePreviewAndStartsTheFile)
 {
     drawLinesAndCircles();
@@ -180,18 +170,6 @@ TEST_F(WizardDrawing, CombiningRowsCountsIdenticalObjectsOnce)
     EXPECT_EQ(readFile(path("t.csv")),
               "\"Object "
               "type\",Quantity,\"Radius\"\r\n\"Line\",2,\"\"\r\n\"Circle\",2,\"1\"\r\n\"\",,\"\"\r\n\"\",4,\"1\"\r\n");
-}
-
-TEST_F(WizardDrawing, NoKindCheckedOffersNoPropertiesAndStillReachesFinish)
-{
-    drawLinesAndCircles();
-    const std::string out = runWizard(
-        "click Next\nclick Next\nuncheck 1022 Line\nuncheck 1022 Circle\nclick Next\n"
-        "click Next\n" +
-        exportCsv(path("t.csv")) + "click Finish\n");
-    EXPECT_TRUE(
-        has(lastDialog(out, "Data extraction - Properties selection"), "There are no items to show in this view."));
-    EXPECT_TRUE(has(out, "\nCSV export done to : " + path("t.csv")));
 }
 
 TEST_F(WizardDrawing, NoTotalsLineWhenNoTotalledPropertyIsAColumn)
