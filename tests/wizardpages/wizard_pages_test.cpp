@@ -145,3 +145,13 @@ TEST_F(WizardDrawing, ANewSelectionAfterATripBackListsTheKindsItHoldsKeepingTheC
     EXPECT_TRUE(has(lineWith(shown[1], "| Circle"), "[x]")) << shown[1];
     EXPECT_TRUE(has(lineWith(shown[1], "| Line"), "[ ]"));
 }
+
+TEST_F(WizardDrawing, ThePagesShowTheCatalogueTextsOfTheUserInterfaceLanguage)
+{
+    qx::setUserLanguage(qx::Language::French);
+    const std::string out = runWizard("cancel\n");
+    qx::setUserLanguage(qx::Language::English);
+    EXPECT_TRUE(has(out, "Dialog \"Extraction de données v0.8.42.1 - Démarrage (1/5)\"")) << out;
+    EXPECT_TRUE(has(out, "[x] \"Créer une extraction de données\""));
+    EXPECT_FALSE(has(out, "Create a new data extraction"));
+}
