@@ -12,6 +12,7 @@
 #include "cad/app/command_loop.h"
 #include "cad/app/module_loader.h"
 #include "cad/editor/console.h"
+#include "cad/dxf/dxf_builtins.h"
 #include "cad/editor/db_builtins.h"
 #include "cad/runtime/documents.h"
 #include "cad/runtime/language.h"
@@ -70,6 +71,7 @@ int main(int argc, char** argv)
 {
     Options options;
     std::string error;
+    std::u16string uerror;
     if (!parseOptions(argc, argv, options, error)) {
         std::fprintf(stderr, "qxcad: %s\n%s", error.c_str(), kUsage);
         return 2;
@@ -78,7 +80,12 @@ int main(int argc, char** argv)
     qx::registerAppBuiltins();
     qx::registerVariableBuiltins();
     qx::registerDatabaseBuiltins();
+    qx::registerDxfBuiltins();
     newDrawing();
+    if (!options.drawing.empty() && !qx::openDrawing(options.drawing, uerror)) {
+        std::fprintf(stderr, "qxcad: %s\n", qx::toUtf8(uerror).c_str());
+        return 1;
+    }
 
     std::vector<qx::LoadedModule> modules;
     std::vector<std::string> paths{defaultModulePath()};

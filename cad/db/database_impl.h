@@ -56,13 +56,6 @@ struct QxDbDatabase::Impl {
     // (every handle written stays below the seed written with it).
     std::uint64_t allocateHandle();
 
-    // The handles in use, asked like a map: byHandle.count(h) is 1 when h is taken.
-    struct HandleView {
-        const Impl* impl;
-        std::size_t count(std::uint64_t handle) const { return impl->find(handle) ? 1 : 0; }
-    };
-    HandleView byHandle{this};
-
     // Opening and closing as the host does it for every caller.
     Qxapp::ErrorStatus open(QxDbStub* stub, QxDb::OpenMode mode, bool openErased);
     Qxapp::ErrorStatus close(QxDbStub* stub);

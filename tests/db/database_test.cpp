@@ -168,7 +168,7 @@ TEST_F(HandleAllocation, FarApartHandlesAreAllFound)
     auto& impl = db->impl();
     for (int i = 0; i < 3; ++i) {
         const std::uint64_t h = impl.allocateHandle();
-        EXPECT_EQ(impl.byHandle.count(h), 0u);
+        EXPECT_EQ(impl.find(h), nullptr);
         EXPECT_GT(h, 0x123456789ull);
     }
 }

@@ -1,0 +1,131 @@
+#include "cad/dxf/dxf_builtins.h"
+
+#include <filesystem>
+
+#include "cad/dxf/dxf_drawing.h"
+#include "cad/editor/console.h"
+#include "cad/runtime/documents.h"
+#include "database.h"
+
+namespace qx {
+
+namespace {
+
+// Drawings above this size show their progress while they are read.
+constexpr std::uint64_t kProgressThreshold = 10u << 20;
+
+bool fail(std::u16string_view command, std::u16string_view message)
+{
+    printLine(std::u16string(command) + u": " + std::u16string(message));
+    return false;
+}
+
+std::u16string trimmedPath(std::u16string_view arguments)
+{
+    std::u16string path(arguments);
+    while (!path.empty() && path.back() == u' ') path.pop_back();
+    while (!path.empty() && path.front() == u' ') path.erase(0, 1);
+    if (path.size() >= 2 && path.front() == u'"' && path.back() == u'"') path = path.substr(1, path.size() - 2);
+    return path;
+}
+
+void printWarnings(const std::vector<std::string>& warnings)
+{
+    for (const auto& w : warnings) printLine(u"Warning: " + fromUtf8(w));
+}
+
+bool saveTo(std::u16string_view command, const std::u16string& path)
+{
+    auto database = currentDatabase();
+    if (!database) return fail(command, u"no drawing is open.");
+    dxf::SaveResult result;
+    dxf::DxfError error;
+    if (!dxf::saveDxf(*database, toUtf8(path), result, error)) return fail(command, fromUtf8(error.text()));
+    printWarnings(result.warnings);
+    printLine(u"Saved " + path);
+    return true;
+}
+
+bool openCommand(std::u16string_view arguments)
+{
+    const std::u16string path = trimmedPath(arguments);
+    if (path.empty()) return fail(u"OPEN", u"give the path of a drawing file.");
+    std::u16string error;
+    if (!openDrawing(toUtf8(path), error)) return fail(u"OPEN", error);
+    return true;
+}
+
+// A drawing made with NEW has a file only once SAVEAS gave it one; until then SAVE must not
+// write over whatever file happens to carry its placeholder name.
+std::weak_ptr<QxDbDatabase>& namedNewDrawing()
+{
+    static std::weak_ptr<QxDbDatabase> drawing;
+    return drawing;
+}
+
+bool saveCommand(std::u16string_view arguments)
+{
+    if (!trimmedPath(arguments).empty()) return fail(u"SAVE", u"SAVE writes the drawing's own file; use SAVEAS path.");
+    const auto database = currentDatabase();
+    const bool hasFile = database && (dxf::sourceOf(database.get()) || namedNewDrawing().lock() == database);
+    if (!hasFile) return fail(u"SAVE", u"the drawing has no file yet; use SAVEAS path.");
+    return saveTo(u"SAVE", currentFileName());
+}
+
+bool saveAsCommand(std::u16string_view arguments)
+{
+    const std::u16string path = trimmedPath(arguments);
+    if (path.empty()) return fail(u"SAVEAS", u"give the path to save the drawing to.");
+    if (!saveTo(u"SAVEAS", path)) return false;
+    // The drawing is now that file; the records it was read from stay with it.
+    namedNewDrawing() = currentDatabase();
+    setCurrentDocument(path, currentDatabase());
+    return true;
+}
+
+bool newCommand(std::u16string_view)
+{
+    if (auto old = currentDatabase()) dxf::forgetSource(old.get());
+    setCurrentDocument(u"Drawing1.dxf", std::make_shared<QxDbDatabase>());
+    printLine(u"New drawing Drawing1.dxf");
+    return true;
+}
+
+}  // namespace
+
+bool openDrawing(const std::string& path, std::u16string& error)
+{
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(path, ec);
+    dxf::DxfFile::Progress progress;
+    int lastPercent = -1;
+    if (!ec && size > kProgressThreshold) {
+        progress = [&](std::uint64_t done, std::uint64_t total) {
+            const int percent = total ? static_cast<int>(done * 100 / total) : 100;
+            if (percent / 10 == lastPercent / 10) return;
+            lastPercent = percent;
+            printLine(u"Reading " + fromUtf8(path) + u": " + fromUtf8(std::to_string(percent)) + u"%");
+        };
+    }
+    dxf::OpenResult result;
+    dxf::DxfError dxfError;
+    if (!dxf::openDxf(path, result, dxfError, progress)) {
+        error = fromUtf8(dxfError.text());
+        return false;
+    }
+    if (auto old = currentDatabase()) dxf::forgetSource(old.get());
+    printWarnings(result.warnings);
+    setCurrentDocument(fromUtf8(path), result.database);
+    printLine(u"Opened " + fromUtf8(path));
+    return true;
+}
+
+void registerDxfBuiltins()
+{
+    registerBuiltin(u"OPEN", u"OPEN path: opens a DXF drawing (the current one stays open if it cannot be read)", openCommand);
+    registerBuiltin(u"SAVE", u"SAVE: saves the drawing to its own file", saveCommand);
+    registerBuiltin(u"SAVEAS", u"SAVEAS path: saves the drawing to another file, which becomes its file", saveAsCommand);
+    registerBuiltin(u"NEW", u"NEW: starts a new, empty drawing", newCommand);
+}
+
+}  // namespace qx

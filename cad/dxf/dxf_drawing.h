@@ -1,0 +1,71 @@
+// Opening a drawing file into a database and saving the database back into a file. The file
+// read is kept with the database: every record knows the object made from it and a digest of
+// what the object was then, so saving writes unchanged objects from their original text and
+// regenerates only what the host changed.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "cad/dxf/dxf_file.h"
+
+class QxDbDatabase;
+class QxDbObject;
+class QxDbStub;
+
+namespace qx::dxf {
+
+struct DxfSource {
+    std::unique_ptr<DxfFile> file;
+    // Per record: the object made from it (null for records kept only as text), and digests of
+    // its mapped values and of its extended data when it was read.
+    std::vector<QxDbStub*> stubs;
+    std::vector<std::uint64_t> fieldDigest;
+    std::vector<std::uint64_t> xdataDigest;
+    // Standard objects the file lacked and the reader added (layer "0", a table style...). They
+    // are written only with other changes, so that an unchanged drawing saves unchanged.
+    std::vector<QxDbStub*> addedDefaults;
+    // Digests of the tables and dictionaries those defaults went into, taken after they were
+    // added: these containers count as unchanged while they match.
+    std::unordered_map<std::size_t, std::uint64_t> settledDigest;
+};
+
+// Whether saving would write anything but the file as it was read: an object changed, erased
+// or added (other than the reader's own defaults).
+bool hasChanges(QxDbDatabase& database, const DxfSource& source);
+
+// Digests of what the writer would write for an object (its mapped values), and of its
+// extended data. Equal digests: nothing to rewrite.
+std::uint64_t fieldDigest(const QxDbObject& object);
+std::uint64_t xdataDigest(const QxDbObject& object);
+
+struct OpenResult {
+    std::shared_ptr<QxDbDatabase> database;
+    std::vector<std::string> warnings;
+};
+
+// Reads a drawing file into a new database and keeps the file with it. Progress is reported
+// for large files. On failure nothing is kept and `error` says why.
+bool openDxf(const std::string& path, OpenResult& result, DxfError& error, const DxfFile::Progress& progress = {});
+// The same for text in memory (`name` is used in messages).
+bool openDxfText(std::string text, const std::string& name, OpenResult& result, DxfError& error);
+
+// The file a database was read from, or null for a database made in memory.
+DxfSource* sourceOf(const QxDbDatabase* database);
+void forgetSource(const QxDbDatabase* database);
+
+struct SaveResult {
+    std::vector<std::string> warnings;  // e.g. extended data larger than other programs accept
+};
+
+// Writes the database as a drawing file at `path`, through a temporary file renamed over the
+// target. A database read from a file keeps that file's version, encoding and every record it
+// did not change; a new one is written as an R2013 file.
+bool saveDxf(QxDbDatabase& database, const std::string& path, SaveResult& result, DxfError& error);
+// The bytes saveDxf would write.
+bool writeDxfText(QxDbDatabase& database, std::string& text, SaveResult& result, DxfError& error);
+
+}  // namespace qx::dxf

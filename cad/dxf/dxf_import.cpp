@@ -1,0 +1,791 @@
+// Reading a drawing file into a database.
+#include <cstring>
+#include <map>
+#include <mutex>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "cad/db/database_impl.h"
+#include "cad/db/xdata.h"
+#include "cad/dxf/dxf_drawing.h"
+#include "cad/dxf/dxf_dynamic_blocks.h"
+#include "cad/dxf/dxf_entities.h"
+#include "cad/dxf/dxf_record.h"
+#include "dbtable.h"
+
+namespace qx::dxf {
+
+// ---- digests ------------------------------------------------------------------------------
+
+namespace {
+
+// A 64-bit digest of values fed word by word: fast enough to take for every object of a large
+// drawing when it is read and again when it is saved.
+class Digest : public FieldSink {
+public:
+    void text(int group, int code, std::u16string_view value) override
+    {
+        mix(group, code);
+        bytes(value.data(), value.size() * sizeof(char16_t));
+    }
+    void real(int group, int code, double value) override
+    {
+        std::uint64_t bits;
+        std::memcpy(&bits, &value, sizeof bits);
+        word((static_cast<std::uint64_t>(group) << 32) ^ static_cast<std::uint32_t>(code));
+        word(bits);
+    }
+    void integer(int group, int code, std::int64_t value) override
+    {
+        mix(group, code);
+        word(static_cast<std::uint64_t>(value));
+    }
+    void handle(int group, int code, std::uint64_t value) override
+    {
+        mix(group, code);
+        word(value);
+    }
+    void mix(int a, std::int64_t b)
+    {
+        word((static_cast<std::uint64_t>(static_cast<std::uint32_t>(a)) << 32) ^ static_cast<std::uint64_t>(b));
+    }
+    void bytes(const void* data, std::size_t size)
+    {
+        const auto* p = static_cast<const unsigned char*>(data);
+        word(size);
+        for (; size >= 8; p += 8, size -= 8) {
+            std::uint64_t w;
+            std::memcpy(&w, p, 8);
+            word(w);
+        }
+        std::uint64_t tail = 0;
+        std::memcpy(&tail, p, size);
+        word(tail);
+    }
+    std::uint64_t value() const { return m_value; }
+
+private:
+    void word(std::uint64_t w)
+    {
+        m_value = (m_value ^ w) * 0x9E3779B97F4A7C15ull;
+        m_value ^= m_value >> 29;
+    }
+    std::uint64_t m_value = 0xCBF29CE484222325ull;
+};
+
+std::uint64_t handleOf(QxDbObjectId id) { return id.isNull() ? 0 : id.stub()->handle; }
+
+}  // namespace
+
+std::uint64_t fieldDigest(const QxDbObject& object)
+{
+    Digest d;
+    if (const auto* entity = QxDbEntity::cast(&object)) {
+        emitEntity(*entity, d);
+        if (const auto* table = QxDbTable::cast(&object)) {
+            d.handle(1, 342, handleOf(table->tableStyle()));
+            d.integer(1, 91, table->numRows());
+            d.integer(1, 92, table->numColumns());
+            for (std::uint32_t r = 0; r < table->numRows(); ++r) d.real(1, 141, table->rowHeight(r));
+            for (std::uint32_t c = 0; c < table->numColumns(); ++c) d.real(1, 142, table->columnWidth(c));
+            for (std::uint32_t r = 0; r < table->numRows(); ++r)
+                for (std::uint32_t c = 0; c < table->numColumns(); ++c) {
+                    const QxDbTable::Cell* cell = table->cell(r, c);
+                    if (!cell) continue;
+                    d.integer(2, 171, cell->type);
+                    d.text(2, 1, cell->text);
+                    d.handle(2, 340, handleOf(cell->block));
+                    d.integer(2, 173, cell->merged), d.integer(2, 175, cell->columnSpan), d.integer(2, 176, cell->rowSpan);
+                    d.integer(2, 174, cell->autoFit);
+                }
+            const QxGePoint3d p = table->position();
+            d.point(1, 10, p.x, p.y, p.z);
+            d.handle(1, 2, handleOf(table->blockTableRecord()));
+        }
+    } else if (const auto* record = QxDbSymbolTableRecord::cast(&object)) {
+        d.text(0, 2, record->name());
+        if (const auto* style = QxDbTextStyleTableRecord::cast(&object)) {
+            d.real(0, 40, style->textSize());
+            d.real(0, 41, style->xScale());
+            d.text(0, 3, style->fileName());
+        }
+    } else if (const auto* table = QxDbSymbolTable::cast(&object)) {
+        d.integer(0, 70, static_cast<std::int64_t>(table->recordIds().size()));
+    } else if (const auto* dictionary = QxDbDictionary::cast(&object)) {
+        for (const auto& [name, id] : dictionary->entries()) {
+            d.text(0, 3, name);
+            d.handle(0, 350, handleOf(id));
+        }
+    } else if (const auto* style = QxDbTableStyle::cast(&object)) {
+        d.real(0, 40, style->horzCellMargin());
+        d.real(0, 41, style->vertCellMargin());
+        for (auto row : {QxDb::kDataRow, QxDb::kTitleRow, QxDb::kHeaderRow}) {
+            d.handle(0, 7, handleOf(style->textStyle(row)));
+            d.real(0, 140, style->textHeight(row));
+        }
+    }
+    return d.value();
+}
+
+std::uint64_t xdataDigest(const QxDbObject& object)
+{
+    Digest d;
+    const QxDbXData* store = object.xdataStore();
+    if (!store) return d.value();
+    for (const auto& app : store->apps) {
+        for (const qxresbuf* rb = app.chain; rb; rb = rb->rbnext) {
+            d.mix(rb->restype, 0);
+            switch (qxutRbKind(rb->restype)) {
+            case QxRbKind::String:
+                if (rb->resval.rstring) d.bytes(rb->resval.rstring, std::char_traits<char16_t>::length(rb->resval.rstring) * 2);
+                break;
+            case QxRbKind::Point: d.bytes(rb->resval.rpoint, sizeof rb->resval.rpoint); break;
+            case QxRbKind::Real: d.bytes(&rb->resval.rreal, sizeof(double)); break;
+            case QxRbKind::Short: d.mix(1, rb->resval.rint); break;
+            case QxRbKind::Long: d.mix(2, rb->resval.rlong); break;
+            case QxRbKind::Binary: d.bytes(rb->resval.rbinary.buf, static_cast<std::size_t>(rb->resval.rbinary.clen)); break;
+            default: break;
+            }
+        }
+    }
+    return d.value();
+}
+
+// ---- the database a file belongs to --------------------------------------------------------
+
+namespace {
+
+struct Attached {
+    std::weak_ptr<QxDbDatabase> database;
+    std::unique_ptr<DxfSource> source;
+};
+
+std::mutex& registryMutex()
+{
+    static std::mutex m;
+    return m;
+}
+
+std::map<const QxDbDatabase*, Attached>& registry()
+{
+    static std::map<const QxDbDatabase*, Attached> r;
+    return r;
+}
+
+void attach(const std::shared_ptr<QxDbDatabase>& database, std::unique_ptr<DxfSource> source)
+{
+    std::lock_guard lock(registryMutex());
+    // Entries of databases that are gone would otherwise keep their files in memory.
+    for (auto it = registry().begin(); it != registry().end();)
+        it = it->second.database.expired() ? registry().erase(it) : std::next(it);
+    registry()[database.get()] = {database, std::move(source)};
+}
+
+}  // namespace
+
+DxfSource* sourceOf(const QxDbDatabase* database)
+{
+    std::lock_guard lock(registryMutex());
+    auto it = registry().find(database);
+    if (it == registry().end()) return nullptr;
+    if (it->second.database.lock().get() != database) {  // another database at a reused address
+        registry().erase(it);
+        return nullptr;
+    }
+    return it->second.source.get();
+}
+
+void forgetSource(const QxDbDatabase* database)
+{
+    std::lock_guard lock(registryMutex());
+    registry().erase(database);
+}
+
+// ---- reading --------------------------------------------------------------------------------
+
+namespace {
+
+qxresbuf* toResbufChain(const XData& xdata)
+{
+    qxresbuf* head = nullptr;
+    qxresbuf** tail = &head;
+    for (const XValue& v : xdata) {
+        qxresbuf* rb = qxutNewRb(v.code);
+        switch (qxutRbKind(v.code)) {
+        case QxRbKind::String: rb->resval.rstring = qxutNewString(v.text.c_str()); break;
+        case QxRbKind::Point: std::memcpy(rb->resval.rpoint, v.point, sizeof v.point); break;
+        case QxRbKind::Real: rb->resval.rreal = v.point[0]; break;
+        case QxRbKind::Short: rb->resval.rint = static_cast<short>(v.integer); break;
+        case QxRbKind::Long: rb->resval.rlong = static_cast<std::int32_t>(v.integer); break;
+        case QxRbKind::Binary: {
+            // Hex digits, two per byte; the runtime frees the bytes with delete[]. A digit that is
+            // not one counts as 0 rather than failing the whole drawing.
+            auto digit = [](char16_t c) -> unsigned {
+                if (c >= u'0' && c <= u'9') return c - u'0';
+                if (c >= u'a' && c <= u'f') return c - u'a' + 10;
+                if (c >= u'A' && c <= u'F') return c - u'A' + 10;
+                return 0;
+            };
+            const std::size_t length = v.text.size() / 2;
+            rb->resval.rbinary.clen = static_cast<std::int32_t>(length);
+            rb->resval.rbinary.buf = new unsigned char[length + 1];
+            for (std::size_t k = 0; k < length; ++k)
+                rb->resval.rbinary.buf[k] = static_cast<unsigned char>(digit(v.text[2 * k]) << 4 | digit(v.text[2 * k + 1]));
+            break;
+        }
+        default: break;
+        }
+        *tail = rb;
+        tail = &rb->rbnext;
+    }
+    return head;
+}
+
+class Importer {
+public:
+    Importer(std::unique_ptr<DxfFile> file, DxfError& error, const DxfFile::Progress& progress)
+        : m_error(error), m_progress(progress), m_database(std::make_shared<QxDbDatabase>(false)), m_impl(m_database->impl())
+    {
+        m_source = std::make_unique<DxfSource>();
+        m_source->file = std::move(file);
+        const std::size_t n = m_source->file->recordCount();
+        m_source->stubs.assign(n, nullptr);
+        m_source->fieldDigest.assign(n, 0);
+        m_source->xdataDigest.assign(n, 0);
+    }
+
+    bool run(OpenResult& result)
+    {
+        const DxfFile& f = file();
+        readHeader();
+        if (const Section* s = f.section("TABLES"); s && !readTables(*s)) return false;
+        ensureTable(m_impl.blockTable, [] { return new QxDbBlockTable; });
+        ensureTable(m_impl.layerTable, [] { return new QxDbLayerTable; });
+        ensureTable(m_impl.linetypeTable, [] { return new QxDbLinetypeTable; });
+        ensureTable(m_impl.textStyleTable, [] { return new QxDbTextStyleTable; });
+        ensureTable(m_impl.regAppTable, [] { return new QxDbRegAppTable; });
+        linkDynamicDefinitions();
+        if (const Section* s = f.section("OBJECTS"); s && !readObjects(*s)) return false;
+        if (const Section* s = f.section("BLOCKS"); s && !readEntities(*s, true)) return false;
+        if (const Section* s = f.section("ENTITIES"); s && !readEntities(*s, false)) return false;
+        readDynamicProperties(f, *m_source, m_inserts);
+
+        // New objects must not take a handle that a record kept only as text still uses.
+        std::uint64_t seed = m_fileSeed;
+        if (m_highestHandle >= seed) {
+            if (seed) result.warnings.push_back("$HANDSEED " + formatHandle(seed) + " was below the handles in use; raised to " +
+                                                formatHandle(m_highestHandle + 1));
+            seed = m_highestHandle + 1;
+        }
+        m_impl.handseed = std::max(m_impl.handseed, seed);
+        m_impl.ensureDefaults();
+        const std::unordered_set<QxDbStub*> fromRecords(m_source->stubs.begin(), m_source->stubs.end());
+        for (QxDbStub& stub : m_impl.stubs)
+            if (!fromRecords.count(&stub)) m_source->addedDefaults.push_back(&stub);
+        for (std::size_t i = 0; i < m_source->stubs.size(); ++i) {
+            QxDbStub* stub = m_source->stubs[i];
+            if (stub && stub->object && (QxDbSymbolTable::cast(stub->object) || QxDbDictionary::cast(stub->object)))
+                m_source->settledDigest.emplace(i, fieldDigest(*stub->object));
+        }
+        for (const auto& w : f.warnings()) result.warnings.push_back(w);
+        result.warnings.insert(result.warnings.end(), m_warnings.begin(), m_warnings.end());
+        result.database = m_database;
+        attach(m_database, std::move(m_source));
+        return true;
+    }
+
+private:
+    const DxfFile& file() const { return *m_source->file; }
+
+    void readHeader()
+    {
+        const DxfFile& f = file();
+        for (const Tag& t : f.headerVariable("$LUPREC")) {
+            std::int64_t v = 0;
+            if (t.code == 70 && t.toInt(v)) m_database->setLuprec(static_cast<int>(v));
+        }
+        auto point = [&](std::string_view name, double fallback[3]) {
+            for (const Tag& t : f.headerVariable(name)) {
+                if (t.code == 10 || t.code == 20 || t.code == 30) t.toDouble(fallback[(t.code - 10) / 10]);
+            }
+        };
+        double origin[3] = {0, 0, 0}, xdir[3] = {1, 0, 0}, ydir[3] = {0, 1, 0};
+        point("$UCSORG", origin);
+        point("$UCSXDIR", xdir);
+        point("$UCSYDIR", ydir);
+        m_database->setUcs({origin[0], origin[1], origin[2]}, {xdir[0], xdir[1], xdir[2]}, {ydir[0], ydir[1], ydir[2]});
+        for (const Tag& t : f.headerVariable("$HANDSEED"))
+            if (t.code == 5) t.toHandle(m_fileSeed);
+    }
+
+    // Adds an object made from record `i` under the record's handle (a new one when it has
+    // none) and remembers the pairing.
+    bool add(std::size_t i, QxDbObject* object, QxDbObjectId owner, QxDbObjectId& id)
+    {
+        const RecordHeader h = readRecordHeader(file(), i);
+        XData xdata;
+        if (!readXData(file(), i, h, xdata, m_error)) {
+            delete object;
+            return false;
+        }
+        if (!xdata.empty()) {
+            qxresbuf* chain = toResbufChain(xdata);
+            const auto es = object->setXData(chain);
+            qxutRelRb(chain);
+            if (es != Qxapp::eOk) m_warnings.push_back("line " + std::to_string(file().recordLine(i)) + ": extended data not kept");
+        }
+        const auto es = m_database->addObject(object, QxDbHandle(h.handle), owner, id);
+        if (es == Qxapp::eDuplicateKey) {
+            // Keep the first; the second is written back as text only.
+            delete object;
+            m_warnings.push_back("line " + std::to_string(file().recordLine(i)) + ": handle " + formatHandle(h.handle) +
+                                 " is used twice; the second record is kept as it is");
+            id = QxDbObjectId();
+            return true;
+        }
+        if (es != Qxapp::eOk) {
+            delete object;
+            m_error = {file().name(), file().recordLine(i), "the record could not be added to the drawing"};
+            return false;
+        }
+        m_highestHandle = std::max(m_highestHandle, id.stub()->handle);
+        m_source->stubs[i] = id.stub();
+        return true;
+    }
+
+    // Digests are taken once the object is complete (attributes, dictionary entries...).
+    void digest(std::size_t i)
+    {
+        if (QxDbStub* stub = m_source->stubs[i]; stub && stub->object) {
+            m_source->fieldDigest[i] = fieldDigest(*stub->object);
+            m_source->xdataDigest[i] = xdataDigest(*stub->object);
+        }
+    }
+
+    template <class Make>
+    void ensureTable(QxDbObjectId& id, Make make)
+    {
+        if (id.isNull()) m_database->addObject(make(), QxDbHandle(), {}, id);
+    }
+
+    std::u16string firstText(std::size_t i, int code) const
+    {
+        TagCursor c = file().tags(i);
+        Tag t;
+        c.next(t);
+        while (c.next(t))
+            if (t.code == code) return file().decode(t.value);
+            else if (t.code == 1001) break;
+        return {};
+    }
+
+    bool readTables(const Section& section)
+    {
+        const DxfFile& f = file();
+        QxDbObjectId table;
+        std::vector<std::size_t> tableRecords;
+        for (std::size_t i = section.begin + 1; i < section.end; ++i) {
+            const std::string_view type = f.recordType(i);
+            m_highestHandle = std::max(m_highestHandle, readRecordHeader(f, i).handle);
+            if (type == "TABLE") {
+                table = QxDbObjectId();
+                const std::u16string name = firstText(i, 2);
+                QxDbObjectId* slot = nullptr;
+                QxDbObject* object = nullptr;
+                if (name == u"BLOCK_RECORD") slot = &m_impl.blockTable, object = new QxDbBlockTable;
+                else if (name == u"LAYER") slot = &m_impl.layerTable, object = new QxDbLayerTable;
+                else if (name == u"LTYPE") slot = &m_impl.linetypeTable, object = new QxDbLinetypeTable;
+                else if (name == u"STYLE") slot = &m_impl.textStyleTable, object = new QxDbTextStyleTable;
+                else if (name == u"APPID") slot = &m_impl.regAppTable, object = new QxDbRegAppTable;
+                if (!object || !slot->isNull()) {
+                    delete object;
+                    continue;
+                }
+                if (!add(i, object, {}, *slot)) return false;
+                table = *slot;
+                tableRecords.push_back(i);
+                continue;
+            }
+            if (type == "ENDTAB" || table.isNull()) continue;
+            if (!readTableEntry(i, type, table)) return false;
+        }
+        for (std::size_t i : tableRecords) digest(i);  // after their entries: the count is part of it
+        return true;
+    }
+
+    bool readTableEntry(std::size_t i, std::string_view type, QxDbObjectId tableId)
+    {
+        QxDbSymbolTableRecord* record = nullptr;
+        if (type == "BLOCK_RECORD") record = new QxDbBlockTableRecord;
+        else if (type == "LAYER") record = new QxDbLayerTableRecord;
+        else if (type == "LTYPE") record = new QxDbLinetypeTableRecord;
+        else if (type == "APPID") record = new QxDbRegAppTableRecord;
+        else if (type == "STYLE") {
+            auto* style = new QxDbTextStyleTableRecord;
+            TagCursor c = file().tags(i);
+            Tag t;
+            while (c.next(t)) {
+                double v = 0;
+                if (t.code == 40 && t.toDouble(v)) style->setTextSize(v);
+                else if (t.code == 41 && t.toDouble(v)) style->setXScale(v);
+                else if (t.code == 3) style->setFileName(file().decode(t.value));
+                else if (t.code == 1001) break;
+            }
+            record = style;
+        } else {
+            return true;
+        }
+        const std::u16string name = firstText(i, 2);
+        record->setName(name.c_str());
+        auto* table = QxDbSymbolTable::cast(qx::peekObject(tableId));
+        if (table->has(name.c_str())) {
+            delete record;  // a second record of the same name stays text only
+            m_warnings.push_back("line " + std::to_string(file().recordLine(i)) + ": a second " + std::string(type) + " named \"" +
+                                 utf16ToUtf8(name) + "\" is kept as it is");
+            return true;
+        }
+        QxDbObjectId id;
+        if (!add(i, record, tableId, id)) return false;
+        if (id.isNull()) return true;
+        table->indexRecord(name, id);
+        if (type == "BLOCK_RECORD") {
+            if (equalsIgnoringCase(name, QXDB_MODEL_SPACE)) m_impl.modelSpace = id;
+            else if (equalsIgnoringCase(name, QXDB_PAPER_SPACE)) m_impl.paperSpace = id;
+            m_blockRecords.push_back(i);
+        }
+        if (type == "STYLE" && equalsIgnoringCase(name, u"Standard")) m_impl.currentTextStyle = id;
+        digest(i);
+        return true;
+    }
+
+    static bool equalsIgnoringCase(std::u16string_view a, std::u16string_view b)
+    {
+        if (a.size() != b.size()) return false;
+        for (std::size_t k = 0; k < a.size(); ++k) {
+            char16_t x = a[k], y = b[k];
+            if (x >= u'a' && x <= u'z') x = static_cast<char16_t>(x - 32);
+            if (y >= u'a' && y <= u'z') y = static_cast<char16_t>(y - 32);
+            if (x != y) return false;
+        }
+        return true;
+    }
+
+    // Dynamic definitions are marked by a GUID in their extended data; the anonymous block of a
+    // changed reference leads to its definition through "AcDbBlockRepBTag".
+    void linkDynamicDefinitions()
+    {
+        for (std::size_t i : m_blockRecords) {
+            QxDbStub* stub = m_source->stubs[i];
+            auto* record = stub ? QxDbBlockTableRecord::cast(stub->object) : nullptr;
+            if (!record || !record->xdataStore()) continue;
+            const QxDbXData& x = *record->xdataStore();
+            if (x.find(u"AcDbDynamicBlockGUID")) record->setDynamicDefinition(true);
+            if (const auto* tag = x.find(u"AcDbBlockRepBTag")) {
+                for (const qxresbuf* rb = tag->chain; rb; rb = rb->rbnext) {
+                    if (rb->restype != 1005 || !rb->resval.rstring) continue;
+                    Tag t;
+                    const std::string hex = utf16ToUtf8(rb->resval.rstring);
+                    t.value = hex;
+                    std::uint64_t h = 0;
+                    if (t.toHandle(h))
+                        if (QxDbStub* definition = m_impl.find(h)) record->setDynamicBlockDefinition(QxDbObjectId(definition));
+                }
+            }
+            digest(i);
+        }
+    }
+
+    // The dictionaries the host uses: the root and the table styles under ACAD_TABLESTYLE.
+    bool readObjects(const Section& section)
+    {
+        const DxfFile& f = file();
+        std::unordered_map<std::uint64_t, std::size_t> byHandle;
+        std::size_t root = section.end;
+        for (std::size_t i = section.begin + 1; i < section.end; ++i) {
+            const RecordHeader h = readRecordHeader(f, i);
+            m_highestHandle = std::max(m_highestHandle, h.handle);
+            if (h.handle) byHandle.emplace(h.handle, i);
+            if (root == section.end && f.recordType(i) == "DICTIONARY") root = i;
+        }
+        if (root == section.end) return true;
+        if (!add(root, new QxDbDictionary, {}, m_impl.namedObjects)) return false;
+        if (m_impl.namedObjects.isNull()) return true;
+        auto entries = dictionaryEntries(root);
+        for (const auto& [name, handle] : entries) {
+            if (name != u"ACAD_PLOTSTYLENAME") continue;
+            if (const auto it = byHandle.find(handle); it != byHandle.end())
+                for (const auto& [styleName, styleHandle] : dictionaryEntries(it->second)) m_plotStyles.emplace(styleHandle, styleName);
+        }
+        for (const auto& [name, handle] : entries) {
+            if (name != u"ACAD_TABLESTYLE") continue;
+            const auto it = byHandle.find(handle);
+            if (it == byHandle.end() || f.recordType(it->second) != "DICTIONARY") continue;
+            const std::size_t styles = it->second;
+            if (!add(styles, new QxDbDictionary, m_impl.namedObjects, m_impl.tableStyleDictionary)) return false;
+            if (m_impl.tableStyleDictionary.isNull()) continue;
+            QxDbDictionary::cast(qx::peekObject(m_impl.namedObjects))->setEntry(name, m_impl.tableStyleDictionary);
+            auto* styleDictionary = QxDbDictionary::cast(qx::peekObject(m_impl.tableStyleDictionary));
+            for (const auto& [styleName, styleHandle] : dictionaryEntries(styles)) {
+                const auto s = byHandle.find(styleHandle);
+                if (s == byHandle.end() || f.recordType(s->second) != "TABLESTYLE") continue;
+                QxDbObjectId id;
+                if (!add(s->second, readTableStyle(s->second), m_impl.tableStyleDictionary, id)) return false;
+                if (id.isNull()) continue;
+                styleDictionary->setEntry(styleName, id);
+                if (styleName == u"Standard" || m_impl.currentTableStyle.isNull()) m_impl.currentTableStyle = id;
+                digest(s->second);
+            }
+            digest(styles);
+        }
+        digest(root);
+        return true;
+    }
+
+    std::vector<std::pair<std::u16string, std::uint64_t>> dictionaryEntries(std::size_t i) const
+    {
+        std::vector<std::pair<std::u16string, std::uint64_t>> entries;
+        TagCursor c = file().tags(i);
+        Tag t;
+        std::u16string name;
+        bool afterMarker = false;
+        while (c.next(t)) {
+            if (t.code == 100 && t.value == "AcDbDictionary") afterMarker = true;
+            if (!afterMarker && file().versionNumber() >= 1012) continue;
+            if (t.code == 3) name = file().decode(t.value);
+            else if ((t.code == 350 || t.code == 360) && !name.empty()) {
+                std::uint64_t h = 0;
+                if (t.toHandle(h)) entries.emplace_back(name, h);
+                name.clear();
+            } else if (t.code == 1001) {
+                break;
+            }
+        }
+        return entries;
+    }
+
+    QxDbTableStyle* readTableStyle(std::size_t i)
+    {
+        auto* style = new QxDbTableStyle;
+        TagCursor c = file().tags(i);
+        Tag t;
+        int rowGroup = -1;  // data, title, header: in this order after the margins
+        static constexpr QxDb::RowType kRows[] = {QxDb::kDataRow, QxDb::kTitleRow, QxDb::kHeaderRow};
+        while (c.next(t)) {
+            double v = 0;
+            if (t.code == 1001) break;
+            if (t.code == 40 && rowGroup < 0 && t.toDouble(v)) style->setHorzCellMargin(v);
+            else if (t.code == 41 && rowGroup < 0 && t.toDouble(v)) style->setVertCellMargin(v);
+            else if (t.code == 7 && rowGroup < 2) {
+                ++rowGroup;
+                const QxDbObjectId textStyle = textStyleNamed(file().decode(t.value));
+                if (!textStyle.isNull()) style->setTextStyle(textStyle, kRows[rowGroup]);
+            } else if (t.code == 140 && rowGroup >= 0 && t.toDouble(v)) {
+                style->setTextHeight(v, kRows[rowGroup]);
+            }
+        }
+        return style;
+    }
+
+    QxDbObjectId textStyleNamed(std::u16string_view name) const
+    {
+        QxDbObjectId id;
+        auto* table = QxDbSymbolTable::cast(qx::peekObject(m_impl.textStyleTable));
+        if (table) table->getAt(std::u16string(name).c_str(), id);
+        return id;
+    }
+
+    QxDbObjectId blockNamed(std::u16string_view name)
+    {
+        QxDbObjectId id;
+        auto* table = QxDbSymbolTable::cast(qx::peekObject(m_impl.blockTable));
+        if (table && table->getAt(std::u16string(name).c_str(), id) == Qxapp::eOk) return id;
+        // Files without block records (R12) name blocks only in BLOCK records.
+        auto* record = new QxDbBlockTableRecord;
+        record->setName(std::u16string(name).c_str());
+        m_database->addObject(record, QxDbHandle(), m_impl.blockTable, id);
+        table->indexRecord(std::u16string(name), id);
+        if (equalsIgnoringCase(name, QXDB_MODEL_SPACE)) m_impl.modelSpace = id;
+        else if (equalsIgnoringCase(name, QXDB_PAPER_SPACE)) m_impl.paperSpace = id;
+        return id;
+    }
+
+    QxDbObjectId spaceFor(bool paper)
+    {
+        QxDbObjectId& slot = paper ? m_impl.paperSpace : m_impl.modelSpace;
+        if (slot.isNull()) blockNamed(paper ? QXDB_PAPER_SPACE : QXDB_MODEL_SPACE);
+        return slot;
+    }
+
+    // Entities of the BLOCKS or ENTITIES section. In BLOCKS they belong to the block opened by
+    // the last BLOCK record; attributes belong to the reference they follow.
+    bool readEntities(const Section& section, bool inBlocks)
+    {
+        const DxfFile& f = file();
+        EntityContext context;
+        context.textStyle = [this](std::u16string_view name) { return textStyleNamed(name); };
+        context.block = [this](std::u16string_view name) { return blockNamed(name); };
+        context.plotStyle = [this](std::uint64_t h) {
+            const auto it = m_plotStyles.find(h);
+            return it == m_plotStyles.end() ? std::u16string() : it->second;
+        };
+        context.byHandle = [this](std::uint64_t h) {
+            QxDbStub* stub = m_impl.find(h);
+            return stub ? QxDbObjectId(stub) : QxDbObjectId();
+        };
+        QxDbObjectId block;           // in BLOCKS: the block being read
+        QxDbObjectId lastReference;   // the INSERT that attributes follow
+        std::size_t lastReferenceRecord = 0;
+        std::vector<std::pair<std::size_t, QxDbObjectId>> pendingTables;
+        for (std::size_t i = section.begin + 1; i < section.end; ++i) {
+            const std::string_view type = f.recordType(i);
+            if (type == "BLOCK") {
+                m_highestHandle = std::max(m_highestHandle, readRecordHeader(f, i).handle);
+                block = blockNamed(firstText(i, 2));
+                readBlockOrigin(i, block);
+                continue;
+            }
+            if (type == "ENDBLK" || type == "SEQEND" || type == "VERTEX") {
+                m_highestHandle = std::max(m_highestHandle, readRecordHeader(f, i).handle);
+                if (type != "VERTEX") finishReference(lastReference, lastReferenceRecord);
+                if (type == "ENDBLK") block = QxDbObjectId();
+                continue;
+            }
+            if (type == "ATTRIB" && !lastReference.isNull()) {
+                QxDbEntity* attribute = readEntity(f, i, context, m_error);
+                QxDbObjectId id;
+                if (!attribute || !add(i, attribute, lastReference, id)) return false;
+                if (!id.isNull()) {
+                    QxDbBlockReference::cast(qx::peekObject(lastReference))->addAttributeId(id);
+                    digest(i);
+                }
+                continue;
+            }
+            finishReference(lastReference, lastReferenceRecord);
+            entityDone(i);
+            bool paper = false;
+            QxDbEntity* entity = readEntity(f, i, context, m_error, &paper);
+            if (!entity) return false;
+            const QxDbObjectId owner = inBlocks ? (block.isNull() ? spaceFor(false) : block) : spaceFor(paper);
+            QxDbObjectId id;
+            if (!add(i, entity, owner, id)) return false;
+            if (id.isNull()) continue;
+            QxDbBlockTableRecord::cast(qx::peekObject(owner))->addEntityId(id);
+            if (type == "INSERT") {
+                lastReference = id;
+                lastReferenceRecord = i;
+                m_inserts.push_back(i);
+                continue;  // its digest waits for its attributes
+            }
+            if (type == "ACAD_TABLE") pendingTables.emplace_back(i, id);
+            digest(i);
+        }
+        finishReference(lastReference, lastReferenceRecord);
+        for (const auto& [i, id] : pendingTables) {
+            resolveTableStyle(i, id);
+            digest(i);
+        }
+        return true;
+    }
+
+    void finishReference(QxDbObjectId& reference, std::size_t record)
+    {
+        if (reference.isNull()) return;
+        digest(record);
+        reference = QxDbObjectId();
+    }
+
+    void readBlockOrigin(std::size_t i, QxDbObjectId block)
+    {
+        auto* record = QxDbBlockTableRecord::cast(qx::peekObject(block));
+        if (!record) return;
+        QxGePoint3d origin;
+        TagCursor c = file().tags(i);
+        Tag t;
+        while (c.next(t)) {
+            if (t.code == 10) t.toDouble(origin.x);
+            else if (t.code == 20) t.toDouble(origin.y);
+            else if (t.code == 30) t.toDouble(origin.z);
+        }
+        record->setOrigin(origin);
+    }
+
+    void resolveTableStyle(std::size_t i, QxDbObjectId tableId)
+    {
+        TagCursor c = file().tags(i);
+        Tag t;
+        while (c.next(t)) {
+            std::uint64_t h = 0;
+            if (t.code == 342 && t.toHandle(h)) {
+                if (QxDbStub* stub = m_impl.find(h); stub && QxDbTableStyle::cast(stub->object)) {
+                    // The table is in the database: its setters want it open for write.
+                    QxDbTable* open = nullptr;
+                    if (qxdbOpenObject(open, tableId, QxDb::kForWrite) == Qxapp::eOk) {
+                        open->setTableStyle(QxDbObjectId(stub));
+                        open->close();
+                    }
+                }
+                break;
+            }
+        }
+    }
+
+    // Entities are most of a large file: report every so many of them.
+    void entityDone(std::size_t i)
+    {
+        if (m_progress && (++m_entitiesDone & 0xFFFF) == 0) m_progress(i, file().recordCount());
+    }
+
+    DxfError& m_error;
+    const DxfFile::Progress& m_progress;
+    std::size_t m_entitiesDone = 0;
+    std::shared_ptr<QxDbDatabase> m_database;
+    QxDbDatabase::Impl& m_impl;
+    std::unique_ptr<DxfSource> m_source;
+    std::uint64_t m_fileSeed = 0, m_highestHandle = 0;
+    std::vector<std::size_t> m_blockRecords, m_inserts;
+    std::unordered_map<std::uint64_t, std::u16string> m_plotStyles;
+    std::vector<std::string> m_warnings;
+};
+
+bool importFile(std::unique_ptr<DxfFile> file, OpenResult& result, DxfError& error, const DxfFile::Progress& progress = {})
+{
+    if (file->versionNumber() < 1009) {
+        error = {file->name(), 0, "drawing version " + file->version() + " is older than R12 and not supported"};
+        return false;
+    }
+    Importer importer(std::move(file), error, progress);
+    OpenResult attempt;
+    if (!importer.run(attempt)) return false;
+    result = std::move(attempt);
+    return true;
+}
+
+// Reading the text takes about a third of the time of opening, building the objects the rest.
+constexpr std::uint64_t kLoadingShare = 35;
+
+}  // namespace
+
+bool openDxf(const std::string& path, OpenResult& result, DxfError& error, const DxfFile::Progress& progress)
+{
+    DxfFile::Progress loading, building;
+    if (progress) {
+        loading = [&](std::uint64_t done, std::uint64_t total) {
+            if (total) progress(done * kLoadingShare / total, 100);
+        };
+        building = [&](std::uint64_t done, std::uint64_t total) {
+            if (total) progress(kLoadingShare + done * (100 - kLoadingShare) / total, 100);
+        };
+    }
+    auto file = DxfFile::read(path, error, loading);
+    if (!file || !importFile(std::move(file), result, error, building)) return false;
+    if (progress) progress(100, 100);
+    return true;
+}
+
+bool openDxfText(std::string text, const std::string& name, OpenResult& result, DxfError& error)
+{
+    auto file = DxfFile::parse(std::move(text), name, error);
+    return file && importFile(std::move(file), result, error);
+}
+
+}  // namespace qx::dxf

@@ -1,0 +1,251 @@
+// Opening drawings into the database: what each kind of record becomes.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "dbtable.h"
+#include "drawing_support.h"
+#include "dynblock.h"
+#include "hyperlink.h"
+#include "tag_support.h"
+
+namespace qx::dxf {
+namespace {
+
+using test::dxfText;
+using test::openText;
+using test::Pairs;
+
+template <class T>
+T* object(QxDbObjectId id)
+{
+    return T::cast(id.stub()->object);
+}
+
+std::vector<QxDbObjectId> modelSpaceIds(QxDbDatabase& db) { return test::modelSpace(db)->entityIds(); }
+
+std::string entitiesDrawing(const Pairs& entities, const std::string& version = "AC1027")
+{
+    Pairs pairs = {{0, "SECTION"}, {2, "HEADER"}, {9, "$ACADVER"}, {1, version}, {9, "$HANDSEED"}, {5, "100"},
+                   {9, "$LUPREC"}, {70, "2"}, {9, "$UCSORG"}, {10, "10"}, {20, "20"}, {30, "0"},
+                   {9, "$UCSXDIR"}, {10, "0"}, {20, "1"}, {30, "0"}, {9, "$UCSYDIR"}, {10, "-1"}, {20, "0"}, {30, "0"},
+                   {0, "ENDSEC"}, {0, "SECTION"}, {2, "ENTITIES"}};
+    pairs.insert(pairs.end(), entities.begin(), entities.end());
+    pairs.insert(pairs.end(), {{0, "ENDSEC"}, {0, "EOF"}});
+    return dxfText(pairs);
+}
+
+TEST(DxfOpenHeader, PrecisionAndUcsReachTheDatabase)
+{
+    auto db = openText(entitiesDrawing({}));
+    ASSERT_TRUE(db);
+    EXPECT_EQ(db->luprec(), 2);
+    EXPECT_EQ(db->ucsorg(), QxGePoint3d(10, 20, 0));
+    EXPECT_EQ(db->ucsxdir(), QxGeVector3d(0, 1, 0));
+    EXPECT_EQ(db->ucsydir(), QxGeVector3d(-1, 0, 0));
+    // The file had no tables: the standard ones exist anyway.
+    QxDbObjectId layer;
+    EXPECT_EQ(QxDbSymbolTable::cast(db->layerTableId().stub()->object)->getAt(u"0", layer), Qxapp::eOk);
+}
+
+TEST(DxfOpenEntities, GeneratedDrawingGivesEveryKindItsClass)
+{
+    auto db = openText(bench::DxfDrawingGenerator(3).drawing(20));
+    ASSERT_TRUE(db);
+    const auto ids = modelSpaceIds(*db);
+    ASSERT_EQ(ids.size(), 20u);
+    std::vector<std::u16string> types;
+    for (auto id : ids) types.push_back(id.stub()->object->dxfTypeName());
+    EXPECT_EQ(std::vector<std::u16string>(types.begin(), types.begin() + 10),
+              (std::vector<std::u16string>{u"LINE", u"LWPOLYLINE", u"ARC", u"CIRCLE", u"SOLID", u"POINT", u"MTEXT", u"TEXT",
+                                           u"ELLIPSE", u"INSERT"}));
+    EXPECT_TRUE(QxDbUnknownEntity::cast(ids[8].stub()->object));
+    EXPECT_EQ(ids[0].handle().value(), 0x100u);
+
+    auto* arc = object<QxDbArc>(ids[2]);
+    ASSERT_TRUE(arc);
+    EXPECT_GE(arc->startAngle(), 0.0);
+    EXPECT_LT(arc->startAngle(), 2 * M_PI);  // degrees in the file, radians here
+
+    auto* polyline = object<QxDbPolyline>(ids[1]);
+    ASSERT_TRUE(polyline);
+    double bulge = 0;
+    polyline->getBulgeAt(1, bulge);
+    EXPECT_DOUBLE_EQ(bulge, 0.5);
+
+    auto* reference = object<QxDbBlockReference>(ids[9]);
+    ASSERT_TRUE(reference);
+    ASSERT_EQ(reference->attributeIds().size(), 2u);
+    auto* attribute = object<QxDbAttribute>(reference->attributeIds()[1]);
+    EXPECT_EQ(attribute->tag(), u"WIDTH");
+    EXPECT_EQ(attribute->textString(), u"WIDTH-9");
+    EXPECT_EQ(object<QxDbBlockTableRecord>(reference->blockTableRecord())->name(), u"DOOR");
+    EXPECT_EQ(object<QxDbMText>(ids[6])->contents(), u"Room 6");
+}
+
+TEST(DxfOpenEntities, HyperlinksComeFromExtendedData)
+{
+    auto db = openText(bench::DxfDrawingGenerator(3).drawing(20));
+    const auto ids = modelSpaceIds(*db);
+    auto* pe = QxDbEntityHyperlinkPE::cast(ids[0].stub()->object->x(QxDbEntityHyperlinkPE::desc()));
+    ASSERT_TRUE(pe);
+    QxDbHyperlinkCollection* links = nullptr;
+    ASSERT_EQ(pe->getHyperlinkCollection(ids[0].stub()->object, links), Qxapp::eOk);
+    ASSERT_EQ(links->count(), 1);
+    EXPECT_EQ(links->item(0)->name(), u"https://example.org/item/0");
+    EXPECT_EQ(links->item(0)->description(), u"item 0");
+    delete links;
+}
+
+TEST(DxfOpenEntities, ObjectCoordinatesBecomeWorldCoordinates)
+{
+    // An arc seen from below (normal -Z): its OCS centre x of 5 is world x -5, and angles run
+    // the other way round in the world but stay as stated in the arc's own plane.
+    auto db = openText(entitiesDrawing({{0, "ARC"}, {5, "30"}, {100, "AcDbEntity"}, {8, "0"}, {100, "AcDbCircle"},
+                                        {10, "5"}, {20, "1"}, {30, "2"}, {40, "3"}, {210, "0"}, {220, "0"}, {230, "-1"},
+                                        {100, "AcDbArc"}, {50, "90"}, {51, "180"}}));
+    auto* arc = object<QxDbArc>(modelSpaceIds(*db)[0]);
+    ASSERT_TRUE(arc);
+    EXPECT_NEAR(arc->center().x, -5, 1e-12);
+    EXPECT_NEAR(arc->center().y, 1, 1e-12);
+    EXPECT_NEAR(arc->center().z, -2, 1e-12);
+    EXPECT_NEAR(arc->startAngle(), M_PI / 2, 1e-12);
+}
+
+TEST(DxfOpenEntities, MTextJoinsChunksAndTakesRotationFromItsDirection)
+{
+    auto db = openText(entitiesDrawing({{0, "MTEXT"}, {5, "31"}, {100, "AcDbEntity"}, {8, "0"}, {100, "AcDbMText"},
+                                        {10, "0"}, {20, "0"}, {30, "0"}, {40, "2.5"}, {3, "first "}, {3, "second "},
+                                        {1, "last"}, {50, "45"}, {11, "0"}, {21, "1"}, {31, "0"}, {50, "12"}},
+                                       "AC1018"));
+    auto* text = object<QxDbMText>(modelSpaceIds(*db)[0]);
+    ASSERT_TRUE(text);
+    EXPECT_EQ(text->contents(), u"first second last");
+    EXPECT_NEAR(text->rotation(), M_PI / 2, 1e-12);  // the direction wins over code 50
+}
+
+TEST(DxfOpenEntities, TextInOlderFilesIsDecodedWithItsCodePage)
+{
+    std::string drawing = entitiesDrawing({{0, "TEXT"}, {5, "32"}, {100, "AcDbEntity"}, {8, "0"}, {100, "AcDbText"},
+                                           {10, "0"}, {20, "0"}, {30, "0"}, {40, "1"}, {1, "Gr\xF6\xDF" "e \\U+4E2D"}},
+                                          "AC1018");
+    auto db = openText(drawing);
+    auto* text = object<QxDbText>(modelSpaceIds(*db)[0]);
+    ASSERT_TRUE(text);
+    EXPECT_EQ(text->textString(), u"Größe 中");
+}
+
+TEST(DxfOpenEntities, PlotStyleNamesComeFromTheirDictionary)
+{
+    Pairs pairs = {{0, "SECTION"}, {2, "HEADER"}, {9, "$ACADVER"}, {1, "AC1027"}, {0, "ENDSEC"},
+                   {0, "SECTION"}, {2, "ENTITIES"},
+                   {0, "LINE"}, {5, "30"}, {100, "AcDbEntity"}, {8, "0"}, {390, "41"}, {100, "AcDbLine"},
+                   {10, "0"}, {20, "0"}, {30, "0"}, {11, "1"}, {21, "0"}, {31, "0"},
+                   {0, "LINE"}, {5, "31"}, {100, "AcDbEntity"}, {8, "0"}, {100, "AcDbLine"},
+                   {10, "0"}, {20, "0"}, {30, "0"}, {11, "1"}, {21, "0"}, {31, "0"},
+                   {0, "ENDSEC"}, {0, "SECTION"}, {2, "OBJECTS"},
+                   {0, "DICTIONARY"}, {5, "C"}, {330, "0"}, {100, "AcDbDictionary"}, {3, "ACAD_PLOTSTYLENAME"}, {350, "E"},
+                   {0, "ACDBDICTIONARYWDFLT"}, {5, "E"}, {330, "C"}, {100, "AcDbDictionary"}, {3, "Normal"}, {350, "40"},
+                   {3, "Thick"}, {350, "41"}, {100, "AcDbDictionaryWithDefault"}, {340, "40"},
+                   {0, "ACDBPLACEHOLDER"}, {5, "40"}, {330, "E"}, {0, "ACDBPLACEHOLDER"}, {5, "41"}, {330, "E"},
+                   {0, "ENDSEC"}, {0, "EOF"}};
+    auto db = openText(dxfText(pairs));
+    const auto ids = modelSpaceIds(*db);
+    ASSERT_EQ(ids.size(), 2u);
+    EXPECT_EQ(object<QxDbEntity>(ids[0])->plotStyleName(), u"Thick");
+    EXPECT_EQ(object<QxDbEntity>(ids[1])->plotStyleName(), u"ByLayer");
+}
+
+TEST(DxfOpenEntities, BinaryExtendedDataSurvivesEvenWithStrayDigits)
+{
+    // Found by fuzzing: binary chunks are hex text, and a writer may put anything there.
+    auto db = openText(entitiesDrawing({{0, "POINT"}, {5, "34"}, {100, "AcDbEntity"}, {8, "0"}, {100, "AcDbPoint"},
+                                        {10, "0"}, {20, "0"}, {30, "0"}, {1001, "ACAD"}, {1004, "0A1B"}, {1004, "Z"}}));
+    ASSERT_TRUE(db);
+    QxDbObject* point = modelSpaceIds(*db)[0].stub()->object;
+    qxresbuf* chain = point->xData(u"ACAD");
+    ASSERT_TRUE(chain && chain->rbnext);
+    EXPECT_EQ(chain->rbnext->resval.rbinary.clen, 2);
+    EXPECT_EQ(chain->rbnext->resval.rbinary.buf[1], 0x1B);
+    EXPECT_EQ(chain->rbnext->rbnext->resval.rbinary.clen, 0);
+    qxutRelRb(chain);
+}
+
+TEST(DxfOpenBadValues, ANonNumberWhereANumberIsNeededNamesTheLine)
+{
+    // 1.5 is a number, so the loader lets it pass; the flags of an LWPOLYLINE need a whole one.
+    OpenResult result;
+    DxfError error;
+    const std::string text = entitiesDrawing({{0, "LWPOLYLINE"}, {5, "33"}, {100, "AcDbEntity"}, {8, "0"},
+                                              {100, "AcDbPolyline"}, {90, "1"}, {70, "1.5"}, {10, "0"}, {20, "0"}});
+    EXPECT_FALSE(openDxfText(text, "plan.dxf", result, error));
+    EXPECT_EQ(error.text(), "plan.dxf, line 60: group code 70: a whole number is required, found \"1.5\"");
+    EXPECT_FALSE(result.database);
+}
+
+TEST(DxfOpenTables, CellsMergesWidthsAndStyleOfTheSampleTable)
+{
+    const auto path = test::samplesDir() / "ezdxf-acad_table_simple.dxf";
+    if (!std::filesystem::exists(path)) GTEST_SKIP() << "sample drawings not found in " << test::samplesDir();
+    OpenResult result;
+    DxfError error;
+    ASSERT_TRUE(openDxf(path.string(), result, error)) << error.text();
+    QxDbTable* table = nullptr;
+    for (auto id : modelSpaceIds(*result.database))
+        if (auto* t = object<QxDbTable>(id)) table = t;
+    ASSERT_TRUE(table);
+    EXPECT_GT(table->numRows(), 1u);
+    EXPECT_GT(table->numColumns(), 1u);
+    EXPECT_FALSE(table->tableStyle().isNull());
+    EXPECT_GT(table->columnWidth(0), 0.0);
+    std::size_t texts = 0;
+    for (std::uint32_t r = 0; r < table->numRows(); ++r)
+        for (std::uint32_t c = 0; c < table->numColumns(); ++c) texts += !table->textString(r, c).empty();
+    EXPECT_GT(texts, 0u);
+}
+
+TEST(DxfOpenDynamicBlocks, RepresentationsLeadToTheirDefinitionAndLinearValuesAreRead)
+{
+    const auto path = test::samplesDir() / "acs-BLOCKLINEARPARAMETER.dxf";
+    if (!std::filesystem::exists(path)) GTEST_SKIP() << "sample drawings not found in " << test::samplesDir();
+    OpenResult result;
+    DxfError error;
+    ASSERT_TRUE(openDxf(path.string(), result, error)) << error.text();
+    std::vector<double> distances;
+    for (auto id : modelSpaceIds(*result.database)) {
+        if (!object<QxDbBlockReference>(id)) continue;
+        QxDbDynBlockReference dynamic(id);
+        EXPECT_TRUE(dynamic.isDynamicBlock());
+        for (const auto& p : object<QxDbBlockReference>(id)->dynamicProperties())
+            if (p.name == u"my_distance_param" && p.restype == 40) distances.push_back(p.real);
+    }
+    std::sort(distances.begin(), distances.end());
+    // The changed reference stores 7.5 in its cache; the direct one shows the definition's 5.
+    EXPECT_EQ(distances, (std::vector<double>{5.0, 7.5}));
+}
+
+TEST(DxfOpenDynamicBlocks, VisibilityStatesComeFromEachReferencesCache)
+{
+    const auto path = test::samplesDir() / "acs-dynamic-block-circle.dxf";
+    if (!std::filesystem::exists(path)) GTEST_SKIP() << "sample drawings not found in " << test::samplesDir();
+    OpenResult result;
+    DxfError error;
+    ASSERT_TRUE(openDxf(path.string(), result, error)) << error.text();
+    std::vector<double> diameters;
+    std::size_t visible = 0;
+    for (auto id : modelSpaceIds(*result.database)) {
+        auto* reference = object<QxDbBlockReference>(id);
+        if (!reference) continue;
+        for (const auto& p : reference->dynamicProperties()) {
+            if (p.name == u"custom_visibility" && p.restype == 1 && p.text == u"visibility_state_default") ++visible;
+            if (p.name == u"dynamic-diameter" && p.restype == 40) diameters.push_back(p.real);
+        }
+    }
+    EXPECT_EQ(visible, 2u);
+    // Both references are stretched copies: each has its own value, not the definition's.
+    ASSERT_EQ(diameters.size(), 2u);
+    EXPECT_NE(diameters[0], diameters[1]);
+}
+
+}  // namespace
+}  // namespace qx::dxf

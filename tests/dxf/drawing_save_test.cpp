@@ -1,0 +1,477 @@
+// Saving drawings: unchanged ones byte for byte, changes written consistently, new tables
+// readable by other programs, and the console commands around it.
+#include <gtest/gtest.h>
+
+#include "cad/dxf/dxf_builtins.h"
+#include "cad/editor/console.h"
+#include "cad/runtime/documents.h"
+#include "dbtable.h"
+#include "drawing_support.h"
+#include "tag_support.h"
+
+namespace qx::dxf {
+namespace {
+
+using test::openText;
+using test::recordsOf;
+using test::reread;
+using test::saveText;
+
+template <class T>
+T* object(QxDbObjectId id)
+{
+    return T::cast(id.stub()->object);
+}
+
+// Opens for write for the scope of a change, as the editor would.
+template <class T>
+struct Writable {
+    explicit Writable(QxDbObjectId id)
+    {
+        EXPECT_EQ(qxdbOpenObject(p, id, QxDb::kForWrite), Qxapp::eOk);
+    }
+    ~Writable()
+    {
+        if (p) p->close();
+    }
+    T* operator->() { return p; }
+    T* p = nullptr;
+};
+
+void registerApp(QxDbDatabase& db, const char16_t* name)
+{
+    Writable<QxDbRegAppTable> apps(db.regAppTableId());
+    auto* record = new QxDbRegAppTableRecord;
+    record->setName(name);
+    ASSERT_EQ(apps->add(record), Qxapp::eOk);
+    record->close();
+}
+
+void setXData(QxDbObjectId id, const std::vector<std::pair<int, std::u16string>>& values)
+{
+    qxresbuf* head = nullptr;
+    qxresbuf** tail = &head;
+    for (const auto& [code, text] : values) {
+        *tail = qxutNewRb(code);
+        (*tail)->resval.rstring = qxutNewString(text.c_str());
+        tail = &(*tail)->rbnext;
+    }
+    Writable<QxDbObject> o(id);
+    EXPECT_EQ(o->setXData(head), Qxapp::eOk);
+    qxutRelRb(head);
+}
+
+QxDbObjectId addTable(QxDbDatabase& db, const std::u16string& longItem);
+
+TEST(DxfSaveUnchanged, SampleDrawingsComeBackByteForByte)
+{
+    const auto samples = test::sampleDrawings();
+    if (samples.empty()) GTEST_SKIP() << "sample drawings not found in " << test::samplesDir();
+    for (const auto& path : samples) {
+        SCOPED_TRACE(path.filename().string());
+        OpenResult opened;
+        DxfError error;
+        ASSERT_TRUE(openDxf(path.string(), opened, error)) << error.text();
+        std::ifstream in(path, std::ios::binary);
+        std::string original((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        if (original.starts_with("\xEF\xBB\xBF")) original.erase(0, 3);
+        EXPECT_TRUE(saveText(*opened.database) == original);
+    }
+}
+
+TEST(DxfSaveChanges, AChangedLineKeepsWhatTheHostDoesNotKnow)
+{
+    std::string text = bench::DxfDrawingGenerator(5).drawing(10);
+    // A transparency (440) the host does not map, inside the first LINE's common data.
+    const std::string layerOfLine = "  5\n100\n330\n1F\n100\nAcDbEntity\n  8\n0\n";
+    ASSERT_NE(text.find(layerOfLine), std::string::npos);
+    text.replace(text.find(layerOfLine), layerOfLine.size(), layerOfLine + "440\n33554687\n");
+    auto db = openText(text);
+    const QxDbObjectId line = test::modelSpace(*db)->entityIds()[0];
+    {
+        Writable<QxDbLine> l(line);
+        l->setStartPoint({1, 2, 3});
+        l->setColorIndex(1);
+    }
+    const std::string saved = saveText(*db);
+    auto file = reread(saved);
+    const auto lines = recordsOf(*file, "LINE");
+    ASSERT_FALSE(lines.empty());
+    // DOOR's two lines come first, in BLOCKS.
+    const std::string_view record = file->recordText(lines[2]);
+    EXPECT_NE(record.find("440\n33554687\n"), std::string_view::npos);
+    EXPECT_NE(record.find(" 10\n1.0\n 20\n2.0\n 30\n3.0\n"), std::string_view::npos);
+    EXPECT_NE(record.find(" 62\n1\n"), std::string_view::npos);
+    EXPECT_NE(record.find("1001\nPE_URL\n"), std::string_view::npos);  // its hyperlink is still there
+    // Every other entity record is as it was. (The generated drawing has no table style: the one
+    // the reader added is written along with the change, so the object section grows.)
+    DxfError error;
+    auto original = DxfFile::parse(text, "original", error);
+    const Section* before = original->section("ENTITIES");
+    const Section* after = file->section("ENTITIES");
+    ASSERT_EQ(after->end - after->begin, before->end - before->begin);
+    for (std::size_t k = 0; k <= after->end - after->begin; ++k) {
+        if (after->begin + k == lines[2]) continue;
+        EXPECT_EQ(file->recordText(after->begin + k), original->recordText(before->begin + k)) << "record " << k;
+    }
+    const std::string report = test::ezdxfReport(saved, "print('start', msp.query('LINE')[0].dxf.start)\n");
+    if (report.empty()) GTEST_SKIP() << "python3-ezdxf is not installed";
+    EXPECT_NE(report.find("errors 0 fixes 0"), std::string::npos) << report;
+    EXPECT_NE(report.find("start (1.0, 2.0, 3.0)"), std::string::npos) << report;
+}
+
+TEST(DxfSaveChanges, ChangedAndNewRecordsKeepTheFilesLineEnds)
+{
+    std::string text;
+    for (char c : bench::DxfDrawingGenerator(5).drawing(10)) text += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    auto db = openText(text);
+    {
+        Writable<QxDbLine> l(test::modelSpace(*db)->entityIds()[0]);
+        l->setEndPoint({7, 7, 0});
+    }
+    addTable(*db, u"x");
+    const std::string saved = saveText(*db);
+    std::size_t bare = 0;
+    for (std::size_t i = 0; i < saved.size(); ++i) bare += saved[i] == '\n' && (i == 0 || saved[i - 1] != '\r');
+    EXPECT_EQ(bare, 0u);
+    EXPECT_NE(saved.find(" 11\r\n7.0\r\n"), std::string::npos);
+}
+
+TEST(DxfSaveChanges, AnErasedReferenceTakesItsAttributesAlong)
+{
+    auto db = openText(bench::DxfDrawingGenerator(5).drawing(10));
+    const QxDbObjectId insert = test::modelSpace(*db)->entityIds()[9];
+    {
+        Writable<QxDbEntity> e(insert);
+        ASSERT_EQ(e->erase(), Qxapp::eOk);
+    }
+    auto file = reread(saveText(*db));
+    EXPECT_TRUE(recordsOf(*file, "INSERT").empty());
+    EXPECT_TRUE(recordsOf(*file, "ATTRIB").empty());
+    EXPECT_TRUE(recordsOf(*file, "SEQEND").empty());
+    EXPECT_EQ(recordsOf(*file, "LINE").size(), 3u);  // two in DOOR, one in model space
+    const std::string report = test::ezdxfReport(saveText(*db));
+    if (report.empty()) GTEST_SKIP() << "python3-ezdxf is not installed";
+    EXPECT_NE(report.find("errors 0 fixes 0"), std::string::npos) << report;
+    EXPECT_EQ(report.find("INSERT"), std::string::npos) << report;
+}
+
+TEST(DxfSaveChanges, NewEntitiesWithNewApplicationsAreConsistent)
+{
+    auto db = openText(bench::DxfDrawingGenerator(5).drawing(10));
+    registerApp(*db, u"QX_TEST");
+    QxDbObjectId id;
+    {
+        Writable<QxDbBlockTableRecord> space(db->modelSpaceId());
+        auto* line = new QxDbLine({0, 0, 0}, {10, 0, 0});
+        line->setLayer(u"Walls");
+        ASSERT_EQ(space->appendQxDbEntity(id, line), Qxapp::eOk);
+        line->close();
+    }
+    setXData(id, {{1001, u"QX_TEST"}, {1000, u"größe"}});
+    const std::string saved = saveText(*db);
+    auto file = reread(saved);
+    const auto lines = recordsOf(*file, "LINE");
+    const std::string_view last = file->recordText(lines.back());
+    EXPECT_NE(last.find("1001\nQX_TEST\n1000\ngr\xC3\xB6\xC3\x9F" "e\n"), std::string_view::npos)
+        << "an R2013 file is UTF-8: " << last;
+    const std::string report = test::ezdxfReport(saved, "print(msp.query('LINE')[-1].get_xdata('QX_TEST'))\n");
+    if (report.empty()) GTEST_SKIP() << "python3-ezdxf is not installed";
+    EXPECT_NE(report.find("errors 0 fixes 0"), std::string::npos) << report;
+    EXPECT_NE(report.find("('LINE', 2)"), std::string::npos) << report;
+    EXPECT_NE(report.find("größe"), std::string::npos) << report;
+}
+
+TEST(DxfSaveChanges, ASeedBelowTheHandlesInUseIsRaisedBeforeNewHandlesAreGiven)
+{
+    // Written by a careless program: $HANDSEED 101 while the generated entities go up past it.
+    std::string text = bench::DxfDrawingGenerator(5).drawing(10);
+    const std::string seedLine = "$HANDSEED\n  5\n";
+    const auto at = text.find(seedLine) + seedLine.size();
+    text.replace(at, text.find('\n', at) - at, "101");
+    std::vector<std::string> warnings;
+    auto db = openText(text, &warnings);
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_NE(warnings[0].find("$HANDSEED 101 was below the handles in use"), std::string::npos) << warnings[0];
+    {
+        Writable<QxDbBlockTableRecord> space(db->modelSpaceId());
+        auto* point = new QxDbPoint({1, 1, 0});
+        ASSERT_EQ(space->appendQxDbEntity(point), Qxapp::eOk);
+        point->close();
+    }
+    reread(saveText(*db));  // the check finds any handle used twice or at or above the seed
+}
+
+// A 3 x 2 table: merged title, a header row, and a data row with a block cell.
+QxDbObjectId addTable(QxDbDatabase& db, const std::u16string& longItem)
+{
+    QxDbObjectId doorId;
+    QxDbSymbolTable::cast(db.blockTableId().stub()->object)->getAt(u"DOOR", doorId);
+    auto* table = new QxDbTable;
+    table->setTableStyle(db.tablestyle());
+    table->setPosition({100, 50, 0});
+    table->setSize(3, 2);
+    table->setColumnWidth(0, 40);
+    table->setColumnWidth(1, 60);
+    table->mergeCells(0, 0, 0, 1);
+    table->setTextString(0, 0, u"Extraction äöü");
+    table->setTextString(1, 0, u"Count");
+    table->setTextString(1, 1, u"Name");
+    table->setTextString(2, 0, u"2");
+    if (!doorId.isNull()) table->setBlockTableRecordId(2, 1, doorId, true);
+    QxDbObjectId id;
+    {
+        Writable<QxDbBlockTableRecord> space(db.modelSpaceId());
+        EXPECT_EQ(space->appendQxDbEntity(id, table), Qxapp::eOk);
+        table->close();
+    }
+    for (const char16_t* app : {u"obj_handles", u"tb_headers", u"replaced_hdls"}) registerApp(db, app);
+    setXData(id, {{1001, u"obj_handles"}, {1000, u"2F"}, {1000, u"30"}, {1001, u"tb_headers"}, {1000, u"Count"},
+                  {1000, longItem}, {1001, u"replaced_hdls"}, {1000, u""}});
+    return id;
+}
+
+TEST(DxfSaveTables, ANewTableHasItsBlockStyleClassAndExtendedData)
+{
+    for (const char* version : {"AC1018", "AC1027"}) {
+        SCOPED_TRACE(version);
+        std::string text = bench::DxfDrawingGenerator(5).drawing(10);
+        text.replace(text.find("AC1027"), 6, version);
+        auto db = openText(text);
+        const std::u16string longItem = std::u16string(120, u'名') + u" and more";  // > 255 bytes either way
+        addTable(*db, longItem);
+        const std::string saved = saveText(*db);
+        auto file = reread(saved);
+        ASSERT_EQ(recordsOf(*file, "ACAD_TABLE").size(), 1u);
+        EXPECT_EQ(recordsOf(*file, "TABLESTYLE").size(), 1u);  // the generated drawing had none
+        const std::string_view table = file->recordText(recordsOf(*file, "ACAD_TABLE")[0]);
+        EXPECT_NE(table.find("  2\n*T1\n"), std::string_view::npos);
+
+        // Our reader gets the table and its record back whole.
+        auto again = openText(saved);
+        QxDbTable* back = nullptr;
+        for (auto id : test::modelSpace(*again)->entityIds())
+            if (auto* t = object<QxDbTable>(id)) back = t;
+        ASSERT_TRUE(back);
+        EXPECT_EQ(back->textString(0, 0), u"Extraction äöü");
+        EXPECT_TRUE(back->isMergedCell(0, 1));
+        EXPECT_EQ(back->cellType(2, 1), QxDb::kBlockCell);
+        EXPECT_DOUBLE_EQ(back->columnWidth(1), 60);
+        qxresbuf* headers = back->xData(u"tb_headers");
+        ASSERT_TRUE(headers && headers->rbnext && headers->rbnext->rbnext);
+        EXPECT_EQ(std::u16string(headers->rbnext->rbnext->resval.rstring), longItem);
+        qxutRelRb(headers);
+
+        const std::string report = test::ezdxfReport(
+            saved,
+            "t = msp.query('ACAD_TABLE')[0]\n"
+            "blk = doc.blocks.get('*T1')\n"
+            "print('block *T1', sorted(Counter(e.dxftype() for e in blk).items()))\n"
+            "print('apps', [a for a in ('obj_handles','tb_headers','replaced_hdls') if t.has_xdata(a)])\n");
+        if (report.empty()) continue;
+        EXPECT_NE(report.find("errors 0 fixes 0"), std::string::npos) << report;
+        EXPECT_NE(report.find("('ACAD_TABLE', 1)"), std::string::npos) << report;
+        EXPECT_NE(report.find("block *T1 [('INSERT', 1), ('LINE', "), std::string::npos) << report;
+        EXPECT_NE(report.find("('MTEXT', 4)"), std::string::npos) << report;
+        EXPECT_NE(report.find("apps ['obj_handles', 'tb_headers', 'replaced_hdls']"), std::string::npos) << report;
+    }
+}
+
+TEST(DxfSaveTables, ARecordBeyondWhatOtherProgramsAcceptIsKeptWholeWithAWarning)
+{
+    auto db = openText(bench::DxfDrawingGenerator(5).drawing(10));
+    const QxDbObjectId id = addTable(*db, u"x");
+    std::vector<std::pair<int, std::u16string>> handles = {{1001, u"obj_handles"}};
+    for (int i = 0; i < 4000; ++i) handles.emplace_back(1000, utf8ToUtf16(formatHandle(0x10000 + i)));
+    setXData(id, handles);
+    std::vector<std::string> warnings;
+    const std::string saved = saveText(*db, &warnings);
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_NE(warnings[0].find("other CAD programs accept at most 16383"), std::string::npos) << warnings[0];
+    auto again = openText(saved);
+    for (auto entity : test::modelSpace(*again)->entityIds()) {
+        if (!object<QxDbTable>(entity)) continue;
+        qxresbuf* chain = object<QxDbTable>(entity)->xData(u"obj_handles");
+        int count = 0;
+        std::u16string last;
+        for (qxresbuf* rb = chain ? chain->rbnext : nullptr; rb; rb = rb->rbnext, ++count) last = rb->resval.rstring;
+        qxutRelRb(chain);
+        EXPECT_EQ(count, 4000);
+        EXPECT_EQ(last, utf8ToUtf16(formatHandle(0x10000 + 3999)));
+    }
+}
+
+TEST(DxfSaveTables, AChangedTableRewritesItsBlockInPlace)
+{
+    auto db = openText(bench::DxfDrawingGenerator(5).drawing(10));
+    addTable(*db, u"x");
+    auto reopened = openText(saveText(*db));
+    QxDbObjectId tableId;
+    for (auto id : test::modelSpace(*reopened)->entityIds())
+        if (object<QxDbTable>(id)) tableId = id;
+    ASSERT_FALSE(tableId.isNull());
+    {
+        Writable<QxDbTable> t(tableId);
+        t->setTextString(2, 0, u"3");
+    }
+    const std::string saved = saveText(*reopened);
+    auto file = reread(saved);
+    EXPECT_EQ(recordsOf(*file, "ACAD_TABLE").size(), 1u);
+    EXPECT_EQ(recordsOf(*file, "BLOCK_RECORD").size(), 4u);  // model, paper, DOOR, *T1: no second block
+    std::size_t threes = 0;
+    for (std::size_t i : recordsOf(*file, "MTEXT")) threes += file->recordText(i).find("\n  1\n3\n") != std::string_view::npos;
+    EXPECT_EQ(threes, 1u);
+}
+
+TEST(DxfSaveTables, ATableWhoseBlockIsNotClosedGetsANewBlock)
+{
+    // Found by fuzzing: the table's block has no ENDBLK, and rewriting "the block's content"
+    // ran to the end of the file.
+    auto db = openText(bench::DxfDrawingGenerator(5).drawing(10));
+    addTable(*db, u"x");
+    std::string text = saveText(*db);
+    const auto block = text.find("  2\n*T1\n 70\n1\n");
+    const auto endblk = text.find("  0\nENDBLK\n", block);
+    const auto next = text.find("  0\n", endblk + 1);
+    ASSERT_NE(block, std::string::npos);
+    text.erase(endblk, next - endblk);
+    auto reopened = openText(text);
+    ASSERT_TRUE(reopened);
+    for (auto id : test::modelSpace(*reopened)->entityIds())
+        if (object<QxDbTable>(id)) {
+            Writable<QxDbTable> t(id);
+            t->setTextString(2, 0, u"5");
+        }
+    auto file = reread(saveText(*reopened), false);
+    ASSERT_TRUE(file);
+    EXPECT_EQ(file->recordType(file->recordCount() - 1), "EOF");
+    EXPECT_GE(recordsOf(*file, "LINE").size(), 3u);
+    const std::string_view table = file->recordText(recordsOf(*file, "ACAD_TABLE")[0]);
+    EXPECT_NE(table.find("  2\n*T2\n"), std::string_view::npos);
+}
+
+TEST(DxfSaveNew, ANewDrawingIsACompleteFile)
+{
+    auto db = std::make_shared<QxDbDatabase>();
+    {
+        Writable<QxDbBlockTableRecord> space(db->modelSpaceId());
+        auto* circle = new QxDbCircle({5, 5, 0}, 2.5);
+        ASSERT_EQ(space->appendQxDbEntity(circle), Qxapp::eOk);
+        circle->close();
+    }
+    const std::string saved = saveText(*db);
+    auto file = reread(saved);
+    EXPECT_EQ(file->version(), "AC1027");
+    EXPECT_EQ(recordsOf(*file, "CIRCLE").size(), 1u);
+    const std::string report = test::ezdxfReport(saved);
+    if (report.empty()) GTEST_SKIP() << "python3-ezdxf is not installed";
+    EXPECT_NE(report.find("errors 0 fixes 0"), std::string::npos) << report;
+    EXPECT_NE(report.find("[('CIRCLE', 1)]"), std::string::npos) << report;
+}
+
+TEST(DxfSaveOld, ChangesToR12DrawingsAreRefusedUnchangedOnesSaved)
+{
+    const std::string r12 = test::dxfText({{0, "SECTION"}, {2, "HEADER"}, {9, "$ACADVER"}, {1, "AC1009"}, {0, "ENDSEC"},
+                                           {0, "SECTION"}, {2, "ENTITIES"}, {0, "LINE"}, {8, "0"}, {10, "0"}, {20, "0"},
+                                           {11, "1"}, {21, "1"}, {0, "ENDSEC"}, {0, "EOF"}});
+    auto db = openText(r12);
+    EXPECT_EQ(saveText(*db), r12);
+    {
+        Writable<QxDbLine> l(test::modelSpace(*db)->entityIds()[0]);
+        l->setEndPoint({2, 2, 0});
+    }
+    std::string text;
+    SaveResult result;
+    DxfError error;
+    EXPECT_FALSE(writeDxfText(*db, text, result, error));
+    EXPECT_NE(error.message.find("R12"), std::string::npos);
+}
+
+class DxfCommands : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir = std::filesystem::temp_directory_path() / ("qx-dxf-commands-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(dir);
+        registerDxfBuiltins();
+    }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+    bool run(const char16_t* command, const std::u16string& arguments)
+    {
+        const BuiltinHandler* handler = findBuiltin(command);
+        EXPECT_TRUE(handler);
+        return handler && (*handler)(arguments);
+    }
+    std::filesystem::path dir;
+};
+
+TEST_F(DxfCommands, AFailedOpenLeavesTheCurrentDrawingOpen)
+{
+    const auto good = dir / "good.dxf";
+    std::ofstream(good) << bench::DxfDrawingGenerator(1).drawing(5);
+    std::u16string error;
+    ASSERT_TRUE(openDrawing(good.string(), error)) << toUtf8(error);
+    const auto before = currentDatabase();
+
+    const auto bad = dir / "bad.dxf";
+    std::ofstream(bad) << "  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n 10\nnot a number\n";
+    EXPECT_FALSE(openDrawing(bad.string(), error));
+    EXPECT_EQ(toUtf8(error), bad.string() + ", line 8: group code 10 needs a number, found \"not a number\"");
+    EXPECT_EQ(currentDatabase(), before);
+    EXPECT_EQ(currentFileName(), fromUtf8(good.string()));
+}
+
+TEST_F(DxfCommands, LargeDrawingsShowProgressWhileTheyAreRead)
+{
+    const auto big = dir / "big.dxf";
+    std::ofstream(big) << bench::DxfDrawingGenerator(1).drawing(70'000);  // about 13 MB
+    ASSERT_GT(std::filesystem::file_size(big), 10u << 20);
+    clearTranscript();
+    std::u16string error;
+    ASSERT_TRUE(openDrawing(big.string(), error)) << toUtf8(error);
+    const std::u16string& shown = transcript();
+    // Several steps of the reading and of the building of objects, then 100% once, last.
+    std::size_t steps = 0;
+    for (auto at = shown.find(u"Reading " + fromUtf8(big.string()) + u": "); at != std::u16string::npos;
+         at = shown.find(u"Reading ", at + 1))
+        ++steps;
+    EXPECT_GE(steps, 4u) << toUtf8(shown);
+    EXPECT_EQ(shown.find(u": 100%"), shown.rfind(u": 100%"));
+    EXPECT_LT(shown.find(u": 100%"), shown.find(u"Opened"));
+    const auto small = dir / "small.dxf";
+    std::ofstream(small) << bench::DxfDrawingGenerator(1).drawing(10);
+    clearTranscript();
+    ASSERT_TRUE(openDrawing(small.string(), error));
+    EXPECT_EQ(transcript().find(u"Reading"), std::u16string::npos);
+}
+
+TEST_F(DxfCommands, SaveAsThenSaveWriteTheDrawingsFile)
+{
+    const auto first = dir / "first.dxf";
+    std::ofstream(first) << bench::DxfDrawingGenerator(1).drawing(5);
+    std::u16string error;
+    ASSERT_TRUE(openDrawing(first.string(), error));
+    const auto second = dir / "second.dxf";
+    clearTranscript();
+    EXPECT_TRUE(run(u"SAVEAS", fromUtf8(second.string())));
+    EXPECT_NE(transcript().find(u"Saved"), std::u16string::npos);
+    EXPECT_EQ(currentFileName(), fromUtf8(second.string()));
+    EXPECT_TRUE(run(u"SAVE", u""));
+    EXPECT_TRUE(std::filesystem::exists(second));
+    EXPECT_FALSE(run(u"SAVEAS", fromUtf8((dir / "missing" / "x.dxf").string())));
+    EXPECT_TRUE(run(u"NEW", u""));
+    // A new drawing has no file yet, even when a file of its placeholder name exists.
+    const std::filesystem::path placeholder = dir / toUtf8(currentFileName());
+    std::ofstream(placeholder) << "someone's file";
+    setCurrentDocument(fromUtf8(placeholder.string()), currentDatabase());
+    EXPECT_FALSE(run(u"SAVE", u""));
+    std::ifstream kept(placeholder);
+    std::string content((std::istreambuf_iterator<char>(kept)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(content, "someone's file");
+    const auto named = dir / "named.dxf";
+    EXPECT_TRUE(run(u"SAVEAS", fromUtf8(named.string())));
+    EXPECT_TRUE(run(u"SAVE", u""));
+}
+
+}  // namespace
+}  // namespace qx::dxf

@@ -1,0 +1,71 @@
+// Helpers of the DXF tests: small drawings written as pairs, and the sample folder.
+#pragma once
+
+#include <filesystem>
+#include <initializer_list>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "cad/dxf/dxf_file.h"
+
+namespace qx::dxf::test {
+
+using Pairs = std::vector<std::pair<int, std::string>>;
+
+// The pairs as file text, codes right-aligned like most writers do.
+inline std::string dxfText(const Pairs& pairs, const char* lineEnd = "\n")
+{
+    std::string text;
+    for (const auto& [code, value] : pairs) {
+        std::string digits = std::to_string(code);
+        if (digits.size() < 3) text.append(3 - digits.size(), ' ');
+        text += digits + lineEnd + value + lineEnd;
+    }
+    return text;
+}
+
+// A small but complete drawing: header with the given version and code page, one layer, two
+// entities (the second with extended data) and an object.
+inline Pairs smallDrawing(const std::string& version = "AC1027", const std::string& codePage = "ANSI_1252")
+{
+    return {
+        {0, "SECTION"}, {2, "HEADER"}, {9, "$ACADVER"}, {1, version}, {9, "$DWGCODEPAGE"}, {3, codePage},
+        {9, "$HANDSEED"}, {5, "40"}, {9, "$UCSORG"}, {10, "1.5"}, {20, "2.0"}, {30, "0.0"}, {0, "ENDSEC"},
+        {0, "SECTION"}, {2, "TABLES"}, {0, "TABLE"}, {2, "LAYER"}, {5, "2"}, {70, "1"},
+        {0, "LAYER"}, {5, "10"}, {2, "0"}, {70, "0"}, {62, "7"}, {0, "ENDTAB"}, {0, "ENDSEC"},
+        {0, "SECTION"}, {2, "ENTITIES"},
+        {0, "LINE"}, {5, "20"}, {8, "0"}, {10, "0.0"}, {20, "0.0"}, {30, "0.0"}, {11, "1.0"}, {21, "1.0"}, {31, "0.0"},
+        {0, "CIRCLE"}, {5, "21"}, {8, "0"}, {10, "5.0"}, {20, "5.0"}, {30, "0.0"}, {40, "2.5"},
+        {1001, "APP"}, {1000, "a value"}, {1070, "3"},
+        {0, "ENDSEC"},
+        {0, "SECTION"}, {2, "OBJECTS"}, {0, "DICTIONARY"}, {5, "C"}, {330, "0"}, {0, "ENDSEC"},
+        {0, "EOF"},
+    };
+}
+
+inline std::filesystem::path samplesDir() { return std::filesystem::path(QX_SAMPLES_DIR) / "dxf"; }
+
+// Every sample drawing, sorted by name; empty when the folder is absent.
+inline std::vector<std::filesystem::path> sampleDrawings()
+{
+    std::vector<std::filesystem::path> files;
+    std::error_code ec;
+    if (!std::filesystem::is_directory(samplesDir(), ec)) return files;
+    for (const auto& entry : std::filesystem::directory_iterator(samplesDir()))
+        if (entry.path().extension() == ".dxf") files.push_back(entry.path());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+// The pairs of a file as (code, value) with values as written, for comparing two files tag by tag.
+inline Pairs allPairs(const DxfFile& file)
+{
+    Pairs pairs;
+    TagCursor cursor(file.text(), 1);
+    Tag tag;
+    while (cursor.next(tag)) pairs.emplace_back(tag.code, std::string(tag.value));
+    return pairs;
+}
+
+}  // namespace qx::dxf::test
