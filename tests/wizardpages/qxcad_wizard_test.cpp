@@ -49,8 +49,8 @@ TEST(QxcadSample, TheDoorsOfThePlantGoToATableACsvFileAndTheSavedDrawing)
     EXPECT_NE(run.output.find("CSV export done to : " + csv), std::string::npos) << run.output;
     // "Quantity" keeps its Total checked but is not a column: no totals line.
     EXPECT_EQ(readFile(csv),
-              "\"Block name\",No.\r\n\"DOOR\",NUMBER-9\r\n\"DOOR\",NUMBER-59\r\n\"DOOR\",NUMBER-49\r\n"
-              "\"DOOR\",NUMBER-39\r\n\"DOOR\",NUMBER-29\r\n\"DOOR\",NUMBER-19\r\n");
+              "\"Block name\",No.\r\n\"DOOR\",D-106\r\n\"DOOR\",D-105\r\n\"DOOR\",D-104\r\n"
+              "\"DOOR\",D-103\r\n\"DOOR\",D-102\r\n\"DOOR\",D-101\r\n");
     // The inserted table and its extraction record are in the saved drawing.
     const std::string saved = readFile(dxf);
     EXPECT_NE(saved.find("\nDoors\n"), std::string::npos);
