@@ -1,12 +1,15 @@
-// The command handlers. The wizard's pages and the update dialog are not built yet: the
-// handlers say so on the command line instead of pretending to run them.
+// The command handlers.
 #include "editor.h"
 #include "module/commands.h"
 #include "output/DlgUpdateA1.h"
+#include "ui.h"
+#include "wizard/DlgAssist1.h"
 
 void RunDataExtraction()
 {
-    qxutPrintf(u"%s", u"\nDATAEXTRACTION: the extraction wizard is not available in this build yet.\n");
+    // Page 1 opens page 2 itself, and so on: the wizard has ended when this run returns.
+    DlgAssist1 page1(pwsw_qxappMainWnd());
+    page1.DoModal();
 }
 
 void RunDataExtractionUpdate()

@@ -87,9 +87,18 @@ void setInput(std::istream& in, bool interactive, std::u16string scriptName)
 bool inputIsScript() { return !state().interactive; }
 int currentScriptLine() { return state().lineNumber; }
 
+// Messages start with a line break and end without one, so a prompt that follows one must
+// start a line of its own.
+static void startFreshLine()
+{
+    const std::u16string& text = state().transcript;
+    if (!text.empty() && text.back() != u'\n') print(u"\n");
+}
+
 bool readInputLine(std::u16string_view prompt, std::u16string& line)
 {
     ConsoleState& s = state();
+    startFreshLine();
     if (s.interactive) print(prompt);
     std::string raw;
     while (std::getline(*s.in, raw)) {

@@ -34,23 +34,15 @@ TEST(PolylineGeometry, ClosedSquareWithAnOutwardAndAnInwardHalfCircle)
 {
     // A 10 x 10 square run counter-clockwise; its right edge replaced by a half circle of
     // radius 5. A positive bulge bulges to the right of travel, which is outwards here.
-    auto outptr = polyline({{0, 0, 0}, {10, 0, 1}, {10, 10, 0}, {0, 10, 0}}, true);
-    QxDbPolyline& out = *outptr;
-    EXPECT_NEAR(area(out), 100 + kPi * 25 / 2, 1e-9);
-    EXPECT_NEAR(length(out), 30 + 5 * kPi, 1e-9);
+    auto out = polyline({{0, 0, 0}, {10, 0, 1}, {10, 10, 0}, {0, 10, 0}}, true);
+    EXPECT_NEAR(area(*out), 100 + kPi * 25 / 2, 1e-9);
+    EXPECT_NEAR(length(*out), 30 + 5 * kPi, 1e-9);
     double end = 0;
-    out.getEndParam(end);
+    out->getEndParam(end);
     EXPECT_EQ(end, 4);  // closed: one parameter per segment, the closing one included
-    EXPECT_TRUE(out.isClosed());
-
-    auto inptr = polyline({{0, 0, 0}, {10, 0, -1}, {10, 10, 0}, {0, 10, 0}}, true);
-    QxDbPolyline& in = *inptr;
-    EXPECT_NEAR(area(in), 100 - kPi * 25 / 2, 1e-9);
-
+    EXPECT_NEAR(area(*polyline({{0, 0, 0}, {10, 0, -1}, {10, 10, 0}, {0, 10, 0}}, true)), 100 - kPi * 25 / 2, 1e-9);
     // The same outline run clockwise: the bulge that points outwards is now negative.
-    auto cwptr = polyline({{0, 10, 0}, {10, 10, -1}, {10, 0, 0}, {0, 0, 0}}, true);
-    QxDbPolyline& cw = *cwptr;
-    EXPECT_NEAR(area(cw), 100 + kPi * 25 / 2, 1e-9);
+    EXPECT_NEAR(area(*polyline({{0, 10, 0}, {10, 10, -1}, {10, 0, 0}, {0, 0, 0}}, true)), 100 + kPi * 25 / 2, 1e-9);
 }
 
 TEST(PolylineGeometry, OpenPolylineClosesWithAStraightSegment)
@@ -59,7 +51,6 @@ TEST(PolylineGeometry, OpenPolylineClosesWithAStraightSegment)
     // by the straight segment back to the start; the last vertex's bulge has no segment.
     auto plptr = polyline({{0, 0, 0}, {10, 0, 1}, {10, 10, 1}}, false);
     QxDbPolyline& pl = *plptr;
-    EXPECT_FALSE(pl.isClosed());
     EXPECT_NEAR(area(pl), 50 + kPi * 25 / 2, 1e-9);
     EXPECT_NEAR(length(pl), 10 + 5 * kPi, 1e-9);
     double end = 0;
@@ -163,20 +154,15 @@ TEST(CircleGeometry, AreaCircumferenceAndParameters)
     EXPECT_NEAR(e.maxPoint.y, 4, 1e-12);
 }
 
-TEST(LineGeometry, LengthAngleAndParameters)
+TEST(LineGeometry, LengthAndParameters)
 {
     QxDbLine line({0, 0, 0}, {3, 4, 0});
     EXPECT_NEAR(length(line), 5, 1e-12);
     EXPECT_EQ(area(line), 0);
-    const QxGeVector3d v = line.endPoint() - line.startPoint();
-    EXPECT_NEAR(v.angleOnPlane(QxGePlane::kXYPlane), std::atan2(4, 3), 1e-12);
     double dist = 0;
     ASSERT_EQ(line.getDistAtPoint({1.5, 2, 0}, dist), Qxapp::eOk);
     EXPECT_NEAR(dist, 2.5, 1e-12);
     EXPECT_EQ(line.getDistAtPoint({6, 8, 0}, dist), Qxapp::eInvalidInput);  // on the ray, past the end
-    QxGePoint3d end;
-    ASSERT_EQ(line.getEndPoint(end), Qxapp::eOk);
-    EXPECT_EQ(end, QxGePoint3d(3, 4, 0));
 }
 
 TEST(Transforms, RotatingAndMirroringKeepsMeasurements)

@@ -21,23 +21,17 @@ TEST(AngleOnPlane, MeasuresTheProjectionCounterClockwiseFromTheXAxis)
     EXPECT_NEAR(QxGeVector3d(0, 1, 0).angleOnPlane(below), kPi / 2, 1e-12);
 }
 
-TEST(CoordinateSystems, SetCoordSystemMapsUcsPointsToWorld)
+TEST(CoordinateSystems, UcsPointsToWorldAndProductsApplyTheRightFactorFirst)
 {
     QxGeMatrix3d ucs;
     ucs.setCoordSystem({10, 20, 0}, {0, 1, 0}, {-1, 0, 0}, {0, 0, 1});
-    QxGePoint3d p(1, 0, 0);
-    p.transformBy(ucs);
-    EXPECT_EQ(p, QxGePoint3d(10, 21, 0));
     QxGePoint3d q(0, 2, 3);
     q.transformBy(ucs);
     EXPECT_EQ(q, QxGePoint3d(8, 20, 3));
     QxGeVector3d v(1, 0, 0);
     v.transformBy(ucs);  // directions ignore the origin
     EXPECT_EQ(v, QxGeVector3d(0, 1, 0));
-}
 
-TEST(CoordinateSystems, ProductAppliesTheRightFactorFirst)
-{
     QxGeMatrix3d move, turn;
     move.entry[0][3] = 5;
     turn.setCoordSystem(QxGePoint3d::kOrigin, {0, 1, 0}, {-1, 0, 0}, {0, 0, 1});  // 90 degrees about Z
@@ -45,16 +39,4 @@ TEST(CoordinateSystems, ProductAppliesTheRightFactorFirst)
     p.transformBy(turn * move);  // move to (6,0,0), then turn
     EXPECT_NEAR(p.x, 0, 1e-12);
     EXPECT_NEAR(p.y, 6, 1e-12);
-}
-
-TEST(Vectors, CrossProductAndNormalize)
-{
-    EXPECT_EQ(QxGeVector3d::kXAxis.crossProduct(QxGeVector3d::kYAxis), QxGeVector3d::kZAxis);
-    QxGeVector3d v(3, 4, 0);
-    v.normalize();
-    EXPECT_NEAR(v.x, 0.6, 1e-15);
-    EXPECT_NEAR(v.length(), 1, 1e-15);
-    QxGeVector3d zero;
-    zero.normalize();  // a zero vector stays zero instead of becoming NaN
-    EXPECT_EQ(zero, QxGeVector3d());
 }

@@ -1,6 +1,5 @@
 // The host's operations in the order the data-extraction module calls them: inserting a
-// table, keeping its extraction record in extended data, and re-reading the drawing while
-// the table is open for write.
+// table and re-reading the drawing while the table is open for write.
 #include "cad/db/database_impl.h"
 #include "db_fixture.h"
 
@@ -58,57 +57,6 @@ QxDbObjectId insertTable(QxDbDatabase& db, const QxGePoint3d& at)
     return tblId;
 }
 
-bool writeItems(QxDbObjectId id, const char16_t* key, std::vector<std::u16string> items)
-{
-    QxDbObject* object = nullptr;
-    if (qxdbOpenObject(object, id, QxDb::kForRead) != Qxapp::eOk) return false;
-    qxresbuf* chain = object->xData(key);
-    qxresbuf* tail = chain;
-    if (tail) {
-        while (tail->rbnext) tail = tail->rbnext;
-    } else {
-        qxdbRegApp(key);
-        chain = tail = qxutNewRb(1001);
-        tail->resval.rstring = qxutNewString(key);
-    }
-    for (const auto& item : items) {
-        tail = tail->rbnext = qxutNewRb(1000);
-        tail->resval.rstring = qxutNewString(item.c_str());
-    }
-    object->upgradeOpen();
-    const bool ok = object->setXData(chain) == Qxapp::eOk;
-    object->close();
-    qxutRelRb(chain);
-    return ok;
-}
-
-bool removeItems(QxDbObjectId id, const char16_t* key)
-{
-    QxDbObject* object = nullptr;
-    if (qxdbOpenObject(object, id, QxDb::kForWrite) != Qxapp::eOk) return false;
-    if (qxresbuf* chain = object->xData(key)) {
-        qxutRelRb(chain->rbnext);
-        chain->rbnext = nullptr;
-        object->setXData(chain);
-        qxutRelRb(chain);
-    }
-    object->close();
-    return true;
-}
-
-std::vector<std::u16string> readItems(QxDbObjectId id, const char16_t* key)
-{
-    std::vector<std::u16string> items;
-    QxDbObject* object = nullptr;
-    if (qxdbOpenObject(object, id, QxDb::kForRead) != Qxapp::eOk) return items;
-    qxresbuf* chain = object->xData(key);
-    for (const qxresbuf* rb = chain; rb; rb = rb->rbnext)
-        if (rb->restype == 1000) items.emplace_back(rb->resval.rstring);
-    qxutRelRb(chain);
-    object->close();
-    return items;
-}
-
 }  // namespace
 
 using ModuleFlows = DrawingTest;
@@ -155,21 +103,6 @@ TEST_F(ModuleFlows, TheTableIsFoundAfterABlockReferenceWithAttributes)
     const QxDbObjectId tableId = insertTable(*db, {0, 0, 0});
     EXPECT_NE(tableId, attributeId);
     EXPECT_TRUE(QxDbTable::cast(qx::peekObject(tableId)));
-}
-
-TEST_F(ModuleFlows, ExtractionRecordWritesAppendRemoveAndRead)
-{
-    const QxDbObjectId id = insertTable(*db, {0, 0, 0});
-    ASSERT_TRUE(writeItems(id, u"obj_handles", {u"2F", u"30"}));
-    ASSERT_TRUE(writeItems(id, u"replaced_hdls", {u""}));
-    ASSERT_TRUE(writeItems(id, u"obj_handles", {u"31"}));  // a second write appends
-    EXPECT_EQ(readItems(id, u"obj_handles"), (std::vector<std::u16string>{u"2F", u"30", u"31"}));
-    EXPECT_EQ(readItems(id, u"replaced_hdls"), (std::vector<std::u16string>{u""}));
-    ASSERT_TRUE(removeItems(id, u"obj_handles"));
-    EXPECT_TRUE(readItems(id, u"obj_handles").empty());
-    EXPECT_EQ(readItems(id, u"replaced_hdls").size(), 1u);
-    ASSERT_TRUE(writeItems(id, u"obj_handles", {u"40"}));
-    EXPECT_EQ(readItems(id, u"obj_handles"), (std::vector<std::u16string>{u"40"}));
 }
 
 TEST_F(ModuleFlows, ReadingTheDrawingWhileTheTableIsOpenForWriteSkipsOnlyTheTable)

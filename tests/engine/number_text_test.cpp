@@ -7,18 +7,11 @@
 
 TEST(NumberText, FormatGFollowsPrintfG)
 {
-    EXPECT_EQ(FormatG(0.0001), u"0.0001");
-    EXPECT_EQ(FormatG(0.00001), u"1e-05");
-    EXPECT_EQ(FormatG(2.50), u"2.5");
-    EXPECT_EQ(FormatG(1234567.0), u"1.23457e+06");
-    EXPECT_EQ(FormatG(999999.0), u"999999");
-    EXPECT_EQ(FormatG(999999.5), u"1e+06");  // rounding to six digits carries into the exponent
-    EXPECT_EQ(FormatG(100000.4), u"100000");
-    EXPECT_EQ(FormatG(0.0), u"0");
-    EXPECT_EQ(FormatG(-0.0), u"-0");
-    EXPECT_EQ(FormatG(-12.5), u"-12.5");
-    EXPECT_EQ(FormatG(1e100), u"1e+100");
-    EXPECT_EQ(FormatG(1.0 / 3.0), u"0.333333");
+    const std::pair<double, const char16_t*> cases[] = {
+        {0.0001, u"0.0001"},    {0.00001, u"1e-05"}, {2.50, u"2.5"},     {1234567.0, u"1.23457e+06"},
+        {999999.0, u"999999"},  {999999.5, u"1e+06"},  // rounding to six digits carries into the exponent
+        {100000.4, u"100000"},  {-0.0, u"-0"},       {1e100, u"1e+100"}, {1.0 / 3.0, u"0.333333"}};
+    for (const auto& [value, text] : cases) EXPECT_EQ(FormatG(value), text) << value;
     EXPECT_EQ(FormatGNarrow(std::nan("")), "nan");
     EXPECT_EQ(FormatGNarrow(-HUGE_VAL), "-inf");
 }
@@ -34,20 +27,12 @@ TEST(NumberText, NumericTextIsAWholeDecimalNumber)
 
 TEST(NumberText, LeadingNumberTakesTheLongestDecimalPrefix)
 {
-    EXPECT_DOUBLE_EQ(ReadLeadingNumber(u"12 m"), 12.0);
-    EXPECT_DOUBLE_EQ(ReadLeadingNumber(u"ByLayer"), 0.0);
-    EXPECT_DOUBLE_EQ(ReadLeadingNumber(u""), 0.0);
-    EXPECT_DOUBLE_EQ(ReadLeadingNumber(u"  \t-3.5e2x"), -350.0);
-    EXPECT_DOUBLE_EQ(ReadLeadingNumber(u"+2"), 2.0);
-    EXPECT_DOUBLE_EQ(ReadLeadingNumber(u".5"), 0.5);
-    EXPECT_DOUBLE_EQ(ReadLeadingNumber(u"-.5"), -0.5);
-    EXPECT_DOUBLE_EQ(ReadLeadingNumber(u"1.e2"), 100.0);
-    EXPECT_DOUBLE_EQ(ReadLeadingNumber(u"1e"), 1.0);     // an exponent without digits is not part of it
-    EXPECT_DOUBLE_EQ(ReadLeadingNumber(u"1e+x"), 1.0);
-    EXPECT_DOUBLE_EQ(ReadLeadingNumber(u"12,5"), 12.0);  // the decimal separator is the point
-    EXPECT_DOUBLE_EQ(ReadLeadingNumber(u"1.2.3"), 1.2);
-    EXPECT_DOUBLE_EQ(ReadLeadingNumber(u"."), 0.0);
-    EXPECT_DOUBLE_EQ(ReadLeadingNumber(u"- 5"), 0.0);
+    // An exponent without digits is not part of the number; the decimal separator is the point.
+    const std::pair<const char16_t*, double> cases[] = {
+        {u"12 m", 12.0}, {u"ByLayer", 0.0}, {u"", 0.0},  {u"  \t-3.5e2x", -350.0}, {u"+2", 2.0}, {u"-.5", -0.5},
+        {u"1.e2", 100.0}, {u"1e", 1.0},     {u"1e+x", 1.0}, {u"12,5", 12.0},         {u"1.2.3", 1.2},
+        {u".", 0.0},     {u"- 5", 0.0}};
+    for (const auto& [text, value] : cases) EXPECT_DOUBLE_EQ(ReadLeadingNumber(text), value) << value;
     EXPECT_EQ(ReadLeadingNumber(u"1e999"), HUGE_VAL);
     EXPECT_EQ(ReadLeadingNumber(u"-1e999"), -HUGE_VAL);
     EXPECT_EQ(ReadLeadingNumber(u"1e-999"), 0.0);

@@ -1,0 +1,196 @@
+// The wizard from the command to Finish: the table the outputs receive follows the choices
+// of pages 3 and 4 and the preview's column and row order; Finish reports what it did.
+#include "wizard_fixture.h"
+
+#include "output/drawing_table.h"
+#include "output/extraction_record.h"
+
+using qxtest::WizardDrawing;
+
+namespace {
+
+const std::string kToPage4 = "click Next\nclick Next\nclick Next\n";
+// On page 4: uncheck every property, then check the object type, length and radius.
+const std::string kTypeLengthRadius =
+    "cell-menu 1025 Length 1\nchoose \"No selection\"\n"
+    "check 1025 \"Object type\" 1\ncheck 1025 Length 1\ncheck 1025 Radius 1\n";
+
+std::string exportCsv(const std::string& file)
+{
+    return "click 1029\nfile \"" + file + "\" 1\n";
+}
+
+}  // namespace
+
+TEST_F(WizardDrawing, FinishWritesTheCsvOfTheChosenColumnsWithTheTotalsAfterAnEmptyRow)
+{
+    drawLinesAndCircles();
+    const std::string out =
+        runWizard(kToPage4 + kTypeLengthRadius + "click Next\n" + exportCsv(path("t.csv")) + "click Finish\n");
+    EXPECT_EQ(readFile(path("t.csv")),
+              "\"Object type\",Length,\"Radius\"\r\n"
+              "\"Line\",10,\"\"\r\n"
+              "\"Line\",5,\"\"\r\n"
+              "\"Circle\",,\"1\"\r\n"
+              "\"Circle\",,\"1\"\r\n"
+              "\"\",,\"\"\r\n"
+              "\"\",15,\"2\"\r\n");
+    EXPECT_TRUE(has(out, "\nCSV export done to : " + path("t.csv")));
+}
+
+TEST_F(WizardDrawing, ARenamedColumnKeepsItsTotalAndSortsAsNumbers)
+{
+    drawLinesAndCircles();
+    // Ascending by the renamed length column: as numbers 5 comes before 10 (as text it would
+    // not), and the circles' empty lengths count as 0.
+    runWizard(kToPage4 + kTypeLengthRadius + "edit 1025 Length 2 \"Len (m)\"\nclick Next\nsort 1022 2\n" +
+              exportCsv(path("t.csv")) + "click Finish\n");
+    EXPECT_EQ(readFile(path("t.csv")),
+              "\"Object type\",Len (m),\"Radius\"\r\n"
+              "\"Circle\",,\"1\"\r\n"
+              "\"Circle\",,\"1\"\r\n"
+              "\"Line\",5,\"\"\r\n"
+              "\"Line\",10,\"\"\r\n"
+              "\"\",,\"\"\r\n"
+              "\"\",15,\"2\"\r\n");
+}
+
+TEST_F(WizardDrawing, TheFilesFollowTheColumnsAsMovedAndTheRowsAsSortedWithTheTotalsKeptLast)
+{
+    drawLinesAndCircles();
+    runWizard(kToPage4 + kTypeLengthRadius +
+              "click Next\nmove-column 1022 Radius 1\nsort 1022 Length\nsort 1022 Length\n" + exportCsv(path("t.csv")) +
+              "click Finish\n");
+    EXPECT_EQ(readFile(path("t.csv")),
+              "\"Radius\",Object type,\"Length\"\r\n"
+              "\"\",Line,\"10\"\r\n"
+              "\"\",Line,\"5\"\r\n"
+              "\"1\",Circle,\"\"\r\n"
+              "\"1\",Circle,\"\"\r\n"
+              "\"\",,\"\"\r\n"
+              "\"2\",,\"15\"\r\n");
+}
+
+TEST_F(WizardDrawing, WithTheHeaderHiddenTheFirstDataRowTitlesThePreviewAndStartsTheFile)
+{
+    drawLinesAndCircles();
+    const std::string out = runWizard(kToPage4 + kTypeLengthRadius + "check 1029\nuncheck 1028\nclick Next\n" +
+                                      exportCsv(path("t.csv")) + "click Finish\n");
+    const std::string preview = lastDialog(out, "Data extraction - Output selection");
+    EXPECT_TRUE(has(preview, "1:Line v | 2:10 | 3:")) << preview;
+    EXPECT_EQ(count(preview, "| Line "), 1u) << "row 1 titles the columns and is not listed";
+    // No totals: "Display totals" was unchecked.
+    EXPECT_EQ(readFile(path("t.csv")),
+              "\"Line\",10,\"\"\r\n\"Line\",5,\"\"\r\n\"Circle\",,\"1\"\r\n\"Circle\",,\"1\"\r\n");
+}
+
+TEST_F(WizardDrawing, TheSpreadsheetFilterMakesAWorkbookWhateverTheNameSays)
+{
+    drawLinesAndCircles();
+    const std::string out = runWizard(kToPage4 + kTypeLengthRadius + "click Next\nclick 1029\nfile \"" + path("t.csv") +
+                                      "\" 2\nclick Finish\n");
+    const std::string bytes = readFile(path("t.csv"));
+    ASSERT_GE(bytes.size(), 8u);
+    EXPECT_EQ(bytes.substr(0, 8), std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8)) << "a compound file";
+    EXPECT_TRUE(has(out, "\nFinished XLS exportation to : " + path("t.csv")));
+    EXPECT_FALSE(has(out, "CSV export"));
+}
+
+TEST_F(WizardDrawing, AnExportThatFailsIsReportedAsFailedNotAsDone)
+{
+    drawLinesAndCircles();
+    // A folder stands where the file should go: nothing can be written there.
+    const std::string file = path("t.csv");
+    std::filesystem::create_directories(file);
+    const std::string out = runWizard(kToPage4 + "click Next\n" + exportCsv(file) + "click Finish\n");
+    EXPECT_TRUE(has(out, "\nCSV export failed : " + file)) << out;
+    EXPECT_FALSE(has(out, "CSV export done"));
+    EXPECT_TRUE(std::filesystem::is_directory(file));
+}
+
+TEST_F(WizardDrawing, FinishWithoutAnyOutputAsksAndNoKeepsThePage)
+{
+    drawLinesAndCircles();
+    const std::string out =
+        runWizard(kToPage4 + "click Next\nclick Finish\nno\n" + exportCsv(path("t.csv")) + "click Finish\n");
+    EXPECT_TRUE(has(out, "No output choice : Are you sure to want quit wizard ?"));
+    EXPECT_TRUE(std::filesystem::exists(path("t.csv"))) << "the page stayed and made the file afterwards";
+
+    const std::string quit = runWizard(kToPage4 + "click Next\nclick Finish\nyes\n");
+    EXPECT_TRUE(has(quit, "No output choice"));
+    EXPECT_FALSE(has(quit, "export"));
+}
+
+TEST_F(WizardDrawing, CancelOnTheLastPageWritesNothing)
+{
+    drawLinesAndCircles();
+    const std::string out = runWizard(kToPage4 + "click Next\n" + exportCsv(path("t.csv")) + "click 1003\nfile \"" +
+                                      path("t.qex") + "\"\nclick Cancel\n");
+    EXPECT_FALSE(std::filesystem::exists(path("t.csv")));
+    EXPECT_FALSE(std::filesystem::exists(path("t.qex")));
+    EXPECT_FALSE(has(out, "export"));
+}
+
+TEST_F(WizardDrawing, TheInsertedTableGetsTheRecordOnFinishInPreviewOrder)
+{
+    append(new QxDbLine({0, 0, 0}, {10, 0, 0}));
+    const std::u16string shortLine = append(new QxDbLine({0, 0, 0}, {0, 5, 0}));
+    const std::u16string longLine = append(new QxDbLine({0, 0, 0}, {0, 7, 0}));
+    LastInsertedTable() = QxDbObjectId();
+    runWizard(kToPage4 + kTypeLengthRadius +
+              "edit 1025 Length 2 \"Len\"\nclick Next\nsort 1022 Len\n"
+              "click 1031\n10,20\nclick 1031\n30,40\nclick Finish\n");
+    const QxDbObjectId idTbl = LastInsertedTable();
+    ASSERT_FALSE(idTbl.isNull());
+    const std::vector<std::u16string> lsHandles = ReadRecordItems(idTbl, csAppHdls);
+    ASSERT_EQ(lsHandles.size(), 3u);
+    EXPECT_EQ(lsHandles[0], shortLine);
+    EXPECT_EQ(lsHandles[1], longLine);
+    EXPECT_EQ(ReadRecordItems(idTbl, csAppDisplayNames), (std::vector<std::u16string>{u"Len", u"Object type"}));
+    EXPECT_EQ(ReadRecordItems(idTbl, csAppOriginalNames), (std::vector<std::u16string>{u"Length", u"Object type"}));
+    EXPECT_EQ(ReadRecordItems(idTbl, csTbHeaders), (std::vector<std::u16string>{u"Object type", u"Len"}));
+    EXPECT_EQ(ReadRecordItems(idTbl, csAppObjTypes), (std::vector<std::u16string>{u"Line"}));
+
+    // Both picks made a table; only the second carries the record.
+    qxds_name ss{};
+    ASSERT_EQ(qxedSSGet(u"A", nullptr, nullptr, nullptr, ss), QXRT_NORM);
+    std::int32_t nLength = 0;
+    qxedSSLength(ss, &nLength);
+    qxedSSFree(ss);
+    EXPECT_EQ(nLength, 5);
+}
+
+TEST_F(WizardDrawing, CombiningRowsCountsIdenticalObjectsOnce)
+{
+    drawLinesAndCircles();
+    runWizard(kToPage4 +
+              "cell-menu 1025 Length 1\nchoose \"No selection\"\ncheck 1025 \"Object type\" 1\n"
+              "check 1025 Radius 1\ncheck 1033\nclick Next\n" +
+              exportCsv(path("t.csv")) + "click Finish\n");
+    EXPECT_EQ(readFile(path("t.csv")),
+              "\"Object "
+              "type\",Quantity,\"Radius\"\r\n\"Line\",2,\"\"\r\n\"Circle\",2,\"1\"\r\n\"\",,\"\"\r\n\"\",4,\"1\"\r\n");
+}
+
+TEST_F(WizardDrawing, NoTotalsLineWhenNoTotalledPropertyIsAColumn)
+{
+    drawLinesAndCircles();
+    // Quantity, Length and Radius keep their Total checked but are not chosen as columns.
+    runWizard(kToPage4 +
+              "cell-menu 1025 Length 1\nchoose \"No selection\"\ncheck 1025 \"Object type\" 1\nclick Next\n" +
+              exportCsv(path("t.csv")) + "click Finish\n");
+    EXPECT_EQ(readFile(path("t.csv")), "\"Object type\"\r\n\"Line\"\r\n\"Line\"\r\n\"Circle\"\r\n\"Circle\"\r\n");
+}
+
+TEST_F(WizardDrawing, ACancelledPickInsertsNoTableAndCountsAsNoOutput)
+{
+    drawLinesAndCircles();
+    const std::string out = runWizard(kToPage4 + "click Next\nclick 1031\ncancel\nclick Finish\nyes\n");
+    EXPECT_TRUE(has(out, "No output choice"));
+    qxds_name ss{};
+    ASSERT_EQ(qxedSSGet(u"A", nullptr, nullptr, nullptr, ss), QXRT_NORM);
+    std::int32_t nLength = 0;
+    qxedSSLength(ss, &nLength);
+    qxedSSFree(ss);
+    EXPECT_EQ(nLength, 4);
+}

@@ -1,0 +1,252 @@
+// Wizard page 5.
+#include "wizard/DlgAssist5.h"
+
+#include <list>
+
+#include "host/editor.h"
+#include "module/strings.h"
+#include "output/csv_export.h"
+#include "output/drawing_table.h"
+#include "output/extraction_record.h"
+#include "output/qex_settings.h"
+#include "output/xls_export.h"
+#include "wizard/DlgAssist4.h"
+#include "wizard/WizardPage.h"
+#include "wizard/wizard_string_ids.h"
+
+namespace {
+constexpr int kIdPreviewLabel = 1041, kIdGrid = 1022, kIdOutputGroup = 1038, kIdOutputPrompt = 1043, kIdInsert = 1031,
+              kIdInsertLabel = 1044, kIdExport = 1029, kIdExportLabel = 1045, kIdExportPath = 1016, kIdQexGroup = 1042,
+              kIdQex = 1003, kIdQexPath = 1017, kIdPrevious = 1001;
+
+void PrintMessage(const std::u16string& csText)
+{
+    qxutPrintf(u"%s", csText.c_str());
+}
+}  // namespace
+
+DlgAssist5::DlgAssist5(QxWindowHandle pParent, WizardState state, ExtractionData data, PropItemSet seHeaders,
+                       TableData veTableDataOut, BlockIdMap lsBlockTbRecId, bool bHasTotalLine)
+    : CQxUiDialog(kTemplateId, pParent), m_state(std::move(state)), m_data(std::move(data)),
+      m_seHeaders(std::move(seHeaders)), m_veTableDataOut(std::move(veTableDataOut)),
+      m_lsBlockTbRecId(std::move(lsBlockTbRecId)), m_bHasTotalLine(bHasTotalLine), m_nInsertStatus(QXRT_CANCEL)
+{
+    OnCommandMap(QXUI_BN_CLICKED, kIdInsert, [this] { OnInsertTable(); });
+    OnCommandMap(QXUI_BN_CLICKED, kIdExport, [this] { OnChooseExportFile(); });
+    OnCommandMap(QXUI_BN_CLICKED, kIdQex, [this] { OnChooseQexFile(); });
+    OnCommandMap(QXUI_BN_CLICKED, IDOK, [this] { OnFinish(); });
+    OnCommandMap(QXUI_BN_CLICKED, kIdPrevious, [this] { OnPrevious(); });
+}
+
+DlgAssist5::~DlgAssist5() = default;
+
+void DlgAssist5::DoDataExchange(QxDataExchange& dx)
+{
+    DDX_Control(dx, kIdGrid, m_gridPreview);
+}
+
+bool DlgAssist5::OnInitDialog()
+{
+    CQxUiDialog::OnInitDialog();
+    SetPageTexts(*this, kIdsPage5Title,
+                 {{kIdPreviewLabel, kIdsTablePreview},
+                  {kIdOutputGroup, kIdsOutputOptions},
+                  {kIdOutputPrompt, kIdsChooseOutput},
+                  {kIdInsertLabel, kIdsInsertTable},
+                  {kIdExportLabel, kIdsExportFile},
+                  {kIdQexGroup, kIdsSaveQex},
+                  {kIdPrevious, kIdsPrevious},
+                  {IDCANCEL, kIdsCancel},
+                  {IDOK, kIdsFinish}});
+    m_gridPreview.SetExtendedStyle(m_gridPreview.GetExtendedStyle() | QxUiList::GridLines | QxUiList::HeaderDragDrop |
+                                   QxUiList::FullRowSelect);
+    FillPreview();
+    m_gridPreview.bHeaderMenu = true;
+    CQxUiWnd btnInsert = GetDlgItem(kIdInsert);
+    if (btnInsert.GetImage().IsNull()) btnInsert.SetImage(CQxUiImage::LoadIcon(kIconInsertTable, 16, 16));
+    return true;
+}
+
+void DlgAssist5::FillPreview()
+{
+    if (m_veTableDataOut.empty()) return;
+    // The last row holds the numeric flags page 4 worked out per column; it is not data.
+    const TableRow lsNumericCol = m_veTableDataOut.back();
+    m_veTableDataOut.pop_back();
+    if (m_veTableDataOut.empty()) return;
+    const TableRow header = m_veTableDataOut.front();
+    m_gridPreview.vecIncludeCols.assign(header.size(), true);
+
+    // With the header hidden, the first data row names the columns and is not listed.
+    const std::size_t nTitleRow = m_state.bDisplayHeader ? 0 : 1;
+    const TableRow* pTitles = nTitleRow < m_veTableDataOut.size() ? &m_veTableDataOut[nTitleRow] : nullptr;
+    m_gridPreview.AddHiddenLabelColumn();
+    for (std::size_t nCol = 1; nCol < header.size(); ++nCol) {
+        auto pTrait = std::make_unique<CGridColumnTraitText>();
+        const bool bNumeric = nCol < lsNumericCol.size() && lsNumericCol[nCol] == u"1";
+        pTrait->SetSortFormatNumber(bNumeric);
+        const std::u16string csTitle = pTitles && nCol < pTitles->size() ? (*pTitles)[nCol] : std::u16string();
+        m_gridPreview.AddColumn(int(nCol), csTitle, QxUiList::Left, 100, int(nCol) - 1, std::move(pTrait));
+    }
+
+    int nPos = 0;
+    for (std::size_t nRow = nTitleRow + 1; nRow < m_veTableDataOut.size(); ++nRow) {
+        const TableRow& row = m_veTableDataOut[nRow];
+        const int nItem = m_gridPreview.InsertItem(nPos, row.empty() ? std::u16string() : row[0]);
+        if (nItem < 0) break;
+        m_gridPreview.SetItemData(nItem, nRow);
+        for (std::size_t nCol = 1; nCol < row.size() && nCol < header.size(); ++nCol)
+            m_gridPreview.SetItemText(nItem, int(nCol), row[nCol]);
+        nPos = nItem + 1;
+    }
+    m_gridPreview.ShowSortArrow(1, false);
+
+    // Numbers read better right-aligned: the first column, and the columns of the properties
+    // that can be totalled.
+    if (header.size() > 1) m_gridPreview.SetColumnFormat(1, QxUiList::Right);
+    for (std::size_t nCol = 1; nCol < header.size() && nCol < lsNumericCol.size(); ++nCol)
+        if (lsNumericCol[nCol] == u"1") m_gridPreview.SetColumnFormat(int(nCol), QxUiList::Right);
+
+    if (m_bHasTotalLine && m_veTableDataOut.size() >= 2) {
+        // The outputs show an empty row between the data and the totals; the preview does not.
+        const std::size_t nTotals = m_veTableDataOut.size() - 1;
+        m_veTableDataOut.insert(m_veTableDataOut.begin() + std::ptrdiff_t(nTotals), TableRow(header.size()));
+        // The totals line moved down by the empty row: its preview row must name it there.
+        for (int nItem = 0; nItem < m_gridPreview.GetItemCount(); ++nItem)
+            if (m_gridPreview.GetItemData(nItem) == nTotals) m_gridPreview.SetItemData(nItem, nTotals + 1);
+        m_gridPreview.bTotalsAtEnd = true;
+    }
+}
+
+std::vector<int> DlgAssist5::HeaderOrder() const
+{
+    std::vector<int> veHeaderOrder;
+    for (int nCol : m_gridPreview.GetColumnOrderArray())
+        if (m_gridPreview.IsColumnShown(nCol)) veHeaderOrder.push_back(nCol);
+    return veHeaderOrder;
+}
+
+std::vector<int> DlgAssist5::RowOrder() const
+{
+    std::vector<int> veRowOrder{m_state.bDisplayHeader ? 0 : 1};
+    const std::uint64_t nTotals = m_bHasTotalLine && m_veTableDataOut.size() >= 2 ? m_veTableDataOut.size() - 1 : 0;
+    for (int nItem = 0; nItem < m_gridPreview.GetItemCount(); ++nItem) {
+        const std::uint64_t nRow = m_gridPreview.GetItemData(nItem);
+        if (nTotals != 0 && nRow == nTotals) veRowOrder.push_back(int(nTotals - 1));
+        veRowOrder.push_back(int(nRow));
+    }
+    return veRowOrder;
+}
+
+void DlgAssist5::OnInsertTable()
+{
+    TableInsertion insertion;
+    insertion.veTableDataOut = &m_veTableDataOut;
+    insertion.lsBlockTbRecId = &m_lsBlockTbRecId;
+    insertion.vecIncludeCols = m_gridPreview.vecIncludeCols;
+    insertion.veHeaderOrder = HeaderOrder();
+    insertion.veRowOrder = RowOrder();
+    insertion.csBlockPreviewName = m_data.extEngine.strHelper.blockPreviewItem.name;
+    insertion.csTbTitle = m_state.csTbTitle;
+    insertion.bDisplayHeader = m_state.bDisplayHeader;
+    m_nInsertStatus = PickAndInsertTable(*this, insertion);
+    if (m_nInsertStatus == QXRT_NORM) m_veRowOrder = insertion.veRowOrder;
+}
+
+void DlgAssist5::OnChooseExportFile()
+{
+    CQxUiFileDialog dlgFile(false, u"", u"*.csv", QxUiFile::HideReadOnly,
+                            u"Csv file (*.csv)|*.csv| Xls file (*.xls)|*.xls||", nullptr);
+    if (dlgFile.DoModal() != IDOK) return;
+    m_csExportPath = dlgFile.GetPathName();
+    m_nExportType = dlgFile.GetFilterIndex();
+    SetDlgItemText(kIdExportPath, m_csExportPath);
+}
+
+void DlgAssist5::OnChooseQexFile()
+{
+    CQxUiFileDialog dlgFile(false, u"", u"*.qex", QxUiFile::HideReadOnly, u"Qex file (*.qex)|*.qex||", nullptr);
+    if (dlgFile.DoModal() != IDOK) return;
+    m_csQexSavePath = dlgFile.GetPathName();
+    SetDlgItemText(kIdQexPath, m_csQexSavePath);
+}
+
+void DlgAssist5::OnFinish()
+{
+    if (m_csExportPath.empty() && m_csQexSavePath.empty() && m_nInsertStatus != QXRT_NORM) {
+        if (MessageBox(LoadResString(kIdsNoOutputQuestion), u"", QxUiMsg::YesNo | QxUiMsg::IconQuestion) != IDYES)
+            return;
+        EndDialog(IDOK);
+        return;
+    }
+    EndDialog(IDOK);
+    WriteExternalFile();
+    if (m_nInsertStatus == QXRT_NORM) WriteExtractionRecord();
+    WriteSettingsFile();
+}
+
+void DlgAssist5::WriteExternalFile()
+{
+    if (m_csExportPath.empty()) return;
+    const std::vector<int> veHeaderOrder = HeaderOrder();
+    m_veRowOrder = RowOrder();
+    if (m_nExportType == kExportCsv) {
+        const bool bWritten = ExportCsv(m_veTableDataOut, m_csExportPath, m_gridPreview.vecIncludeCols, veHeaderOrder,
+                                        m_veRowOrder, m_state.bDisplayHeader, u",");
+        PrintMessage(FormatResString(bWritten ? kIdsCsvDone : kIdsCsvFailed, m_csExportPath));
+    } else if (m_nExportType == kExportXls) {
+        const XlsExportResult result = ExportXls(m_veTableDataOut, m_csExportPath, m_gridPreview.vecIncludeCols,
+                                                 veHeaderOrder, m_veRowOrder, m_state.bDisplayHeader);
+        if (!result.bWritten) {
+            PrintMessage(FormatResString(kIdsXlsFailed, m_csExportPath));
+            return;
+        }
+        // A sheet that could not take everything is not reported as finished.
+        const bool bLeftOut = result.nRowsLeftOut > 0 || result.nColumnsLeftOut > 0;
+        if (bLeftOut)
+            PrintMessage(FormatResString(kIdsXlsIncomplete, m_csExportPath,
+                                         NumberText(static_cast<long long>(result.nRowsLeftOut)),
+                                         NumberText(static_cast<long long>(result.nColumnsLeftOut))));
+        if (result.nTextsShortened > 0)
+            PrintMessage(FormatResString(kIdsXlsShortened, m_csExportPath,
+                                         NumberText(static_cast<long long>(result.nTextsShortened))));
+        if (!bLeftOut && result.nTextsShortened == 0) PrintMessage(FormatResString(kIdsXlsDone, m_csExportPath));
+    }
+}
+
+void DlgAssist5::WriteExtractionRecord()
+{
+    const QxDbObjectId idTbl = LastInsertedTable();
+    WriteRecordHandles(idTbl, csAppHdls, CollectRowHandles(m_veTableDataOut, m_bHasTotalLine), m_veRowOrder,
+                       m_state.bDisplayHeader);
+    WriteRecordMap(idTbl, csAppOriginalNames, m_state.mapDisplayNames, true);
+    WriteRecordMap(idTbl, csAppDisplayNames, m_state.mapDisplayNames, false);
+    WriteRecordItems(idTbl, csAppObjTypes, m_data.extEngine.lsObjectsSel);
+    WriteRecordItems(idTbl, csGroupByProp, {m_data.extEngine.csGroupBy});
+    std::vector<std::u16string> lsHeaders;
+    if (!m_veTableDataOut.empty() && !m_veTableDataOut.front().empty())
+        lsHeaders.assign(m_veTableDataOut.front().begin() + 1, m_veTableDataOut.front().end());
+    WriteRecordItems(idTbl, csTbHeaders, lsHeaders);
+    WriteRecordItems(idTbl, csAppReplacedHdls, {u""});
+}
+
+void DlgAssist5::WriteSettingsFile()
+{
+    if (m_csQexSavePath.empty()) return;
+    std::list<std::u16string> veOptions;
+    if (m_bHasTotalLine) veOptions.push_back(kQexTotalLine);
+    if (!m_state.bDisplayHeader) veOptions.push_back(kQexHideHeaderLine);
+    const std::int32_t nGroupBy = m_state.bCombineRows ? std::int32_t(m_state.nGroupBy) : -1;
+    const bool bSaved =
+        SaveQexSettings(m_csQexSavePath, m_state.mapDisplayNames, m_state.csTbTitle, veOptions, nGroupBy);
+    PrintMessage(bSaved ? FormatResString(kIdsQexDone, m_csQexSavePath) : LoadResString(kIdsQexFailed));
+}
+
+void DlgAssist5::OnPrevious()
+{
+    EndDialog(IDCANCEL);
+    WizardState stateBack = m_state;
+    stateBack.lsQexProps.clear();
+    DlgAssist4 page4(pwsw_qxappMainWnd(), std::move(stateBack), m_data, m_seHeaders);
+    page4.DoModal();
+}
