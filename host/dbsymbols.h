@@ -3,6 +3,7 @@
 #pragma once
 
 #include <map>
+#include <unordered_set>
 #include <string>
 #include <vector>
 
@@ -101,6 +102,7 @@ public:
 
 private:
     std::vector<QxDbObjectId> m_records;
+    std::unordered_set<QxDbObjectId> m_recordSet;  // m_records, for a constant-time "already in"
     std::map<std::u16string, QxDbObjectId> m_byFoldedName;
 };
 

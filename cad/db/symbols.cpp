@@ -130,7 +130,9 @@ Qxapp::ErrorStatus QxDbSymbolTable::add(QxDbObjectId& id, QxDbSymbolTableRecord*
 void QxDbSymbolTable::indexRecord(const std::u16string& name, QxDbObjectId id)
 {
     m_byFoldedName[qx::foldName(name)] = id;
-    if (std::find(m_records.begin(), m_records.end(), id) == m_records.end()) m_records.push_back(id);
+    // A renamed record is indexed again under its new name but stays one record; a file with
+    // thousands of blocks must not pay a search per record.
+    if (m_recordSet.insert(id).second) m_records.push_back(id);
 }
 
 void QxDbSymbolTable::unindexRecord(const std::u16string& name) { m_byFoldedName.erase(qx::foldName(name)); }
