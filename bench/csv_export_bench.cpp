@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "output/csv_export.h"
+#include "peak_memory.h"
 #include "table_generator.h"
 
 namespace {
@@ -26,7 +27,7 @@ void BM_ExportCsv(benchmark::State& state)
     std::vector<int> columns, rows;
     for (int c = 1; c < 20; ++c) columns.push_back(c);
     for (std::size_t r = 0; r <= nRows; ++r) rows.push_back(static_cast<int>(r));
-    const double tableMiB = benchtable::PeakMiB();
+    const double tableMiB = PeakMiB();
     const std::u16string path = benchPath("bench_export.csv");
     const std::u16string language = state.range(1) ? u"fr-FR" : u"en-US";
 
@@ -39,7 +40,7 @@ void BM_ExportCsv(benchmark::State& state)
     state.counters["MB/s"] = benchmark::Counter(double(bytes) * state.iterations() / 1e6, benchmark::Counter::kIsRate);
     state.counters["file_MB"] = double(bytes) / 1e6;
     state.counters["table_peak_MiB"] = tableMiB;
-    state.counters["writer_extra_MiB"] = benchtable::PeakMiB() - tableMiB;
+    state.counters["writer_extra_MiB"] = PeakMiB() - tableMiB;
     std::filesystem::remove(narrow);
 }
 BENCHMARK(BM_ExportCsv)->Args({1'000'000, 0})->Args({1'000'000, 1})->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(3);

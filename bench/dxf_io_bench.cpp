@@ -4,6 +4,8 @@
 // Time per entity should stay flat as the drawing grows (linear cost).
 #include <benchmark/benchmark.h>
 
+#include "peak_memory.h"
+
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -48,9 +50,7 @@ void reportSize(benchmark::State& state, std::uintmax_t bytes)
     state.counters["ns/entity"] = benchmark::Counter(static_cast<double>(state.range(0)),
                                                      benchmark::Counter::kIsIterationInvariantRate |
                                                          benchmark::Counter::kInvert);
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    state.counters["peakRSS_MB"] = static_cast<double>(usage.ru_maxrss) / 1e3;
+    state.counters["peakRSS_MiB"] = PeakMiB();
 }
 
 void BM_CatToDevNull(benchmark::State& state)

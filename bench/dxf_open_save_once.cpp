@@ -4,6 +4,7 @@
 //   build/dxf_open_save_once /tmp/big.dxf                      (opens and saves it)
 //   build/dxf_open_save_once --recolour /tmp/big.dxf           (changes every entity first)
 // A separate process per step keeps the generator's memory out of the measurement.
+#include "peak_memory.h"
 #include <sys/resource.h>
 
 #include <chrono>
@@ -34,12 +35,6 @@ double cpuSeconds()
            static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-double peakMegabytes()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_maxrss) / 1e3;
-}
 
 }  // namespace
 
@@ -66,7 +61,7 @@ int main(int argc, char** argv)
         return 1;
     }
     const double open = seconds(start), openCpu = cpuSeconds() - cpu;
-    const double peakOpen = peakMegabytes();
+    const double peakOpen = PeakMiB();
     if (recolour) {
         // Every model-space entity changed: the worst case for saving, each record regenerated.
         QxDbBlockTableRecord* space = nullptr;
@@ -92,6 +87,6 @@ int main(int argc, char** argv)
     std::printf("file %.1f MB\nopen %.2f s, %.2f s of processor time (%.0f MB/s), peak %.0f MB (%.2f x file)\n"
                 "save %.2f s, %.2f s of processor time (%.0f MB/s), peak %.0f MB\n",
                 megabytes, open, openCpu, megabytes / openCpu, peakOpen, peakOpen / megabytes, save, saveCpu,
-                megabytes / saveCpu, peakMegabytes());
+                megabytes / saveCpu, PeakMiB());
     return 0;
 }

@@ -4,6 +4,8 @@
 // includes the drawing itself).
 #include <benchmark/benchmark.h>
 
+#include "peak_memory.h"
+
 #include <sys/resource.h>
 
 #include <memory>
@@ -111,19 +113,13 @@ std::unique_ptr<QxDbDatabase> makeDrawing(std::size_t count)
     return db;
 }
 
-double peakMegabytes()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_maxrss) / 1024.0;
-}
 
 void BM_ReadAndBuildCombinedTableData(benchmark::State& state)
 {
     AttachModule();
     const std::unique_ptr<QxDbDatabase> db = makeDrawing(std::size_t(state.range(0)));
     qxdbHostApplicationServices()->setWorkingDatabase(db.get());
-    const double drawingMegabytes = peakMegabytes();
+    const double drawingMegabytes = PeakMiB();
     std::size_t rowsOut = 0;
     for (auto _ : state) {
         qxds_name ss{};
@@ -146,7 +142,7 @@ void BM_ReadAndBuildCombinedTableData(benchmark::State& state)
     state.SetComplexityN(state.range(0));
     state.counters["rows_out"] = double(rowsOut);
     state.counters["drawing_MB"] = drawingMegabytes;
-    state.counters["peak_MB"] = peakMegabytes();
+    state.counters["peak_MiB"] = PeakMiB();
 }
 BENCHMARK(BM_ReadAndBuildCombinedTableData)
     ->Arg(10'000)

@@ -3,6 +3,8 @@
 // Each size is best run in its own process for a meaningful peak memory figure.
 #include <benchmark/benchmark.h>
 
+#include "peak_memory.h"
+
 #include <sys/resource.h>
 
 #include <random>
@@ -102,12 +104,6 @@ ExtractionEngine makeEngine(std::size_t count)
     return engine;
 }
 
-double peakMegabytes()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_maxrss) / 1024.0;
-}
 
 void BM_BuildCombinedTableData(benchmark::State& state)
 {
@@ -127,7 +123,7 @@ void BM_BuildCombinedTableData(benchmark::State& state)
     }
     state.SetComplexityN(state.range(0));
     state.counters["rows_out"] = double(rowsOut);
-    state.counters["peak_MB"] = peakMegabytes();
+    state.counters["peak_MiB"] = PeakMiB();
 }
 BENCHMARK(BM_BuildCombinedTableData)
     ->Arg(10'000)

@@ -47,12 +47,4 @@ inline TableData Make(std::size_t nRows, std::size_t nColumns, std::uint32_t see
     return table;
 }
 
-// Peak resident memory of the process so far, in MiB.
-inline double PeakMiB()
-{
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss / 1024.0;
-}
-
 }  // namespace benchtable

@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "output/xls_export.h"
+#include "peak_memory.h"
 #include "table_generator.h"
 
 namespace {
@@ -29,7 +30,7 @@ void BM_ExportXls(benchmark::State& state)
     std::vector<int> columns, rows;
     for (int c = 1; c < 21; ++c) columns.push_back(c);
     for (std::size_t r = 0; r <= nRows; ++r) rows.push_back(static_cast<int>(r));
-    const double tableMiB = benchtable::PeakMiB();
+    const double tableMiB = PeakMiB();
     const char* dir = std::getenv("QX_BENCH_DIR");
     const std::string path = std::string(dir ? dir : "/tmp") + "/bench_export.xls";
 
@@ -41,7 +42,7 @@ void BM_ExportXls(benchmark::State& state)
     state.counters["rows/s"] = benchmark::Counter(double(nRows + 1) * state.iterations(), benchmark::Counter::kIsRate);
     state.counters["file_MB"] = double(bytes) / 1e6;
     state.counters["table_peak_MiB"] = tableMiB;
-    state.counters["writer_extra_MiB"] = benchtable::PeakMiB() - tableMiB;
+    state.counters["writer_extra_MiB"] = PeakMiB() - tableMiB;
     std::filesystem::remove(path);
 }
 BENCHMARK(BM_ExportXls)->Arg(0)->Arg(1)->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(3);
