@@ -3,6 +3,7 @@
 #include "output/update_command.h"
 
 #include <algorithm>
+#include <optional>
 #include <set>
 #include <unordered_map>
 
@@ -254,6 +255,28 @@ Texts ShownHeaders(const ExtractionEngine& engine)
     return Texts(engine.lsTableRows.front().begin() + 1, engine.lsTableRows.front().end());
 }
 
+// The objects the user picks for an add or a replace: their kinds, their handles in pick
+// order, and an engine that has read them.
+struct PickedObjects {
+    std::set<std::u16string> seNewObjTypes;
+    Texts lsNewHdls;
+    ExtractionEngine newExtEngine;
+};
+
+std::optional<PickedObjects> PickAndReadObjects(CPnUiBaseDialog* pDialog, std::uint32_t promptId,
+                                                const StrHelper& strHelper)
+{
+    SelectionSet ssNew;
+    if (!PickObjects(pDialog, promptId, ssNew)) return std::nullopt;
+    std::set<std::u16string> seNewObjTypes;
+    Texts lsNewHdls;
+    ClassifyPicked(ssNew, strHelper, seNewObjTypes, lsNewHdls);
+    PickedObjects picked{std::move(seNewObjTypes), std::move(lsNewHdls),
+                         ExtractionEngine(ssNew.name(), ssNew.length(), strHelper)};
+    ssNew.free();
+    return picked;
+}
+
 }  // namespace
 
 void DeleteTableRows(QxDbTable* pTbl, std::vector<std::uint32_t> veRows)
@@ -448,13 +471,9 @@ void RefreshTable(const StrHelper& strHelper, QxDbObjectId idTbl)
 
 void AddObjectsToTable(CPnUiBaseDialog* pDialog, const StrHelper& strHelper, QxDbObjectId idTbl)
 {
-    SelectionSet ssNew;
-    if (!PickObjects(pDialog, kIdsSelectNewObjects, ssNew)) return;
-    std::set<std::u16string> seNewObjTypes;
-    Texts lsNewHdls;
-    ClassifyPicked(ssNew, strHelper, seNewObjTypes, lsNewHdls);
-    ExtractionEngine newExtEngine(ssNew.name(), ssNew.length(), strHelper);
-    ssNew.free();
+    std::optional<PickedObjects> picked = PickAndReadObjects(pDialog, kIdsSelectNewObjects, strHelper);
+    if (!picked) return;
+    auto& [seNewObjTypes, lsNewHdls, newExtEngine] = *picked;
 
     RecordLists rec;
     if (!ReadRecord(idTbl, kUseHandlesAndTypes, rec)) return;
@@ -516,13 +535,9 @@ void AddObjectsToTable(CPnUiBaseDialog* pDialog, const StrHelper& strHelper, QxD
 
 void ReplaceTableSelection(CPnUiBaseDialog* pDialog, const StrHelper& strHelper, QxDbObjectId idTbl)
 {
-    SelectionSet ssNew;
-    if (!PickObjects(pDialog, kIdsYourNewSelection, ssNew)) return;
-    std::set<std::u16string> seNewObjTypes;
-    Texts lsNewHdls;
-    ClassifyPicked(ssNew, strHelper, seNewObjTypes, lsNewHdls);
-    ExtractionEngine newExtEngine(ssNew.name(), ssNew.length(), strHelper);
-    ssNew.free();
+    std::optional<PickedObjects> picked = PickAndReadObjects(pDialog, kIdsYourNewSelection, strHelper);
+    if (!picked) return;
+    auto& [seNewObjTypes, lsNewHdls, newExtEngine] = *picked;
 
     RecordLists rec;
     if (!ReadRecord(idTbl, 0, rec)) return;
