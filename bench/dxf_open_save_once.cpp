@@ -51,7 +51,7 @@ int main(int argc, char** argv)
         return 2;
     }
     const std::string path = argv[argc - 1];
-    const double megabytes = static_cast<double>(std::filesystem::file_size(path)) / 1e6;
+    const double mebibytes = static_cast<double>(std::filesystem::file_size(path)) / (1024.0 * 1024.0);
     auto start = std::chrono::steady_clock::now();
     double cpu = cpuSeconds();
     qx::dxf::OpenResult opened;
@@ -84,9 +84,9 @@ int main(int argc, char** argv)
     }
     const double save = seconds(start), saveCpu = cpuSeconds() - cpu;
     std::filesystem::remove(out);
-    std::printf("file %.1f MB\nopen %.2f s, %.2f s of processor time (%.0f MB/s), peak %.0f MB (%.2f x file)\n"
-                "save %.2f s, %.2f s of processor time (%.0f MB/s), peak %.0f MB\n",
-                megabytes, open, openCpu, megabytes / openCpu, peakOpen, peakOpen / megabytes, save, saveCpu,
-                megabytes / saveCpu, PeakMiB());
+    std::printf("file %.1f MiB\nopen %.2f s, %.2f s of processor time (%.0f MiB/s), peak %.0f MiB (%.2f x file)\n"
+                "save %.2f s, %.2f s of processor time (%.0f MiB/s), peak %.0f MiB (%.2f x file)\n",
+                mebibytes, open, openCpu, mebibytes / openCpu, peakOpen, peakOpen / mebibytes, save, saveCpu,
+                mebibytes / saveCpu, PeakMiB(), PeakMiB() / mebibytes);
     return 0;
 }

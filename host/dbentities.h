@@ -54,12 +54,14 @@ protected:
     void copyEntityDataTo(QxDbEntity& target) const;
 
 private:
-    const std::u16string* m_layer;
-    const std::u16string* m_linetype;
-    const std::u16string* m_plotStyle;
-    double m_linetypeScale = 1.0;
+    // Names by their number in the host's table of interned names: small, as every entity
+    // carries them.
+    std::uint32_t m_layer;
+    std::uint32_t m_linetype;
+    std::uint32_t m_plotStyle;
     std::uint16_t m_colorIndex = 256;
     QxDb::LineWeight m_lineWeight = QxDb::kLnWtByLayer;
+    double m_linetypeScale = 1.0;
 };
 
 // A curve: parameters run from the start parameter to the end parameter; distances are

@@ -18,14 +18,14 @@ QX_RX_DEFINE_CLASS(QxDbBlockReference, QxDbEntity, "INSERT")
 QX_RX_DEFINE_CLASS(QxDbUnknownEntity, QxDbEntity, "")
 
 namespace {
-const std::u16string* layerZero() { static const auto* p = qx::internName(u"0"); return p; }
-const std::u16string* byLayer() { static const auto* p = qx::internName(u"ByLayer"); return p; }
+qx::NameId layerZero() { static const qx::NameId id = qx::internName(u"0"); return id; }
+qx::NameId byLayer() { static const qx::NameId id = qx::internName(u"ByLayer"); return id; }
 }  // namespace
 
 QxDbEntity::QxDbEntity() : m_layer(layerZero()), m_linetype(byLayer()), m_plotStyle(byLayer()) {}
 QxDbEntity::~QxDbEntity() = default;
 
-std::u16string QxDbEntity::layer() const { return *m_layer; }
+std::u16string QxDbEntity::layer() const { return qx::internedName(m_layer); }
 
 Qxapp::ErrorStatus QxDbEntity::setLayer(const char16_t* name)
 {
@@ -59,7 +59,7 @@ Qxapp::ErrorStatus QxDbEntity::setLineWeight(QxDb::LineWeight weight)
     return Qxapp::eOk;
 }
 
-std::u16string QxDbEntity::plotStyleName() const { return *m_plotStyle; }
+std::u16string QxDbEntity::plotStyleName() const { return qx::internedName(m_plotStyle); }
 
 Qxapp::ErrorStatus QxDbEntity::setPlotStyleName(const char16_t* name)
 {
@@ -68,7 +68,7 @@ Qxapp::ErrorStatus QxDbEntity::setPlotStyleName(const char16_t* name)
     return Qxapp::eOk;
 }
 
-std::u16string QxDbEntity::linetype() const { return *m_linetype; }
+std::u16string QxDbEntity::linetype() const { return qx::internedName(m_linetype); }
 
 Qxapp::ErrorStatus QxDbEntity::setLinetype(const char16_t* name)
 {

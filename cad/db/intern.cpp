@@ -1,7 +1,8 @@
 #include "cad/db/intern.h"
 
+#include <deque>
 #include <mutex>
-#include <unordered_set>
+#include <unordered_map>
 
 namespace qx {
 
@@ -9,7 +10,8 @@ namespace {
 
 struct Interner {
     std::mutex mutex;
-    std::unordered_set<std::u16string> names;
+    std::deque<std::u16string> names;  // by number; a deque keeps the views below valid
+    std::unordered_map<std::u16string_view, NameId> numbers;
 };
 
 Interner& interner()
@@ -20,11 +22,21 @@ Interner& interner()
 
 }  // namespace
 
-const std::u16string* internName(std::u16string_view name)
+NameId internName(std::u16string_view name)
 {
     Interner& in = interner();
     std::lock_guard lock(in.mutex);
-    return &*in.names.emplace(name).first;
+    if (const auto it = in.numbers.find(name); it != in.numbers.end()) return it->second;
+    const auto id = static_cast<NameId>(in.names.size());
+    in.numbers.emplace(in.names.emplace_back(name), id);
+    return id;
+}
+
+std::u16string internedName(NameId id)
+{
+    Interner& in = interner();
+    std::lock_guard lock(in.mutex);
+    return in.names.at(id);
 }
 
 char16_t foldCase(char16_t c)

@@ -1,14 +1,20 @@
-// Interned names: one shared copy of each layer, linetype and plot style name, so that a
-// drawing of a million entities does not hold a million copies of "0" and "ByLayer".
+// Interned names: one shared copy of each layer, linetype and plot style name, known by a
+// small number, so that a drawing of a million entities holds neither a million copies of "0"
+// and "ByLayer" nor a million pointers to them.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace qx {
 
-// The process-wide copy of `name`. The pointer stays valid until the process ends.
-const std::u16string* internName(std::u16string_view name);
+using NameId = std::uint32_t;
+
+// The number of the process-wide copy of `name`; equal names get equal numbers.
+NameId internName(std::u16string_view name);
+// The text of an interned name.
+std::u16string internedName(NameId id);
 
 // Upper-case folding of the letters CAD users treat as case-insensitive in names
 // (ASCII and Latin-1).

@@ -7,8 +7,8 @@
 #include <charconv>
 #include <cstring>
 #include <map>
+#include <optional>
 #include <set>
-#include <unordered_map>
 #include <unordered_set>
 
 #include "cad/db/xdata.h"
@@ -57,6 +57,30 @@ std::u16string nameOf(QxDbObjectId id)
     const auto* record = QxDbSymbolTableRecord::cast(qx::peekObject(id));
     return record ? record->name() : std::u16string();
 }
+
+// The record of the file each object was read from. A sorted array rather than a hash map:
+// for a million objects the map would take more memory than the objects themselves.
+class RecordIndex {
+public:
+    RecordIndex() = default;
+    explicit RecordIndex(const std::vector<QxDbStub*>& stubOfRecord)
+    {
+        for (std::size_t i = 0; i < stubOfRecord.size(); ++i)
+            if (stubOfRecord[i]) m_entries.emplace_back(stubOfRecord[i], i);
+        std::sort(m_entries.begin(), m_entries.end(), byStub);
+    }
+    std::optional<std::size_t> find(const QxDbStub* stub) const
+    {
+        const auto it = std::lower_bound(m_entries.begin(), m_entries.end(), Entry(stub, 0), byStub);
+        if (it == m_entries.end() || it->first != stub) return std::nullopt;
+        return it->second;
+    }
+
+private:
+    using Entry = std::pair<const QxDbStub*, std::size_t>;
+    static bool byStub(const Entry& a, const Entry& b) { return std::less<const QxDbStub*>()(a.first, b.first); }
+    std::vector<Entry> m_entries;
+};
 
 // Collects the mapped values of an object as formatted pairs, by group.
 class PairCollector : public FieldSink {
@@ -136,8 +160,8 @@ private:
 
     void indexFile()
     {
+        m_recordOf = RecordIndex(m_source.stubs);
         for (std::size_t i = 0; i < m_file.recordCount(); ++i) {
-            if (QxDbStub* stub = m_source.stubs[i]) m_recordOf.emplace(stub, i);
             const std::string_view type = m_file.recordType(i);
             if (type == "ENDTAB") m_tableEnd.emplace(m_currentTable, i);
             else if (type == "TABLE") m_currentTable = i;
@@ -390,7 +414,7 @@ private:
         const Section* objects = m_file.section("OBJECTS");
         const Section* blocks = m_file.section("BLOCKS");
         for (QxDbStub& stub : m_impl.stubs) {
-            if (stub.erased || !stub.object || m_recordOf.count(&stub)) continue;
+            if (stub.erased || !stub.object || m_recordOf.find(&stub)) continue;
             QxDbObject* object = stub.object;
             if (QxDbAttribute::cast(object)) continue;  // written with their reference
             if (auto* entity = QxDbEntity::cast(object)) {
@@ -427,13 +451,13 @@ private:
     void addNewTableEntry(const QxDbSymbolTableRecord& record)
     {
         const QxDbObjectId tableId = record.ownerId();
-        auto it = m_recordOf.find(tableId.stub());
-        if (it == m_recordOf.end()) {
+        const auto tableRecord = m_recordOf.find(tableId.stub());
+        if (!tableRecord) {
             m_result.warnings.push_back("the " + utf16ToUtf8(record.isA()->name()) + " \"" + utf16ToUtf8(record.name()) +
                                         "\" was not written: its table is not in the file");
             return;
         }
-        const auto end = m_tableEnd.find(it->second);
+        const auto end = m_tableEnd.find(*tableRecord);
         if (end == m_tableEnd.end()) return;
         m_edits.insertBefore(end->second, newTableEntry(record));
         if (auto* block = QxDbBlockTableRecord::cast(&record)) {
@@ -557,8 +581,8 @@ private:
         TableRecords records = writeTable(table, handle, owner, blockRecord, name, m_style, m_file.versionNumber(), m_handles);
         warnXDataSize(records.xdataSize, handle);
         // Its block record and block.
-        if (auto tables = m_recordOf.find(m_impl.blockTable.stub()); tables != m_recordOf.end()) {
-            if (auto end = m_tableEnd.find(tables->second); end != m_tableEnd.end()) {
+        if (const auto tables = m_recordOf.find(m_impl.blockTable.stub())) {
+            if (auto end = m_tableEnd.find(*tables); end != m_tableEnd.end()) {
                 RecordBuilder r(m_style);
                 r.raw(0, "BLOCK_RECORD").handle(5, blockRecord).handle(330, handleOf(m_impl.blockTable));
                 r.raw(100, "AcDbSymbolTableRecord").raw(100, "AcDbBlockTableRecord").text(2, name);
@@ -606,9 +630,9 @@ private:
         if (!header || m_file.versionNumber() < 1012) return;
         // BLOCK_RECORD table count, when table blocks were added.
         if (m_addedBlockRecords) {
-            if (auto tables = m_recordOf.find(m_impl.blockTable.stub()); tables != m_recordOf.end()) {
+            if (const auto tables = m_recordOf.find(m_impl.blockTable.stub())) {
                 const auto* table = QxDbSymbolTable::cast(m_impl.blockTable.stub()->object);
-                const std::size_t i = tables->second;
+                const std::size_t i = *tables;
                 m_edits.replace(i, regenerateCount(i, table->recordIds().size() + m_addedBlockRecords));
             }
         }
@@ -689,7 +713,7 @@ private:
     SaveResult& m_result;
     DxfEdits m_edits;
 
-    std::unordered_map<QxDbStub*, std::size_t> m_recordOf;
+    RecordIndex m_recordOf;
     std::map<std::u16string, std::size_t> m_blockBegin, m_blockEnd;
     std::map<std::size_t, std::size_t> m_tableEnd;  // TABLE record -> its ENDTAB
     std::size_t m_currentTable = 0;
@@ -759,19 +783,23 @@ std::unique_ptr<DxfSource> skeletonFor(QxDbDatabase& database, DxfError& error)
 
 bool hasChanges(QxDbDatabase& database, const DxfSource& source)
 {
-    std::unordered_set<const QxDbStub*> known(source.stubs.begin(), source.stubs.end());
-    known.insert(source.addedDefaults.begin(), source.addedDefaults.end());
+    // Every object the file or the reader's defaults account for is still there and unchanged,
+    // and the database holds no more objects than those: then nothing was added either.
+    // Counting spares a set of a million pointers.
+    const auto live = [](const QxDbStub* stub) { return !stub->erased && stub->object; };
+    std::size_t known = 0;
     for (std::size_t i = 0; i < source.stubs.size(); ++i) {
         const QxDbStub* stub = source.stubs[i];
         if (!stub) continue;
-        if (stub->erased || !stub->object) return true;
+        if (!live(stub)) return true;
         const auto settled = source.settledDigest.find(i);
         const std::uint64_t expected = settled != source.settledDigest.end() ? settled->second : source.fieldDigest[i];
         if (fieldDigest(*stub->object) != expected || xdataDigest(*stub->object) != source.xdataDigest[i]) return true;
+        ++known;
     }
-    for (const QxDbStub& stub : database.impl().stubs)
-        if (!known.count(&stub) && !stub.erased && stub.object) return true;
-    return false;
+    known += static_cast<std::size_t>(std::count_if(source.addedDefaults.begin(), source.addedDefaults.end(), live));
+    const auto& stubs = database.impl().stubs;
+    return static_cast<std::size_t>(std::count_if(stubs.begin(), stubs.end(), [&](const QxDbStub& s) { return live(&s); })) != known;
 }
 
 namespace {
