@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "dbobject.h"
@@ -443,10 +444,10 @@ private:
 class QxDbUnknownEntity : public QxDbEntity {
     QX_RX_DECLARE_MEMBERS(QxDbUnknownEntity)
 public:
-    explicit QxDbUnknownEntity(std::u16string typeName) : m_typeName(std::move(typeName)) {}
-    std::u16string dxfTypeName() const override { return m_typeName; }
+    explicit QxDbUnknownEntity(std::u16string_view typeName);
+    std::u16string dxfTypeName() const override;
     QxDbObject* clone() const override;
 
 private:
-    std::u16string m_typeName;
+    std::uint32_t m_typeName;  // an interned name: drawings hold many entities of one kind
 };

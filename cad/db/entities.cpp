@@ -1,6 +1,7 @@
 // Solids, points, texts, attributes, block references and entities kept as they came.
 #include "cad/db/database_impl.h"
 #include "cad/db/geom_util.h"
+#include "cad/db/intern.h"
 #include "cad/db/mtext_format.h"
 #include "host/gi.h"
 
@@ -470,9 +471,13 @@ QxDbObject* QxDbBlockReference::clone() const
 
 // Unknown entities --------------------------------------------------------------------
 
+QxDbUnknownEntity::QxDbUnknownEntity(std::u16string_view typeName) : m_typeName(qx::internName(typeName)) {}
+
+std::u16string QxDbUnknownEntity::dxfTypeName() const { return qx::internedName(m_typeName); }
+
 QxDbObject* QxDbUnknownEntity::clone() const
 {
-    auto* copy = new QxDbUnknownEntity(m_typeName);
+    auto* copy = new QxDbUnknownEntity(dxfTypeName());
     copyEntityDataTo(*copy);
     return copy;
 }
