@@ -18,13 +18,28 @@ class QxDbStub;
 
 namespace qx::dxf {
 
+// Digests of the records' extended data as it was read. Most records have none, so only the
+// others are kept, sorted by record, rather than eight bytes for every record of the file.
+class XDataDigests {
+public:
+    // While reading, in any order; a record given again comes with the same digest.
+    void add(std::size_t record, std::uint64_t digest);
+    // Once every record is in.
+    void seal();
+    // The digest read for `record`; that of no extended data when it had none.
+    std::uint64_t of(std::size_t record) const;
+
+private:
+    std::vector<std::pair<std::size_t, std::uint64_t>> m_digests;
+};
+
 struct DxfSource {
     std::unique_ptr<DxfFile> file;
     // Per record: the object made from it (null for records kept only as text), and digests of
     // its mapped values and of its extended data when it was read.
     std::vector<QxDbStub*> stubs;
     std::vector<std::uint64_t> fieldDigest;
-    std::vector<std::uint64_t> xdataDigest;
+    XDataDigests xdataDigests;
     // Standard objects the file lacked and the reader added (layer "0", a table style...). They
     // are written only with other changes, so that an unchanged drawing saves unchanged.
     std::vector<QxDbStub*> addedDefaults;

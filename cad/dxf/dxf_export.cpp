@@ -227,12 +227,12 @@ private:
             }
             if (m_replacedBlocks.count(i)) continue;
             if (auto* table = QxDbTable::cast(stub->object)) {
-                if (fieldDigest(*table) != m_source.fieldDigest[i] || xdataDigest(*table) != m_source.xdataDigest[i])
+                if (fieldDigest(*table) != m_source.fieldDigest[i] || xdataDigest(*table) != m_source.xdataDigests.of(i))
                     rewriteTable(i, *table);
                 continue;
             }
             const bool fieldsChanged = fieldDigest(*stub->object) != m_source.fieldDigest[i];
-            const bool xdataChanged = xdataDigest(*stub->object) != m_source.xdataDigest[i];
+            const bool xdataChanged = xdataDigest(*stub->object) != m_source.xdataDigests.of(i);
             if (fieldsChanged || xdataChanged) {
                 if (m_changes.empty()) m_changes.assign(m_file.recordCount(), 0);
                 m_changes[i] = (fieldsChanged ? kFields : 0) | (xdataChanged ? kXData : 0);
@@ -771,11 +771,11 @@ std::unique_ptr<DxfSource> skeletonFor(QxDbDatabase& database, DxfError& error)
     const std::size_t n = source->file->recordCount();
     source->stubs.assign(n, nullptr);
     source->fieldDigest.assign(n, 0);  // differs from any digest: the counts are written
-    source->xdataDigest.assign(n, 0);
     for (const auto& [i, id] : tableRecords) {
         source->stubs[i] = id.stub();
-        source->xdataDigest[i] = xdataDigest(*id.stub()->object);
+        source->xdataDigests.add(i, xdataDigest(*id.stub()->object));
     }
+    source->xdataDigests.seal();
     return source;
 }
 
@@ -794,7 +794,7 @@ bool hasChanges(QxDbDatabase& database, const DxfSource& source)
         if (!live(stub)) return true;
         const auto settled = source.settledDigest.find(i);
         const std::uint64_t expected = settled != source.settledDigest.end() ? settled->second : source.fieldDigest[i];
-        if (fieldDigest(*stub->object) != expected || xdataDigest(*stub->object) != source.xdataDigest[i]) return true;
+        if (fieldDigest(*stub->object) != expected || xdataDigest(*stub->object) != source.xdataDigests.of(i)) return true;
         ++known;
     }
     known += static_cast<std::size_t>(std::count_if(source.addedDefaults.begin(), source.addedDefaults.end(), live));

@@ -1,4 +1,5 @@
 // Reading a drawing file into a database.
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -126,6 +127,28 @@ std::uint64_t fieldDigest(const QxDbObject& object)
     return d.value();
 }
 
+namespace {
+const std::uint64_t kNoXData = Digest().value();
+}  // namespace
+
+void XDataDigests::add(std::size_t record, std::uint64_t digest)
+{
+    if (digest != kNoXData) m_digests.emplace_back(record, digest);
+}
+
+void XDataDigests::seal()
+{
+    std::sort(m_digests.begin(), m_digests.end());
+    m_digests.erase(std::unique(m_digests.begin(), m_digests.end()), m_digests.end());
+    m_digests.shrink_to_fit();
+}
+
+std::uint64_t XDataDigests::of(std::size_t record) const
+{
+    const auto it = std::lower_bound(m_digests.begin(), m_digests.end(), std::make_pair(record, std::uint64_t{0}));
+    return it != m_digests.end() && it->first == record ? it->second : kNoXData;
+}
+
 std::uint64_t xdataDigest(const QxDbObject& object)
 {
     Digest d;
@@ -250,7 +273,6 @@ public:
         const std::size_t n = m_source->file->recordCount();
         m_source->stubs.assign(n, nullptr);
         m_source->fieldDigest.assign(n, 0);
-        m_source->xdataDigest.assign(n, 0);
     }
 
     bool run(OpenResult& result)
@@ -289,6 +311,7 @@ public:
         for (const auto& w : f.warnings()) result.warnings.push_back(w);
         result.warnings.insert(result.warnings.end(), m_warnings.begin(), m_warnings.end());
         result.database = m_database;
+        m_source->xdataDigests.seal();
         attach(m_database, std::move(m_source));
         return true;
     }
@@ -371,7 +394,7 @@ private:
     {
         if (QxDbStub* stub = m_source->stubs[i]; stub && stub->object) {
             m_source->fieldDigest[i] = fieldDigest(*stub->object);
-            m_source->xdataDigest[i] = xdataDigest(*stub->object);
+            m_source->xdataDigests.add(i, xdataDigest(*stub->object));
         }
     }
 
