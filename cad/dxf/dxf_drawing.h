@@ -40,6 +40,19 @@ struct DxfSource {
     std::vector<QxDbStub*> stubs;
     std::vector<std::uint64_t> fieldDigest;
     XDataDigests xdataDigests;
+    // By position in the database's list of stubs (which only grows): whether the object was
+    // made from a record. A bit each, where a set of a million pointers would cost more than
+    // the stubs.
+    std::vector<bool> stubFromRecord;
+    void markStubFromRecord(std::size_t position)
+    {
+        if (position >= stubFromRecord.size()) stubFromRecord.resize(position + 1);
+        stubFromRecord[position] = true;
+    }
+    bool isStubFromRecord(std::size_t position) const
+    {
+        return position < stubFromRecord.size() && stubFromRecord[position];
+    }
     // Standard objects the file lacked and the reader added (layer "0", a table style...). They
     // are written only with other changes, so that an unchanged drawing saves unchanged.
     std::vector<QxDbStub*> addedDefaults;

@@ -7,7 +7,6 @@
 #include <charconv>
 #include <cstring>
 #include <map>
-#include <optional>
 #include <set>
 #include <unordered_set>
 
@@ -57,30 +56,6 @@ std::u16string nameOf(QxDbObjectId id)
     const auto* record = QxDbSymbolTableRecord::cast(qx::peekObject(id));
     return record ? record->name() : std::u16string();
 }
-
-// The record of the file each object was read from. A sorted array rather than a hash map:
-// for a million objects the map would take more memory than the objects themselves.
-class RecordIndex {
-public:
-    RecordIndex() = default;
-    explicit RecordIndex(const std::vector<QxDbStub*>& stubOfRecord)
-    {
-        for (std::size_t i = 0; i < stubOfRecord.size(); ++i)
-            if (stubOfRecord[i]) m_entries.emplace_back(stubOfRecord[i], i);
-        std::sort(m_entries.begin(), m_entries.end(), byStub);
-    }
-    std::optional<std::size_t> find(const QxDbStub* stub) const
-    {
-        const auto it = std::lower_bound(m_entries.begin(), m_entries.end(), Entry(stub, 0), byStub);
-        if (it == m_entries.end() || it->first != stub) return std::nullopt;
-        return it->second;
-    }
-
-private:
-    using Entry = std::pair<const QxDbStub*, std::size_t>;
-    static bool byStub(const Entry& a, const Entry& b) { return std::less<const QxDbStub*>()(a.first, b.first); }
-    std::vector<Entry> m_entries;
-};
 
 // Collects the mapped values of an object as formatted pairs, by group.
 class PairCollector : public FieldSink {
@@ -160,11 +135,10 @@ private:
 
     void indexFile()
     {
-        m_recordOf = RecordIndex(m_source.stubs);
         for (std::size_t i = 0; i < m_file.recordCount(); ++i) {
             const std::string_view type = m_file.recordType(i);
             if (type == "ENDTAB") m_tableEnd.emplace(m_currentTable, i);
-            else if (type == "TABLE") m_currentTable = i;
+            else if (type == "TABLE") m_currentTable = i, m_tableRecordOf.emplace(m_source.stubs[i], i);
             else if (type == "CLASS") m_classes.insert(utf16ToUtf8(firstText(i, 1)));
         }
         // Blocks are BLOCK ... ENDBLK inside the BLOCKS section; one without its ENDBLK is left
@@ -413,8 +387,9 @@ private:
         const Section* entities = m_file.section("ENTITIES");
         const Section* objects = m_file.section("OBJECTS");
         const Section* blocks = m_file.section("BLOCKS");
+        std::size_t position = 0;
         for (QxDbStub& stub : m_impl.stubs) {
-            if (stub.erased || !stub.object || m_recordOf.find(&stub)) continue;
+            if (m_source.isStubFromRecord(position++) || stub.erased || !stub.object) continue;
             QxDbObject* object = stub.object;
             if (QxDbAttribute::cast(object)) continue;  // written with their reference
             if (auto* entity = QxDbEntity::cast(object)) {
@@ -451,13 +426,13 @@ private:
     void addNewTableEntry(const QxDbSymbolTableRecord& record)
     {
         const QxDbObjectId tableId = record.ownerId();
-        const auto tableRecord = m_recordOf.find(tableId.stub());
-        if (!tableRecord) {
+        const auto tableRecord = m_tableRecordOf.find(tableId.stub());
+        if (tableRecord == m_tableRecordOf.end()) {
             m_result.warnings.push_back("the " + utf16ToUtf8(record.isA()->name()) + " \"" + utf16ToUtf8(record.name()) +
                                         "\" was not written: its table is not in the file");
             return;
         }
-        const auto end = m_tableEnd.find(*tableRecord);
+        const auto end = m_tableEnd.find(tableRecord->second);
         if (end == m_tableEnd.end()) return;
         m_edits.insertBefore(end->second, newTableEntry(record));
         if (auto* block = QxDbBlockTableRecord::cast(&record)) {
@@ -581,8 +556,8 @@ private:
         TableRecords records = writeTable(table, handle, owner, blockRecord, name, m_style, m_file.versionNumber(), m_handles);
         warnXDataSize(records.xdataSize, handle);
         // Its block record and block.
-        if (const auto tables = m_recordOf.find(m_impl.blockTable.stub())) {
-            if (auto end = m_tableEnd.find(*tables); end != m_tableEnd.end()) {
+        if (const auto tables = m_tableRecordOf.find(m_impl.blockTable.stub()); tables != m_tableRecordOf.end()) {
+            if (auto end = m_tableEnd.find(tables->second); end != m_tableEnd.end()) {
                 RecordBuilder r(m_style);
                 r.raw(0, "BLOCK_RECORD").handle(5, blockRecord).handle(330, handleOf(m_impl.blockTable));
                 r.raw(100, "AcDbSymbolTableRecord").raw(100, "AcDbBlockTableRecord").text(2, name);
@@ -630,9 +605,9 @@ private:
         if (!header || m_file.versionNumber() < 1012) return;
         // BLOCK_RECORD table count, when table blocks were added.
         if (m_addedBlockRecords) {
-            if (const auto tables = m_recordOf.find(m_impl.blockTable.stub())) {
+            if (const auto tables = m_tableRecordOf.find(m_impl.blockTable.stub()); tables != m_tableRecordOf.end()) {
                 const auto* table = QxDbSymbolTable::cast(m_impl.blockTable.stub()->object);
-                const std::size_t i = *tables;
+                const std::size_t i = tables->second;
                 m_edits.replace(i, regenerateCount(i, table->recordIds().size() + m_addedBlockRecords));
             }
         }
@@ -713,7 +688,7 @@ private:
     SaveResult& m_result;
     DxfEdits m_edits;
 
-    RecordIndex m_recordOf;
+    std::map<const QxDbStub*, std::size_t> m_tableRecordOf;  // symbol tables: their TABLE record
     std::map<std::u16string, std::size_t> m_blockBegin, m_blockEnd;
     std::map<std::size_t, std::size_t> m_tableEnd;  // TABLE record -> its ENDTAB
     std::size_t m_currentTable = 0;
@@ -774,6 +749,12 @@ std::unique_ptr<DxfSource> skeletonFor(QxDbDatabase& database, DxfError& error)
     for (const auto& [i, id] : tableRecords) {
         source->stubs[i] = id.stub();
         source->xdataDigests.add(i, xdataDigest(*id.stub()->object));
+    }
+    std::size_t position = 0;
+    for (const QxDbStub& stub : impl.stubs) {
+        for (const auto& [i, id] : tableRecords)
+            if (id.stub() == &stub) source->markStubFromRecord(position);
+        ++position;
     }
     source->xdataDigests.seal();
     return source;

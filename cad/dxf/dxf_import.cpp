@@ -302,7 +302,7 @@ public:
         m_impl.ensureDefaults();
         std::size_t position = 0;
         for (QxDbStub& stub : m_impl.stubs)
-            if (!isFromRecord(position++)) m_source->addedDefaults.push_back(&stub);
+            if (!m_source->isStubFromRecord(position++)) m_source->addedDefaults.push_back(&stub);
         for (std::size_t i = 0; i < m_source->stubs.size(); ++i) {
             QxDbStub* stub = m_source->stubs[i];
             if (stub && stub->object && (QxDbSymbolTable::cast(stub->object) || QxDbDictionary::cast(stub->object)))
@@ -372,21 +372,8 @@ private:
         }
         m_highestHandle = std::max(m_highestHandle, id.stub()->handle);
         m_source->stubs[i] = id.stub();
-        markLastStubFromRecord();
+        m_source->markStubFromRecord(m_impl.stubs.size() - 1);  // the database appends each new stub
         return true;
-    }
-
-    // The database appends each new stub to its list, so a bit per position tells the objects
-    // made from records from the standard ones the reader added (a set of a million pointers
-    // would cost more than the stubs themselves).
-    void markLastStubFromRecord()
-    {
-        m_stubFromRecord.resize(m_impl.stubs.size());
-        m_stubFromRecord.back() = true;
-    }
-    bool isFromRecord(std::size_t position) const
-    {
-        return position < m_stubFromRecord.size() && m_stubFromRecord[position];
     }
 
     // Digests are taken once the object is complete (attributes, dictionary entries...).
@@ -784,7 +771,6 @@ private:
     std::uint64_t m_fileSeed = 0, m_highestHandle = 0;
     std::vector<std::size_t> m_blockRecords, m_inserts;
     std::unordered_map<std::uint64_t, std::u16string> m_plotStyles;
-    std::vector<bool> m_stubFromRecord;
     std::vector<std::string> m_warnings;
 };
 
