@@ -20,7 +20,7 @@ std::unordered_set<const QxDbDatabase*>& liveDatabases()
 
 // Host bookkeeping: finds the first object of a class, for databases built from a file.
 template <class T>
-QxDbObjectId findByClass(const std::deque<QxDbStub>& stubs, QxDbObjectId owner = {}, bool ownerMatters = false)
+QxDbObjectId findByClass(const StubList& stubs, QxDbObjectId owner = {}, bool ownerMatters = false)
 {
     for (const QxDbStub& s : stubs) {
         if (!s.erased && s.object && T::cast(s.object) && (!ownerMatters || s.object->ownerId() == owner))
@@ -31,7 +31,7 @@ QxDbObjectId findByClass(const std::deque<QxDbStub>& stubs, QxDbObjectId owner =
 
 }  // namespace
 
-QxDbDatabase::Impl::Impl(QxDbDatabase* owner) : self(owner)
+QxDbDatabase::Impl::Impl(QxDbDatabase* owner) : self(owner), stubs(owner)
 {
     std::lock_guard lock(liveMutex());
     liveDatabases().insert(owner);
@@ -107,7 +107,6 @@ Qxapp::ErrorStatus QxDbDatabase::Impl::add(QxDbObject* object, std::uint64_t han
     }
     if (handle >= handseed) handseed = handle + 1;
     QxDbStub& stub = stubs.emplace_back();
-    stub.database = self;
     stub.object = object;
     stub.handle = handle;
     indexHandle(handle, &stub);

@@ -3,37 +3,23 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
+#include "cad/db/stub_list.h"
 #include "host/database.h"
-
-// The database's slot for one object: its handle, the object it owns, and the state of its
-// opens. Ids point at stubs, so an id stays valid as long as the database, erased or not.
-class QxDbStub {
-public:
-    QxDbDatabase* database = nullptr;
-    QxDbObject* object = nullptr;  // owned
-    std::uint64_t handle = 0;
-    std::uint32_t readers = 0;
-    bool writer = false;
-    bool erased = false;
-
-    bool isOpen() const { return writer || readers != 0; }
-};
 
 struct QxDbDatabase::Impl {
     explicit Impl(QxDbDatabase* owner);
     ~Impl();
 
     QxDbDatabase* self;
-    // A deque keeps stub addresses stable as it grows. Handles are found in constant time:
+    // Handles are found in constant time:
     // those of a drawing are nearly dense from 1 up, so most sit in a vector indexed by the
     // handle (8 bytes each); the few far above the others go into a map.
-    std::deque<QxDbStub> stubs;
+    StubList stubs;
     std::vector<QxDbStub*> denseHandles;
     std::unordered_map<std::uint64_t, QxDbStub*> sparseHandles;
     std::uint64_t handseed = 1;

@@ -32,7 +32,7 @@ std::u16string QxDbHandle::ascii() const
 bool QxDbObjectId::isValid() const { return m_stub && m_stub->object; }
 bool QxDbObjectId::isErased() const { return m_stub && m_stub->erased; }
 QxDbHandle QxDbObjectId::handle() const { return QxDbHandle(m_stub ? m_stub->handle : 0); }
-QxDbDatabase* QxDbObjectId::database() const { return m_stub ? m_stub->database : nullptr; }
+QxDbDatabase* QxDbObjectId::database() const { return m_stub ? m_stub->database() : nullptr; }
 
 // Objects -------------------------------------------------------------------------------
 
@@ -40,14 +40,14 @@ QxDbObject::QxDbObject() = default;
 QxDbObject::~QxDbObject() = default;
 
 QxDbObjectId QxDbObject::objectId() const { return QxDbObjectId(m_stub); }
-QxDbDatabase* QxDbObject::database() const { return m_stub ? m_stub->database : nullptr; }
+QxDbDatabase* QxDbObject::database() const { return m_stub ? m_stub->database() : nullptr; }
 void QxDbObject::getQxDbHandle(QxDbHandle& handle) const { handle = this->handle(); }
 QxDbHandle QxDbObject::handle() const { return QxDbHandle(m_stub ? m_stub->handle : 0); }
 
 Qxapp::ErrorStatus QxDbObject::close()
 {
     if (!m_stub) return Qxapp::eNotInDatabase;
-    return m_stub->database->impl().close(m_stub);
+    return m_stub->database()->impl().close(m_stub);
 }
 
 Qxapp::ErrorStatus QxDbObject::upgradeOpen()
@@ -96,7 +96,7 @@ Qxapp::ErrorStatus qxdbOpenObject(QxDbObject*& object, QxDbObjectId id, QxDb::Op
     object = nullptr;
     if (id.isNull()) return Qxapp::eNullObjectId;
     QxDbStub* stub = id.stub();
-    const Qxapp::ErrorStatus es = stub->database->impl().open(stub, mode, openErased);
+    const Qxapp::ErrorStatus es = stub->database()->impl().open(stub, mode, openErased);
     if (es == Qxapp::eOk) object = stub->object;
     return es;
 }

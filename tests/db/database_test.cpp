@@ -162,6 +162,31 @@ TEST_F(HandleAllocation, ReaderHandlesFarApartAreKeptFoundAndNeverHandedOutAgain
     }
 }
 
+TEST(Stubs, ManyObjectsInTwoDatabasesKeepTheirIdsAndKnowTheirDatabase)
+{
+    // Enough objects for each database's stubs to span several chunks, added in turns so that
+    // the chunks of the two lists interleave in memory.
+    QxDbDatabase first(false), second(false);
+    std::vector<QxDbObjectId> ofFirst, ofSecond;
+    for (int i = 0; i < 10000; ++i) {
+        for (auto [db, ids] : {std::pair{&first, &ofFirst}, std::pair{&second, &ofSecond}}) {
+            QxDbObjectId id;
+            ASSERT_EQ(db->addObject(new QxDbLine, QxDbHandle(), QxDbObjectId(), id), Qxapp::eOk);
+            ids->push_back(id);
+        }
+    }
+    for (std::size_t i = 0; i < ofFirst.size(); i += 997) {
+        EXPECT_EQ(ofFirst[i].database(), &first);
+        EXPECT_EQ(ofSecond[i].database(), &second);
+        EXPECT_EQ(first.getObjectId(ofFirst[i].handle()), ofFirst[i]);  // the id has not moved
+        EXPECT_EQ(qx::peekObject(ofSecond[i])->database(), &second);
+    }
+    EXPECT_EQ(ofFirst.back().database(), &first);
+    std::size_t listed = 0;
+    for (const QxDbStub& stub : first.impl().stubs) listed += QxDbLine::cast(stub.object) ? 1 : 0;
+    EXPECT_EQ(listed, ofFirst.size());
+}
+
 // Defaults ------------------------------------------------------------------------------
 
 using DefaultDrawing = DrawingTest;
