@@ -77,7 +77,6 @@ public:
         Iterator first, last;
         Iterator begin() const { return first; }
         Iterator end() const { return last; }
-        bool empty() const { return first == last; }
     };
 
     bool empty() const { return m_packed.empty(); }
