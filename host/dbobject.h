@@ -8,7 +8,7 @@
 #include "resbuf.h"
 #include "rx.h"
 
-struct QxDbXData;  // the extended data of one object, held by the host
+class QxDbXData;  // the extended data of one object, held by the host
 
 class QxDbObject : public QxRxObject {
     QX_RX_DECLARE_MEMBERS(QxDbObject)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "qxapp.h"
 
@@ -41,5 +42,6 @@ qxresbuf* qxutBuildList(int restype, ...);
 void qxutDelBuffer(char16_t*& text);
 // Host-allocated copy of a text, to store in a buffer's rstring.
 char16_t* qxutNewString(const char16_t* text);
+char16_t* qxutNewString(std::u16string_view text);
 // Deep copy of a chain.
 qxresbuf* qxutDupChain(const qxresbuf* chain);

@@ -23,28 +23,27 @@ XData xdataOf(const QxDbObject& object)
     XData out;
     const QxDbXData* store = object.xdataStore();
     if (!store) return out;
-    for (const auto& app : store->apps) {
-        for (const qxresbuf* rb = app.chain; rb; rb = rb->rbnext) {
-            XValue v;
-            v.code = rb->restype;
-            switch (qxutRbKind(rb->restype)) {
-            case QxRbKind::String: v.text = rb->resval.rstring ? rb->resval.rstring : u""; break;
-            case QxRbKind::Point: std::memcpy(v.point, rb->resval.rpoint, sizeof v.point); break;
-            case QxRbKind::Real: v.point[0] = rb->resval.rreal; break;
-            case QxRbKind::Short: v.integer = rb->resval.rint; break;
-            case QxRbKind::Long: v.integer = rb->resval.rlong; break;
-            case QxRbKind::Binary: {
-                static const char digits[] = "0123456789ABCDEF";
-                for (std::int32_t i = 0; i < rb->resval.rbinary.clen; ++i) {
-                    v.text += static_cast<char16_t>(digits[rb->resval.rbinary.buf[i] >> 4]);
-                    v.text += static_cast<char16_t>(digits[rb->resval.rbinary.buf[i] & 15]);
-                }
-                break;
+    for (const QxDbXData::Value& value : store->values()) {
+        XValue v;
+        v.code = value.code;
+        switch (value.kind) {
+        case QxRbKind::String: v.text = value.text; break;
+        case QxRbKind::Point: std::memcpy(v.point, value.point, sizeof v.point); break;
+        case QxRbKind::Real: v.point[0] = value.real; break;
+        case QxRbKind::Short:
+        case QxRbKind::Long: v.integer = value.integer; break;
+        case QxRbKind::Binary: {
+            static const char digits[] = "0123456789ABCDEF";
+            v.text.reserve(value.binary.size() * 2);
+            for (const unsigned char byte : value.binary) {
+                v.text += static_cast<char16_t>(digits[byte >> 4]);
+                v.text += static_cast<char16_t>(digits[byte & 15]);
             }
-            default: break;
-            }
-            out.push_back(std::move(v));
+            break;
         }
+        default: break;
+        }
+        out.push_back(std::move(v));
     }
     return out;
 }

@@ -154,20 +154,16 @@ std::uint64_t xdataDigest(const QxDbObject& object)
     Digest d;
     const QxDbXData* store = object.xdataStore();
     if (!store) return d.value();
-    for (const auto& app : store->apps) {
-        for (const qxresbuf* rb = app.chain; rb; rb = rb->rbnext) {
-            d.mix(rb->restype, 0);
-            switch (qxutRbKind(rb->restype)) {
-            case QxRbKind::String:
-                if (rb->resval.rstring) d.bytes(rb->resval.rstring, std::char_traits<char16_t>::length(rb->resval.rstring) * 2);
-                break;
-            case QxRbKind::Point: d.bytes(rb->resval.rpoint, sizeof rb->resval.rpoint); break;
-            case QxRbKind::Real: d.bytes(&rb->resval.rreal, sizeof(double)); break;
-            case QxRbKind::Short: d.mix(1, rb->resval.rint); break;
-            case QxRbKind::Long: d.mix(2, rb->resval.rlong); break;
-            case QxRbKind::Binary: d.bytes(rb->resval.rbinary.buf, static_cast<std::size_t>(rb->resval.rbinary.clen)); break;
-            default: break;
-            }
+    for (const QxDbXData::Value& value : store->values()) {
+        d.mix(value.code, 0);
+        switch (value.kind) {
+        case QxRbKind::String: d.bytes(value.text.data(), value.text.size() * sizeof(char16_t)); break;
+        case QxRbKind::Point: d.bytes(value.point, sizeof value.point); break;
+        case QxRbKind::Real: d.bytes(&value.real, sizeof value.real); break;
+        case QxRbKind::Short: d.mix(1, value.integer); break;
+        case QxRbKind::Long: d.mix(2, value.integer); break;
+        case QxRbKind::Binary: d.bytes(value.binary.data(), value.binary.size()); break;
+        default: break;
         }
     }
     return d.value();
@@ -506,17 +502,15 @@ private:
             auto* record = stub ? QxDbBlockTableRecord::cast(stub->object) : nullptr;
             if (!record || !record->xdataStore()) continue;
             const QxDbXData& x = *record->xdataStore();
-            if (x.find(u"AcDbDynamicBlockGUID")) record->setDynamicDefinition(true);
-            if (const auto* tag = x.find(u"AcDbBlockRepBTag")) {
-                for (const qxresbuf* rb = tag->chain; rb; rb = rb->rbnext) {
-                    if (rb->restype != 1005 || !rb->resval.rstring) continue;
-                    Tag t;
-                    const std::string hex = utf16ToUtf8(rb->resval.rstring);
-                    t.value = hex;
-                    std::uint64_t h = 0;
-                    if (t.toHandle(h))
-                        if (QxDbStub* definition = m_impl.find(h)) record->setDynamicBlockDefinition(QxDbObjectId(definition));
-                }
+            if (x.has(u"AcDbDynamicBlockGUID")) record->setDynamicDefinition(true);
+            for (const QxDbXData::Value& value : x.values(u"AcDbBlockRepBTag")) {
+                if (value.code != 1005) continue;
+                Tag t;
+                const std::string hex = utf16ToUtf8(value.text);
+                t.value = hex;
+                std::uint64_t h = 0;
+                if (t.toHandle(h))
+                    if (QxDbStub* definition = m_impl.find(h)) record->setDynamicBlockDefinition(QxDbObjectId(definition));
             }
             digest(i);
         }

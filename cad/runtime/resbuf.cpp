@@ -41,10 +41,14 @@ QxRbKind qxutRbKind(int t)
 
 char16_t* qxutNewString(const char16_t* text)
 {
-    const std::u16string_view view = text ? text : u"";
-    auto* copy = new char16_t[view.size() + 1];
-    std::memcpy(copy, view.data(), view.size() * sizeof(char16_t));
-    copy[view.size()] = 0;
+    return qxutNewString(text ? std::u16string_view(text) : std::u16string_view());
+}
+
+char16_t* qxutNewString(std::u16string_view text)
+{
+    auto* copy = new char16_t[text.size() + 1];
+    std::memcpy(copy, text.data(), text.size() * sizeof(char16_t));
+    copy[text.size()] = 0;
     return copy;
 }
 

@@ -182,6 +182,87 @@ TEST(DxfSaveChanges, NewEntitiesWithNewApplicationsAreConsistent)
     EXPECT_NE(report.find("größe"), std::string::npos) << report;
 }
 
+// The groups of an object's extended data for one application, each as its code and value.
+std::vector<std::string> describeXData(QxDbObjectId id, const char16_t* app)
+{
+    qxresbuf* chain = id.stub()->object->xData(app);
+    std::vector<std::string> out;
+    for (const qxresbuf* rb = chain; rb; rb = rb->rbnext) {
+        const qxresval& v = rb->resval;
+        std::string item = std::to_string(rb->restype) + ':';
+        switch (qxutRbKind(rb->restype)) {
+        case QxRbKind::String: item += utf16ToUtf8(v.rstring); break;
+        case QxRbKind::Real: item += std::to_string(v.rreal); break;
+        case QxRbKind::Point:
+            for (double c : v.rpoint) item += std::to_string(c) + ' ';
+            break;
+        case QxRbKind::Short: item += std::to_string(v.rint); break;
+        case QxRbKind::Long: item += std::to_string(v.rlong); break;
+        case QxRbKind::Binary:
+            for (std::int32_t i = 0; i < v.rbinary.clen; ++i) item += std::to_string(v.rbinary.buf[i]) + ' ';
+            break;
+        default: break;
+        }
+        out.push_back(item);
+    }
+    qxutRelRb(chain);
+    return out;
+}
+
+TEST(DxfSaveChanges, AChangeToAnyOneExtendedDataValueIsWritten)
+{
+    auto db = openText(bench::DxfDrawingGenerator(5).drawing(10));
+    registerApp(*db, u"QX_TEST");
+    const double point[3] = {1.5, -2.25, 1024};
+    qxresbuf* chain = qxutBuildList(1001, u"QX_TEST", 1070, -2, 1071, -70000, 1040, 0.5, 1010, point, 1005, u"2F", 1004, 0);
+    qxresbuf* chunk = chain;
+    while (chunk->rbnext) chunk = chunk->rbnext;
+    chunk->resval.rbinary.clen = 3;
+    chunk->resval.rbinary.buf = new unsigned char[3]{0x00, 0xAB, 0x0F};
+    const QxDbObjectId line = test::modelSpace(*db)->entityIds()[0];
+    {
+        Writable<QxDbObject> o(line);
+        ASSERT_EQ(o->setXData(chain), Qxapp::eOk);
+    }
+    qxutRelRb(chain);
+    const std::vector<std::string> given = describeXData(line, u"QX_TEST");
+    ASSERT_EQ(given.size(), 7u);
+
+    const std::string saved = saveText(*db);
+    EXPECT_NE(saved.find("1001\nQX_TEST\n1070\n-2\n1071\n-70000\n"), std::string::npos) << "16-bit values keep their sign";
+    EXPECT_EQ(describeXData(test::modelSpace(*openText(saved))->entityIds()[0], u"QX_TEST"), given);
+
+    // One value changed at a time, of each kind: saving must notice that the object changed.
+    for (int k = 1; k < 7; ++k) {
+        SCOPED_TRACE(given[k]);
+        auto again = openText(saved);
+        const QxDbObjectId id = test::modelSpace(*again)->entityIds()[0];
+        qxresbuf* changed = id.stub()->object->xData(u"QX_TEST");
+        qxresbuf* rb = changed;
+        for (int i = 0; i < k; ++i) rb = rb->rbnext;
+        switch (qxutRbKind(rb->restype)) {
+        case QxRbKind::Short: rb->resval.rint += 1; break;
+        case QxRbKind::Long: rb->resval.rlong += 1; break;
+        case QxRbKind::Real: rb->resval.rreal += 1; break;
+        case QxRbKind::Point: rb->resval.rpoint[2] += 1; break;
+        case QxRbKind::String:
+            qxutDelBuffer(rb->resval.rstring);
+            rb->resval.rstring = qxutNewString(u"30");
+            break;
+        case QxRbKind::Binary: rb->resval.rbinary.buf[1] ^= 1; break;
+        default: FAIL() << "a value of no kind";
+        }
+        {
+            Writable<QxDbObject> o(id);
+            ASSERT_EQ(o->setXData(changed), Qxapp::eOk);
+        }
+        qxutRelRb(changed);
+        const std::vector<std::string> expected = describeXData(id, u"QX_TEST");
+        EXPECT_NE(expected, given);
+        EXPECT_EQ(describeXData(test::modelSpace(*openText(saveText(*again)))->entityIds()[0], u"QX_TEST"), expected);
+    }
+}
+
 TEST(DxfSaveChanges, ASeedBelowTheHandlesInUseIsRaisedBeforeNewHandlesAreGiven)
 {
     // Written by a careless program: $HANDSEED 101 while the generated entities go up past it.
