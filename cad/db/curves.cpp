@@ -430,8 +430,10 @@ Qxapp::ErrorStatus QxDbPolyline::transformBy(const QxGeMatrix3d& m)
     const QxGeVector3d newNormal = qx::geom::transformNormal(m, oldNormal);
     const Ecs newEcs(newNormal);
     const double scale = qx::geom::planeScale(m, oldEcs);
+    // Every vertex lies at the old elevation: the new one is only known once they have moved.
+    const double oldElevation = m_elevation;
     for (Vertex& v : m_vertices) {
-        QxGePoint3d w = oldEcs.toWorld(v.point.x, v.point.y, m_elevation);
+        QxGePoint3d w = oldEcs.toWorld(v.point.x, v.point.y, oldElevation);
         w.transformBy(m);
         const QxGePoint3d local = newEcs.fromWorld(w);
         v.point = {local.x, local.y};
@@ -440,7 +442,7 @@ Qxapp::ErrorStatus QxDbPolyline::transformBy(const QxGeMatrix3d& m)
         v.endWidth *= scale;
     }
     if (m_vertices.empty()) {
-        QxGePoint3d w = oldEcs.toWorld(0, 0, m_elevation);
+        QxGePoint3d w = oldEcs.toWorld(0, 0, oldElevation);
         m_elevation = newEcs.fromWorld(w.transformBy(m)).z;
     }
     m_extrusion.setThickness(m_extrusion.thickness() * scale);
