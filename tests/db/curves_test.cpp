@@ -248,22 +248,14 @@ TEST(Transforms, CurvesInATiltedPlaneFollowTheTransform)
     QxDbArc arc({0, 0, 5}, 3, 0.5, 2.5);
     auto pl = polyline({{0, 0, 0}, {4, 0, 1}, {4, 4, 0}}, true);
     pl->setElevation(2);
-    {
-        SCOPED_TRACE("line");
-        expectTiltedCurveFollows(line, m, 2, 1.5);  // a line's thickness does not scale
-    }
-    {
-        SCOPED_TRACE("circle");
-        expectTiltedCurveFollows(circle, m, 2, 3);
-    }
-    {
-        SCOPED_TRACE("arc");
-        expectTiltedCurveFollows(arc, m, 2, 3);
-    }
-    {
-        SCOPED_TRACE("polyline");
-        expectTiltedCurveFollows(*pl, m, 2, 3);
-    }
+    auto check = [&m](const char* kind, auto& curve, double thicknessAfter) {
+        SCOPED_TRACE(kind);
+        expectTiltedCurveFollows(curve, m, 2, thicknessAfter);
+    };
+    check("line", line, 1.5);  // a line's thickness does not scale with it
+    check("circle", circle, 3);
+    check("arc", arc, 3);
+    check("polyline", *pl, 3);
 }
 
 TEST(Extents, ArcsCountOnlyTheSweptPart)

@@ -207,38 +207,19 @@ void expectClonesKeepThicknessAndNormal(T& entity)
 
 TEST(Extrusions, ClonesKeepThicknessAndNormal)
 {
-    QxDbLine line({0, 0, 0}, {1, 1, 0});
-    QxDbCircle circle({0, 0, 0}, 1);
-    QxDbArc arc({0, 0, 0}, 1, 0, 1);
-    QxDbSolid solid;
-    QxDbPoint point({1, 2, 3});
+    auto check = [](const char* kind, auto&& entity) {
+        SCOPED_TRACE(kind);
+        expectClonesKeepThicknessAndNormal(entity);
+    };
+    check("line", QxDbLine({0, 0, 0}, {1, 1, 0}));
+    check("circle", QxDbCircle({0, 0, 0}, 1));
+    check("arc", QxDbArc({0, 0, 0}, 1, 0, 1));
+    check("solid", QxDbSolid());
+    check("point", QxDbPoint({1, 2, 3}));
     QxDbPolyline polyline;
     polyline.setElevation(4);
-    {
-        SCOPED_TRACE("line");
-        expectClonesKeepThicknessAndNormal(line);
-    }
-    {
-        SCOPED_TRACE("circle");
-        expectClonesKeepThicknessAndNormal(circle);
-    }
-    {
-        SCOPED_TRACE("arc");
-        expectClonesKeepThicknessAndNormal(arc);
-    }
-    {
-        SCOPED_TRACE("solid");
-        expectClonesKeepThicknessAndNormal(solid);
-    }
-    {
-        SCOPED_TRACE("point");
-        expectClonesKeepThicknessAndNormal(point);
-    }
-    {
-        SCOPED_TRACE("polyline");
-        expectClonesKeepThicknessAndNormal(polyline);
-        EXPECT_EQ(cloneOf(polyline)->elevation(), 4);
-    }
+    check("polyline", polyline);
+    EXPECT_EQ(cloneOf(polyline)->elevation(), 4);
 
     // A reference has a normal and no thickness.
     QxDbBlockReference reference({1, 2, 3}, QxDbObjectId::kNull);
