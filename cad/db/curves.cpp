@@ -53,12 +53,12 @@ bool clampParam(double& p, double start, double end)
 
 Qxapp::ErrorStatus QxDbLine::setStartPoint(const QxGePoint3d& p) { QX_NEEDS_WRITE(); m_start = p; return Qxapp::eOk; }
 Qxapp::ErrorStatus QxDbLine::setEndPoint(const QxGePoint3d& p) { QX_NEEDS_WRITE(); m_end = p; return Qxapp::eOk; }
-Qxapp::ErrorStatus QxDbLine::setThickness(double t) { QX_NEEDS_WRITE(); m_thickness = t; return Qxapp::eOk; }
+Qxapp::ErrorStatus QxDbLine::setThickness(double t) { QX_NEEDS_WRITE(); m_extrusion.setThickness(t); return Qxapp::eOk; }
 Qxapp::ErrorStatus QxDbLine::setNormal(const QxGeVector3d& n)
 {
     QX_NEEDS_WRITE();
     if (n.isZeroLength()) return Qxapp::eInvalidInput;
-    m_normal = n.normal();
+    m_extrusion.setNormal(n.normal());
     return Qxapp::eOk;
 }
 
@@ -120,7 +120,7 @@ Qxapp::ErrorStatus QxDbLine::transformBy(const QxGeMatrix3d& m)
     QX_NEEDS_WRITE();
     m_start.transformBy(m);
     m_end.transformBy(m);
-    m_normal = qx::geom::transformNormal(m, m_normal);
+    m_extrusion.setNormal(qx::geom::transformNormal(m, m_extrusion.normal()));
     return Qxapp::eOk;
 }
 
@@ -128,8 +128,7 @@ QxDbObject* QxDbLine::clone() const
 {
     auto* copy = new QxDbLine(m_start, m_end);
     copyEntityDataTo(*copy);
-    copy->m_thickness = m_thickness;
-    copy->m_normal = m_normal;
+    copy->m_extrusion = m_extrusion;
     return copy;
 }
 
@@ -237,7 +236,7 @@ Qxapp::ErrorStatus QxDbPolyline::getPointAt(unsigned int index, QxGePoint2d& poi
 Qxapp::ErrorStatus QxDbPolyline::getPointAt(unsigned int index, QxGePoint3d& point) const
 {
     if (index >= m_vertices.size()) return Qxapp::eInvalidIndex;
-    point = Ecs(m_normal).toWorld(m_vertices[index].point.x, m_vertices[index].point.y, m_elevation);
+    point = Ecs(m_extrusion.normal()).toWorld(m_vertices[index].point.x, m_vertices[index].point.y, m_elevation);
     return Qxapp::eOk;
 }
 
@@ -304,7 +303,7 @@ void QxDbPolyline::setPlinegen(bool plinegen)
 {
     if (isWriteEnabled()) m_plinegen = plinegen;
 }
-Qxapp::ErrorStatus QxDbPolyline::setThickness(double t) { QX_NEEDS_WRITE(); m_thickness = t; return Qxapp::eOk; }
+Qxapp::ErrorStatus QxDbPolyline::setThickness(double t) { QX_NEEDS_WRITE(); m_extrusion.setThickness(t); return Qxapp::eOk; }
 void QxDbPolyline::setElevation(double elevation)
 {
     if (isWriteEnabled()) m_elevation = elevation;
@@ -313,7 +312,7 @@ Qxapp::ErrorStatus QxDbPolyline::setNormal(const QxGeVector3d& n)
 {
     QX_NEEDS_WRITE();
     if (n.isZeroLength()) return Qxapp::eInvalidInput;
-    m_normal = n.normal();
+    m_extrusion.setNormal(n.normal());
     return Qxapp::eOk;
 }
 
@@ -343,7 +342,7 @@ Qxapp::ErrorStatus QxDbPolyline::getPointAtParam(double param, QxGePoint3d& poin
         const Segment s(m_vertices[i].point, m_vertices[(i + 1) % n].point, m_vertices[i].bulge);
         p = s.at(param - static_cast<double>(i));
     }
-    point = Ecs(m_normal).toWorld(p.x, p.y, m_elevation);
+    point = Ecs(m_extrusion.normal()).toWorld(p.x, p.y, m_elevation);
     return Qxapp::eOk;
 }
 
@@ -363,7 +362,7 @@ Qxapp::ErrorStatus QxDbPolyline::getDistAtParam(double param, double& dist) cons
 Qxapp::ErrorStatus QxDbPolyline::getParamAtPoint(const QxGePoint3d& point, double& param) const
 {
     if (m_vertices.empty()) return Qxapp::eNotApplicable;
-    const Ecs ecs(m_normal);
+    const Ecs ecs(m_extrusion.normal());
     const QxGePoint3d local = ecs.fromWorld(point);
     const double tol = qx::geom::onCurveTolerance(local.asVector().length());
     if (std::fabs(local.z - m_elevation) > tol) return Qxapp::eInvalidInput;
@@ -409,7 +408,7 @@ Qxapp::ErrorStatus QxDbPolyline::getArea(double& area) const
 Qxapp::ErrorStatus QxDbPolyline::getGeomExtents(QxDbExtents& extents) const
 {
     if (m_vertices.empty()) return Qxapp::eNotApplicable;
-    const Ecs ecs(m_normal);
+    const Ecs ecs(m_extrusion.normal());
     bool empty = true;
     const std::size_t n = m_vertices.size();
     for (const Vertex& v : m_vertices) qx::geom::growExtents(extents, empty, ecs.toWorld(v.point.x, v.point.y, m_elevation));
@@ -426,12 +425,15 @@ Qxapp::ErrorStatus QxDbPolyline::getGeomExtents(QxDbExtents& extents) const
 Qxapp::ErrorStatus QxDbPolyline::transformBy(const QxGeMatrix3d& m)
 {
     QX_NEEDS_WRITE();
-    const Ecs oldEcs(m_normal);
-    const QxGeVector3d newNormal = qx::geom::transformNormal(m, m_normal);
+    const QxGeVector3d oldNormal = m_extrusion.normal();
+    const Ecs oldEcs(oldNormal);
+    const QxGeVector3d newNormal = qx::geom::transformNormal(m, oldNormal);
     const Ecs newEcs(newNormal);
     const double scale = qx::geom::planeScale(m, oldEcs);
+    // Every vertex lies at the old elevation: the new one is only known once they have moved.
+    const double oldElevation = m_elevation;
     for (Vertex& v : m_vertices) {
-        QxGePoint3d w = oldEcs.toWorld(v.point.x, v.point.y, m_elevation);
+        QxGePoint3d w = oldEcs.toWorld(v.point.x, v.point.y, oldElevation);
         w.transformBy(m);
         const QxGePoint3d local = newEcs.fromWorld(w);
         v.point = {local.x, local.y};
@@ -440,11 +442,11 @@ Qxapp::ErrorStatus QxDbPolyline::transformBy(const QxGeMatrix3d& m)
         v.endWidth *= scale;
     }
     if (m_vertices.empty()) {
-        QxGePoint3d w = oldEcs.toWorld(0, 0, m_elevation);
+        QxGePoint3d w = oldEcs.toWorld(0, 0, oldElevation);
         m_elevation = newEcs.fromWorld(w.transformBy(m)).z;
     }
-    m_thickness *= scale;
-    m_normal = newNormal;
+    m_extrusion.setThickness(m_extrusion.thickness() * scale);
+    m_extrusion.setNormal(newNormal);
     return Qxapp::eOk;
 }
 
@@ -455,9 +457,8 @@ QxDbObject* QxDbPolyline::clone() const
     copy->m_vertices = m_vertices;
     copy->m_closed = m_closed;
     copy->m_plinegen = m_plinegen;
-    copy->m_thickness = m_thickness;
     copy->m_elevation = m_elevation;
-    copy->m_normal = m_normal;
+    copy->m_extrusion = m_extrusion;
     return copy;
 }
 
@@ -472,12 +473,12 @@ Qxapp::ErrorStatus QxDbCircle::setRadius(double r)
     m_radius = r;
     return Qxapp::eOk;
 }
-Qxapp::ErrorStatus QxDbCircle::setThickness(double t) { QX_NEEDS_WRITE(); m_thickness = t; return Qxapp::eOk; }
+Qxapp::ErrorStatus QxDbCircle::setThickness(double t) { QX_NEEDS_WRITE(); m_extrusion.setThickness(t); return Qxapp::eOk; }
 Qxapp::ErrorStatus QxDbCircle::setNormal(const QxGeVector3d& n)
 {
     QX_NEEDS_WRITE();
     if (n.isZeroLength()) return Qxapp::eInvalidInput;
-    m_normal = n.normal();
+    m_extrusion.setNormal(n.normal());
     return Qxapp::eOk;
 }
 
@@ -490,7 +491,7 @@ Qxapp::ErrorStatus QxDbCircle::getEndParam(double& param) const
 Qxapp::ErrorStatus QxDbCircle::getPointAtParam(double param, QxGePoint3d& point) const
 {
     if (!clampParam(param, 0, kTwoPi)) return Qxapp::eInvalidInput;
-    const Ecs ecs(m_normal);
+    const Ecs ecs(m_extrusion.normal());
     point = m_center + (ecs.x * std::cos(param) + ecs.y * std::sin(param)) * m_radius;
     return Qxapp::eOk;
 }
@@ -504,7 +505,7 @@ Qxapp::ErrorStatus QxDbCircle::getDistAtParam(double param, double& dist) const
 
 Qxapp::ErrorStatus QxDbCircle::getParamAtPoint(const QxGePoint3d& point, double& param) const
 {
-    const Ecs ecs(m_normal);
+    const Ecs ecs(m_extrusion.normal());
     const QxGeVector3d v = point - m_center;
     const double tol = qx::geom::onCurveTolerance(m_radius + m_center.asVector().length());
     if (std::fabs(v.dotProduct(ecs.z)) > tol) return Qxapp::eInvalidInput;
@@ -522,18 +523,19 @@ Qxapp::ErrorStatus QxDbCircle::getArea(double& area) const
 Qxapp::ErrorStatus QxDbCircle::getGeomExtents(QxDbExtents& extents) const
 {
     bool empty = true;
-    qx::geom::growArcExtents(extents, empty, Ecs(m_normal), m_center, m_radius, 0, kTwoPi);
+    qx::geom::growArcExtents(extents, empty, Ecs(m_extrusion.normal()), m_center, m_radius, 0, kTwoPi);
     return Qxapp::eOk;
 }
 
 Qxapp::ErrorStatus QxDbCircle::transformBy(const QxGeMatrix3d& m)
 {
     QX_NEEDS_WRITE();
-    const double scale = qx::geom::planeScale(m, Ecs(m_normal));
+    const QxGeVector3d normal = m_extrusion.normal();
+    const double scale = qx::geom::planeScale(m, Ecs(normal));
     m_center.transformBy(m);
     m_radius *= scale;
-    m_thickness *= scale;
-    m_normal = qx::geom::transformNormal(m, m_normal);
+    m_extrusion.setThickness(m_extrusion.thickness() * scale);
+    m_extrusion.setNormal(qx::geom::transformNormal(m, normal));
     return Qxapp::eOk;
 }
 
@@ -541,8 +543,7 @@ QxDbObject* QxDbCircle::clone() const
 {
     auto* copy = new QxDbCircle(m_center, m_radius);
     copyEntityDataTo(*copy);
-    copy->m_thickness = m_thickness;
-    copy->m_normal = m_normal;
+    copy->m_extrusion = m_extrusion;
     return copy;
 }
 
@@ -559,12 +560,12 @@ Qxapp::ErrorStatus QxDbArc::setRadius(double r)
 }
 Qxapp::ErrorStatus QxDbArc::setStartAngle(double a) { QX_NEEDS_WRITE(); m_startAngle = a; return Qxapp::eOk; }
 Qxapp::ErrorStatus QxDbArc::setEndAngle(double a) { QX_NEEDS_WRITE(); m_endAngle = a; return Qxapp::eOk; }
-Qxapp::ErrorStatus QxDbArc::setThickness(double t) { QX_NEEDS_WRITE(); m_thickness = t; return Qxapp::eOk; }
+Qxapp::ErrorStatus QxDbArc::setThickness(double t) { QX_NEEDS_WRITE(); m_extrusion.setThickness(t); return Qxapp::eOk; }
 Qxapp::ErrorStatus QxDbArc::setNormal(const QxGeVector3d& n)
 {
     QX_NEEDS_WRITE();
     if (n.isZeroLength()) return Qxapp::eInvalidInput;
-    m_normal = n.normal();
+    m_extrusion.setNormal(n.normal());
     return Qxapp::eOk;
 }
 
@@ -584,7 +585,7 @@ Qxapp::ErrorStatus QxDbArc::getPointAtParam(double param, QxGePoint3d& point) co
 {
     if (!clampParam(param, m_startAngle, m_startAngle + qx::geom::sweep(m_startAngle, m_endAngle)))
         return Qxapp::eInvalidInput;
-    const Ecs ecs(m_normal);
+    const Ecs ecs(m_extrusion.normal());
     point = m_center + (ecs.x * std::cos(param) + ecs.y * std::sin(param)) * m_radius;
     return Qxapp::eOk;
 }
@@ -599,7 +600,7 @@ Qxapp::ErrorStatus QxDbArc::getDistAtParam(double param, double& dist) const
 
 Qxapp::ErrorStatus QxDbArc::getParamAtPoint(const QxGePoint3d& point, double& param) const
 {
-    const Ecs ecs(m_normal);
+    const Ecs ecs(m_extrusion.normal());
     const QxGeVector3d v = point - m_center;
     const double tol = qx::geom::onCurveTolerance(m_radius + m_center.asVector().length());
     if (std::fabs(v.dotProduct(ecs.z)) > tol) return Qxapp::eInvalidInput;
@@ -627,7 +628,7 @@ Qxapp::ErrorStatus QxDbArc::getArea(double& area) const
 Qxapp::ErrorStatus QxDbArc::getGeomExtents(QxDbExtents& extents) const
 {
     bool empty = true;
-    qx::geom::growArcExtents(extents, empty, Ecs(m_normal), m_center, m_radius, m_startAngle,
+    qx::geom::growArcExtents(extents, empty, Ecs(m_extrusion.normal()), m_center, m_radius, m_startAngle,
                              qx::geom::sweep(m_startAngle, m_endAngle));
     return Qxapp::eOk;
 }
@@ -635,7 +636,8 @@ Qxapp::ErrorStatus QxDbArc::getGeomExtents(QxDbExtents& extents) const
 Qxapp::ErrorStatus QxDbArc::transformBy(const QxGeMatrix3d& m)
 {
     QX_NEEDS_WRITE();
-    const Ecs oldEcs(m_normal);
+    const QxGeVector3d oldNormal = m_extrusion.normal();
+    const Ecs oldEcs(oldNormal);
     QxGePoint3d start = m_center + (oldEcs.x * std::cos(m_startAngle) + oldEcs.y * std::sin(m_startAngle)) * m_radius;
     QxGePoint3d end = m_center + (oldEcs.x * std::cos(m_endAngle) + oldEcs.y * std::sin(m_endAngle)) * m_radius;
     const double scale = qx::geom::planeScale(m, oldEcs);
@@ -644,8 +646,9 @@ Qxapp::ErrorStatus QxDbArc::transformBy(const QxGeMatrix3d& m)
     end.transformBy(m);
     // The normal follows the orientation of the transform, so the arc still runs
     // counter-clockwise about it from start to end, mirrored or not.
-    m_normal = qx::geom::transformNormal(m, m_normal);
-    const Ecs ecs(m_normal);
+    const QxGeVector3d newNormal = qx::geom::transformNormal(m, oldNormal);
+    m_extrusion.setNormal(newNormal);
+    const Ecs ecs(newNormal);
     auto angleOf = [&](const QxGePoint3d& p) {
         const QxGeVector3d v = p - m_center;
         return qx::geom::normalizeAngle(std::atan2(v.dotProduct(ecs.y), v.dotProduct(ecs.x)));
@@ -654,7 +657,7 @@ Qxapp::ErrorStatus QxDbArc::transformBy(const QxGeMatrix3d& m)
     m_startAngle = angleOf(start);
     m_endAngle = sw >= kTwoPi ? m_startAngle + kTwoPi : angleOf(end);
     m_radius *= scale;
-    m_thickness *= scale;
+    m_extrusion.setThickness(m_extrusion.thickness() * scale);
     return Qxapp::eOk;
 }
 
@@ -662,7 +665,6 @@ QxDbObject* QxDbArc::clone() const
 {
     auto* copy = new QxDbArc(m_center, m_radius, m_startAngle, m_endAngle);
     copyEntityDataTo(*copy);
-    copy->m_thickness = m_thickness;
-    copy->m_normal = m_normal;
+    copy->m_extrusion = m_extrusion;
     return copy;
 }

@@ -9,10 +9,10 @@ using qx::geom::Ecs;
 
 namespace {
 
-Qxapp::ErrorStatus checkedNormal(const QxGeVector3d& n, QxGeVector3d& out)
+Qxapp::ErrorStatus checkedNormal(const QxGeVector3d& n, QxDbExtrusion& out)
 {
     if (n.isZeroLength()) return Qxapp::eInvalidInput;
-    out = n.normal();
+    out.setNormal(n.normal());
     return Qxapp::eOk;
 }
 
@@ -52,8 +52,8 @@ Qxapp::ErrorStatus QxDbSolid::setPointAt(std::uint16_t index, const QxGePoint3d&
     return Qxapp::eOk;
 }
 
-Qxapp::ErrorStatus QxDbSolid::setThickness(double t) { QX_NEEDS_WRITE(); m_thickness = t; return Qxapp::eOk; }
-Qxapp::ErrorStatus QxDbSolid::setNormal(const QxGeVector3d& n) { QX_NEEDS_WRITE(); return checkedNormal(n, m_normal); }
+Qxapp::ErrorStatus QxDbSolid::setThickness(double t) { QX_NEEDS_WRITE(); m_extrusion.setThickness(t); return Qxapp::eOk; }
+Qxapp::ErrorStatus QxDbSolid::setNormal(const QxGeVector3d& n) { QX_NEEDS_WRITE(); return checkedNormal(n, m_extrusion); }
 
 Qxapp::ErrorStatus QxDbSolid::getGeomExtents(QxDbExtents& extents) const
 {
@@ -66,7 +66,7 @@ Qxapp::ErrorStatus QxDbSolid::transformBy(const QxGeMatrix3d& m)
 {
     QX_NEEDS_WRITE();
     for (QxGePoint3d& p : m_corners) p.transformBy(m);
-    m_normal = qx::geom::transformNormal(m, m_normal);
+    m_extrusion.setNormal(qx::geom::transformNormal(m, m_extrusion.normal()));
     return Qxapp::eOk;
 }
 
@@ -75,8 +75,7 @@ QxDbObject* QxDbSolid::clone() const
     auto* copy = new QxDbSolid;
     copyEntityDataTo(*copy);
     std::copy(std::begin(m_corners), std::end(m_corners), copy->m_corners);
-    copy->m_thickness = m_thickness;
-    copy->m_normal = m_normal;
+    copy->m_extrusion = m_extrusion;
     return copy;
 }
 
@@ -92,8 +91,8 @@ QxDbObject* QxDb3dSolid::clone() const
 // Point ---------------------------------------------------------------------------------
 
 Qxapp::ErrorStatus QxDbPoint::setPosition(const QxGePoint3d& p) { QX_NEEDS_WRITE(); m_position = p; return Qxapp::eOk; }
-Qxapp::ErrorStatus QxDbPoint::setThickness(double t) { QX_NEEDS_WRITE(); m_thickness = t; return Qxapp::eOk; }
-Qxapp::ErrorStatus QxDbPoint::setNormal(const QxGeVector3d& n) { QX_NEEDS_WRITE(); return checkedNormal(n, m_normal); }
+Qxapp::ErrorStatus QxDbPoint::setThickness(double t) { QX_NEEDS_WRITE(); m_extrusion.setThickness(t); return Qxapp::eOk; }
+Qxapp::ErrorStatus QxDbPoint::setNormal(const QxGeVector3d& n) { QX_NEEDS_WRITE(); return checkedNormal(n, m_extrusion); }
 
 Qxapp::ErrorStatus QxDbPoint::getGeomExtents(QxDbExtents& extents) const
 {
@@ -105,7 +104,7 @@ Qxapp::ErrorStatus QxDbPoint::transformBy(const QxGeMatrix3d& m)
 {
     QX_NEEDS_WRITE();
     m_position.transformBy(m);
-    m_normal = qx::geom::transformNormal(m, m_normal);
+    m_extrusion.setNormal(qx::geom::transformNormal(m, m_extrusion.normal()));
     return Qxapp::eOk;
 }
 
@@ -113,8 +112,7 @@ QxDbObject* QxDbPoint::clone() const
 {
     auto* copy = new QxDbPoint(m_position);
     copyEntityDataTo(*copy);
-    copy->m_thickness = m_thickness;
-    copy->m_normal = m_normal;
+    copy->m_extrusion = m_extrusion;
     return copy;
 }
 
@@ -323,7 +321,7 @@ Qxapp::ErrorStatus QxDbBlockReference::setScaleFactors(const QxGeScale3d& s)
     m_scale = s;
     return Qxapp::eOk;
 }
-Qxapp::ErrorStatus QxDbBlockReference::setNormal(const QxGeVector3d& n) { QX_NEEDS_WRITE(); return checkedNormal(n, m_normal); }
+Qxapp::ErrorStatus QxDbBlockReference::setNormal(const QxGeVector3d& n) { QX_NEEDS_WRITE(); return checkedNormal(n, m_extrusion); }
 
 QxDbObjectIterator* QxDbBlockReference::attributeIterator() const
 {
@@ -405,7 +403,7 @@ Qxapp::ErrorStatus QxDbBlockReference::getGeomExtents(QxDbExtents& extents) cons
     // A block that (wrongly) contains a reference to itself must not recurse for ever.
     if (blockExtentsDepth < 16 && qxdbOpenObject(block, m_blockTableRecord, QxDb::kForRead) == Qxapp::eOk) {
         ++blockExtentsDepth;
-        const QxGeMatrix3d m = blockTransform(m_position, m_rotation, m_scale, m_normal, block->origin());
+        const QxGeMatrix3d m = blockTransform(m_position, m_rotation, m_scale, m_extrusion.normal(), block->origin());
         for (const QxDbObjectId& id : block->entityIds()) {
             QxDbEntity* entity = nullptr;
             if (qxdbOpenQxDbEntity(entity, id, QxDb::kForRead) != Qxapp::eOk) continue;
@@ -433,12 +431,13 @@ Qxapp::ErrorStatus QxDbBlockReference::getGeomExtents(QxDbExtents& extents) cons
 Qxapp::ErrorStatus QxDbBlockReference::transformBy(const QxGeMatrix3d& m)
 {
     QX_NEEDS_WRITE();
-    const QxGeVector3d newNormal = qx::geom::transformNormal(m, m_normal);
-    const double scale = qx::geom::planeScale(m, Ecs(m_normal));
-    m_rotation = rotationAfter(m, m_rotation, m_normal, newNormal);
+    const QxGeVector3d oldNormal = m_extrusion.normal();
+    const QxGeVector3d newNormal = qx::geom::transformNormal(m, oldNormal);
+    const double scale = qx::geom::planeScale(m, Ecs(oldNormal));
+    m_rotation = rotationAfter(m, m_rotation, oldNormal, newNormal);
     m_position.transformBy(m);
     m_scale = {m_scale.sx * scale, m_scale.sy * scale, m_scale.sz * scale};
-    m_normal = newNormal;
+    m_extrusion.setNormal(newNormal);
     // The attributes move with their reference.
     for (const QxDbObjectId& id : m_attributes) {
         QxDbEntity* attribute = nullptr;
@@ -458,7 +457,7 @@ void QxDbBlockReference::copyReferenceDataTo(QxDbBlockReference& target) const
     target.m_blockTableRecord = m_blockTableRecord;
     target.m_rotation = m_rotation;
     target.m_scale = m_scale;
-    target.m_normal = m_normal;
+    target.m_extrusion = m_extrusion;
     target.m_dynamicProperties = m_dynamicProperties;
 }
 

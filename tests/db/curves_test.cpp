@@ -1,4 +1,5 @@
 #include <numbers>
+#include <vector>
 
 #include "db_fixture.h"
 
@@ -196,6 +197,65 @@ TEST(Transforms, RotatingAndMirroringKeepsMeasurements)
     ASSERT_EQ(circle.transformBy(twice), Qxapp::eOk);
     EXPECT_EQ(circle.radius(), 4);
     EXPECT_EQ(circle.center(), QxGePoint3d(2, 0, 0));
+}
+
+namespace {
+
+// Tilts the curve and gives it a thickness, then checks that points along it, moved by `m`,
+// lie on the curve moved by `m`; that its length and area scale with it; and that its normal
+// turns with it.
+template <class T>
+void expectTiltedCurveFollows(T& curve, const QxGeMatrix3d& m, double scale, double thicknessAfter)
+{
+    const QxGeVector3d tilt(1, -2, 2);
+    ASSERT_EQ(curve.setNormal(tilt), Qxapp::eOk);
+    ASSERT_EQ(curve.setThickness(1.5), Qxapp::eOk);
+    const double lengthBefore = length(curve), areaBefore = area(curve);
+    double start = 0, end = 0;
+    curve.getStartParam(start);
+    curve.getEndParam(end);
+    std::vector<QxGePoint3d> moved;
+    for (int k = 0; k <= 6; ++k) {
+        QxGePoint3d p;
+        ASSERT_EQ(curve.getPointAtParam(start + (end - start) * k / 6, p), Qxapp::eOk);
+        moved.push_back(p.transformBy(m));
+    }
+    QxGeVector3d turned = tilt;
+    turned = turned.transformBy(m).normal();
+
+    ASSERT_EQ(curve.transformBy(m), Qxapp::eOk);
+    for (const QxGePoint3d& p : moved) {
+        double param = 0;
+        EXPECT_EQ(curve.getParamAtPoint(p, param), Qxapp::eOk) << p.x << ", " << p.y << ", " << p.z;
+    }
+    EXPECT_NEAR(length(curve), scale * lengthBefore, 1e-9);
+    EXPECT_NEAR(area(curve), scale * scale * areaBefore, 1e-9);
+    EXPECT_NEAR(curve.normal().x, turned.x, 1e-12);
+    EXPECT_NEAR(curve.normal().y, turned.y, 1e-12);
+    EXPECT_NEAR(curve.normal().z, turned.z, 1e-12);
+    EXPECT_NEAR(curve.thickness(), thicknessAfter, 1e-12);
+}
+
+}  // namespace
+
+TEST(Transforms, CurvesInATiltedPlaneFollowTheTransform)
+{
+    // A quarter turn about Z, twice the size, then a shift that changes every elevation.
+    QxGeMatrix3d m;
+    m.setCoordSystem({1, 2, 3}, {0, 2, 0}, {-2, 0, 0}, {0, 0, 2});
+    QxDbLine line({0, 0, 0}, {2, -1, 0});
+    QxDbCircle circle({1, 1, 1}, 2);
+    QxDbArc arc({0, 0, 5}, 3, 0.5, 2.5);
+    auto pl = polyline({{0, 0, 0}, {4, 0, 1}, {4, 4, 0}}, true);
+    pl->setElevation(2);
+    auto check = [&m](const char* kind, auto& curve, double thicknessAfter) {
+        SCOPED_TRACE(kind);
+        expectTiltedCurveFollows(curve, m, 2, thicknessAfter);
+    };
+    check("line", line, 1.5);  // a line's thickness does not scale with it
+    check("circle", circle, 3);
+    check("arc", arc, 3);
+    check("polyline", *pl, 3);
 }
 
 TEST(Extents, ArcsCountOnlyTheSweptPart)

@@ -1,3 +1,4 @@
+#include <cmath>
 #include <numbers>
 
 #include "cad/db/mtext_format.h"
@@ -117,4 +118,114 @@ TEST_F(BlockReferences, DynamicBlocksLeadToTheirDefinition)
     notDynamic.getBlockProperties(properties);
     EXPECT_TRUE(properties.empty());
     EXPECT_FALSE(QxDbDynBlockReference::isDynamicBlock(plain));
+}
+
+TEST_F(BlockReferences, ATiltedReferenceCarriesItsBlockThroughATransform)
+{
+    // Set in a tilted plane, turned and scaled in it, the reference's block has extents that
+    // a quarter turn about Z, a doubling and a shift map exactly onto the extents after the
+    // same transform: such a transform takes boxes along the axes to boxes along the axes.
+    const QxDbObjectId block = addBlock(u"Bracket");
+    auto* reference = new QxDbBlockReference({1, 2, 3}, block);
+    ASSERT_EQ(reference->setNormal({1, -2, 2}), Qxapp::eOk);
+    reference->setRotation(0.4);
+    reference->setScaleFactors({1.5, 1.5, 1.5});
+    const QxDbObjectId refId = add(reference);
+
+    QxDbEntity* e = nullptr;
+    ASSERT_EQ(qxdbOpenQxDbEntity(e, refId, QxDb::kForWrite), Qxapp::eOk);
+    QxDbExtents before, after;
+    ASSERT_EQ(e->getGeomExtents(before), Qxapp::eOk);
+    QxGeMatrix3d m;
+    m.setCoordSystem({5, -1, 2}, {0, 2, 0}, {-2, 0, 0}, {0, 0, 2});
+    ASSERT_EQ(e->transformBy(m), Qxapp::eOk);
+    ASSERT_EQ(e->getGeomExtents(after), Qxapp::eOk);
+    const QxGeVector3d normal = QxDbBlockReference::cast(e)->normal();
+    e->close();
+
+    const QxGeVector3d expectedNormal = QxGeVector3d(2, 1, 2).normal();
+    EXPECT_NEAR(normal.x, expectedNormal.x, 1e-12);
+    EXPECT_NEAR(normal.y, expectedNormal.y, 1e-12);
+    EXPECT_NEAR(normal.z, expectedNormal.z, 1e-12);
+    // (x, y, z) goes to (5 - 2y, -1 + 2x, 2 + 2z): the largest y before gives the smallest x.
+    EXPECT_NEAR(after.minPoint.x, 5 - 2 * before.maxPoint.y, 1e-9);
+    EXPECT_NEAR(after.maxPoint.x, 5 - 2 * before.minPoint.y, 1e-9);
+    EXPECT_NEAR(after.minPoint.y, -1 + 2 * before.minPoint.x, 1e-9);
+    EXPECT_NEAR(after.maxPoint.y, -1 + 2 * before.maxPoint.x, 1e-9);
+    EXPECT_NEAR(after.minPoint.z, 2 + 2 * before.minPoint.z, 1e-9);
+    EXPECT_NEAR(after.maxPoint.z, 2 + 2 * before.maxPoint.z, 1e-9);
+    EXPECT_GT(before.maxPoint.z - before.minPoint.z, 0.1) << "the plane is not tilted enough to tell";
+}
+
+namespace {
+
+const QxGeVector3d kTilted = QxGeVector3d(1, 0, 1).normal();
+
+template <class T>
+std::unique_ptr<T> cloneOf(const T& entity)
+{
+    return std::unique_ptr<T>(T::cast(entity.clone()));
+}
+
+// A clone carries its own copy of a thickness and a normal away from the defaults, whether
+// one or both are; an entity set back to the defaults clones as one that never left them.
+template <class T>
+void expectClonesKeepThicknessAndNormal(T& entity)
+{
+    ASSERT_EQ(entity.setThickness(2.5), Qxapp::eOk);
+    ASSERT_EQ(entity.setNormal({1, 0, 1}), Qxapp::eOk);
+    EXPECT_EQ(entity.setNormal(QxGeVector3d::kIdentity), Qxapp::eInvalidInput);
+    EXPECT_EQ(entity.normal(), kTilted) << "a refused normal leaves the old one";
+    const std::unique_ptr<T> both = cloneOf(entity);
+    EXPECT_EQ(both->thickness(), 2.5);
+    EXPECT_EQ(both->normal(), kTilted);
+
+    ASSERT_EQ(entity.setThickness(0), Qxapp::eOk);
+    EXPECT_EQ(entity.normal(), kTilted);
+    const std::unique_ptr<T> normalOnly = cloneOf(entity);
+    EXPECT_EQ(normalOnly->thickness(), 0);
+    EXPECT_EQ(normalOnly->normal(), kTilted);
+
+    ASSERT_EQ(entity.setNormal({0, 0, 4}), Qxapp::eOk);
+    EXPECT_EQ(entity.normal(), QxGeVector3d::kZAxis);
+    const std::unique_ptr<T> plain = cloneOf(entity);
+    EXPECT_EQ(plain->thickness(), 0);
+    EXPECT_EQ(plain->normal(), QxGeVector3d::kZAxis);
+    EXPECT_EQ(both->thickness(), 2.5) << "the first clone shares nothing with its source";
+    EXPECT_EQ(both->normal(), kTilted);
+
+    ASSERT_EQ(entity.setThickness(-1), Qxapp::eOk);
+    const std::unique_ptr<T> thicknessOnly = cloneOf(entity);
+    EXPECT_EQ(thicknessOnly->thickness(), -1);
+    EXPECT_EQ(thicknessOnly->normal(), QxGeVector3d::kZAxis);
+
+    ASSERT_EQ(entity.setThickness(-0.0), Qxapp::eOk);
+    EXPECT_TRUE(std::signbit(entity.thickness())) << "a negative zero is kept as it was set";
+}
+
+}  // namespace
+
+TEST(Extrusions, ClonesKeepThicknessAndNormal)
+{
+    auto check = [](const char* kind, auto&& entity) {
+        SCOPED_TRACE(kind);
+        expectClonesKeepThicknessAndNormal(entity);
+    };
+    check("line", QxDbLine({0, 0, 0}, {1, 1, 0}));
+    check("circle", QxDbCircle({0, 0, 0}, 1));
+    check("arc", QxDbArc({0, 0, 0}, 1, 0, 1));
+    check("solid", QxDbSolid());
+    check("point", QxDbPoint({1, 2, 3}));
+    QxDbPolyline polyline;
+    polyline.setElevation(4);
+    check("polyline", polyline);
+    EXPECT_EQ(cloneOf(polyline)->elevation(), 4);
+
+    // A reference has a normal and no thickness.
+    QxDbBlockReference reference({1, 2, 3}, QxDbObjectId::kNull);
+    ASSERT_EQ(reference.setNormal({1, 0, 1}), Qxapp::eOk);
+    const std::unique_ptr<QxDbBlockReference> tilted = cloneOf(reference);
+    ASSERT_EQ(reference.setNormal(QxGeVector3d::kZAxis), Qxapp::eOk);
+    EXPECT_EQ(tilted->normal(), kTilted);
+    EXPECT_EQ(cloneOf(reference)->normal(), QxGeVector3d::kZAxis);
 }
