@@ -96,15 +96,18 @@ QxGePoint3d toOcs(const QxGePoint3d& p, const QxGeVector3d& normal)
 class RecordReader {
 public:
     RecordReader(const DxfFile& file, std::size_t record, const EntityContext& context, DxfError& error)
-        : m_file(file), m_cursor(file.tags(record)), m_error(error), m_context(context)
+        : m_file(file), m_cursor(file.tags(record)), m_scan(file, record), m_error(error), m_context(context)
     {
         m_cursor.next(m_tag);  // the record type
     }
 
+    // Extended data ends the walk: it is read elsewhere.
     bool next()
     {
-        if (!m_cursor.next(m_tag)) return false;
-        if (m_tag.code == 1001) return false;  // extended data is read elsewhere
+        if (m_done || !m_cursor.next(m_tag) || !m_scan.see(m_tag)) {
+            m_done = true;
+            return false;
+        }
         if (m_tag.code == 100) m_subclass = m_tag.value;
         if (m_tag.code == 101) m_subclass = "101";
         if (m_tag.code == 102) m_inGroup = m_tag.value.starts_with('{');
@@ -130,6 +133,13 @@ public:
     std::u16string text() const { return m_file.decode(m_tag.value); }
     bool failed() const { return m_failed; }
     const EntityContext& context() const { return m_context; }
+    // The record's header, once the rest of the record is walked.
+    const RecordHeader& finish()
+    {
+        while (next()) {
+        }
+        return m_scan.header();
+    }
     bool paperSpace = false;  // the entity belongs to the active paper-space layout
 
     void fail(const std::string& message)
@@ -143,11 +153,13 @@ public:
 private:
     const DxfFile& m_file;
     TagCursor m_cursor;
+    RecordHeaderScan m_scan;
     Tag m_tag;
     DxfError& m_error;
     std::string_view m_subclass;
     bool m_inGroup = false;
     bool m_failed = false;
+    bool m_done = false;
     const EntityContext& m_context;
 };
 
@@ -622,8 +634,7 @@ bool isMappedKind(std::string_view type)
     return false;
 }
 
-QxDbEntity* readEntity(const DxfFile& file, std::size_t record, const EntityContext& context, DxfError& error,
-                       bool* paperSpace)
+EntityRead readEntity(const DxfFile& file, std::size_t record, const EntityContext& context, DxfError& error)
 {
     RecordReader r(file, record, context, error);
     const std::string_view type = file.recordType(record);
@@ -643,10 +654,13 @@ QxDbEntity* readEntity(const DxfFile& file, std::size_t record, const EntityCont
     else e = readCommonOnly(r, new QxDbUnknownEntity(file.decode(type)));
     if (r.failed()) {
         delete e;
-        return nullptr;
+        return {};
     }
-    if (paperSpace) *paperSpace = r.paperSpace;
-    return e;
+    EntityRead read;
+    read.header = r.finish();
+    read.entity = e;
+    read.paperSpace = r.paperSpace;
+    return read;
 }
 
 void emitEntity(const QxDbEntity& entity, FieldSink& s)

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cad/dxf/dxf_file.h"
+#include "cad/dxf/dxf_record.h"
 #include "dbentities.h"
 
 namespace qx::dxf {
@@ -52,10 +53,15 @@ struct EntityContext {
 // without understanding.
 const std::vector<FieldGroup>& fieldGroups(std::u16string_view dxfType);
 
-// A new object for the entity record, not in a database yet, or null with `error` set. Its
-// extended data is not read here. `paperSpace` tells whether the entity sits in paper space.
-QxDbEntity* readEntity(const DxfFile& file, std::size_t record, const EntityContext& context, DxfError& error,
-                       bool* paperSpace = nullptr);
+// What reading an entity record gives: a new object, not in a database yet (null with the
+// error set), whether it sits in paper space, and the record's header, gathered on the same
+// walk. Its extended data is not read here.
+struct EntityRead {
+    QxDbEntity* entity = nullptr;
+    bool paperSpace = false;
+    RecordHeader header;
+};
+EntityRead readEntity(const DxfFile& file, std::size_t record, const EntityContext& context, DxfError& error);
 
 // The mapped values of an entity, in the order a new record lists them.
 void emitEntity(const QxDbEntity& entity, FieldSink& sink);

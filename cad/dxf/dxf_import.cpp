@@ -340,7 +340,10 @@ private:
     // none) and remembers the pairing.
     bool add(std::size_t i, QxDbObject* object, QxDbObjectId owner, QxDbObjectId& id)
     {
-        const RecordHeader h = readRecordHeader(file(), i);
+        return add(i, readRecordHeader(file(), i), object, owner, id);
+    }
+    bool add(std::size_t i, const RecordHeader& h, QxDbObject* object, QxDbObjectId owner, QxDbObjectId& id)
+    {
         XData xdata;
         if (!readXData(file(), i, h, xdata, m_error)) {
             delete object;
@@ -672,9 +675,9 @@ private:
                 continue;
             }
             if (type == "ATTRIB" && !lastReference.isNull()) {
-                QxDbEntity* attribute = readEntity(f, i, context, m_error);
+                const EntityRead attribute = readEntity(f, i, context, m_error);
                 QxDbObjectId id;
-                if (!attribute || !add(i, attribute, lastReference, id)) return false;
+                if (!attribute.entity || !add(i, attribute.header, attribute.entity, lastReference, id)) return false;
                 if (!id.isNull()) {
                     QxDbBlockReference::cast(qx::peekObject(lastReference))->addAttributeId(id);
                     digest(i);
@@ -683,12 +686,11 @@ private:
             }
             finishReference(lastReference, lastReferenceRecord);
             entityDone(i);
-            bool paper = false;
-            QxDbEntity* entity = readEntity(f, i, context, m_error, &paper);
-            if (!entity) return false;
-            const QxDbObjectId owner = inBlocks ? (block.isNull() ? spaceFor(false) : block) : spaceFor(paper);
+            const EntityRead entity = readEntity(f, i, context, m_error);
+            if (!entity.entity) return false;
+            const QxDbObjectId owner = inBlocks ? (block.isNull() ? spaceFor(false) : block) : spaceFor(entity.paperSpace);
             QxDbObjectId id;
-            if (!add(i, entity, owner, id)) return false;
+            if (!add(i, entity.header, entity.entity, owner, id)) return false;
             if (id.isNull()) continue;
             if (auto* ownerRecord = QxDbBlockTableRecord::cast(qx::peekObject(owner))) ownerRecord->addEntityId(id);
             if (type == "INSERT") {

@@ -6,34 +6,39 @@
 
 namespace qx::dxf {
 
+RecordHeaderScan::RecordHeaderScan(const DxfFile& file, std::size_t record)
+    : m_start(file.recordText(record).data()), m_handleCode(file.recordType(record) == "DIMSTYLE" ? 105 : 5)
+{
+    m_header.xdataOffset = file.recordText(record).size();
+}
+
+bool RecordHeaderScan::see(const Tag& tag)
+{
+    if (tag.code == 1001) {
+        m_header.xdataOffset = static_cast<std::size_t>(tag.raw.data() - m_start);
+        return false;
+    }
+    if (tag.code == 102) {
+        m_group = tag.value.starts_with('{') ? tag.value : std::string_view();
+    } else if (tag.code == m_handleCode && !m_haveHandle) {
+        m_haveHandle = tag.toHandle(m_header.handle);
+    } else if (tag.code == 330 && m_group.empty() && !m_header.hasOwner) {
+        m_header.hasOwner = tag.toHandle(m_header.owner);
+    } else if (tag.code == 360 && m_group == "{ACAD_XDICTIONARY") {
+        tag.toHandle(m_header.extensionDictionary);
+    }
+    return true;
+}
+
 RecordHeader readRecordHeader(const DxfFile& file, std::size_t record)
 {
-    RecordHeader header;
-    const std::string_view text = file.recordText(record);
-    header.xdataOffset = text.size();
-    const int handleCode = file.recordType(record) == "DIMSTYLE" ? 105 : 5;
+    RecordHeaderScan scan(file, record);
     TagCursor cursor = file.tags(record);
     Tag tag;
-    bool haveHandle = false;
-    std::string_view group;  // the 102 group we are in, or empty
-    while (cursor.next(tag)) {
-        if (tag.code == 1001) {
-            header.xdataOffset = tag.raw.data() - text.data();
-            break;
-        }
-        if (tag.code == 102) {
-            group = tag.value.starts_with('{') ? tag.value : std::string_view();
-            continue;
-        }
-        if (tag.code == handleCode && !haveHandle) {
-            haveHandle = tag.toHandle(header.handle);
-        } else if (tag.code == 330 && group.empty() && !header.hasOwner) {
-            header.hasOwner = tag.toHandle(header.owner);
-        } else if (tag.code == 360 && group == "{ACAD_XDICTIONARY") {
-            tag.toHandle(header.extensionDictionary);
-        }
+    cursor.next(tag);  // the record type
+    while (cursor.next(tag) && scan.see(tag)) {
     }
-    return header;
+    return scan.header();
 }
 
 bool XValue::operator==(const XValue& other) const

@@ -22,6 +22,25 @@ struct RecordHeader {
 
 RecordHeader readRecordHeader(const DxfFile& file, std::size_t record);
 
+// Gathers the header from the pairs of a record as someone walks them, so that a reader that
+// walks the record anyway need not walk it twice.
+class RecordHeaderScan {
+public:
+    RecordHeaderScan(const DxfFile& file, std::size_t record);
+    // Takes the next pair after the record type. False at the start of the extended data,
+    // where the header is complete.
+    bool see(const Tag& tag);
+    // The header, once every pair up to the extended data (or the record's end) was seen.
+    const RecordHeader& header() const { return m_header; }
+
+private:
+    const char* m_start;
+    int m_handleCode;
+    bool m_haveHandle = false;
+    std::string_view m_group;  // the 102 group we are in, or empty
+    RecordHeader m_header;
+};
+
 // One value of extended data. Points (1010 to 1013) hold all three coordinates.
 struct XValue {
     int code = 0;

@@ -3,6 +3,7 @@
 
 #include "bench/dxf_drawing_generator.h"
 #include "cad/dxf/dxf_check.h"
+#include "cad/dxf/dxf_entities.h"
 #include "cad/dxf/dxf_record.h"
 #include "cad/dxf/dxf_writer.h"
 #include "tag_support.h"
@@ -37,17 +38,25 @@ std::string entitiesFile(const Pairs& entity, const std::string& version = "AC10
     return dxfText(pairs);
 }
 
-TEST(DxfRecordHeader, OwnerIsTheFirst330OutsideGroups)
+TEST(DxfRecordHeader, OwnerIsTheFirst330OutsideGroupsWhoeverWalksTheRecord)
 {
-    auto file = parsed(entitiesFile({{0, "INSERT"}, {5, "2A"}, {102, "{ACAD_REACTORS"}, {330, "99"}, {102, "}"},
+    auto file = parsed(entitiesFile({{0, "LINE"}, {5, "2A"}, {102, "{ACAD_REACTORS"}, {330, "99"}, {102, "}"},
                                      {102, "{ACAD_XDICTIONARY"}, {360, "2B"}, {102, "}"}, {330, "1F"},
-                                     {100, "AcDbEntity"}, {8, "0"}, {1001, "ACAD"}, {1000, "x"}}));
-    const RecordHeader h = readRecordHeader(*file, find(*file, "INSERT"));
-    EXPECT_EQ(h.handle, 0x2Au);
-    EXPECT_TRUE(h.hasOwner);
-    EXPECT_EQ(h.owner, 0x1Fu);
-    EXPECT_EQ(h.extensionDictionary, 0x2Bu);
-    EXPECT_EQ(file->recordText(find(*file, "INSERT")).substr(h.xdataOffset), "1001\nACAD\n1000\nx\n");
+                                     {100, "AcDbEntity"}, {8, "0"}, {100, "AcDbLine"}, {11, "1.5"},
+                                     {1001, "ACAD"}, {1000, "x"}, {330, "77"}}));
+    const std::size_t line = find(*file, "LINE");
+    // The entity reader gathers the header on its own walk; both must agree.
+    DxfError error;
+    const EntityRead read = readEntity(*file, line, EntityContext{}, error);
+    ASSERT_NE(read.entity, nullptr);
+    delete read.entity;
+    for (const RecordHeader& h : {readRecordHeader(*file, line), read.header}) {
+        EXPECT_EQ(h.handle, 0x2Au);
+        EXPECT_TRUE(h.hasOwner);
+        EXPECT_EQ(h.owner, 0x1Fu);
+        EXPECT_EQ(h.extensionDictionary, 0x2Bu);
+        EXPECT_EQ(file->recordText(line).substr(h.xdataOffset), "1001\nACAD\n1000\nx\n330\n77\n");
+    }
 }
 
 TEST(DxfRecordHeader, DimensionStylesKeepTheirHandleIn105)
