@@ -136,9 +136,14 @@ private:
     {
         for (std::size_t i = 0; i < m_file.recordCount(); ++i) {
             const std::string_view type = m_file.recordType(i);
-            if (type == "ENDTAB") m_tableEnd.emplace(m_currentTable, i);
-            else if (type == "TABLE") m_currentTable = i, m_tableRecordOf.emplace(m_source.stubs[i], i);
-            else if (type == "CLASS") m_classes.insert(utf16ToUtf8(firstText(i, 1)));
+            if (type == "ENDTAB") {
+                m_tableEnd.emplace(m_currentTable, i);
+            } else if (type == "TABLE") {
+                m_currentTable = i;
+                if (m_source.stubs[i]) m_tableRecordOf.emplace(m_source.stubs[i], i);
+            } else if (type == "CLASS") {
+                m_classes.insert(utf16ToUtf8(firstText(i, 1)));
+            }
         }
         // Blocks are BLOCK ... ENDBLK inside the BLOCKS section; one without its ENDBLK is left
         // as it is rather than letting new content run into what follows.
