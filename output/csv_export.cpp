@@ -167,10 +167,16 @@ private:
             if (plan.columns[p] == kExcluded) continue;
             const std::u16string& strData = cellOf(row, plan.columns[p]);
             if (p == plan.nUnquotedPlace) {
-                if (needsQuotes(strData))
-                    appendQuoted(strData);
+                // English files keep this field's text as it always was; in French conventions
+                // a number here reads like the numbers of every other field.
+                char16_t number[kLocaleNumberMaxUnits];
+                const std::u16string_view field = m_bFrench && IsNumericText(strData)
+                                                      ? std::u16string_view(number, FormatLocaleNumberText(strData, m_marks, number))
+                                                      : std::u16string_view(strData);
+                if (needsQuotes(field))
+                    appendQuoted(field);
                 else
-                    appendText(strData, false);
+                    appendText(field, false);
             } else if (IsNumericText(strData)) {
                 char16_t number[kLocaleNumberMaxUnits];
                 appendQuoted({number, FormatLocaleNumberText(strData, m_marks, number)});

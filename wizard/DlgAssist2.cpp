@@ -100,16 +100,27 @@ void DlgAssist2::OnNext()
     FreeSelection();
     const int nStatus = qxedSSGet(u"A", nullptr, nullptr, nullptr, m_ss);
     if (TakeSelection(nStatus)) GoToObjectPage();
+    else ReportNothingToExtract();
+}
+
+void DlgAssist2::ReportNothingToExtract()
+{
+    MessageBox(LoadResString(kIdsNothingToExtract), LoadResString(kIdsNoSourceCaption),
+               QxUiMsg::Ok | QxUiMsg::IconWarning);
 }
 
 void DlgAssist2::GoToObjectPage()
 {
-    EndDialog(IDOK);
     StrHelper myStrHelper;
     ExtractionData data{ExtractionEngine(m_ss, m_nLength, myStrHelper), {}};
     data.seObjTypes = data.extEngine.TypeCodesPresent();
     // The engine keeps what it read; the selection is not needed any more.
     FreeSelection();
+    if (data.seObjTypes.empty()) {
+        ReportNothingToExtract();
+        return;
+    }
+    EndDialog(IDOK);
     DlgAssist3 page3(pwsw_qxappMainWnd(), m_state, std::move(data), true);
     page3.DoModal();
 }

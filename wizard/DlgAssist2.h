@@ -23,6 +23,8 @@ private:
     // True when the selection set holds at least one object; the set is freed otherwise.
     bool TakeSelection(int nStatus);
     void GoToObjectPage();
+    // Says why the page stays: the selection holds nothing the engine reads.
+    void ReportNothingToExtract();
     void FreeSelection();
 
     WizardState m_state;

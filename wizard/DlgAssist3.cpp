@@ -180,10 +180,15 @@ void DlgAssist3::OnGridChanged(const QxUiNotify& notify)
 
 void DlgAssist3::OnNext()
 {
-    EndDialog(IDOK);
     std::vector<std::u16string> lsObjectsSel;
     for (int nItem = 0; nItem < m_gridObjects.GetItemCount(); ++nItem)
         if (m_gridObjects.GetCheck(nItem)) lsObjectsSel.push_back(m_gridObjects.GetItemText(nItem, 1));
+    // No kind offers no property: the later pages would build an empty table.
+    if (lsObjectsSel.empty()) {
+        MessageBox(LoadResString(kIdsNoKindChecked), LoadResString(kIdsPage3Title), QxUiMsg::Ok | QxUiMsg::IconWarning);
+        return;
+    }
+    EndDialog(IDOK);
     ExtractionData dataNext = m_data;
     PropItemSet seHeaders = dataNext.extEngine.OfferedProperties(lsObjectsSel);
     WizardState stateNext = m_state;

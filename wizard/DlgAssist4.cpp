@@ -131,6 +131,8 @@ void DlgAssist4::OnFilterChanged(const QxUiNotify& notify)
 {
     CheckChange change;
     if (!GetCheckChange(notify, change)) return;
+    // A menu's "No selection" and in-place edits reach no handler: take them before rows go.
+    SyncChecks();
     const long long nCategory = static_cast<long long>(m_lstFilter.GetItemData(notify.item));
     std::vector<TableRow> veRows;
     for (std::size_t nRow = 1; nRow < m_state.vePropertyRows.size(); ++nRow) {
@@ -180,12 +182,17 @@ void DlgAssist4::OnDisplayTotalsClicked()
 
 void DlgAssist4::SyncChecks()
 {
+    // The grid's checks and display names are what the user left there; the rows keep them
+    // for when a category is shown again, and for the pages before and after.
     for (int nItem = 0; nItem < m_gridProps.GetItemCount(); ++nItem) {
         const std::u16string csName = m_gridProps.GetItemText(nItem, kColProperty);
         const bool bChecked = IsImageChecked(nItem, kColProperty);
-        for (std::size_t nRow = 1; nRow < m_state.vePropertyRows.size(); ++nRow)
-            if (CellIs(m_state.vePropertyRows[nRow], kRowName, csName))
-                m_state.vePropertyRows[nRow][kRowCheck] = bChecked ? u"1" : u"0";
+        for (std::size_t nRow = 1; nRow < m_state.vePropertyRows.size(); ++nRow) {
+            TableRow& row = m_state.vePropertyRows[nRow];
+            if (!CellIs(row, kRowName, csName) || row.size() <= kRowDisplayName) continue;
+            row[kRowCheck] = bChecked ? u"1" : u"0";
+            row[kRowDisplayName] = m_gridProps.GetItemText(nItem, kColDisplayName);
+        }
     }
 }
 
@@ -223,12 +230,15 @@ void DlgAssist4::MakeOutputTable(ExtractionEngine& extEngine, const TableData& v
     TableRow lsTotalLine;
     if (!lsColsTotalChecked.empty()) lsTotalLine = MakeTotalsLine(veTableDataOut, lsColsTotalChecked);
     TableRow lsNumericCol(header.size());
-    for (std::size_t nCol = 0; nCol < header.size(); ++nCol)
+    for (std::size_t nCol = 0; nCol < header.size(); ++nCol) {
+        // Quantity counts objects, whether or not it was offered as a property.
+        if (header[nCol] == extEngine.strHelper.quantityItem.name) lsNumericCol[nCol] = u"1";
         for (std::size_t nRow = 1; nRow < vePropertyRows.size(); ++nRow)
             if (CellIs(vePropertyRows[nRow], kRowName, header[nCol]) && vePropertyRows[nRow].size() > kRowTotalable) {
                 lsNumericCol[nCol] = vePropertyRows[nRow][kRowTotalable];
                 break;
             }
+    }
 
     ApplyDisplayNames(veTableDataOut, mapDisplayNames);
     // A Total checked only for properties that are not columns totals nothing: such a line
@@ -245,6 +255,16 @@ void DlgAssist4::MakeOutputTable(ExtractionEngine& extEngine, const TableData& v
 void DlgAssist4::OnNext()
 {
     SyncChecks();
+    // A table without columns would be inserted and written as nothing, and its settings
+    // file could not be read back.
+    bool bAnyChecked = false;
+    for (int nItem = 0; nItem < m_gridProps.GetItemCount() && !bAnyChecked; ++nItem)
+        bAnyChecked = IsImageChecked(nItem, kColProperty);
+    if (!bAnyChecked) {
+        MessageBox(LoadResString(kIdsNoPropertyChecked), LoadResString(kIdsPage4Title),
+                   QxUiMsg::Ok | QxUiMsg::IconWarning);
+        return;
+    }
     EndDialog(IDOK);
     std::vector<std::u16string> lsPropsSel = CollectSelection();
     WizardState stateNext = m_state;

@@ -77,20 +77,21 @@ void DlgAssist5::FillPreview()
     const TableRow header = m_veTableDataOut.front();
     m_gridPreview.vecIncludeCols.assign(header.size(), true);
 
-    // With the header hidden, the first data row names the columns and is not listed.
-    const std::size_t nTitleRow = m_state.bDisplayHeader ? 0 : 1;
-    const TableRow* pTitles = nTitleRow < m_veTableDataOut.size() ? &m_veTableDataOut[nTitleRow] : nullptr;
+    // The columns are named by the header line whether or not the outputs show it, and every
+    // data row is listed: hiding the header only leaves that line out of the outputs.
     m_gridPreview.AddHiddenLabelColumn();
     for (std::size_t nCol = 1; nCol < header.size(); ++nCol) {
         auto pTrait = std::make_unique<CGridColumnTraitText>();
         const bool bNumeric = nCol < lsNumericCol.size() && lsNumericCol[nCol] == u"1";
         pTrait->SetSortFormatNumber(bNumeric);
-        const std::u16string csTitle = pTitles && nCol < pTitles->size() ? (*pTitles)[nCol] : std::u16string();
-        m_gridPreview.AddColumn(int(nCol), csTitle, QxUiList::Left, 100, int(nCol) - 1, std::move(pTrait));
+        // Numbers read better right-aligned: the columns of the properties that can be
+        // totalled (Quantity among them); texts stay left-aligned.
+        m_gridPreview.AddColumn(int(nCol), header[nCol], bNumeric ? QxUiList::Right : QxUiList::Left, 100,
+                                int(nCol) - 1, std::move(pTrait));
     }
 
     int nPos = 0;
-    for (std::size_t nRow = nTitleRow + 1; nRow < m_veTableDataOut.size(); ++nRow) {
+    for (std::size_t nRow = 1; nRow < m_veTableDataOut.size(); ++nRow) {
         const TableRow& row = m_veTableDataOut[nRow];
         const int nItem = m_gridPreview.InsertItem(nPos, row.empty() ? std::u16string() : row[0]);
         if (nItem < 0) break;
@@ -100,12 +101,6 @@ void DlgAssist5::FillPreview()
         nPos = nItem + 1;
     }
     m_gridPreview.ShowSortArrow(1, false);
-
-    // Numbers read better right-aligned: the first column, and the columns of the properties
-    // that can be totalled.
-    if (header.size() > 1) m_gridPreview.SetColumnFormat(1, QxUiList::Right);
-    for (std::size_t nCol = 1; nCol < header.size() && nCol < lsNumericCol.size(); ++nCol)
-        if (lsNumericCol[nCol] == u"1") m_gridPreview.SetColumnFormat(int(nCol), QxUiList::Right);
 
     if (m_bHasTotalLine && m_veTableDataOut.size() >= 2) {
         // The outputs show an empty row between the data and the totals; the preview does not.
@@ -128,7 +123,10 @@ std::vector<int> DlgAssist5::HeaderOrder() const
 
 std::vector<int> DlgAssist5::RowOrder() const
 {
-    std::vector<int> veRowOrder{m_state.bDisplayHeader ? 0 : 1};
+    // The header line leads when it is shown; hidden, the outputs start with the preview's
+    // first row, whatever its place in the table.
+    std::vector<int> veRowOrder;
+    if (m_state.bDisplayHeader) veRowOrder.push_back(0);
     const std::uint64_t nTotals = m_bHasTotalLine && m_veTableDataOut.size() >= 2 ? m_veTableDataOut.size() - 1 : 0;
     for (int nItem = 0; nItem < m_gridPreview.GetItemCount(); ++nItem) {
         const std::uint64_t nRow = m_gridPreview.GetItemData(nItem);
@@ -236,7 +234,10 @@ void DlgAssist5::WriteSettingsFile()
     std::list<std::u16string> veOptions;
     if (m_bHasTotalLine) veOptions.push_back(kQexTotalLine);
     if (!m_state.bDisplayHeader) veOptions.push_back(kQexHideHeaderLine);
-    const std::int32_t nGroupBy = m_state.bCombineRows ? std::int32_t(m_state.nGroupBy) : -1;
+    // Combined rows must come back combined from the file: a run that did not start from a
+    // settings file has no index of its own and saves 0.
+    std::int32_t nGroupBy = -1;
+    if (m_state.bCombineRows) nGroupBy = m_state.nGroupBy == kNoGroupBy ? 0 : std::int32_t(m_state.nGroupBy);
     const bool bSaved =
         SaveQexSettings(m_csQexSavePath, m_state.mapDisplayNames, m_state.csTbTitle, veOptions, nGroupBy);
     PrintMessage(bSaved ? FormatResString(kIdsQexDone, m_csQexSavePath) : LoadResString(kIdsQexFailed));

@@ -48,6 +48,9 @@ enum WizardStringId : std::uint32_t {
     kIdsXlsFailed = 307,
     kIdsXlsIncomplete = 308,
     kIdsXlsShortened = 309,
+    kIdsNoKindChecked = 310,
+    kIdsNoPropertyChecked = 311,
+    kIdsNothingToExtract = 312,
 };
 
 // Resource ids of the pictures.

@@ -87,9 +87,9 @@ void setInput(std::istream& in, bool interactive, std::u16string scriptName)
 bool inputIsScript() { return !state().interactive; }
 int currentScriptLine() { return state().lineNumber; }
 
-// Messages start with a line break and end without one, so a prompt that follows one must
-// start a line of its own.
-static void startFreshLine()
+// Messages start with a line break and end without one, so a prompt or a block of the host's
+// own output that follows one must start a line of its own.
+void startFreshLine()
 {
     const std::u16string& text = state().transcript;
     if (!text.empty() && text.back() != u'\n') print(u"\n");

@@ -16,6 +16,9 @@ namespace qx {
 // transcript, which tests read and clear.
 void printLine(std::u16string_view text);  // text and a line break
 void print(std::u16string_view text);
+// Ends the current line when something (a message, which ends without a line break) left it
+// open: the host's own lines and blocks start with it.
+void startFreshLine();
 const std::u16string& transcript();
 void clearTranscript();
 

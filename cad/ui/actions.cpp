@@ -92,6 +92,25 @@ QxUiNotify listNotify(const QxUiControlModel& control, QxUiNotifyCode code, int 
     return notify;
 }
 
+// A read-only edit shows what a button next to it chose; the user is sent to that button.
+std::u16string readOnlyReason(const QxUiDialogModel& dialog, const QxUiControlModel& edit)
+{
+    const QxUiControlModel* nearest = nullptr;
+    long long nearestDistance = 0;
+    for (const auto& control : dialog.controls) {
+        if (!control->visible || (control->kind != QxUiControlKind::PushButton && control->kind != QxUiControlKind::DefPushButton))
+            continue;
+        // The gaps between the two rectangles, across and down (0 where they overlap).
+        const long long dx = std::max({0, control->x - (edit.x + edit.w), edit.x - (control->x + control->w)});
+        const long long dy = std::max({0, control->y - (edit.y + edit.h), edit.y - (control->y + control->h)});
+        const long long distance = dx * dx + dy * dy;
+        if (!nearest || distance < nearestDistance) nearest = control.get(), nearestDistance = distance;
+    }
+    std::u16string reason = u"edit " + number(edit.id) + u" is read-only";
+    if (nearest) reason += u": the page fills it; click the button [" + number(nearest->id) + u"] \"" + nearest->text + u"\" next to it";
+    return reason;
+}
+
 }  // namespace
 
 ActionResult clickButton(QxUiDialogModel& dialog, int id)
@@ -133,7 +152,7 @@ ActionResult typeText(QxUiDialogModel& dialog, int id, std::u16string_view text)
     if (!control) return result;
     if (control->kind != QxUiControlKind::Edit)
         return ActionResult::failed(u"control " + number(id) + u" is a " + kindName(control->kind) + u", not an edit");
-    if (control->style & QxUiStyle::ReadOnly) return ActionResult::failed(u"edit " + number(id) + u" is read-only");
+    if (control->style & QxUiStyle::ReadOnly) return ActionResult::failed(readOnlyReason(dialog, *control));
     control->text = text;
     dialog.page->SendCommand(QXUI_EN_CHANGE, id);
     return result;

@@ -19,6 +19,8 @@ TEST(UpdateCommandScript, FinishWantsATableAndACancelledPickEndsTheDialogCleanly
     ASSERT_NE(pick, std::string::npos) << out;
     EXPECT_LT(dialog, refused);
     EXPECT_LT(refused, pick);
+    // The prompt's line ends before the host says that the dialog is hidden.
+    EXPECT_EQ(out.substr(pick, 29), "Please select the data table\n") << out;
     for (const char* label : {"Update choice", "Select table and update", "Add new objects to current table",
                               "Replace the objects selection of a table", "Update exportation", "Finish", "Cancel"})
         EXPECT_NE(out.find(label), std::string::npos) << label;

@@ -58,6 +58,19 @@ TEST(CsvExport, FrenchSwitchesToSemicolonAndFrenchMarks)
     EXPECT_EQ(exportEnglish(sampleTable(), {2, 1}, {0, 2}, true, "fr-fr"), "\"Area\",Name\r\n\"12.5\",Window\r\n");
 }
 
+TEST(CsvExport, InFrenchTheUnquotedFieldHasFrenchMarksToo)
+{
+    EXPECT_EQ(exportEnglish(sampleTable(), {1, 2, 3}, {0, 1, 2, 3}, true, "fr-FR"),
+              "\"Name\";Area;\"Layer\"\r\n"
+              "\"Door\";1\xA0" "234,5;\"0\"\r\n"
+              "\"Window\";12,5;\"Walls\"\r\n"
+              "\"Wall\";1\xA0" "500;\"12 m\"\r\n");
+    // The re-export's unquoted field is the first one.
+    TempDir dir;
+    ASSERT_TRUE(WriteCsvReExport({{u"Area", u"Name"}, {u"12.5", u"1234.5"}}, dir.wfile("re.csv"), u",", u"fr-FR"));
+    EXPECT_EQ(ReadBytes(dir.file("re.csv")), "Area;\"Name\"\r\n12,5;\"1\xA0" "234,5\"\r\n");
+}
+
 TEST(CsvExport, NumbersAreReformattedButTextsThatAreNotNumbersStayAsTheyAre)
 {
     const TableData table = {
@@ -70,7 +83,7 @@ TEST(CsvExport, NumbersAreReformattedButTextsThatAreNotNumbersStayAsTheyAre)
 
 TEST(CsvExport, HiddenHeaderStartsWithTheFirstDataRow)
 {
-    // With the header hidden the row order starts with 1 and the preview holds rows 2 on.
+    // With the header hidden the row order holds only the data rows, as the preview lists them.
     EXPECT_EQ(exportEnglish(sampleTable(), {1}, {1, 3, 2}, false), "\"Door\"\r\n\"Wall\"\r\n\"Window\"\r\n");
 }
 

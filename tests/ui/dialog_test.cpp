@@ -301,3 +301,39 @@ TEST_F(Dialogs, ControlsEnabledAndCheckedByTheDialogAreWhatTheUserGets)
     EXPECT_EQ(dialog.IsDlgButtonChecked(105), 1);
     EXPECT_EQ(dialog.IsDlgButtonChecked(104), 0);
 }
+
+TEST_F(Dialogs, ATranslatedDialogAnswersToTheEnglishNamesOfItsTemplate)
+{
+    ScriptInput input("click \"Keep layers\"\nclick \"Garder les calques\"\nclick Open...\ncheck 103\nclick OK\n", false);
+    RecordingDialog dialog(900u, nullptr, resources());
+    dialog.onInit = [](RecordingDialog& d) {
+        d.SetDlgItemText(103, u"Garder les calques");
+        d.SetDlgItemText(110, u"Ouvrir...");
+        d.SetDlgItemText(1, u"Valider");
+    };
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+    // Both names reach the check box; "OK" reaches the button now reading "Valider".
+    EXPECT_EQ(dialog.clicks(), (std::vector<int>{103, 103, 110, 103, 1}));
+    // Each action tells what it changed, or that nothing did.
+    const std::u16string& out = qx::transcript();
+    EXPECT_TRUE(contains(out, u"Dialog action: click \"Keep layers\"\n  [103]  check box [x] \"Garder les calques\"\n")) << qx::toUtf8(out);
+    EXPECT_TRUE(contains(out, u"Dialog action: click Open...\n  (no change)\n")) << qx::toUtf8(out);
+}
+
+TEST_F(Dialogs, AReadOnlyEditRefusesTypingAndNamesTheButtonBesideIt)
+{
+    const char text[] = R"(dialog 300 200
+caption "Paths"
+control 20 button "..." 10 10 20 12
+control 21 edit "" 35 10 200 14 readonly
+control 30 button "..." 10 40 20 12
+control 31 edit "" 35 40 200 14 readonly
+control 1 defbutton "OK" 150 180 50 14
+)";
+    ScriptInput input("type 31 \"x.csv\"\nok\n");
+    RecordingDialog dialog(qxtest::parseTemplate(text));
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+    EXPECT_TRUE(contains(qx::transcript(), u"edit 31 is read-only: the page fills it; click the button [30] \"...\""))
+        << qx::toUtf8(qx::transcript());
+    EXPECT_EQ(dialog.GetDlgItemText(31), u"");
+}

@@ -45,14 +45,20 @@ TEST_F(OutputPage, TheRowOrderEndsWithTheEmptyRowAndTheTotalsLineWhateverTheSort
     EXPECT_EQ(byName->RowOrder(), (std::vector<int>{0, 2, 1, 3, 4, 5}));
 }
 
-TEST_F(OutputPage, WithTheHeaderHiddenTheOrderStartsWithTheFirstDataRow)
+TEST_F(OutputPage, WithTheHeaderHiddenThePreviewListsEveryRowUnderTheColumnNamesAndTheOrderFollowsTheSort)
 {
     WizardState state;
     state.bDisplayHeader = false;
     const auto page = runPage("", state);
-    EXPECT_EQ(page->RowOrder(), (std::vector<int>{1, 2, 3, 4, 5}));
-    EXPECT_EQ(page->PreviewGrid().GetColumnTitle(1), u"b");
-    EXPECT_EQ(page->PreviewGrid().GetItemCount(), 3) << "rows 2, 3 and the totals line";
+    EXPECT_EQ(page->RowOrder(), (std::vector<int>{1, 2, 3, 4, 5})) << "no header entry: the outputs start with row 1";
+    EXPECT_EQ(page->PreviewGrid().GetColumnTitle(1), u"Name");
+    EXPECT_EQ(page->PreviewGrid().GetItemCount(), 4) << "rows 1 to 3 and the totals line";
+    EXPECT_EQ(page->PreviewGrid().GetItemText(0, 1), u"b");
+
+    // Descending by Len: 100 (row 3), 10 (row 1), 9 (row 2); the first data row is sorted
+    // like the others instead of leading every output.
+    const auto sorted = runPage("sort 1022 Len\nsort 1022 Len\n", state);
+    EXPECT_EQ(sorted->RowOrder(), (std::vector<int>{3, 1, 2, 4, 5}));
 }
 
 TEST_F(OutputPage, TheColumnOrderLeavesOutHiddenColumnsAndFollowsMovedOnes)
@@ -62,11 +68,11 @@ TEST_F(OutputPage, TheColumnOrderLeavesOutHiddenColumnsAndFollowsMovedOnes)
     EXPECT_EQ(page->PreviewGrid().vecIncludeCols, (std::vector<bool>{true, true, false, true}));
 }
 
-TEST_F(OutputPage, TheFirstColumnAndTheColumnsThatCanBeTotalledAreRightAligned)
+TEST_F(OutputPage, OnlyTheColumnsThatCanBeTotalledAreRightAligned)
 {
     const auto page = runPage("");
     const GridListCtrl& grid = page->PreviewGrid();
-    EXPECT_EQ(grid.GetColumnFormat(1), QxUiList::Right);
+    EXPECT_EQ(grid.GetColumnFormat(1), QxUiList::Left) << "the first column holds text";
     EXPECT_EQ(grid.GetColumnFormat(2), QxUiList::Left);
     EXPECT_EQ(grid.GetColumnFormat(3), QxUiList::Right);
     EXPECT_EQ(grid.GetColumnTitle(3), u"Len");

@@ -71,17 +71,18 @@ TEST_F(WizardDrawing, TheFilesFollowTheColumnsAsMovedAndTheRowsAsSortedWithTheTo
               "\"2\",,\"15\"\r\n");
 }
 
-TEST_F(WizardDrawing, WithTheHeaderHiddenTheFirstDataRowTitlesThePreviewAndStartsTheFile)
+TEST_F(WizardDrawing, WithTheHeaderHiddenThePreviewListsEveryRowAndTheFileFollowsTheSort)
 {
     drawLinesAndCircles();
     const std::string out = runWizard(kToPage4 + kTypeLengthRadius + "check 1029\nuncheck 1028\nclick Next\n" +
-                                      exportCsv(path("t.csv")) + "click Finish\n");
+                                      "sort 1022 Length\n" + exportCsv(path("t.csv")) + "click Finish\n");
     const std::string preview = lastDialog(out, "Data extraction - Output selection");
-    EXPECT_TRUE(has(preview, "1:Line v | 2:10 | 3:")) << preview;
-    EXPECT_EQ(count(preview, "| Line "), 1u) << "row 1 titles the columns and is not listed";
-    // No totals: "Display totals" was unchecked.
+    EXPECT_TRUE(has(preview, "1:Object type v | 2:Length | 3:Radius")) << preview;
+    EXPECT_EQ(count(preview, "| Line "), 2u) << "both lines are listed" << preview;
+    // Ascending by length, the circles' empty lengths counting as 0; no header line, no
+    // totals ("Display totals" was unchecked).
     EXPECT_EQ(readFile(path("t.csv")),
-              "\"Line\",10,\"\"\r\n\"Line\",5,\"\"\r\n\"Circle\",,\"1\"\r\n\"Circle\",,\"1\"\r\n");
+              "\"Circle\",,\"1\"\r\n\"Circle\",,\"1\"\r\n\"Line\",5,\"\"\r\n\"Line\",10,\"\"\r\n");
 }
 
 TEST_F(WizardDrawing, TheSpreadsheetFilterMakesAWorkbookWhateverTheNameSays)

@@ -1,6 +1,7 @@
 // The console front end: reads actions for dialogs, message boxes, menus and file dialogs.
 #include "cad/ui/console/console_frontend.h"
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -107,6 +108,25 @@ int findByText(const Range& candidates, std::u16string_view wanted, TextOf textO
     return -1;
 }
 
+// The visible control that the template names `name` (its English text), or, for the
+// standard buttons, the one with the standard id.
+QxUiControlModel* byEnglishName(QxUiDialogModel& dialog, std::u16string_view name)
+{
+    std::vector<const QxUiControlTemplate*> named;
+    for (const auto& control : dialog.dialogTemplate.controls)
+        if (!control.text.empty() && control.id != -1) named.push_back(&control);
+    int found = findByText(named, name, [](const QxUiControlTemplate* c, int) { return withoutAccelerator(c->text); });
+    if (found >= 0)
+        if (QxUiControlModel* control = dialog.find(named[std::size_t(found)]->id); control && control->visible)
+            return control;
+    static const std::pair<std::u16string_view, int> standard[] = {
+        {u"OK", IDOK}, {u"Cancel", IDCANCEL}, {u"Yes", IDYES}, {u"No", IDNO}};
+    for (const auto& [text, id] : standard)
+        if (sameIgnoringCase(text, name))
+            if (QxUiControlModel* control = dialog.find(id); control && control->visible) return control;
+    return nullptr;
+}
+
 QxUiControlModel* resolveControl(QxUiDialogModel& dialog, const Word& word, std::u16string& reason)
 {
     std::u16string key = word.text;
@@ -120,11 +140,12 @@ QxUiControlModel* resolveControl(QxUiDialogModel& dialog, const Word& word, std:
     for (const auto& control : dialog.controls)
         if (control->visible && !control->text.empty()) visible.push_back(control.get());
     int found = findByText(visible, key, [](QxUiControlModel* c, int) { return withoutAccelerator(c->text); });
-    if (found < 0) {
-        reason = u"the dialog has no control \"" + key + u"\"";
-        return nullptr;
-    }
-    return visible[std::size_t(found)];
+    if (found >= 0) return visible[std::size_t(found)];
+    // A page translates its texts, but the template keeps the English ones: a script written
+    // in one language still runs in the others.
+    if (QxUiControlModel* control = byEnglishName(dialog, key)) return control;
+    reason = u"the dialog has no control \"" + key + u"\"";
+    return nullptr;
 }
 
 QxUiControlModel* resolveList(QxUiDialogModel& dialog, const Word& word, std::u16string& reason)
@@ -188,6 +209,126 @@ bool usage(std::u16string_view text, std::u16string& reason)
     return false;
 }
 
+// The shown columns of a list that hold check-box pictures.
+std::vector<int> checkImageColumns(const QxUiControlModel& control)
+{
+    const QxUiListModel& list = *control.list;
+    std::vector<int> columns;
+    for (int column : list.order) {
+        if (!list.showsColumn(column)) continue;
+        for (const auto& item : list.items)
+            if (std::size_t(column) < item.cells.size() &&
+                list.smallImages.GetImage(item.cells[std::size_t(column)].image).GetKind() == CQxUiImage::CheckBox) {
+                columns.push_back(column);
+                break;
+            }
+    }
+    return columns;
+}
+
+// Menus that a right-click opens are looked at without being shown: the front end answers
+// them itself, either noting their entries (probe) or choosing one named beforehand.
+struct MenuRequest {
+    enum class Mode { None, Probe, Answer } mode = Mode::None;
+    std::u16string answer;
+    std::vector<std::u16string> entries;
+    bool opened = false;
+};
+
+MenuRequest& menuRequest()
+{
+    static MenuRequest request;
+    return request;
+}
+
+// The enabled entries of the menu that a right-click on a header (item -1) or a cell opens,
+// empty when none opens.
+std::vector<std::u16string> probeMenu(QxUiControlModel& control, int item, int column)
+{
+    MenuRequest& request = menuRequest();
+    request = MenuRequest{MenuRequest::Mode::Probe, {}, {}, false};
+    QxUiNotify notify;
+    notify.code = item < 0 ? QxUiNotifyCode::HeaderRightClick : QxUiNotifyCode::RightClick;
+    notify.controlId = control.id;
+    notify.item = item;
+    notify.subItem = column;
+    notify.point = item < 0 ? headerPoint(control, column) : cellPoint(control, item, column);
+    deliverListNotify(control, notify);
+    std::vector<std::u16string> entries = std::move(request.entries);
+    request = MenuRequest{};
+    return entries;
+}
+
+// Where a menu can open in a dialog: "cell-menu <list> <row> <column>" or "header-menu ...".
+struct MenuPlace {
+    QxUiControlModel* list = nullptr;
+    bool header = false;
+    int column = 0;
+    std::vector<std::u16string> entries;
+};
+
+std::vector<MenuPlace> menuPlaces(QxUiDialogModel& dialog)
+{
+    std::vector<MenuPlace> places;
+    for (const auto& control : dialog.controls) {
+        if (!control->visible || !control->enabled || !control->list || !(control->style & QxUiStyle::ReportView))
+            continue;
+        for (int column : std::vector<int>(control->list->order)) {
+            if (!control->list->showsColumn(column)) continue;
+            if (!control->list->items.empty())
+                if (auto entries = probeMenu(*control, 0, column); !entries.empty())
+                    places.push_back({control.get(), false, column, std::move(entries)});
+            if (auto entries = probeMenu(*control, -1, column); !entries.empty())
+                places.push_back({control.get(), true, column, std::move(entries)});
+        }
+    }
+    return places;
+}
+
+std::u16string entriesText(const std::vector<std::u16string>& entries)
+{
+    std::u16string text;
+    for (const auto& entry : entries) text += (text.empty() ? u"\"" : u" | \"") + entry + u"\"";
+    return text;
+}
+
+// The menus of the dialog and their entries, for the help.
+std::u16string renderMenus(QxUiDialogModel& dialog)
+{
+    std::u16string out;
+    std::u16string previousHeaderMenu;
+    for (const MenuPlace& place : menuPlaces(dialog)) {
+        const std::u16string where = place.header ? u"header-menu " + number(place.list->id) + u" <column>"
+                                                  : u"cell-menu " + number(place.list->id) + u" <row> " + number(place.column);
+        const std::u16string line = u"  " + where + u": " + entriesText(place.entries) + u"\n";
+        // A header menu is the same whichever header is clicked: it is listed once.
+        if (place.header && line == previousHeaderMenu) continue;
+        if (place.header) previousHeaderMenu = line;
+        out += line;
+    }
+    if (out.empty()) return out;
+    return u"Menus (then choose \"<entry>\"; or choose \"<entry>\" alone opens the first menu that has it):\n" + out;
+}
+
+bool chooseAction(QxUiDialogModel& dialog, const std::vector<Word>& w, std::u16string& reason)
+{
+    if (w.size() != 2) return usage(u"choose \"<menu entry>\"", reason);
+    const std::vector<MenuPlace> places = menuPlaces(dialog);
+    for (int pass = 0; pass < 2; ++pass)
+        for (const MenuPlace& place : places)
+            for (const auto& entry : place.entries) {
+                if (pass == 0 ? entry != w[1].text : !sameIgnoringCase(entry, w[1].text)) continue;
+                menuRequest() = MenuRequest{MenuRequest::Mode::Answer, entry, {}, false};
+                const ActionResult result = place.header ? rightClickHeader(dialog, place.list->id, place.column)
+                                                         : rightClickCell(dialog, place.list->id, 0, place.column);
+                menuRequest() = MenuRequest{};
+                return finish(result, reason);
+            }
+    reason = u"no menu of this dialog has the entry \"" + w[1].text + u"\"";
+    if (!places.empty()) reason += u"; type help for the menus and their entries";
+    return false;
+}
+
 bool checkAction(QxUiDialogModel& dialog, const std::vector<Word>& w, bool checked, std::u16string& reason)
 {
     const std::u16string verb = checked ? u"check" : u"uncheck";
@@ -201,7 +342,14 @@ bool checkAction(QxUiDialogModel& dialog, const std::vector<Word>& w, bool check
     if (w.size() < 3) return usage(verb + u" <list> <row> [<column>]", reason);
     auto row = resolveRow(*control, w[2], reason);
     if (!row) return false;
-    if (w.size() == 3) return finish(setItemChecked(dialog, control->id, *row, checked), reason);
+    if (w.size() == 3) {
+        // Without row check boxes, a list whose checks are pictures takes the row's check in
+        // its first such column (the one that chooses the row; others, such as totals, follow).
+        const std::vector<int> columns = checkImageColumns(*control);
+        if (!(control->list->exStyle & QxUiList::CheckBoxes) && !columns.empty())
+            return finish(setCellChecked(dialog, control->id, *row, columns.front(), checked), reason);
+        return finish(setItemChecked(dialog, control->id, *row, checked), reason);
+    }
     auto column = resolveColumn(*control, w[3], reason);
     return column && finish(setCellChecked(dialog, control->id, *row, *column, checked), reason);
 }
@@ -247,6 +395,62 @@ bool cellAction(QxUiDialogModel& dialog, const std::vector<Word>& w, std::u16str
 
 bool readLine(std::u16string_view prompt, std::u16string& line) { return qx::readInputLine(prompt, line); }
 
+// A printed dialog cut into its controls: the control's line, then its list's lines.
+struct ControlView {
+    std::u16string line;
+    std::vector<std::u16string> listLines;
+};
+
+std::vector<ControlView> controlViews(const std::u16string& printed)
+{
+    std::vector<ControlView> views;
+    std::size_t start = printed.find(u'\n');  // the first line is the dialog's title
+    while (start != std::u16string::npos && start + 1 < printed.size()) {
+        const std::size_t end = printed.find(u'\n', start + 1);
+        std::u16string line = printed.substr(start + 1, end == std::u16string::npos ? end : end - start - 1);
+        if (line.starts_with(u"  [")) views.push_back({std::move(line), {}});
+        else if (!views.empty()) views.back().listLines.push_back(std::move(line));
+        start = end;
+    }
+    return views;
+}
+
+// The same line whatever the widths of the columns around it.
+std::u16string withoutPadding(std::u16string_view line)
+{
+    std::u16string out;
+    for (char16_t c : line)
+        if (c != u' ' || (!out.empty() && out.back() != u' ')) out += c;
+    while (!out.empty() && out.back() == u' ') out.pop_back();
+    return out;
+}
+
+// What an action changed in a dialog, control by control: a control's line when it changed,
+// and of a list the lines that are new (a row checked, renamed, moved) or how many went.
+std::u16string describeChanges(const std::u16string& before, const std::u16string& after)
+{
+    const std::vector<ControlView> was = controlViews(before);
+    std::u16string out;
+    for (const ControlView& now : controlViews(after)) {
+        const std::u16string id = now.line.substr(0, now.line.find(u']') + 1);
+        const auto old = std::find_if(was.begin(), was.end(), [&](const ControlView& v) { return v.line.starts_with(id); });
+        if (old != was.end() && old->line == now.line && old->listLines == now.listLines) continue;
+        out += now.line + u"\n";
+        if (old == was.end()) continue;
+        std::vector<std::u16string> oldLines;
+        for (const auto& line : old->listLines) oldLines.push_back(withoutPadding(line));
+        for (const auto& line : now.listLines) {
+            const auto same = std::find(oldLines.begin(), oldLines.end(), withoutPadding(line));
+            if (same != oldLines.end()) oldLines.erase(same);
+            else out += line + u"\n";
+        }
+        if (now.listLines.size() < old->listLines.size())
+            out += u"         (" + number(static_cast<long long>(old->listLines.size() - now.listLines.size())) +
+                   u" rows fewer)\n";
+    }
+    return out.empty() ? u"  (no change)\n" : out;
+}
+
 }  // namespace
 
 bool runDialogAction(QxUiDialogModel& dialog, std::u16string_view line, std::u16string& reason)
@@ -260,9 +464,10 @@ bool runDialogAction(QxUiDialogModel& dialog, std::u16string_view line, std::u16
         return true;
     }
     if (verb == u"help") {
-        qx::print(renderDialogHelp(dialog));
+        qx::print(renderDialogHelp(dialog) + renderMenus(dialog));
         return true;
     }
+    if (verb == u"choose") return chooseAction(dialog, w, reason);
     if (verb == u"ok" && w.size() == 1) return finish(pressEnter(dialog), reason);
     if (verb == u"cancel" && w.size() == 1) return finish(pressEscape(dialog), reason);
     if (verb == u"click") {
@@ -279,7 +484,7 @@ bool runDialogAction(QxUiDialogModel& dialog, std::u16string_view line, std::u16
     if (verb == u"sort" || verb == u"header-menu") return listColumnAction(dialog, w, reason);
     if (verb == u"move-column") return moveColumnAction(dialog, w, reason);
     if (verb == u"edit" || verb == u"cell-menu") return cellAction(dialog, w, reason);
-    if (verb == u"yes" || verb == u"no" || verb == u"choose" || verb == u"file") {
+    if (verb == u"yes" || verb == u"no" || verb == u"file") {
         reason = u"\"" + verb + u"\" answers a message box, menu or file dialog, and none is open";
         return false;
     }
@@ -287,10 +492,21 @@ bool runDialogAction(QxUiDialogModel& dialog, std::u16string_view line, std::u16
     return false;
 }
 
+namespace {
+// Actions that only print the dialog change nothing worth reporting.
+bool isLookAction(std::u16string_view line)
+{
+    std::vector<Word> w;
+    std::u16string reason;
+    return splitWords(line, w, reason) && w.size() == 1 && !w[0].quoted && (w[0].text == u"show" || w[0].text == u"help");
+}
+}  // namespace
+
 void ConsoleFrontEnd::runModal(QxUiDialogModel& dialog)
 {
+    qx::startFreshLine();
     qx::print(renderDialog(dialog));
-    if (!qx::inputIsScript()) qx::print(renderDialogHelp(dialog));
+    if (!qx::inputIsScript()) qx::print(renderDialogHelp(dialog) + renderMenus(dialog));
     while (!dialog.ended) {
         std::u16string line;
         if (!readLine(u"Dialog action: ", line)) {
@@ -300,19 +516,36 @@ void ConsoleFrontEnd::runModal(QxUiDialogModel& dialog)
             break;
         }
         unsigned long runsBefore = modalRunsEnded();
+        const std::u16string before = renderDialog(dialog);
         std::u16string reason;
-        if (!runDialogAction(dialog, line, reason)) qx::failInput(reason);
+        if (!runDialogAction(dialog, line, reason)) {
+            qx::failInput(reason);
+            continue;
+        }
+        if (dialog.ended) continue;  // the page that opens next prints itself
         // Another dialog came and went: show this one again, as a window would reappear.
-        if (!dialog.ended && modalRunsEnded() != runsBefore && dialog.visible) qx::print(renderDialog(dialog));
+        if (modalRunsEnded() != runsBefore && dialog.visible) {
+            qx::startFreshLine();
+            qx::print(renderDialog(dialog));
+        }
+        else if (!isLookAction(line)) {
+            qx::startFreshLine();
+            qx::print(describeChanges(before, renderDialog(dialog)));
+        }
     }
 }
 
 void ConsoleFrontEnd::dialogHidden(QxUiDialogModel& dialog)
 {
+    qx::startFreshLine();
     qx::printLine(u"(dialog \"" + dialog.caption + u"\" hidden: answer on the command line)");
 }
 
-void ConsoleFrontEnd::dialogShown(QxUiDialogModel& dialog) { qx::print(renderDialog(dialog)); }
+void ConsoleFrontEnd::dialogShown(QxUiDialogModel& dialog)
+{
+    qx::startFreshLine();
+    qx::print(renderDialog(dialog));
+}
 
 int ConsoleFrontEnd::messageBox(std::u16string_view text, std::u16string_view caption, std::uint32_t flags)
 {
@@ -335,6 +568,7 @@ int ConsoleFrontEnd::messageBox(std::u16string_view text, std::u16string_view ca
     for (const auto& [word, button] : answers) choices += (choices.empty() ? u"" : u" | ") + word;
     std::u16string shown = u"Message \"" + std::u16string(caption) + u"\"" + icon + u": " + std::u16string(text) +
                            u"\n  answer: " + choices + u"\n";
+    qx::startFreshLine();
     qx::print(shown);
     for (;;) {
         std::u16string line;
@@ -392,6 +626,7 @@ bool ConsoleFrontEnd::fileDialog(CQxUiFileDialog& dialog)
     if (!dialog.GetInitialName().empty()) shown += u", name \"" + dialog.GetInitialName() + u"\"";
     if (dialog.GetFlags() & QxUiFile::FileMustExist) shown += u", the file must exist";
     shown += u"\n  answer: file \"<path>\" [<type>] | cancel\n";
+    qx::startFreshLine();
     qx::print(shown);
     for (;;) {
         std::u16string line;
@@ -430,6 +665,22 @@ bool ConsoleFrontEnd::fileDialog(CQxUiFileDialog& dialog)
 
 int ConsoleFrontEnd::popupMenu(const CQxUiMenu& menu, QxUiPoint, QxUiDialogModel*)
 {
+    MenuRequest& request = menuRequest();
+    if (request.mode == MenuRequest::Mode::Probe) {
+        request.opened = true;
+        for (const auto& entry : menu.Entries())
+            if (!(entry.flags & (QxUiMenuFlag::Separator | QxUiMenuFlag::Disabled)))
+                request.entries.push_back(withoutAccelerator(entry.text));
+        return 0;
+    }
+    if (request.mode == MenuRequest::Mode::Answer) {
+        const std::u16string answer = std::move(request.answer);
+        request = MenuRequest{};
+        for (const auto& entry : menu.Entries())
+            if (!(entry.flags & (QxUiMenuFlag::Separator | QxUiMenuFlag::Disabled)) && withoutAccelerator(entry.text) == answer)
+                return entry.id;
+        return 0;
+    }
     std::u16string shown = u"Menu:\n";
     std::vector<const CQxUiMenu::Entry*> entries;
     for (const auto& entry : menu.Entries()) {
@@ -442,6 +693,7 @@ int ConsoleFrontEnd::popupMenu(const CQxUiMenu& menu, QxUiPoint, QxUiDialogModel
                  u"\"" + ((entry.flags & QxUiMenuFlag::Disabled) ? u" (disabled)" : u"") + u"\n";
     }
     shown += u"  answer: choose \"<entry>\" | cancel\n";
+    qx::startFreshLine();
     qx::print(shown);
     for (;;) {
         std::u16string line;

@@ -182,7 +182,9 @@ std::u16string renderDialogHelp(const QxUiDialogModel& dialog)
     if (checks) out += u"  check <control> | uncheck <control>\n";
     if (edits) out += u"  type <control> \"text\"\n";
     if (rowChecks) out += u"  check <list> <row> | uncheck <list> <row>\n";
-    if (cellChecks) out += u"  check <list> <row> <column> | uncheck <list> <row> <column>   (a check image)\n";
+    if (cellChecks)
+        out += u"  check <list> <row> [<column>] | uncheck <list> <row> [<column>]   (a check image; without a column,"
+               u" the list's first column of them)\n";
     if (editable) out += u"  edit <list> <row> <column> \"text\"\n";
     if (reports) out += u"  sort <list> <column> | header-menu <list> <column> | cell-menu <list> <row> <column>\n";
     if (movable) out += u"  move-column <list> <column> <place>\n";
