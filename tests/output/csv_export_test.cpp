@@ -118,7 +118,7 @@ TEST(CsvExport, QuotesAreDoubledAndTheUnquotedPlaceIsQuotedOnlyWhenItMustBe)
 TEST(CsvExport, TextBeyondLatin1MakesTheWholeFileUtf8WithAMark)
 {
     const TableData latin = {{u"Id", u"a", u"b"}, {u"1", u"caf\u00E9", u"12.5"}};
-    EXPECT_EQ(exportEnglish(latin, {1, 2}, {0, 1}, true, "fr-FR"), "\"a\";b\r\n\"caf\xE9\";12.5\r\n");
+    EXPECT_EQ(exportEnglish(latin, {1, 2}, {0, 1}, true, "fr-FR"), "\"a\";b\r\n\"caf\xE9\";12,5\r\n");
 
     const TableData wide = {{u"Id", u"a", u"b"}, {u"1", u"caf\u00E9", u"1500"}, {u"2", u"5 \u20AC", u"x"}};
     EXPECT_EQ(exportEnglish(wide, {2, 1}, {0, 1, 2}, true, "fr-FR"),

@@ -39,7 +39,7 @@ TEST_F(HostLanguage, FrenchHostSwitchesTheCsvConventions)
     ASSERT_TRUE(ExportCsv(kTable, dir.wfile("a.csv"), {true, true, true}, {2, 1}, {0, 1}, true, u","));
     EXPECT_EQ(ReadBytes(dir.file("a.csv")), "\"Area\";Name\r\n\"12,5\";Door\r\n");
     ASSERT_TRUE(ReExportCsv({{u"12.5", u"1234"}}, dir.wfile("b.csv"), u","));
-    EXPECT_EQ(ReadBytes(dir.file("b.csv")), "12.5;\"1\xA0" "234\"\r\n");
+    EXPECT_EQ(ReadBytes(dir.file("b.csv")), "12,5;\"1\xA0" "234\"\r\n");
 
     setLanguage(u"es-ES");
     ASSERT_TRUE(ExportCsv(kTable, dir.wfile("a.csv"), {true, true, true}, {2, 1}, {0, 1}, true, u","));

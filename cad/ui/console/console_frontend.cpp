@@ -241,8 +241,8 @@ MenuRequest& menuRequest()
     return request;
 }
 
-// The enabled entries of the menu that a right-click on a header (item -1) or a cell opens,
-// empty when none opens.
+// The enabled entries of the menu that the list opens for a right-click on a header (item -1)
+// or a cell, empty when it opens none.
 std::vector<std::u16string> probeMenu(QxUiControlModel& control, int item, int column)
 {
     MenuRequest& request = menuRequest();
@@ -253,7 +253,8 @@ std::vector<std::u16string> probeMenu(QxUiControlModel& control, int item, int c
     notify.item = item;
     notify.subItem = column;
     notify.point = item < 0 ? headerPoint(control, column) : cellPoint(control, item, column);
-    deliverListNotify(control, notify);
+    // Only the list's own object is asked: a dialog must not hear clicks nobody made.
+    if (control.list->reflector) control.list->reflector->OnReflectedNotify(notify);
     std::vector<std::u16string> entries = std::move(request.entries);
     request = MenuRequest{};
     return entries;
