@@ -416,13 +416,16 @@ std::vector<ControlView> controlViews(const std::u16string& printed)
     return views;
 }
 
-// The same line whatever the widths of the columns around it.
-std::u16string withoutPadding(std::u16string_view line)
+// The same row whatever the widths of the columns around it and whether it is selected (a
+// click selects the row it acts on; that alone is not worth a line).
+std::u16string rowKey(std::u16string_view line)
 {
     std::u16string out;
     for (char16_t c : line)
         if (c != u' ' || (!out.empty() && out.back() != u' ')) out += c;
     while (!out.empty() && out.back() == u' ') out.pop_back();
+    if (out.starts_with(u"#"))
+        if (const std::size_t mark = out.find(u'*'); mark != std::u16string::npos && mark < out.find(u' ')) out.erase(mark, 1);
     return out;
 }
 
@@ -438,12 +441,18 @@ std::u16string describeChanges(const std::u16string& before, const std::u16strin
         if (old != was.end() && old->line == now.line && old->listLines == now.listLines) continue;
         out += now.line + u"\n";
         if (old == was.end()) continue;
+        // A new header (a sort, a moved or hidden column) reorders the rows: all are shown.
+        auto header = [](const std::vector<std::u16string>& lines) {
+            return lines.empty() || rowKey(lines.front()).starts_with(u"#") ? std::u16string() : rowKey(lines.front());
+        };
+        const bool bNewHeader = header(now.listLines) != header(old->listLines);
         std::vector<std::u16string> oldLines;
-        for (const auto& line : old->listLines) oldLines.push_back(withoutPadding(line));
+        for (const auto& line : old->listLines) oldLines.push_back(rowKey(line));
         for (const auto& line : now.listLines) {
-            const auto same = std::find(oldLines.begin(), oldLines.end(), withoutPadding(line));
-            if (same != oldLines.end()) oldLines.erase(same);
-            else out += line + u"\n";
+            const auto same = std::find(oldLines.begin(), oldLines.end(), rowKey(line));
+            const bool bWasThere = same != oldLines.end();
+            if (bWasThere) oldLines.erase(same);
+            if (!bWasThere || bNewHeader) out += line + u"\n";
         }
         if (now.listLines.size() < old->listLines.size())
             out += u"         (" + number(static_cast<long long>(old->listLines.size() - now.listLines.size())) +
