@@ -3,6 +3,7 @@
 #include "wizard_fixture.h"
 
 #include "output/drawing_table.h"
+#include "host/dbtable.h"
 #include "output/extraction_record.h"
 
 using qxtest::WizardDrawing;
@@ -194,4 +195,28 @@ TEST_F(WizardDrawing, ACancelledPickInsertsNoTableAndCountsAsNoOutput)
     qxedSSLength(ss, &nLength);
     qxedSSFree(ss);
     EXPECT_EQ(nLength, 4);
+}
+
+TEST_F(WizardDrawing, WithTheHeaderHiddenTheInsertedTableAndItsRecordFollowTheSortToo)
+{
+    append(new QxDbLine({0, 0, 0}, {10, 0, 0}));
+    const std::u16string shortLine = append(new QxDbLine({0, 0, 0}, {0, 5, 0}));
+    const std::u16string longLine = append(new QxDbLine({0, 0, 0}, {0, 7, 0}));
+    LastInsertedTable() = QxDbObjectId();
+    // Ascending by length: 5, 7, 10; no header line, no totals.
+    runWizard(kToPage4 + kTypeLengthRadius + "check 1029\nuncheck 1028\nclick Next\nsort 1022 Length\n"
+              "click 1031\n10,20\nclick Finish\n");
+    const QxDbObjectId idTbl = LastInsertedTable();
+    ASSERT_FALSE(idTbl.isNull());
+    QxDbTable* pTbl = nullptr;
+    ASSERT_EQ(qxdbOpenObject(pTbl, idTbl, QxDb::kForRead), Qxapp::eOk);
+    // Row 0 is the title; then the three lines, the shortest first.
+    ASSERT_EQ(pTbl->numRows(), 4u);
+    const std::vector<std::u16string> lengths{pTbl->textString(1, 1), pTbl->textString(2, 1), pTbl->textString(3, 1)};
+    pTbl->close();
+    EXPECT_EQ(lengths, (std::vector<std::u16string>{u"5", u"7", u"10"}));
+    const std::vector<std::u16string> lsHandles = ReadRecordItems(idTbl, csAppHdls);
+    ASSERT_EQ(lsHandles.size(), 3u);
+    EXPECT_EQ(lsHandles[0], shortLine);
+    EXPECT_EQ(lsHandles[1], longLine);
 }
