@@ -155,14 +155,6 @@ private:
         record.idTbl = idTbl;
         ASSERT_TRUE(WriteInsertedTableRecord(record));
         m_tableHandle = idTbl.handle().ascii();
-        if (std::getenv("QX_RANDOM_SEED")) {
-            std::string d = "quantity " + std::to_string(m_choice.bQuantity) + " header " + std::to_string(m_choice.bDisplayHeader) + " cols:";
-            for (auto& n : m_lsColNames) d += " " + qx::toUtf8(n);
-            d += " order:";
-            for (int k : m_choice.veHeaderOrder) d += " " + std::to_string(k);
-            d += " rows " + std::to_string(m_rows.size()) + " members " + std::to_string(record.veRowMembers.size()) + " hdl " + std::to_string(record.lsHdl.size());
-            std::printf("%s\n", d.c_str());
-        }
         m_lsColNames = engine.lsColNames;
         m_totalledColumns.clear();
         for (int k : m_choice.veHeaderOrder)
