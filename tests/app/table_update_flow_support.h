@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/dxf_drawing_generator.h"
 #include "cad/dxf/dxf_drawing.h"
 #include "cad/editor/console.h"
 #include "cad/runtime/documents.h"
@@ -24,11 +25,16 @@ namespace qxtest {
 using Texts = std::vector<std::u16string>;
 using Rows = std::vector<std::vector<std::string>>;
 
-// A drawing of model-space entities given as DXF group lines ("0\nCIRCLE\n8\n0\n...").
+// A complete drawing (symbol tables, a DOOR block) whose model space holds the entities given
+// as DXF group lines ("0\nCIRCLE\n5\n2A\n..."), with handles below 100 hex that the
+// generator's fixed records leave free (2A to 2F).
 inline std::string drawingWith(const std::string& entities)
 {
-    return "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1027\n0\nENDSEC\n0\nSECTION\n2\nENTITIES\n" + entities +
-           "0\nENDSEC\n0\nEOF\n";
+    std::string text = qx::bench::DxfDrawingGenerator(1).drawing(0);
+    const std::string section = "ENTITIES\n";
+    const auto at = text.find(section);
+    if (at != std::string::npos) text.insert(at + section.size(), entities);
+    return text;
 }
 inline std::string circle(const std::string& handle, double radius, double x = 0, const std::string& layer = "0")
 {
@@ -64,6 +70,7 @@ private:
 // The first table of a saved drawing: its cells (title row included) and its record.
 struct SavedTable {
     bool found = false;
+    std::string handle;
     Rows cells;
     std::vector<std::string> keys;  // record keys in stored order
     std::vector<std::vector<std::string>> items;  // the items of each key
@@ -94,6 +101,7 @@ inline SavedTable readSavedTable(const std::string& path)
         QxDbTable* table = nullptr;
         if (qxdbOpenObject(table, id, QxDb::kForRead) != Qxapp::eOk) continue;
         saved.found = true;
+        saved.handle = qx::toUtf8(id.handle().ascii());
         for (std::uint32_t r = 0; r < table->numRows(); ++r) {
             std::vector<std::string> row;
             for (std::uint32_t c = 0; c < table->numColumns(); ++c)
@@ -118,7 +126,19 @@ inline SavedTable readSavedTable(const std::string& path)
     return saved;
 }
 
-// The wizard from page 1 to page 4 on every object, keeping the kinds given (page 3 names).
-inline std::string wizardToProperties() { return "DATAEXTRACTION\nclick Next\nclick Next\nclick Next\n"; }
+// The wizard from page 1 to page 4 on every object, after `onPage3` on the kinds.
+inline std::string wizardToProperties(const std::string& onPage3 = "")
+{
+    return "DATAEXTRACTION\nclick Next\nclick Next\n" + onPage3 + "click Next\n";
+}
+
+// The handle a COPY printed ("Copied 2A as 3F").
+inline std::string copiedHandle(const std::string& output)
+{
+    const auto at = output.find(" as ");
+    if (at == std::string::npos) return "";
+    const auto end = output.find_first_of("\r\n", at + 4);
+    return output.substr(at + 4, end - at - 4);
+}
 
 }  // namespace qxtest
