@@ -274,3 +274,87 @@ TEST(TableUpdateFlow, ACancelledPointPickGivesCmdechoBackAsItWas)
                                          "click Next\nclick 1031\ncancel\ncancel\nGETVAR CMDECHO\n");
     EXPECT_NE(run.output.find("CMDECHO = 0"), std::string::npos) << run.output;
 }
+
+namespace {
+std::string door(const std::string& handle, double x)
+{
+    return "0\nINSERT\n5\n" + handle + "\n8\n0\n2\nDOOR\n10\n" + std::to_string(x) + "\n20\n0\n30\n0\n";
+}
+int countBlocks(const Rows& cells)
+{
+    int blocks = 0;
+    for (const auto& row : cells)
+        for (const auto& cell : row) blocks += cell == "<block>";
+    return blocks;
+}
+}  // namespace
+
+TEST(TableUpdateFlow, ARenamedBlockPreviewColumnShowsItsBlocksAtInsertionRefreshAndAdd)
+{
+    FlowFolder dir("preview-renamed");
+    const std::string drawing = dir.write("d.dxf", drawingWith(door("2A", 0) + door("2B", 50) + door("2C", 100)));
+    const auto made = wizard(drawing, wizardToProperties() +
+                                          "cell-menu 1025 \"Block name\" 1\nchoose \"No selection\"\n"
+                                          "check 1025 \"Block name\" 1\ncheck 1025 \"Block preview\" 1\n"
+                                          "edit 1025 \"Block preview\" 2 \"Picture\"\nclick Next\n" +
+                                          insertAndSave(dir.path("made.dxf")));
+    ASSERT_EQ(made.exitCode, 0) << made.output;
+    const SavedTable inserted = readSavedTable(dir.path("made.dxf"));
+    ASSERT_TRUE(inserted.found) << made.output;
+    EXPECT_EQ(countBlocks(inserted.cells), 3) << made.output;
+
+    const auto refreshed = update(dir.path("made.dxf"), dir.path("refreshed.dxf"), "ERASE 2C\n");
+    const SavedTable afterRefresh = readSavedTable(dir.path("refreshed.dxf"));
+    EXPECT_EQ(countBlocks(afterRefresh.cells), 2) << refreshed.output;
+    EXPECT_EQ(afterRefresh.cells.size(), inserted.cells.size() - 1);
+
+    const auto copied = runQxcad("COPY 2A 10,0\nSAVEAS " + dir.path("copied.dxf") + "\nQUIT\n",
+                                 shellQuote(dir.path("refreshed.dxf")));
+    const std::string copy = copiedHandle(copied.output);
+    ASSERT_FALSE(copy.empty()) << copied.output;
+    const auto added = update(dir.path("copied.dxf"), dir.path("added.dxf"), "", "1052", "handles " + copy + "\n");
+    EXPECT_NE(added.output.find("Table updated."), std::string::npos) << added.output;
+    const SavedTable afterAdd = readSavedTable(dir.path("added.dxf"));
+    EXPECT_EQ(countBlocks(afterAdd.cells), 3) << added.output;
+    ASSERT_GE(afterAdd.cells.size(), 2u);
+    EXPECT_NE(std::find(afterAdd.cells[1].begin(), afterAdd.cells[1].end(), "Picture"), afterAdd.cells[1].end());
+}
+
+TEST(TableUpdateFlow, AddingABlockToATableOfCirclesBringsNoRotationColumn)
+{
+    FlowFolder dir("rotation");
+    const std::string drawing = dir.write("d.dxf", drawingWith(circle("2A", 1) + circle("2B", 2) + door("2C", 0)));
+    const auto made = wizard(drawing, onlyProperties({"Object type", "Radius"}, "uncheck 1022 \"Block\"\n") +
+                                          "click Next\n" + insertAndSave(dir.path("made.dxf")));
+    ASSERT_EQ(made.exitCode, 0) << made.output;
+    const auto added = update(dir.path("made.dxf"), dir.path("added.dxf"), "", "1052", "handles 2C\n");
+    EXPECT_NE(added.output.find("Table updated."), std::string::npos) << added.output;
+    const SavedTable afterAdd = readSavedTable(dir.path("added.dxf"));
+    ASSERT_GE(afterAdd.cells.size(), 2u);
+    const auto& header = afterAdd.cells[1];
+    EXPECT_EQ(std::find(header.begin(), header.end(), "Rotation"), header.end()) << added.output;
+    EXPECT_NE(std::find(header.begin(), header.end(), "Block name"), header.end()) << added.output;
+    // Rebuilt rows come in the engine's order: block references first.
+    EXPECT_EQ(*afterAdd.itemsOf("obj_handles"), (std::vector<std::string>{"2C", "2A", "2B"}));
+}
+
+TEST(TableUpdateFlow, AHiddenHeaderLineIsTakenFromTheRecordNotGuessed)
+{
+    FlowFolder dir("hidden-header");
+    const std::string drawing = dir.write("d.dxf", threeCircles());
+    const auto made = wizard(drawing, onlyProperties({"Object type", "Radius"}) + "check 1029\nclick Next\n" +
+                                          "sort 1022 2\nsort 1022 2\n" + insertAndSave(dir.path("made.dxf")));
+    ASSERT_EQ(made.exitCode, 0) << made.output;
+    const SavedTable inserted = readSavedTable(dir.path("made.dxf"));
+    EXPECT_EQ(*inserted.itemsOf("tb_layout"), (std::vector<std::string>{"0", "1"}));
+    ASSERT_EQ(inserted.cells.size(), 6u);  // title, three rows, empty row, totals
+
+    const auto same = update(dir.path("made.dxf"), dir.path("same.dxf"));
+    EXPECT_NE(same.output.find("Table already up to date."), std::string::npos) << same.output;
+    EXPECT_EQ(readSavedTable(dir.path("same.dxf")).cells, inserted.cells);
+
+    const auto erased = update(dir.path("made.dxf"), dir.path("erased.dxf"), "ERASE " + std::string("2A") + "\n");
+    const Rows after = readSavedTable(dir.path("erased.dxf")).cells;
+    ASSERT_EQ(after.size(), 5u) << erased.output;
+    EXPECT_EQ(after.back()[1], "5");
+}
