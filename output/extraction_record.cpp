@@ -144,8 +144,8 @@ bool WriteInsertedTableRecord(const InsertedTableRecord& record)
     bWritten = WriteRecordItems(idTbl, csGroupByProp, {record.csGroupBy}) && bWritten;
     bWritten = WriteRecordItems(idTbl, csTbHeaders, record.lsTbHeaders) && bWritten;
     bWritten = WriteRecordItems(idTbl, csAppReplacedHdls, {u""}) && bWritten;
-    bWritten = WriteRecordItems(idTbl, csTbLayout, {record.bHeaderShown ? u"1" : u"0", record.bTotalsWritten ? u"1" : u"0"}) &&
-               bWritten;
+    const std::vector<std::u16string> lsLayout = {record.bHeaderShown ? u"1" : u"0", record.bTotalsWritten ? u"1" : u"0"};
+    bWritten = WriteRecordItems(idTbl, csTbLayout, lsLayout) && bWritten;
     bWritten = WriteRecordItems(idTbl, csTbColumns, record.lsTbColumns) && bWritten;
     if (!record.veRowMembers.empty())
         bWritten = WriteRecordItems(idTbl, csRowMembers, RowMembersItems(record.veRowMembers)) && bWritten;

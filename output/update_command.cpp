@@ -464,7 +464,8 @@ bool Contains(const Texts& lsItems, const std::u16string& csItem)
 
 Texts ShownNames(const ColumnSetup& setup)
 {
-    return Texts(setup.lsPropsSel.begin(), setup.lsPropsSel.begin() + std::ptrdiff_t(std::min(setup.nShown, setup.lsPropsSel.size())));
+    const std::size_t nShown = std::min(setup.nShown, setup.lsPropsSel.size());
+    return Texts(setup.lsPropsSel.begin(), setup.lsPropsSel.begin() + std::ptrdiff_t(nShown));
 }
 
 // The rows an update wants in the table: the cells of every column, left to right, and the
@@ -495,7 +496,8 @@ std::vector<std::ptrdiff_t> ColumnsInEngine(const ExtractionEngine& engine, cons
 }
 
 // One row per recorded handle whose object is still read, in the table's order.
-WantedRows RowsByHandle(const ExtractionEngine& engine, const Texts& veHdls, const std::vector<std::ptrdiff_t>& vnColumn)
+WantedRows RowsByHandle(const ExtractionEngine& engine, const Texts& veHdls,
+                        const std::vector<std::ptrdiff_t>& vnColumn)
 {
     std::unordered_map<std::u16string, std::size_t> rowOf;
     for (std::size_t i = 1; i < engine.lsTableRows.size(); ++i) rowOf.emplace(CellOf(engine.lsTableRows[i], 0), i);
@@ -650,10 +652,12 @@ bool RefreshWrittenTable(ExtractionEngine& engine, QxDbTable* pTbl, const Column
                                  : RowsByHandle(engine, rec.veHdls, vnColumn);
     }
     std::vector<bool> vbPreview;
-    for (const std::u16string& name : ShownNames(setup)) vbPreview.push_back(name == engine.strHelper.blockPreviewItem.name);
+    for (const std::u16string& name : ShownNames(setup))
+        vbPreview.push_back(name == engine.strHelper.blockPreviewItem.name);
     bool bFailed = false;
     bool bChanged = WriteWantedRows(pTbl, dataRows, wanted, vbPreview, engine.mpBlockIds, bFailed);
-    if (!bFailed && setup.bTotals) bChanged = WriteTotalsLine(pTbl, ShownNames(setup), vbTotalled, wanted, bFailed) || bChanged;
+    if (!bFailed && setup.bTotals)
+        bChanged = WriteTotalsLine(pTbl, ShownNames(setup), vbTotalled, wanted, bFailed) || bChanged;
     if (bChanged) pTbl->generateLayout();
     return bChanged;
 }
@@ -1049,7 +1053,8 @@ void WriteRebuiltRecord(QxDbObjectId idTbl, const RecordLists& rec, const Column
 // Checks the record against the table before an add or a replace changes it.
 bool RecordFitsTable(const QxDbTable* pTbl, const RecordLists& rec, const ColumnSetup& setup, bool bHandlesUsed)
 {
-    const std::optional<std::u16string> misfit = RecordMisfit(pTbl, rec, setup, ReadDataRows(pTbl, setup), bHandlesUsed);
+    const std::optional<std::u16string> misfit =
+        RecordMisfit(pTbl, rec, setup, ReadDataRows(pTbl, setup), bHandlesUsed);
     if (misfit) PrintRefused(*misfit);
     return !misfit;
 }

@@ -154,7 +154,8 @@ void DlgAssist5::OnInsertTable()
     m_nInsertStatus = PickAndInsertTable(*this, insertion);
     if (m_nInsertStatus != QXRT_NORM) return;
     m_veRowOrder = insertion.veRowOrder;
-    m_state.insertedTable = RecordOfInsertedTable(insertion, m_data.extEngine, m_state.mapDisplayNames, m_bHasTotalLine);
+    m_state.insertedTable =
+        RecordOfInsertedTable(insertion, m_data.extEngine, m_state.mapDisplayNames, m_bHasTotalLine);
     m_state.insertedTable->idTbl = LastInsertedTable();
 }
 

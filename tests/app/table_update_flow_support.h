@@ -105,7 +105,8 @@ inline SavedTable readSavedTable(const std::string& path)
         for (std::uint32_t r = 0; r < table->numRows(); ++r) {
             std::vector<std::string> row;
             for (std::uint32_t c = 0; c < table->numColumns(); ++c)
-                row.push_back(table->cellType(r, c) == QxDb::kBlockCell ? "<block>" : qx::toUtf8(table->textString(r, c)));
+                row.push_back(table->cellType(r, c) == QxDb::kBlockCell ? std::string("<block>")
+                                                                         : qx::toUtf8(table->textString(r, c)));
             saved.cells.push_back(std::move(row));
         }
         qxresbuf* chain = table->xData(nullptr);

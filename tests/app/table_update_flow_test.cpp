@@ -2,6 +2,9 @@
 // up to date, read back from the saved drawing (cells, record keys in order, totals).
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 #include "table_update_flow_support.h"
 
 using namespace qxtest;
@@ -215,7 +218,8 @@ TEST(TableUpdateFlow, CombinedRowsCountEveryObjectStillThereOnce)
     const auto& header = afterAdd.cells[1];
     const auto quantity = std::find(header.begin(), header.end(), "Quantity") - header.begin();
     int counted = 0;
-    for (std::size_t r = 2; r < afterAdd.cells.size(); ++r) counted += std::stoi(afterAdd.cells[r][std::size_t(quantity)]);
+    for (std::size_t r = 2; r < afterAdd.cells.size(); ++r)
+        counted += std::stoi(afterAdd.cells[r][std::size_t(quantity)]);
     EXPECT_EQ(counted, 4) << added.output;
     std::vector<std::string> members = *afterAdd.itemsOf("row_members");
     members.erase(std::remove(members.begin(), members.end(), ""), members.end());
@@ -357,4 +361,32 @@ TEST(TableUpdateFlow, AHiddenHeaderLineIsTakenFromTheRecordNotGuessed)
     const Rows after = readSavedTable(dir.path("erased.dxf")).cells;
     ASSERT_EQ(after.size(), 5u) << erased.output;
     EXPECT_EQ(after.back()[1], "5");
+}
+
+TEST(TableUpdateFlow, ARecordEditedInTheFileIsRefusedAndTheTableLeftAsItWas)
+{
+    FlowFolder dir("tampered");
+    const std::string drawing = dir.write("d.dxf", threeCircles());
+    const auto made = wizard(drawing, onlyProperties({"Object type", "Radius"}) + "click Next\n" +
+                                          insertAndSave(dir.path("made.dxf")));
+    ASSERT_EQ(made.exitCode, 0) << made.output;
+    const SavedTable inserted = readSavedTable(dir.path("made.dxf"));
+    std::ifstream in(dir.path("made.dxf"), std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), {});
+    // One handle taken out of the record: the table now has a row more than handles.
+    const std::string handles = "obj_handles\n1000\n2A\n";
+    const auto at = text.find(handles);
+    ASSERT_NE(at, std::string::npos);
+    text.replace(at, handles.size(), "obj_handles\n");
+    dir.write("tampered.dxf", text);
+
+    for (const std::string& button : {std::string("1051"), std::string("1052")}) {
+        const auto run = update(dir.path("tampered.dxf"), dir.path("after.dxf"), "", button,
+                                button == "1052" ? "handles 2A\n" : "");
+        EXPECT_NE(run.output.find("The extraction record of this table does not fit the table (obj_handles)"),
+                  std::string::npos)
+            << run.output;
+        EXPECT_EQ(run.output.find("Table updated."), std::string::npos) << run.output;
+        EXPECT_EQ(readSavedTable(dir.path("after.dxf")).cells, inserted.cells);
+    }
 }
