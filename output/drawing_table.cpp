@@ -135,8 +135,19 @@ QxGeMatrix3d UcsToWorldMatrix(const QxGeMatrix3d& transform, const QxGePoint3d& 
     return matx;
 }
 
+namespace {
+// CMDECHO as the user had it, so that it can be given back after the pick.
+bool CmdEchoIsOn()
+{
+    qxresbuf value{};
+    if (qxedGetVar(u"CMDECHO", &value) != QXRT_NORM) return true;
+    return value.resval.rint != 0;
+}
+}  // namespace
+
 int PickAndInsertTable(CPnUiBaseDialog& page, const TableInsertion& insertion)
 {
+    const bool bEchoBefore = CmdEchoIsOn();
     SetCmdEcho(false);
     page.BeginEditorCommand();
     double picked[3] = {0, 0, 0};
@@ -144,7 +155,7 @@ int PickAndInsertTable(CPnUiBaseDialog& page, const TableInsertion& insertion)
     const int nInsertStatus = qxedGetPoint(nullptr, prompt.c_str(), picked);
     if (nInsertStatus != QXRT_NORM) {
         page.CancelEditorCommand();
-        SetCmdEcho(true);
+        SetCmdEcho(bEchoBefore);
         return nInsertStatus;
     }
     page.CompleteEditorCommand(true);
@@ -155,7 +166,7 @@ int PickAndInsertTable(CPnUiBaseDialog& page, const TableInsertion& insertion)
     QxGePoint3d insPoint(picked[0], picked[1], picked[2]);
     insPoint.transformBy(matx);
     LastInsertedTable() = InsertTable(insertion, insPoint);
-    SetCmdEcho(true);
+    SetCmdEcho(bEchoBefore);
     return nInsertStatus;
 }
 
@@ -164,9 +175,6 @@ QxDbObjectId InsertTable(const TableInsertion& insertion, const QxGePoint3d& ins
     QxDbDatabase* db = qxdbHostApplicationServices()->workingDatabase();
     if (!db) return QxDbObjectId::kNull;
     auto* pTbl = new QxDbTable;
-
-    qxds_name lastEnt = {0, 0};
-    const bool bHadLast = qxdbEntLast(lastEnt) == QXRT_NORM;
 
     QxDbObjectId styleId;
     QxDbDictionary* pStyles = nullptr;
@@ -180,6 +188,8 @@ QxDbObjectId InsertTable(const TableInsertion& insertion, const QxGePoint3d& ins
     pTbl->generateLayout();
     pTbl->setPosition(insPoint);
 
+    // Model space names the entity it appended: no guessing which entity came last.
+    QxDbObjectId tblId;
     bool bAppended = false;
     QxDbBlockTable* pBlocks = nullptr;
     if (db->getSymbolTable(pBlocks, QxDb::kForRead) == Qxapp::eOk) {
@@ -187,7 +197,7 @@ QxDbObjectId InsertTable(const TableInsertion& insertion, const QxGePoint3d& ins
         const Qxapp::ErrorStatus es = pBlocks->getAt(QXDB_MODEL_SPACE, pModel, QxDb::kForWrite);
         pBlocks->close();
         if (es == Qxapp::eOk) {
-            bAppended = pModel->appendQxDbEntity(pTbl) == Qxapp::eOk;
+            bAppended = pModel->appendQxDbEntity(tblId, pTbl) == Qxapp::eOk;
             pModel->close();
         }
     }
@@ -197,10 +207,6 @@ QxDbObjectId InsertTable(const TableInsertion& insertion, const QxGePoint3d& ins
         return QxDbObjectId::kNull;
     }
     pTbl->close();
-
-    QxDbObjectId tblId;
-    qxds_name newEnt = {0, 0};
-    if (qxdbEntNext(bHadLast ? lastEnt : nullptr, newEnt) == QXRT_NORM) qxdbGetObjectId(tblId, newEnt);
     return tblId;
 }
 
@@ -233,7 +239,8 @@ void FillTable(const TableInsertion& insertion, QxDbTable* pTbl)
             const std::u16string& csContent = CellOf(row, column);
             Qxapp::ErrorStatus es;
             const bool bHeaderLine = r == 1 && insertion.bDisplayHeader;
-            if (CellOf(header, column) == insertion.csBlockPreviewName && !bHeaderLine) {
+            const TableRow& names = insertion.lsColNames ? *insertion.lsColNames : header;
+            if (CellOf(names, column) == insertion.csBlockPreviewName && !bHeaderLine) {
                 static const BlockIdMap noBlocks;
                 es = SetPreviewBlock(pTbl, r, c, CellOf(row, 0),
                                      insertion.lsBlockTbRecId ? *insertion.lsBlockTbRecId : noBlocks);
@@ -288,10 +295,10 @@ bool ClearTableCells(QxDbTable* pTbl, std::uint32_t nRows, std::uint32_t nCols)
 }
 
 void RefillTable(const TableData& veRows, const BlockIdMap& mpBlockIds, QxDbTable* pTbl,
-                 const std::u16string& csBlockPreviewName, bool bHeaderHidden)
+                 const std::u16string& csBlockPreviewName, bool bHeaderHidden, const TableRow& lsColNames)
 {
     if (veRows.empty() || veRows.front().size() < 2) return;
-    const TableRow& header = veRows.front();
+    const TableRow& header = lsColNames.empty() ? veRows.front() : lsColNames;
     const auto nRows = static_cast<std::uint32_t>(bHeaderHidden ? veRows.size() : veRows.size() + 1);
     const auto nCols = static_cast<std::uint32_t>(header.size() - 1);
     for (std::uint32_t r = 1; r < nRows; ++r) {
@@ -299,7 +306,7 @@ void RefillTable(const TableData& veRows, const BlockIdMap& mpBlockIds, QxDbTabl
         const TableRow& row = veRows[i];
         for (std::uint32_t c = 0; c < nCols; ++c) {
             Qxapp::ErrorStatus es;
-            if (header[c + 1] == csBlockPreviewName && i != 0)
+            if (CellOf(header, c + 1) == csBlockPreviewName && i != 0)
                 es = SetPreviewBlock(pTbl, r, c, CellOf(row, 0), mpBlockIds);
             else
                 es = pTbl->setTextString(r, c, CellOf(row, c + 1).c_str());

@@ -30,6 +30,9 @@ struct TableInsertion {
     std::vector<int> veHeaderOrder;              // visible preview columns, displayed order
     std::vector<int> veRowOrder;                 // 0 or 1, then the preview's rows
     std::u16string csBlockPreviewName;           // the "Block preview" property's text
+    // The property each table-data column shows (row 0 holds display names, which the user
+    // may have changed): the preview column is found by property. Null: by header text.
+    const TableRow* lsColNames = nullptr;
     std::u16string csTbTitle;
     bool bDisplayHeader = true;
 };
@@ -62,5 +65,7 @@ bool ResizeTable(QxDbTable* pTbl, std::uint32_t nRows, std::uint32_t nCols);
 // Merges the title row, empties rows 1 on, lays the table out; true when the layout succeeded.
 bool ClearTableCells(QxDbTable* pTbl, std::uint32_t nRows, std::uint32_t nCols);
 // Fills a sized table again from table data in data order (column 0, the handles, left out).
+// The preview column is the one whose entry of `lsColNames` (the property names, "Id" first)
+// is the preview's name; without them, the one whose header text is.
 void RefillTable(const TableData& veRows, const BlockIdMap& mpBlockIds, QxDbTable* pTbl,
-                 const std::u16string& csBlockPreviewName, bool bHeaderHidden);
+                 const std::u16string& csBlockPreviewName, bool bHeaderHidden, const TableRow& lsColNames = {});

@@ -96,7 +96,8 @@ bool RemoveRecordItems(QxDbObjectId idTbl, const std::u16string& csKey)
     return bRemoved;
 }
 
-std::vector<std::u16string> ReadRecordItems(QxDbObjectId idTbl, const std::u16string& csKey)
+namespace {
+std::vector<std::u16string> ReadItems(QxDbObjectId idTbl, const std::u16string& csKey, bool bSayWhenNone)
 {
     std::vector<std::u16string> lsItems;
     QxDbObject* pObj = nullptr;
@@ -104,13 +105,24 @@ std::vector<std::u16string> ReadRecordItems(QxDbObjectId idTbl, const std::u16st
     QxDbObjectCloser<QxDbObject> closer(pObj);
     qxresbuf* chain = pObj->xData(csKey.c_str());
     if (!chain) {
-        qxutPrintf(u"%s", FormatResString(kIdsNoRecordKey, csKey).c_str());
+        if (bSayWhenNone) qxutPrintf(u"%s", FormatResString(kIdsNoRecordKey, csKey).c_str());
         return lsItems;
     }
     for (const qxresbuf* group = chain; group; group = group->rbnext)
         if (group->restype == kXdString) lsItems.emplace_back(group->resval.rstring ? group->resval.rstring : u"");
     qxutRelRb(chain);
     return lsItems;
+}
+}  // namespace
+
+std::vector<std::u16string> ReadRecordItems(QxDbObjectId idTbl, const std::u16string& csKey)
+{
+    return ReadItems(idTbl, csKey, true);
+}
+
+std::vector<std::u16string> ReadRecordItemsIfAny(QxDbObjectId idTbl, const std::u16string& csKey)
+{
+    return ReadItems(idTbl, csKey, false);
 }
 
 std::vector<std::u16string> CollectRowHandles(const TableData& veTableDataOut, bool bTotalsShown)
@@ -120,4 +132,75 @@ std::vector<std::u16string> CollectRowHandles(const TableData& veTableDataOut, b
     if (bTotalsShown) n = n >= 2 ? n - 2 : 0;
     for (std::size_t r = 1; r < n; ++r) lsHdl.push_back(veTableDataOut[r].empty() ? u"" : veTableDataOut[r][0]);
     return lsHdl;
+}
+
+bool WriteInsertedTableRecord(const InsertedTableRecord& record)
+{
+    const QxDbObjectId idTbl = record.idTbl;
+    bool bWritten = WriteRecordItems(idTbl, csAppHdls, HandleItems(record.lsHdl));
+    bWritten = WriteRecordMap(idTbl, csAppOriginalNames, record.mapDisplayNames, true) && bWritten;
+    bWritten = WriteRecordMap(idTbl, csAppDisplayNames, record.mapDisplayNames, false) && bWritten;
+    bWritten = WriteRecordItems(idTbl, csAppObjTypes, record.lsObjTypes) && bWritten;
+    bWritten = WriteRecordItems(idTbl, csGroupByProp, {record.csGroupBy}) && bWritten;
+    bWritten = WriteRecordItems(idTbl, csTbHeaders, record.lsTbHeaders) && bWritten;
+    bWritten = WriteRecordItems(idTbl, csAppReplacedHdls, {u""}) && bWritten;
+    const std::vector<std::u16string> lsLayout = {record.bHeaderShown ? u"1" : u"0", record.bTotalsWritten ? u"1" : u"0"};
+    bWritten = WriteRecordItems(idTbl, csTbLayout, lsLayout) && bWritten;
+    bWritten = WriteRecordItems(idTbl, csTbColumns, record.lsTbColumns) && bWritten;
+    if (!record.veRowMembers.empty())
+        bWritten = WriteRecordItems(idTbl, csRowMembers, RowMembersItems(record.veRowMembers)) && bWritten;
+    return bWritten;
+}
+
+std::vector<std::u16string> RowMembersItems(const std::vector<std::vector<std::u16string>>& veRowMembers)
+{
+    std::vector<std::u16string> lsItems;
+    for (const auto& members : veRowMembers) {
+        if (!lsItems.empty()) lsItems.emplace_back();
+        lsItems.insert(lsItems.end(), members.begin(), members.end());
+    }
+    return lsItems;
+}
+
+std::vector<std::vector<std::u16string>> RowMembersFromItems(const std::vector<std::u16string>& lsItems)
+{
+    std::vector<std::vector<std::u16string>> veRowMembers;
+    if (lsItems.empty() || (lsItems.size() == 1 && lsItems.front().empty())) return veRowMembers;
+    veRowMembers.emplace_back();
+    for (const std::u16string& item : lsItems) {
+        if (item.empty()) {
+            // Two separators in a row, or one at an end, leave a row without objects.
+            if (veRowMembers.back().empty()) return {};
+            veRowMembers.emplace_back();
+        } else {
+            veRowMembers.back().push_back(item);
+        }
+    }
+    if (veRowMembers.back().empty()) return {};
+    return veRowMembers;
+}
+
+std::vector<std::u16string> HandleItems(const std::vector<std::u16string>& lsHdl)
+{
+    return lsHdl.empty() ? std::vector<std::u16string>{u""} : lsHdl;
+}
+
+std::vector<std::u16string> HandlesFromItems(std::vector<std::u16string> lsItems)
+{
+    if (lsItems.size() == 1 && lsItems.front().empty()) lsItems.clear();
+    return lsItems;
+}
+
+bool RecordKeyHoldsOnlyTexts(QxDbObjectId idTbl, const std::u16string& csKey)
+{
+    QxDbObject* pObj = nullptr;
+    if (qxdbOpenObject(pObj, idTbl, QxDb::kForRead) != Qxapp::eOk) return true;
+    QxDbObjectCloser<QxDbObject> closer(pObj);
+    qxresbuf* chain = pObj->xData(csKey.c_str());
+    if (!chain) return true;
+    bool bTexts = true;
+    for (const qxresbuf* group = chain->rbnext; group; group = group->rbnext)
+        if (group->restype != kXdString) bTexts = false;
+    qxutRelRb(chain);
+    return bTexts;
 }

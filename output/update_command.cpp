@@ -11,6 +11,7 @@
 #include "host/editor.h"
 #include "host/ui.h"
 #include "module/strings.h"
+#include "output/catalogue_names.h"
 #include "output/drawing_table.h"
 #include "output/extraction_record.h"
 
@@ -20,6 +21,7 @@ constexpr std::uint32_t kIdsTableUpdated = 238;
 constexpr std::uint32_t kIdsTableUpToDate = 239;
 constexpr std::uint32_t kIdsSelectNewObjects = 253;
 constexpr std::uint32_t kIdsYourNewSelection = 254;
+constexpr std::uint32_t kIdsRecordRefused = 313;
 constexpr const char16_t* kCellContentError = u"Error adding content into a table cell";
 
 using Texts = std::vector<std::u16string>;
@@ -63,31 +65,130 @@ private:
     bool m_held = false;
 };
 
-// The lists of the record that an action reads.
+// The lists of the record that an action reads. Names are given as the current catalogue
+// names them, whatever language the record was written in.
 struct RecordLists {
     Texts veHdls, lsObjects, lsOrigNames, lsDisplayNames, veGroupBy, veTbHeaders, veReplHdl;
+    Texts lsTbColumns;  // empty in records written before it
+    // From the keys after the first seven; absent in records written before them.
+    std::optional<bool> bHeaderShown, bTotalsWritten;
+    std::vector<Texts> veRowMembers;
+    bool bHasMembers = false;
 };
 
 enum RecordUse : unsigned { kUseHandlesAndTypes = 1, kUseReplaced = 2 };
+enum class RecordState { kUsable, kMissing, kRefused };
 
-// Reads the lists the action uses; false when one is missing or they do not fit together.
-bool ReadRecord(QxDbObjectId idTbl, unsigned uses, RecordLists& rec)
+// Why a record is refused: the key at fault, shown to the user.
+struct RecordFault {
+    std::u16string csKey;
+};
+
+void PrintRefused(const std::u16string& csKey) { qxutPrintf(u"%s", FormatResString(kIdsRecordRefused, csKey).c_str()); }
+
+bool IsHandleText(const std::u16string& csHdl)
 {
+    if (csHdl.empty() || csHdl.size() > 16) return false;
+    return std::all_of(csHdl.begin(), csHdl.end(), [](char16_t ch) {
+        return (ch >= u'0' && ch <= u'9') || (ch >= u'A' && ch <= u'F') || (ch >= u'a' && ch <= u'f');
+    });
+}
+
+bool AllHandles(const Texts& lsHdl) { return std::all_of(lsHdl.begin(), lsHdl.end(), IsHandleText); }
+
+bool HasDuplicates(Texts lsItems)
+{
+    std::sort(lsItems.begin(), lsItems.end());
+    return std::adjacent_find(lsItems.begin(), lsItems.end()) != lsItems.end();
+}
+
+// Reads the layout key: two items, each "0" or "1".
+bool ReadLayout(QxDbObjectId idTbl, RecordLists& rec)
+{
+    const Texts lsLayout = ReadRecordItemsIfAny(idTbl, csTbLayout);
+    if (lsLayout.empty()) return true;
+    const auto flag = [](const std::u16string& item) -> std::optional<bool> {
+        if (item == u"1") return true;
+        if (item == u"0") return false;
+        return std::nullopt;
+    };
+    if (lsLayout.size() != 2 || !flag(lsLayout[0]) || !flag(lsLayout[1])) return false;
+    rec.bHeaderShown = flag(lsLayout[0]);
+    rec.bTotalsWritten = flag(lsLayout[1]);
+    return true;
+}
+
+// Reads the lists the action uses. kMissing when one is missing (the reader said which, as
+// always); kRefused, with the key at fault, when the lists do not fit together.
+RecordState ReadRecord(QxDbObjectId idTbl, unsigned uses, const CatalogueNames& names, RecordLists& rec,
+                       RecordFault& fault)
+{
+    std::vector<std::u16string> lsKeys = {csAppOriginalNames, csAppDisplayNames, csGroupByProp, csTbHeaders,
+                                          csTbLayout, csTbColumns, csRowMembers};
     if (uses & kUseHandlesAndTypes) {
         rec.veHdls = ReadRecordItems(idTbl, csAppHdls);
         rec.lsObjects = ReadRecordItems(idTbl, csAppObjTypes);
+        lsKeys.insert(lsKeys.end(), {csAppHdls, csAppObjTypes});
     }
     rec.lsOrigNames = ReadRecordItems(idTbl, csAppOriginalNames);
     rec.lsDisplayNames = ReadRecordItems(idTbl, csAppDisplayNames);
     rec.veGroupBy = ReadRecordItems(idTbl, csGroupByProp);
     rec.veTbHeaders = ReadRecordItems(idTbl, csTbHeaders);
-    if (uses & kUseReplaced) rec.veReplHdl = ReadRecordItems(idTbl, csAppReplacedHdls);
+    if (uses & kUseReplaced) {
+        rec.veReplHdl = ReadRecordItems(idTbl, csAppReplacedHdls);
+        lsKeys.push_back(csAppReplacedHdls);
+    }
 
-    if ((uses & kUseHandlesAndTypes) && (rec.veHdls.empty() || rec.lsObjects.empty())) return false;
-    if (rec.lsOrigNames.size() != rec.lsDisplayNames.size()) return false;
-    if (rec.veGroupBy.empty() || rec.veTbHeaders.empty()) return false;
-    if ((uses & kUseReplaced) && rec.veReplHdl.empty()) return false;
-    return true;
+    if ((uses & kUseHandlesAndTypes) && (rec.veHdls.empty() || rec.lsObjects.empty())) return RecordState::kMissing;
+    if (rec.veGroupBy.empty() || rec.veTbHeaders.empty()) return RecordState::kMissing;
+    if ((uses & kUseReplaced) && rec.veReplHdl.empty()) return RecordState::kMissing;
+
+    const auto refuse = [&fault](const std::u16string& csKey) {
+        fault.csKey = csKey;
+        return RecordState::kRefused;
+    };
+    // Numbers where texts belong would be skipped by the reader and leave the lists short.
+    for (const std::u16string& csKey : lsKeys)
+        if (!RecordKeyHoldsOnlyTexts(idTbl, csKey)) return refuse(csKey);
+    if (rec.lsOrigNames.size() != rec.lsDisplayNames.size()) return refuse(csAppDisplayNames);
+    if (rec.veGroupBy.size() != 1) return refuse(csGroupByProp);
+    if (!ReadLayout(idTbl, rec)) return refuse(csTbLayout);
+    const Texts lsMembers = ReadRecordItemsIfAny(idTbl, csRowMembers);
+    if (!lsMembers.empty()) {
+        rec.veRowMembers = RowMembersFromItems(lsMembers);
+        rec.bHasMembers = true;
+        if (rec.veRowMembers.empty()) return refuse(csRowMembers);
+        for (const Texts& members : rec.veRowMembers)
+            if (!AllHandles(members)) return refuse(csRowMembers);
+    }
+    if (uses & kUseHandlesAndTypes) {
+        rec.veHdls = HandlesFromItems(rec.veHdls);
+        if (!AllHandles(rec.veHdls)) return refuse(csAppHdls);
+        // Each object has one row unless rows are grouped, which the record says elsewhere.
+        if (rec.veGroupBy.front().empty() && HasDuplicates(rec.veHdls)) return refuse(csAppHdls);
+        for (std::u16string& csType : rec.lsObjects) {
+            csType = names.ToCurrent(csType);
+            if (!names.IsCurrentName(csType)) return refuse(csAppObjTypes);
+        }
+    }
+    if ((uses & kUseReplaced) && !(rec.veReplHdl.size() == 1 && rec.veReplHdl.front().empty()) &&
+        !AllHandles(rec.veReplHdl))
+        return refuse(csAppReplacedHdls);
+    for (std::u16string& csName : rec.lsOrigNames) csName = names.ToCurrent(csName);
+    rec.lsTbColumns = ReadRecordItemsIfAny(idTbl, csTbColumns);
+    for (std::u16string& csName : rec.lsTbColumns) csName = names.ToCurrent(csName);
+    if (!rec.lsTbColumns.empty() && rec.lsTbColumns.size() < rec.veTbHeaders.size()) return refuse(csTbColumns);
+    rec.veGroupBy.front() = names.ToCurrent(rec.veGroupBy.front());
+    return RecordState::kUsable;
+}
+
+// Reads the record for an action; false (with the refusal printed) when it cannot be used.
+bool ReadUsableRecord(QxDbObjectId idTbl, unsigned uses, const CatalogueNames& names, RecordLists& rec)
+{
+    RecordFault fault;
+    const RecordState state = ReadRecord(idTbl, uses, names, rec, fault);
+    if (state == RecordState::kRefused) PrintRefused(fault.csKey);
+    return state == RecordState::kUsable;
 }
 
 void ReplaceRecordList(QxDbObjectId idTbl, const std::u16string& csKey, const Texts& lsItems)
@@ -127,8 +228,10 @@ bool HasTotalsLine(const QxDbTable* pTbl, bool bHeaderHidden)
 
 // What the table and its record say about the columns to build.
 struct ColumnSetup {
-    Texts lsPropsSel;  // property names, in table column order
+    Texts lsPropsSel;  // property names: the table's columns in order, then hidden ones
+    std::size_t nShown = 0;  // how many of them the table shows
     bool bHeaderHidden = false;
+    bool bTotals = false;  // the table ends with an empty row and a totals line
     bool bQuantity = false;
     bool bBlockName = false;
     Texts lsTotalHdr;
@@ -136,15 +239,22 @@ struct ColumnSetup {
     std::u16string csGroupBy;
 };
 
-ColumnSetup ReadColumnSetup(const QxDbTable* pTbl, const RecordLists& rec, const StrHelper& strHelper)
+ColumnSetup ReadColumnSetup(const QxDbTable* pTbl, const RecordLists& rec, const StrHelper& strHelper,
+                            const CatalogueNames& names)
 {
     ColumnSetup setup;
-    const Texts row1 = RowTexts(pTbl, 1);
-    setup.bHeaderHidden = row1 != rec.veTbHeaders;
-    // The stored headers are the names shown, like the header row: both are translated back
-    // to property names, whether the header is shown or not.
-    for (const std::u16string& csText : setup.bHeaderHidden ? rec.veTbHeaders : row1)
-        setup.lsPropsSel.push_back(ToOriginalName(csText, rec));
+    // What the record says was written is trusted; only records written before it said so
+    // leave the header and the totals line to be guessed from the cells.
+    setup.bHeaderHidden = rec.bHeaderShown ? !*rec.bHeaderShown : RowTexts(pTbl, 1) != rec.veTbHeaders;
+    setup.bTotals = rec.bTotalsWritten ? *rec.bTotalsWritten : HasTotalsLine(pTbl, setup.bHeaderHidden);
+    // Columns are known by the property they show, from the recorded headers: the header line
+    // may be hidden or edited by hand, and its texts are display names.
+    setup.nShown = rec.veTbHeaders.size();
+    if (!rec.lsTbColumns.empty())
+        setup.lsPropsSel = rec.lsTbColumns;
+    else
+        for (const std::u16string& csText : rec.veTbHeaders)
+            setup.lsPropsSel.push_back(names.ToCurrent(ToOriginalName(csText, rec)));
 
     const auto has = [&setup](const std::u16string& name) {
         return std::find(setup.lsPropsSel.begin(), setup.lsPropsSel.end(), name) != setup.lsPropsSel.end();
@@ -152,7 +262,7 @@ ColumnSetup ReadColumnSetup(const QxDbTable* pTbl, const RecordLists& rec, const
     setup.bQuantity = has(strHelper.quantityItem.name);
     setup.bBlockName = has(strHelper.blockNameItem.name);
 
-    if (pTbl->numRows() > 0) {
+    if (pTbl->numRows() > 0 && (setup.bTotals || !rec.bTotalsWritten)) {
         const std::uint32_t last = pTbl->numRows() - 1;
         for (std::uint32_t c = 0; c < pTbl->numColumns() && c < setup.lsPropsSel.size(); ++c)
             if (!pTbl->textString(last, c).empty()) setup.lsTotalHdr.push_back(setup.lsPropsSel[c]);
@@ -160,6 +270,74 @@ ColumnSetup ReadColumnSetup(const QxDbTable* pTbl, const RecordLists& rec, const
     setup.csGroupBy = rec.veGroupBy.front();
     setup.bGrouped = !setup.csGroupBy.empty();
     return setup;
+}
+
+// The table rows that hold data: [first, end).
+struct DataRows {
+    std::uint32_t first = 0;
+    std::uint32_t end = 0;
+    std::uint32_t count() const { return end - first; }
+};
+
+std::optional<DataRows> ReadDataRows(const QxDbTable* pTbl, const ColumnSetup& setup)
+{
+    DataRows rows;
+    rows.first = setup.bHeaderHidden ? 1 : 2;
+    const std::uint32_t nTail = setup.bTotals ? 2 : 0;
+    if (pTbl->numRows() < rows.first + nTail) return std::nullopt;
+    rows.end = pTbl->numRows() - nTail;
+    return rows;
+}
+
+// The key of the record that does not fit the table, if any. Checked before anything is
+// changed: a record that does not describe the table would put values under the wrong
+// headers or delete rows that are still good.
+std::optional<std::u16string> RecordMisfit(const QxDbTable* pTbl, const RecordLists& rec, const ColumnSetup& setup,
+                                           const std::optional<DataRows>& dataRows, bool bHandlesUsed)
+{
+    if (rec.veTbHeaders.size() != pTbl->numColumns()) return std::u16string(csTbHeaders);
+    // A record written before the column order was recorded holds the columns in data order:
+    // a header line showing the same names in another order is a table whose columns were
+    // moved, and the record cannot say which column is which.
+    if (!rec.bHeaderShown) {
+        const Texts row1 = RowTexts(pTbl, 1);
+        if (row1 != rec.veTbHeaders && std::is_permutation(row1.begin(), row1.end(), rec.veTbHeaders.begin(),
+                                                           rec.veTbHeaders.end()))
+            return std::u16string(csTbHeaders);
+    }
+    if (!dataRows) return std::u16string(rec.bTotalsWritten ? csTbLayout : csTbHeaders);
+    if (setup.bGrouped &&
+        std::find(setup.lsPropsSel.begin(), setup.lsPropsSel.end(), setup.csGroupBy) == setup.lsPropsSel.end())
+        return std::u16string(csGroupByProp);
+    if (bHandlesUsed && !setup.bGrouped && rec.veHdls.size() != dataRows->count())
+        return std::u16string(csAppHdls);
+    if (rec.bHasMembers) {
+        if (rec.veRowMembers.size() != dataRows->count() || rec.veHdls.size() != rec.veRowMembers.size())
+            return std::u16string(csRowMembers);
+        for (std::size_t j = 0; j < rec.veRowMembers.size(); ++j)
+            if (std::find(rec.veRowMembers[j].begin(), rec.veRowMembers[j].end(), rec.veHdls[j]) ==
+                rec.veRowMembers[j].end())
+                return std::u16string(csRowMembers);
+    }
+    return std::nullopt;
+}
+
+// A column name the engine cannot fill: not offered for the recorded kinds and not a catalogue
+// name. Attribute tags and dynamic properties are offered only while a block carries them, so
+// with block references among the kinds any other name is taken for one.
+std::optional<std::u16string> UnknownColumn(const ExtractionEngine& engine, const ColumnSetup& setup,
+                                            const RecordLists& rec, const CatalogueNames& names)
+{
+    const StrHelper& helper = engine.strHelper;
+    const bool bBlocks = std::find(rec.lsObjects.begin(), rec.lsObjects.end(), helper.lsObjNames.front()) !=
+                         rec.lsObjects.end();
+    for (const std::u16string& name : setup.lsPropsSel) {
+        PropItem probe;
+        probe.name = name;
+        if (engine.seHeaders.count(probe) || names.IsCurrentName(name) || bBlocks) continue;
+        return std::u16string(csTbHeaders);
+    }
+    return std::nullopt;
 }
 
 Qxapp::ErrorStatus SetPreviewBlock(QxDbTable* pTbl, std::uint32_t r, std::uint32_t c, const std::u16string& csHandle,
@@ -220,12 +398,13 @@ void ClassifyPicked(const SelectionSet& ss, const StrHelper& strHelper, std::set
     }
 }
 
-// Names of the properties that the drawn kinds carry of their own.
+// Names of the geometry properties of lines, polylines, arcs, points and circles (multi-line
+// texts are not among them: their list shares names, such as the rotation, with blocks).
 std::set<std::u16string> OwnPropertyNames(const StrHelper& strHelper)
 {
     std::set<std::u16string> names;
     for (const PropItemList* list : {&strHelper.lineDatas, &strHelper.pLineDatas, &strHelper.arcDatas,
-                                     &strHelper.pointDatas, &strHelper.circleDatas, &strHelper.mTextDatas})
+                                     &strHelper.pointDatas, &strHelper.circleDatas})
         for (const PropItem& item : *list) names.insert(item.name);
     return names;
 }
@@ -275,6 +454,212 @@ std::optional<PickedObjects> PickAndReadObjects(CPnUiBaseDialog* pDialog, std::u
                          ExtractionEngine(ssNew.name(), ssNew.length(), strHelper)};
     ssNew.free();
     return picked;
+}
+
+
+bool Contains(const Texts& lsItems, const std::u16string& csItem)
+{
+    return std::find(lsItems.begin(), lsItems.end(), csItem) != lsItems.end();
+}
+
+Texts ShownNames(const ColumnSetup& setup)
+{
+    const std::size_t nShown = std::min(setup.nShown, setup.lsPropsSel.size());
+    return Texts(setup.lsPropsSel.begin(), setup.lsPropsSel.begin() + std::ptrdiff_t(nShown));
+}
+
+// The rows an update wants in the table: the cells of every column, left to right, and the
+// objects each row stands for (its handle first).
+struct WantedRows {
+    TableData veCells;
+    Texts veHdls;
+    std::vector<Texts> veMembers;  // only for combined rows
+};
+
+// The engine's built row as the table's columns show it.
+TableRow CellsOfColumns(const TableRow& row, const std::vector<std::ptrdiff_t>& vnColumn)
+{
+    TableRow cells;
+    cells.reserve(vnColumn.size());
+    for (std::ptrdiff_t k : vnColumn) cells.push_back(k < 0 ? std::u16string() : CellOf(row, std::size_t(k)));
+    return cells;
+}
+
+std::vector<std::ptrdiff_t> ColumnsInEngine(const ExtractionEngine& engine, const Texts& lsPropsSel)
+{
+    std::vector<std::ptrdiff_t> vnColumn;
+    for (const std::u16string& name : lsPropsSel) {
+        const auto it = std::find(engine.lsColNames.begin(), engine.lsColNames.end(), name);
+        vnColumn.push_back(it == engine.lsColNames.end() ? -1 : it - engine.lsColNames.begin());
+    }
+    return vnColumn;
+}
+
+// One row per recorded handle whose object is still read, in the table's order.
+WantedRows RowsByHandle(const ExtractionEngine& engine, const Texts& veHdls,
+                        const std::vector<std::ptrdiff_t>& vnColumn)
+{
+    std::unordered_map<std::u16string, std::size_t> rowOf;
+    for (std::size_t i = 1; i < engine.lsTableRows.size(); ++i) rowOf.emplace(CellOf(engine.lsTableRows[i], 0), i);
+    WantedRows wanted;
+    for (const std::u16string& csHdl : veHdls) {
+        const auto it = rowOf.find(csHdl);
+        if (it == rowOf.end()) continue;
+        wanted.veCells.push_back(CellsOfColumns(engine.lsTableRows[it->second], vnColumn));
+        wanted.veHdls.push_back(csHdl);
+    }
+    return wanted;
+}
+
+// Combined rows of the objects still read, each counting its objects once. A row keeps the
+// place of the first table row that counted one of its objects, so a refresh keeps the order
+// the user gave the table; rows that split off follow in the engine's order.
+WantedRows CombinedRowsInTableOrder(const ExtractionEngine& engine, const std::vector<Texts>& veOldMembers,
+                                    const std::vector<std::ptrdiff_t>& vnColumn)
+{
+    std::unordered_map<std::u16string, std::size_t> oldPlace;
+    for (std::size_t j = 0; j < veOldMembers.size(); ++j)
+        for (const std::u16string& csHdl : veOldMembers[j]) oldPlace.emplace(csHdl, j);
+    const std::map<std::u16string, Texts> members = CombinedRowMembers(engine);
+
+    std::vector<std::pair<std::size_t, std::size_t>> order;  // (old place, engine row)
+    for (std::size_t i = 1; i < engine.lsTableRows.size(); ++i) {
+        std::size_t place = veOldMembers.size();
+        const auto found = members.find(CellOf(engine.lsTableRows[i], 0));
+        if (found != members.end())
+            for (const std::u16string& csHdl : found->second)
+                if (const auto at = oldPlace.find(csHdl); at != oldPlace.end()) place = std::min(place, at->second);
+        order.emplace_back(place, i);
+    }
+    std::stable_sort(order.begin(), order.end());
+    WantedRows wanted;
+    for (const auto& [place, i] : order) {
+        const TableRow& row = engine.lsTableRows[i];
+        wanted.veCells.push_back(CellsOfColumns(row, vnColumn));
+        wanted.veHdls.push_back(CellOf(row, 0));
+        const auto found = members.find(CellOf(row, 0));
+        wanted.veMembers.push_back(found != members.end() ? found->second : Texts{CellOf(row, 0)});
+    }
+    return wanted;
+}
+
+bool SetCellText(QxDbTable* pTbl, std::uint32_t r, std::uint32_t c, const std::u16string& csText, bool& bChanged)
+{
+    if (pTbl->textString(r, c) == csText && pTbl->cellType(r, c) == QxDb::kTextCell) return true;
+    if (pTbl->setTextString(r, c, csText.c_str()) != Qxapp::eOk) {
+        qxutPrintf(u"%s", kCellContentError);
+        return false;
+    }
+    bChanged = true;
+    return true;
+}
+
+// Gives a preview cell the block of its row's object, when it does not show it already.
+void SetPreviewCell(QxDbTable* pTbl, std::uint32_t r, std::uint32_t c, const std::u16string& csHdl,
+                    const BlockIdMap& mpBlockIds, bool& bChanged)
+{
+    const auto it = mpBlockIds.find(csHdl);
+    const QxDbObjectId idBlock = it == mpBlockIds.end() ? QxDbObjectId::kNull : it->second;
+    if (pTbl->cellType(r, c) == QxDb::kBlockCell && pTbl->blockTableRecordId(r, c) == idBlock) return;
+    if (idBlock == QxDbObjectId::kNull) {
+        if (pTbl->cellType(r, c) == QxDb::kTextCell && pTbl->textString(r, c).empty()) return;
+        pTbl->setTextString(r, c, u"");
+    } else {
+        pTbl->setBlockTableRecordId(r, c, idBlock, true);
+    }
+    bChanged = true;
+}
+
+// Brings the data rows of the table to the wanted rows: rows added or removed at the end of
+// the data, then every cell that differs set. The header line is never touched (the user may
+// have edited it). True when anything changed; `bFailed` when a cell could not be set.
+bool WriteWantedRows(QxDbTable* pTbl, const DataRows& dataRows, const WantedRows& wanted,
+                     const std::vector<bool>& vbPreview, const BlockIdMap& mpBlockIds, bool& bFailed)
+{
+    bool bChanged = false;
+    const auto nWanted = static_cast<std::uint32_t>(wanted.veCells.size());
+    const std::uint32_t nOld = dataRows.count();
+    if (nWanted < nOld) {
+        pTbl->deleteRows(dataRows.first + nWanted, nOld - nWanted);
+        bChanged = true;
+    } else if (nWanted > nOld) {
+        const std::uint32_t above = dataRows.first + nOld - 1;
+        pTbl->insertRows(dataRows.first + nOld, pTbl->rowHeight(above), nWanted - nOld);
+        bChanged = true;
+    }
+    if (bChanged) pTbl->generateLayout();
+    for (std::uint32_t j = 0; j < nWanted; ++j) {
+        const std::uint32_t r = dataRows.first + j;
+        for (std::uint32_t c = 0; c < pTbl->numColumns(); ++c) {
+            if (c < vbPreview.size() && vbPreview[c]) {
+                SetPreviewCell(pTbl, r, c, wanted.veHdls[j], mpBlockIds, bChanged);
+            } else if (!SetCellText(pTbl, r, c, CellOf(wanted.veCells[j], c), bChanged)) {
+                bFailed = true;
+                return bChanged;
+            }
+        }
+    }
+    return bChanged;
+}
+
+// Recomputes the totals line (the table's last row) of the columns that show a total, from
+// the wanted rows.
+bool WriteTotalsLine(QxDbTable* pTbl, const Texts& lsPropsSel, const std::vector<bool>& vbTotalled,
+                     const WantedRows& wanted, bool& bFailed)
+{
+    TableData veForTotals;
+    veForTotals.push_back(lsPropsSel);
+    veForTotals.insert(veForTotals.end(), wanted.veCells.begin(), wanted.veCells.end());
+    Texts lsTotalCols;
+    for (std::size_t c = 0; c < vbTotalled.size() && c < lsPropsSel.size(); ++c)
+        if (vbTotalled[c] && !Contains(lsTotalCols, lsPropsSel[c])) lsTotalCols.push_back(lsPropsSel[c]);
+    const TableRow lsTotalLine = MakeTotalsLine(veForTotals, lsTotalCols);
+    const std::uint32_t totalsRow = pTbl->numRows() - 1;
+    bool bChanged = false;
+    for (std::uint32_t c = 0; c < vbTotalled.size() && c < pTbl->numColumns(); ++c) {
+        if (!vbTotalled[c]) continue;
+        if (!SetCellText(pTbl, totalsRow, c, CellOf(lsTotalLine, c), bChanged)) {
+            bFailed = true;
+            break;
+        }
+    }
+    return bChanged;
+}
+
+std::vector<bool> TotalledColumns(const QxDbTable* pTbl, bool bTotals)
+{
+    std::vector<bool> vbTotalled(pTbl->numColumns(), false);
+    if (!bTotals || pTbl->numRows() == 0) return vbTotalled;
+    for (std::uint32_t c = 0; c < pTbl->numColumns(); ++c)
+        vbTotalled[c] = !pTbl->textString(pTbl->numRows() - 1, c).empty();
+    return vbTotalled;
+}
+
+// Refreshes a table whose record says how it was written: its rows become those of the
+// objects still read, in the table's order, and its totals those of these rows.
+bool RefreshWrittenTable(ExtractionEngine& engine, QxDbTable* pTbl, const ColumnSetup& setup,
+                         const DataRows& dataRows, const RecordLists& rec, WantedRows& wanted)
+{
+    const std::vector<bool> vbTotalled = TotalledColumns(pTbl, setup.bTotals);
+    if (!rec.veHdls.empty()) {
+        Texts lsPropsSel = setup.lsPropsSel;
+        TableData veTableDataOut;
+        BlockIdMap mpBlockIds;
+        engine.BuildTableData(lsPropsSel, setup.bQuantity, setup.bBlockName, setup.lsTotalHdr, u"", veTableDataOut,
+                              mpBlockIds);
+        const std::vector<std::ptrdiff_t> vnColumn = ColumnsInEngine(engine, ShownNames(setup));
+        wanted = rec.bHasMembers ? CombinedRowsInTableOrder(engine, rec.veRowMembers, vnColumn)
+                                 : RowsByHandle(engine, rec.veHdls, vnColumn);
+    }
+    std::vector<bool> vbPreview;
+    for (const std::u16string& name : ShownNames(setup))
+        vbPreview.push_back(name == engine.strHelper.blockPreviewItem.name);
+    bool bFailed = false;
+    bool bChanged = WriteWantedRows(pTbl, dataRows, wanted, vbPreview, engine.mpBlockIds, bFailed);
+    if (!bFailed && setup.bTotals)
+        bChanged = WriteTotalsLine(pTbl, ShownNames(setup), vbTotalled, wanted, bFailed) || bChanged;
+    if (bChanged) pTbl->generateLayout();
+    return bChanged;
 }
 
 }  // namespace
@@ -390,7 +775,7 @@ bool UpdateTableRows(const ExtractionEngine& engine, QxDbTable* pTbl, std::vecto
 }
 
 bool RebuildTableRows(const ExtractionEngine& engine, QxDbTable* pTbl, std::vector<std::u16string>& handles,
-                      bool /*bGrouped*/, bool bHeaderHidden)
+                      bool /*bGrouped*/, bool bHeaderHidden, bool& bTotals)
 {
     const TableData& rows = engine.lsTableRows;
     if (rows.empty() || rows.front().size() < 2) return false;
@@ -406,7 +791,9 @@ bool RebuildTableRows(const ExtractionEngine& engine, QxDbTable* pTbl, std::vect
         for (std::size_t n = 0; n < listed->second; ++n) veFinalTblDatas.push_back(rows[i]);
     }
 
-    if (HasTotalsLine(pTbl, bHeaderHidden)) {
+    const bool bTotalsAsked = bTotals;
+    bTotals = false;
+    if (bTotalsAsked) {
         // Totalable columns are found by their property names, so that a renamed column keeps
         // its total.
         const bool bNamesFit = engine.lsColNames.size() == rows.front().size();
@@ -426,6 +813,7 @@ bool RebuildTableRows(const ExtractionEngine& engine, QxDbTable* pTbl, std::vect
         if (!lsTotalLine.empty()) {
             veFinalTblDatas.push_back(TableRow(veFinalTblDatas.front().size()));
             veFinalTblDatas.push_back(lsTotalLine);
+            bTotals = true;
         }
     }
 
@@ -433,7 +821,8 @@ bool RebuildTableRows(const ExtractionEngine& engine, QxDbTable* pTbl, std::vect
     const auto nCols = static_cast<std::uint32_t>(rows.front().size() - 1);
     if (!ResizeTable(pTbl, nRows, nCols)) return false;
     ClearTableCells(pTbl, pTbl->numRows(), pTbl->numColumns());
-    RefillTable(veFinalTblDatas, engine.mpBlockIds, pTbl, engine.strHelper.blockPreviewItem.name, bHeaderHidden);
+    RefillTable(veFinalTblDatas, engine.mpBlockIds, pTbl, engine.strHelper.blockPreviewItem.name, bHeaderHidden,
+                engine.lsColNames);
 
     handles.clear();
     for (std::size_t i = 1; i < veFinalTblDatas.size(); ++i)
@@ -441,33 +830,236 @@ bool RebuildTableRows(const ExtractionEngine& engine, QxDbTable* pTbl, std::vect
     return true;
 }
 
+bool RowsCombined(const ExtractionEngine& engine)
+{
+    // As the engine decides when it builds: with block references among the kinds, rows
+    // combine only when the block name is a column.
+    const StrHelper& helper = engine.strHelper;
+    const bool bBlocks = Contains(engine.lsObjectsSel, helper.lsObjNames.front());
+    return Contains(engine.lsColNames, helper.quantityItem.name) &&
+           (!bBlocks || (Contains(engine.lsColNames, helper.blockNameItem.name) && engine.csGroupBy.empty()));
+}
+
+std::map<std::u16string, std::vector<std::u16string>> CombinedRowMembers(const ExtractionEngine& engine)
+{
+    std::map<std::u16string, Texts> members;
+    if (!RowsCombined(engine)) return members;
+    const std::u16string& csQuantity = engine.strHelper.quantityItem.name;
+    const auto quantityAt = std::find(engine.lsColNames.begin(), engine.lsColNames.end(), csQuantity);
+    const auto q = static_cast<std::size_t>(quantityAt - engine.lsColNames.begin());
+
+    // The same build without the quantity column gives one row per object; a row belongs to
+    // the combined row whose other cells it shares.
+    ExtractionEngine single = engine;
+    Texts lsPropsSel = engine.lsPropsSel;
+    lsPropsSel.erase(std::remove(lsPropsSel.begin(), lsPropsSel.end(), csQuantity), lsPropsSel.end());
+    const bool bBlockName = Contains(lsPropsSel, engine.strHelper.blockNameItem.name);
+    TableData veSingleRows;
+    BlockIdMap mpBlockIds;
+    single.BuildTableData(lsPropsSel, false, bBlockName, {}, engine.csGroupBy, veSingleRows, mpBlockIds);
+
+    std::map<TableRow, std::u16string> keptByCells;
+    for (std::size_t i = 1; i < engine.lsTableRows.size(); ++i) {
+        TableRow cells = engine.lsTableRows[i];
+        if (cells.empty()) continue;
+        const std::u16string csKept = cells.front();
+        if (q < cells.size()) cells.erase(cells.begin() + std::ptrdiff_t(q));
+        cells.erase(cells.begin());
+        keptByCells.emplace(std::move(cells), csKept);
+    }
+    for (std::size_t i = 1; i < veSingleRows.size(); ++i) {
+        TableRow cells = veSingleRows[i];
+        if (cells.empty()) continue;
+        const std::u16string csHdl = cells.front();
+        cells.erase(cells.begin());
+        const auto found = keptByCells.find(cells);
+        if (found != keptByCells.end()) members[found->second].push_back(csHdl);
+    }
+    // The kept object first, so that a row's first member is the handle its cell 0 shows.
+    for (auto& [csKept, lsHdls] : members) {
+        const auto it = std::find(lsHdls.begin(), lsHdls.end(), csKept);
+        if (it != lsHdls.end()) std::rotate(lsHdls.begin(), it, it + 1);
+    }
+    return members;
+}
+
+InsertedTableRecord RecordOfInsertedTable(const TableInsertion& insertion, const ExtractionEngine& engine,
+                                          const std::map<std::u16string, std::u16string>& mapDisplayNames,
+                                          bool bTotalsWritten)
+{
+    InsertedTableRecord record;
+    record.mapDisplayNames = mapDisplayNames;
+    record.lsObjTypes = engine.lsObjectsSel;
+    record.csGroupBy = engine.csGroupBy;
+    record.bHeaderShown = insertion.bDisplayHeader;
+    record.bTotalsWritten = bTotalsWritten;
+    if (!insertion.veTableDataOut || insertion.veTableDataOut->empty()) return record;
+    const TableData& rows = *insertion.veTableDataOut;
+    const std::vector<int>& veShown = insertion.veHeaderOrder;
+    for (int k : veShown) {
+        record.lsTbHeaders.push_back(k > 0 ? CellOf(rows.front(), std::size_t(k)) : std::u16string());
+        record.lsTbColumns.push_back(k > 0 ? CellOf(engine.lsColNames, std::size_t(k)) : std::u16string());
+    }
+    for (std::size_t k = 1; k < engine.lsColNames.size(); ++k)
+        if (std::find(veShown.begin(), veShown.end(), int(k)) == veShown.end())
+            record.lsTbColumns.push_back(engine.lsColNames[k]);
+
+    // Table row r (from 1) shows the table-data row of entry r - 1 of the row order, or of
+    // data order where the row order ends, as the table was filled.
+    const std::size_t nDataEnd = rows.size() - (bTotalsWritten && rows.size() >= 3 ? 2 : 0);
+    const std::size_t nShift = insertion.bDisplayHeader ? 0 : 1;
+    for (std::size_t entry = 0; entry + nShift < rows.size(); ++entry) {
+        const std::size_t i = entry < insertion.veRowOrder.size() && insertion.veRowOrder[entry] >= 0
+                                  ? std::size_t(insertion.veRowOrder[entry])
+                                  : entry + nShift;
+        if (i >= 1 && i < nDataEnd) record.lsHdl.push_back(CellOf(rows[i], 0));
+    }
+    if (RowsCombined(engine)) {
+        const std::map<std::u16string, Texts> members = CombinedRowMembers(engine);
+        for (const std::u16string& csHdl : record.lsHdl) {
+            const auto found = members.find(csHdl);
+            record.veRowMembers.push_back(found != members.end() ? found->second : Texts{csHdl});
+        }
+    }
+    return record;
+}
+
+namespace {
+
+// The objects of every row, for the handle filter of a combined table's refresh.
+Texts AllMembers(const std::vector<Texts>& veRowMembers)
+{
+    Texts lsAll;
+    for (const Texts& members : veRowMembers) lsAll.insert(lsAll.end(), members.begin(), members.end());
+    return lsAll;
+}
+
+// Today's refresh, for records written before they said how the table was written, and for
+// rows grouped by a property.
+bool RefreshGuessedTable(ExtractionEngine& extEngine, QxDbTable* pTbl, const ColumnSetup& setup, RecordLists& rec)
+{
+    Texts lsPropsSel = setup.lsPropsSel;
+    TableData veTableDataOut;
+    BlockIdMap mpBlockIds;
+    extEngine.BuildTableData(lsPropsSel, setup.bQuantity, setup.bBlockName, setup.lsTotalHdr, setup.csGroupBy,
+                             veTableDataOut, mpBlockIds);
+    // The columns of a record written before the column order was recorded are the engine's.
+    return UpdateTableRows(extEngine, pTbl, rec.veHdls, setup.bGrouped, setup.bHeaderHidden);
+}
+
+}  // namespace
+
 void RefreshTable(const StrHelper& strHelper, QxDbObjectId idTbl)
 {
+    const CatalogueNames names(strHelper);
     RecordLists rec;
-    if (!ReadRecord(idTbl, kUseHandlesAndTypes | kUseReplaced, rec)) return;
+    if (!ReadUsableRecord(idTbl, kUseHandlesAndTypes | kUseReplaced, names, rec)) return;
 
     SelectionSet ssAll;
     if (!ssAll.select(u"A")) return;
     QxDbTable* pTbl = OpenTableForWrite(idTbl);
     if (!pTbl) return;
+    const bool bWritten = rec.bHeaderShown.has_value();
     bool bChanged = false;
+    WantedRows wanted;
     {
         QxDbObjectCloser<QxDbTable> closer(pTbl);
-        ExtractionEngine extEngine(ssAll.name(), ssAll.length(), strHelper, rec.veReplHdl);
+        const ColumnSetup setup = ReadColumnSetup(pTbl, rec, strHelper, names);
+        const std::optional<DataRows> dataRows = ReadDataRows(pTbl, setup);
+        std::optional<std::u16string> misfit = RecordMisfit(pTbl, rec, setup, dataRows, true);
+        // A combined table reads the objects its rows count; any other the recorded selection.
+        const Texts& lsFilter = rec.bHasMembers ? AllMembers(rec.veRowMembers) : rec.veReplHdl;
+        ExtractionEngine extEngine(ssAll.name(), ssAll.length(), strHelper, lsFilter.empty() ? Texts{u""} : lsFilter);
         ssAll.free();
         extEngine.OfferedProperties(rec.lsObjects);
-
-        const ColumnSetup setup = ReadColumnSetup(pTbl, rec, strHelper);
-        Texts lsPropsSel = setup.lsPropsSel;
-        TableData veTableDataOut;
-        BlockIdMap mpBlockIds;
-        extEngine.BuildTableData(lsPropsSel, setup.bQuantity, setup.bBlockName, setup.lsTotalHdr, setup.csGroupBy,
-                                 veTableDataOut, mpBlockIds);
-        bChanged = UpdateTableRows(extEngine, pTbl, rec.veHdls, setup.bGrouped, setup.bHeaderHidden);
+        if (!misfit) misfit = UnknownColumn(extEngine, setup, rec, names);
+        if (misfit) {
+            PrintRefused(*misfit);
+            return;
+        }
+        if (bWritten && !setup.bGrouped) {
+            bChanged = RefreshWrittenTable(extEngine, pTbl, setup, *dataRows, rec, wanted);
+        } else {
+            bChanged = RefreshGuessedTable(extEngine, pTbl, setup, rec);
+            wanted.veHdls = rec.veHdls;
+        }
     }
-    ReplaceRecordList(idTbl, csAppHdls, rec.veHdls);
+    ReplaceRecordList(idTbl, csAppHdls, HandleItems(wanted.veHdls));
+    if (rec.bHasMembers) ReplaceRecordList(idTbl, csRowMembers, RowMembersItems(wanted.veMembers));
     PrintUpdated(bChanged);
 }
+
+namespace {
+
+// Every cell of the table, to tell whether a rebuild changed anything.
+TableData AllCells(const QxDbTable* pTbl)
+{
+    TableData cells;
+    for (std::uint32_t r = 0; r < pTbl->numRows(); ++r) cells.push_back(RowTexts(pTbl, r));
+    return cells;
+}
+
+// What a rebuild leaves for the record.
+struct Rebuilt {
+    bool bChanged = false;
+    bool bTotals = false;
+    Texts veHdls;
+    std::vector<Texts> veMembers;  // only when rows were combined
+    Texts veShownHeaders;
+    Texts lsColumns;  // the property names of the rebuilt columns
+};
+
+// Rebuilds the table from the engine's rows (already built, display names applied) for the
+// objects `veHdls`; combined rows stand for all their objects.
+bool RebuildFromEngine(const ExtractionEngine& engine, QxDbTable* pTbl, const ColumnSetup& setup, Texts veHdls,
+                       Rebuilt& rebuilt)
+{
+    const TableData before = AllCells(pTbl);
+    const std::map<std::u16string, Texts> members = CombinedRowMembers(engine);
+    if (RowsCombined(engine)) {
+        veHdls.clear();
+        for (std::size_t i = 1; i < engine.lsTableRows.size(); ++i) veHdls.push_back(CellOf(engine.lsTableRows[i], 0));
+    }
+    rebuilt.bTotals = setup.bTotals;
+    if (!RebuildTableRows(engine, pTbl, veHdls, setup.bGrouped, setup.bHeaderHidden, rebuilt.bTotals)) return false;
+    rebuilt.bChanged = AllCells(pTbl) != before;
+    rebuilt.veHdls = veHdls;
+    if (RowsCombined(engine))
+        for (const std::u16string& csHdl : veHdls) {
+            const auto found = members.find(csHdl);
+            rebuilt.veMembers.push_back(found != members.end() ? found->second : Texts{csHdl});
+        }
+    rebuilt.veShownHeaders = ShownHeaders(engine);
+    if (!engine.lsColNames.empty()) rebuilt.lsColumns.assign(engine.lsColNames.begin() + 1, engine.lsColNames.end());
+    return true;
+}
+
+// Writes what a rebuild changed into the record; keys the record did not have before stay
+// absent, so that a record written before them keeps being updated as it always was.
+void WriteRebuiltRecord(QxDbObjectId idTbl, const RecordLists& rec, const ColumnSetup& setup, const Rebuilt& rebuilt)
+{
+    ReplaceRecordList(idTbl, csAppHdls, HandleItems(rebuilt.veHdls));
+    if (rec.bHeaderShown)
+        ReplaceRecordList(idTbl, csTbLayout, {setup.bHeaderHidden ? u"0" : u"1", rebuilt.bTotals ? u"1" : u"0"});
+    if (!rec.lsTbColumns.empty()) ReplaceRecordList(idTbl, csTbColumns, rebuilt.lsColumns);
+    if (rec.bHeaderShown || rec.bHasMembers) {
+        if (rebuilt.veMembers.empty())
+            RemoveRecordItems(idTbl, csRowMembers);
+        else
+            ReplaceRecordList(idTbl, csRowMembers, RowMembersItems(rebuilt.veMembers));
+    }
+}
+
+// Checks the record against the table before an add or a replace changes it.
+bool RecordFitsTable(const QxDbTable* pTbl, const RecordLists& rec, const ColumnSetup& setup, bool bHandlesUsed)
+{
+    const std::optional<std::u16string> misfit =
+        RecordMisfit(pTbl, rec, setup, ReadDataRows(pTbl, setup), bHandlesUsed);
+    if (misfit) PrintRefused(*misfit);
+    return !misfit;
+}
+
+}  // namespace
 
 void AddObjectsToTable(CPnUiBaseDialog* pDialog, const StrHelper& strHelper, QxDbObjectId idTbl)
 {
@@ -475,18 +1067,20 @@ void AddObjectsToTable(CPnUiBaseDialog* pDialog, const StrHelper& strHelper, QxD
     if (!picked) return;
     auto& [seNewObjTypes, lsNewHdls, newExtEngine] = *picked;
 
+    const CatalogueNames names(strHelper);
     RecordLists rec;
-    if (!ReadRecord(idTbl, kUseHandlesAndTypes, rec)) return;
+    if (!ReadUsableRecord(idTbl, kUseHandlesAndTypes, names, rec)) return;
 
     std::set<std::u16string> seObjTypes(rec.lsObjects.begin(), rec.lsObjects.end());
     seObjTypes.insert(seNewObjTypes.begin(), seNewObjTypes.end());
     const Texts veObjTypes(seObjTypes.begin(), seObjTypes.end());
 
-    Texts veFinalHdls = rec.veHdls;
+    // A combined row stands for all its objects: they all stay counted.
+    const Texts veOldHdls = rec.bHasMembers ? AllMembers(rec.veRowMembers) : rec.veHdls;
+    Texts veFinalHdls = veOldHdls;
     bool bAppended = false;
     for (const std::u16string& csHdl : lsNewHdls) {
-        if (std::find(rec.veHdls.begin(), rec.veHdls.end(), csHdl) != rec.veHdls.end()) continue;
-        if (std::find(veFinalHdls.begin(), veFinalHdls.end(), csHdl) != veFinalHdls.end()) continue;
+        if (Contains(veFinalHdls, csHdl)) continue;
         veFinalHdls.push_back(csHdl);
         bAppended = true;
     }
@@ -499,18 +1093,21 @@ void AddObjectsToTable(CPnUiBaseDialog* pDialog, const StrHelper& strHelper, QxD
     if (!ssAll.select(u"A")) return;
     QxDbTable* pTbl = OpenTableForWrite(idTbl);
     if (!pTbl) return;
-    bool bRewritten = false;
-    Texts veShownHeaders;
+    Rebuilt rebuilt;
+    ColumnSetup setup;
     {
         QxDbObjectCloser<QxDbTable> closer(pTbl);
+        setup = ReadColumnSetup(pTbl, rec, strHelper, names);
+        if (!RecordFitsTable(pTbl, rec, setup, true)) return;
         ExtractionEngine extEngine(ssAll.name(), ssAll.length(), strHelper, veFinalHdls);
         ssAll.free();
         extEngine.OfferedProperties(veObjTypes);
         const PropItemSet seNewProps =
             newExtEngine.OfferedProperties(Texts(seNewObjTypes.begin(), seNewObjTypes.end()));
 
-        const ColumnSetup setup = ReadColumnSetup(pTbl, rec, strHelper);
-        std::set<std::u16string> seTmpProps(setup.lsPropsSel.begin(), setup.lsPropsSel.end());
+        // The rebuilt table shows every column it is built from: hidden columns stay out.
+        const Texts lsShown = ShownNames(setup);
+        std::set<std::u16string> seTmpProps(lsShown.begin(), lsShown.end());
         if (!setup.bGrouped) {
             if (seNewObjTypes.count(strHelper.lsObjNames.front())) seTmpProps.insert(strHelper.blockNameItem.name);
             for (const PropItem& item : newExtEngine.seBlockProps) seTmpProps.insert(item.name);
@@ -523,14 +1120,12 @@ void AddObjectsToTable(CPnUiBaseDialog* pDialog, const StrHelper& strHelper, QxD
         built.bQuantity = seTmpProps.count(strHelper.quantityItem.name) != 0;
         built.bBlockName = seTmpProps.count(strHelper.blockNameItem.name) != 0;
         BuildShownRows(extEngine, built.lsPropsSel, built, rec);
-        bRewritten = RebuildTableRows(extEngine, pTbl, veFinalHdls, setup.bGrouped, setup.bHeaderHidden);
-        veShownHeaders = ShownHeaders(extEngine);
+        if (!RebuildFromEngine(extEngine, pTbl, setup, veFinalHdls, rebuilt)) return;
     }
-    if (!bRewritten) return;
-    ReplaceRecordList(idTbl, csAppHdls, veFinalHdls);
+    WriteRebuiltRecord(idTbl, rec, setup, rebuilt);
     ReplaceRecordList(idTbl, csAppObjTypes, veObjTypes);
-    ReplaceRecordList(idTbl, csTbHeaders, veShownHeaders);
-    PrintUpdated(true);
+    ReplaceRecordList(idTbl, csTbHeaders, rebuilt.veShownHeaders);
+    PrintUpdated(rebuilt.bChanged);
 }
 
 void ReplaceTableSelection(CPnUiBaseDialog* pDialog, const StrHelper& strHelper, QxDbObjectId idTbl)
@@ -539,8 +1134,9 @@ void ReplaceTableSelection(CPnUiBaseDialog* pDialog, const StrHelper& strHelper,
     if (!picked) return;
     auto& [seNewObjTypes, lsNewHdls, newExtEngine] = *picked;
 
+    const CatalogueNames names(strHelper);
     RecordLists rec;
-    if (!ReadRecord(idTbl, 0, rec)) return;
+    if (!ReadUsableRecord(idTbl, 0, names, rec)) return;
     // A table left without objects could never be updated again: nothing the engine reads
     // was picked, so the table stays as it is.
     if (lsNewHdls.empty()) {
@@ -548,21 +1144,25 @@ void ReplaceTableSelection(CPnUiBaseDialog* pDialog, const StrHelper& strHelper,
         return;
     }
     const Texts veObjTypes(seNewObjTypes.begin(), seNewObjTypes.end());
-    Texts veFinalHdls = lsNewHdls;
 
     QxDbTable* pTbl = OpenTableForWrite(idTbl);
     if (!pTbl) return;
-    bool bRewritten = false;
+    Rebuilt rebuilt;
+    ColumnSetup setup;
     {
         QxDbObjectCloser<QxDbTable> closer(pTbl);
+        setup = ReadColumnSetup(pTbl, rec, strHelper, names);
+        if (!RecordFitsTable(pTbl, rec, setup, false)) return;
         newExtEngine.OfferedProperties(veObjTypes);
-        const ColumnSetup setup = ReadColumnSetup(pTbl, rec, strHelper);
-        BuildShownRows(newExtEngine, setup.lsPropsSel, setup, rec);
-        bRewritten = RebuildTableRows(newExtEngine, pTbl, veFinalHdls, setup.bGrouped, setup.bHeaderHidden);
+        ColumnSetup built = setup;
+        built.lsPropsSel = ShownNames(setup);
+        built.bQuantity = Contains(built.lsPropsSel, strHelper.quantityItem.name);
+        built.bBlockName = Contains(built.lsPropsSel, strHelper.blockNameItem.name);
+        BuildShownRows(newExtEngine, built.lsPropsSel, built, rec);
+        if (!RebuildFromEngine(newExtEngine, pTbl, setup, lsNewHdls, rebuilt)) return;
     }
-    if (!bRewritten) return;
-    ReplaceRecordList(idTbl, csAppHdls, veFinalHdls);
+    WriteRebuiltRecord(idTbl, rec, setup, rebuilt);
     ReplaceRecordList(idTbl, csAppObjTypes, veObjTypes);
     ReplaceRecordList(idTbl, csAppReplacedHdls, lsNewHdls);
-    PrintUpdated(true);
+    PrintUpdated(rebuilt.bChanged);
 }

@@ -9,6 +9,7 @@
 #include "output/drawing_table.h"
 #include "output/extraction_record.h"
 #include "output/qex_settings.h"
+#include "output/update_command.h"
 #include "output/xls_export.h"
 #include "wizard/DlgAssist4.h"
 #include "wizard/WizardPage.h"
@@ -147,8 +148,13 @@ void DlgAssist5::OnInsertTable()
     insertion.csBlockPreviewName = m_data.extEngine.strHelper.blockPreviewItem.name;
     insertion.csTbTitle = m_state.csTbTitle;
     insertion.bDisplayHeader = m_state.bDisplayHeader;
+    insertion.lsColNames = &m_data.extEngine.lsColNames;
     m_nInsertStatus = PickAndInsertTable(*this, insertion);
-    if (m_nInsertStatus == QXRT_NORM) m_veRowOrder = insertion.veRowOrder;
+    if (m_nInsertStatus != QXRT_NORM) return;
+    m_veRowOrder = insertion.veRowOrder;
+    m_state.insertedTable =
+        RecordOfInsertedTable(insertion, m_data.extEngine, m_state.mapDisplayNames, m_bHasTotalLine);
+    m_state.insertedTable->idTbl = LastInsertedTable();
 }
 
 void DlgAssist5::OnChooseExportFile()
@@ -171,7 +177,8 @@ void DlgAssist5::OnChooseQexFile()
 
 void DlgAssist5::OnFinish()
 {
-    if (m_csExportPath.empty() && m_csQexSavePath.empty() && m_nInsertStatus != QXRT_NORM) {
+    // A table inserted in this run, on this page or on an earlier visit of it, is an output.
+    if (m_csExportPath.empty() && m_csQexSavePath.empty() && !m_state.insertedTable) {
         if (MessageBox(LoadResString(kIdsNoOutputQuestion), u"", QxUiMsg::YesNo | QxUiMsg::IconQuestion) != IDYES)
             return;
         EndDialog(IDOK);
@@ -179,7 +186,7 @@ void DlgAssist5::OnFinish()
     }
     EndDialog(IDOK);
     WriteExternalFile();
-    if (m_nInsertStatus == QXRT_NORM) WriteExtractionRecord();
+    if (m_state.insertedTable) WriteInsertedTableRecord(*m_state.insertedTable);
     WriteSettingsFile();
 }
 
@@ -210,22 +217,6 @@ void DlgAssist5::WriteExternalFile()
                                          NumberText(static_cast<long long>(result.nTextsShortened))));
         if (!bLeftOut && result.nTextsShortened == 0) PrintMessage(FormatResString(kIdsXlsDone, m_csExportPath));
     }
-}
-
-void DlgAssist5::WriteExtractionRecord()
-{
-    const QxDbObjectId idTbl = LastInsertedTable();
-    WriteRecordHandles(idTbl, csAppHdls, CollectRowHandles(m_veTableDataOut, m_bHasTotalLine), m_veRowOrder,
-                       m_state.bDisplayHeader);
-    WriteRecordMap(idTbl, csAppOriginalNames, m_state.mapDisplayNames, true);
-    WriteRecordMap(idTbl, csAppDisplayNames, m_state.mapDisplayNames, false);
-    WriteRecordItems(idTbl, csAppObjTypes, m_data.extEngine.lsObjectsSel);
-    WriteRecordItems(idTbl, csGroupByProp, {m_data.extEngine.csGroupBy});
-    std::vector<std::u16string> lsHeaders;
-    if (!m_veTableDataOut.empty() && !m_veTableDataOut.front().empty())
-        lsHeaders.assign(m_veTableDataOut.front().begin() + 1, m_veTableDataOut.front().end());
-    WriteRecordItems(idTbl, csTbHeaders, lsHeaders);
-    WriteRecordItems(idTbl, csAppReplacedHdls, {u""});
 }
 
 void DlgAssist5::WriteSettingsFile()

@@ -40,7 +40,6 @@ private:
     void OnFinish();
     void OnPrevious();
     void WriteExternalFile();
-    void WriteExtractionRecord();
     void WriteSettingsFile();
 
     WizardState m_state;

@@ -6,11 +6,13 @@
 #include <cstdint>
 #include <list>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 
 #include "engine/extraction_engine.h"
 #include "engine/table_data.h"
+#include "output/extraction_record.h"
 
 // nGroupBy when rows are not grouped by a settings file's index.
 inline constexpr std::uint32_t kNoGroupBy = 0xFFFFFFFF;
@@ -29,6 +31,9 @@ struct WizardState {
     std::u16string csQexPath;        // the settings file the wizard started from
     std::map<std::u16string, std::u16string> mapDisplayNames;  // property name -> display name
     std::uint32_t nGroupBy = kNoGroupBy;
+    // The record of the table inserted last in this run, written at Finish: it travels with
+    // the state, so going back a page and forward again does not lose it.
+    std::optional<InsertedTableRecord> insertedTable;
 };
 
 // What pages 3 to 5 carry besides the state: the records read on leaving page 2.

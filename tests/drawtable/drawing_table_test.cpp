@@ -147,14 +147,14 @@ TEST_F(DrawingTable, BlockPreviewCellsShowTheBlockOfTheirRowAndTheHeaderItsName)
     withTable(id, [](QxDbTable* table) { EXPECT_TRUE(table->isAutoScale(2, 1)); });
 }
 
-TEST_F(DrawingTable, PickedPointIsTakenInTheUcsAndCmdechoIsOnAfterwards)
+TEST_F(DrawingTable, PickedPointIsTakenInTheUcsAndCmdechoIsGivenBackAsTheUserHadIt)
 {
     db->setUcs({100, 50, 0}, {0, 1, 0}, {-1, 0, 0});  // rotated a quarter turn and moved
     CQxUiDialog page(QxUiDialogTemplate{});
     LastInsertedTable() = QxDbObjectId::kNull;
 
     answer("10,20\n");
-    SetCmdEcho(false);
+    SetCmdEcho(true);
     EXPECT_EQ(PickAndInsertTable(page, Insertion(kParts)), QXRT_NORM);
     const QxDbObjectId id = LastInsertedTable();
     ASSERT_FALSE(id.isNull());
@@ -168,13 +168,14 @@ TEST_F(DrawingTable, PickedPointIsTakenInTheUcsAndCmdechoIsOnAfterwards)
     ASSERT_EQ(qxedGetVar(u"CMDECHO", &echo), QXRT_NORM);
     EXPECT_EQ(echo.resval.rint, 1);
 
-    // Cancelled: no table, the last one stays the last, and the echo is on again.
+    // Cancelled: no table, the last one stays the last, and the echo is off again as the
+    // user had it.
     answer("cancel\n");
     SetCmdEcho(false);
     EXPECT_EQ(PickAndInsertTable(page, Insertion(kParts)), QXRT_CANCEL);
     EXPECT_EQ(LastInsertedTable(), id);
     ASSERT_EQ(qxedGetVar(u"CMDECHO", &echo), QXRT_NORM);
-    EXPECT_EQ(echo.resval.rint, 1);
+    EXPECT_EQ(echo.resval.rint, 0);
     std::int32_t tables = 0;
     qxds_name ss{};
     qxresbuf* filter = qxutBuildList(QXRT_DXF0, u"ACAD_TABLE", 0);
