@@ -154,10 +154,6 @@ std::string baseName(const std::string& path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-}  // namespace
-
-namespace {
-
 // Whether a file or folder may be written. Permission bits are checked as well as access():
 // a privileged user passes access() even where every write bit is off, yet a drawing the
 // user made read-only must not be replaced.

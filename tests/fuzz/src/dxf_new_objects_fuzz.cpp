@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "cad/db/database_impl.h"
+#include "cad/db/xdata.h"
 #include "cad/dxf/dxf_drawing.h"
 #include "cad/dxf/dxf_encoding.h"
 #include "database.h"
@@ -198,7 +200,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(text->layer() == layerName);
     std::vector<std::u16string> strings;
     for (const auto& v : text->xdataStore()->values())
-        if (v.code == 1000) strings.push_back(v.text);
+        if (v.code == 1000) strings.emplace_back(v.text);
     check(strings == (std::vector<std::u16string>{texts[5], texts[6]}));
     check(same<QxDbAttribute>(read, attributeId)->textString() == texts[4]);
     if (layerAdded) check(same<QxDbLayerTableRecord>(read, layer)->name() == layerName);
