@@ -607,7 +607,9 @@ TEST_F(DxfCommands, SaveAsThenSaveWriteTheDrawingsFile)
     EXPECT_NE(transcript().find(u"Saved"), std::u16string::npos);
     EXPECT_EQ(currentFileName(), fromUtf8(second.string()));
     EXPECT_TRUE(run(u"SAVE", u""));
-    EXPECT_TRUE(std::filesystem::exists(second));
+    OpenResult reopened;
+    DxfError reopenError;
+    EXPECT_TRUE(openDxf(second.string(), reopened, reopenError)) << reopenError.text();
     EXPECT_FALSE(run(u"SAVEAS", fromUtf8((dir / "missing" / "x.dxf").string())));
     EXPECT_TRUE(run(u"NEW", u""));
     // A new drawing has no file yet, even when a file of its placeholder name exists.
@@ -621,6 +623,7 @@ TEST_F(DxfCommands, SaveAsThenSaveWriteTheDrawingsFile)
     const auto named = dir / "named.dxf";
     EXPECT_TRUE(run(u"SAVEAS", fromUtf8(named.string())));
     EXPECT_TRUE(run(u"SAVE", u""));
+    EXPECT_TRUE(openDxf(named.string(), reopened, reopenError)) << reopenError.text();
 }
 
 }  // namespace
