@@ -199,16 +199,34 @@ std::u16string TextEncoding::decode(std::string_view bytes) const
     return out;
 }
 
+namespace {
+
+// Whether the text at `i` is a \U+XXXX escape, which decode() would turn into one character.
+bool startsUnicodeEscape(std::u16string_view text, std::size_t i)
+{
+    if (i + 7 > text.size() || text[i] != u'\\' || text[i + 1] != u'U' || text[i + 2] != u'+') return false;
+    for (std::size_t k = 3; k < 7; ++k)
+        if (hexValue(text[i + k]) < 0) return false;
+    return true;
+}
+
+}  // namespace
+
 std::string TextEncoding::encode(std::u16string_view text) const
 {
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char16_t c = text[i];
-        if (c < 0x80) {
+        if (startsUnicodeEscape(text, i)) {
+            appendEscape(out, c);  // the backslash of a literal "\U+0041": decode() keeps the rest as it is
+        } else if (c < 0x80) {
             out += static_cast<char>(c);
         } else if (isRawByteChar(c)) {
-            out += static_cast<char>(c - kRawByteBase);
+            std::size_t end = i;
+            while (end < text.size() && isRawByteChar(text[end])) ++end;
+            appendRawBytes(out, text.substr(i, end - i));
+            i = end - 1;
         } else if (!m_page) {
             if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
                 appendUtf8(out, 0x10000 + ((char32_t(c) - 0xD800) << 10) + (text[i + 1] - 0xDC00));
@@ -225,6 +243,21 @@ std::string TextEncoding::encode(std::u16string_view text) const
         }
     }
     return out;
+}
+
+// Characters standing for undecodable bytes go back as those bytes, so a string read and
+// written again is unchanged. Only when the bytes would read back as the same characters,
+// though: a run typed by someone (or bytes that a code page decodes) is escaped instead.
+void TextEncoding::appendRawBytes(std::string& out, std::u16string_view run) const
+{
+    std::string bytes;
+    for (const char16_t c : run) bytes += static_cast<char>(c - kRawByteBase);
+    const bool readsBack = m_page ? !m_page->upper : utf8ToUtf16(bytes) == run;
+    if (readsBack) {
+        out += bytes;
+        return;
+    }
+    for (const char16_t c : run) appendEscape(out, c);
 }
 
 std::u16string utf8ToUtf16(std::string_view bytes)
@@ -270,6 +303,70 @@ void decodeUnicodeEscapes(std::u16string& text)
         text[write++] = text[read++];
     }
     text.resize(write);
+}
+
+namespace {
+
+// A caret followed by one of these reads as a control character ("^J") or as a caret ("^ ").
+bool isCaretFollower(char16_t c) { return (c >= 0x40 && c <= 0x5F) || c == u' '; }
+
+}  // namespace
+
+std::u16string escapeText(std::u16string_view text, TextRole role)
+{
+    if (role == TextRole::Verbatim) return std::u16string(text);
+    std::u16string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        if (role == TextRole::Formatted && (c == u'\r' || c == u'\n')) {
+            if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
+            out += u"\\P";
+        } else if (c < 0x20) {
+            out += u'^';
+            out += static_cast<char16_t>(c + 0x40);
+        } else if (c == u'^' && i + 1 < text.size() && (isCaretFollower(text[i + 1]) || text[i + 1] < 0x20 || text[i + 1] >= 0x80)) {
+            // Escaped characters start with a follower too: "^J", "\P", and the \U+XXXX that
+            // the file's encoding may need for anything beyond ASCII.
+            out += u"^ ";
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+void decodeCaretNotation(std::u16string& text)
+{
+    std::size_t write = text.find(u'^');
+    if (write == std::u16string::npos) return;
+    for (std::size_t read = write; read < text.size();) {
+        const char16_t c = text[read];
+        if (c == u'^' && read + 1 < text.size() && isCaretFollower(text[read + 1])) {
+            const char16_t next = text[read + 1];
+            text[write++] = next == u' ' ? u'^' : static_cast<char16_t>(next - 0x40);
+            read += 2;
+        } else {
+            text[write++] = c;
+            ++read;
+        }
+    }
+    text.resize(write);
+}
+
+std::vector<std::u16string_view> textChunks(std::u16string_view text, std::size_t limit)
+{
+    std::vector<std::u16string_view> chunks;
+    while (text.size() > limit) {
+        // A few units back at most: a run of backslashes must not empty the chunk.
+        std::size_t length = limit;
+        auto splitsPair = [&](char16_t last) { return (last >= 0xD800 && last <= 0xDBFF) || last == u'^' || last == u'\\'; };
+        while (length + 3 > limit && length > 1 && splitsPair(text[length - 1])) --length;
+        chunks.push_back(text.substr(0, length));
+        text.remove_prefix(length);
+    }
+    chunks.push_back(text);
+    return chunks;
 }
 
 }  // namespace qx::dxf

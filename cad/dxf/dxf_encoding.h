@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace qx::dxf {
 
@@ -32,6 +33,7 @@ public:
 
 private:
     explicit TextEncoding(const CodePage* page) : m_page(page) {}
+    void appendRawBytes(std::string& out, std::u16string_view run) const;
     const CodePage* m_page;
 };
 
@@ -44,5 +46,33 @@ std::string utf16ToUtf8(std::u16string_view text);
 
 // Replaces every \U+XXXX escape (four hexadecimal digits) by its UTF-16 unit.
 void decodeUnicodeEscapes(std::u16string& text);
+
+// What a text value is to the format, which decides how characters that would break the
+// file's line structure (CR, LF, NUL) are written. A value line ends at the first line break,
+// so a raw one makes the reader take the rest of the text for the next group code.
+enum class TextRole {
+    // Names, handles, keys: written as they are; a line break or NUL there cannot be written
+    // and the save is refused (see RecordBuilder).
+    Verbatim,
+    // Single-line text (text and attribute values, extended-data strings): control characters
+    // in caret notation ("^J" for LF, "^@" for NUL, "^ " for a caret that would read as one).
+    Plain,
+    // Formatted text (multi-line text contents, table cells): a line break (CR LF, CR or LF)
+    // is the paragraph code \P; other control characters in caret notation.
+    Formatted,
+};
+
+// The text as it goes into a value of the given role, before the file's encoding.
+std::u16string escapeText(std::u16string_view text, TextRole role);
+// Reading: caret notation decoded in Plain and Formatted values (a \P stays \P).
+void decodeCaretNotation(std::u16string& text);
+
+// Cuts an escaped text into pieces of at most `limit` units for values split over several
+// pairs (multi-line text chunks), never between a surrogate pair or after a caret or backslash
+// that starts an escape, so that readers joining the pieces and readers that do not both see
+// whole escapes.
+std::vector<std::u16string_view> textChunks(std::u16string_view text, std::size_t limit);
+// The size of those pieces in multi-line texts and older table cells.
+inline constexpr std::size_t kTextChunk = 250;
 
 }  // namespace qx::dxf

@@ -96,7 +96,8 @@ QxGePoint3d toOcs(const QxGePoint3d& p, const QxGeVector3d& normal)
 class RecordReader {
 public:
     RecordReader(const DxfFile& file, std::size_t record, const EntityContext& context, DxfError& error)
-        : m_file(file), m_cursor(file.tags(record)), m_scan(file, record), m_error(error), m_context(context)
+        : m_file(file), m_cursor(file.tags(record)), m_scan(file, record), m_error(error), m_context(context),
+          m_recordLine(file.recordLine(record)), m_recordSize(file.recordText(record).size())
     {
         m_cursor.next(m_tag);  // the record type
     }
@@ -150,6 +151,15 @@ public:
                    "group code " + std::to_string(m_tag.code) + ": " + message + ", found \"" + std::string(m_tag.value.substr(0, 40)) + "\""};
     }
 
+    std::size_t recordSize() const { return m_recordSize; }
+    // The record as a whole cannot be read: the error names the line it starts on.
+    void refuse(const std::string& message)
+    {
+        if (m_failed) return;
+        m_failed = true;
+        m_error = {m_file.name(), m_recordLine, message};
+    }
+
 private:
     const DxfFile& m_file;
     TagCursor m_cursor;
@@ -161,6 +171,8 @@ private:
     bool m_failed = false;
     bool m_done = false;
     const EntityContext& m_context;
+    std::uint32_t m_recordLine;
+    std::size_t m_recordSize;
 };
 
 // The common entity data, found before the kind's own data.
@@ -372,7 +384,9 @@ QxDbEntity* readMText(RecordReader& r, const EntityContext& context)
         }
     }
     e->setLocation(location);
-    e->setContents((chunks + last).c_str());
+    std::u16string contents = chunks + last;
+    decodeCaretNotation(contents);
+    e->setContents(contents.c_str());
     if (haveDirection && !direction.isZeroLength()) e->setRotation(std::atan2(direction.y, direction.x));
     else e->setRotation(rotationDegrees / kDegrees);
     return e;
@@ -384,7 +398,12 @@ void readTextField(RecordReader& r, QxDbText& e, QxGePoint3d& position, QxGeVect
     switch (r.code()) {
     case 10: case 20: case 30: setAxis(position.x, position.y, position.z, r.code(), 10, r.real()); break;
     case 40: e.setHeight(r.real()); break;
-    case 1: e.setTextString(r.text().c_str()); break;
+    case 1: {
+        std::u16string value = r.text();
+        decodeCaretNotation(value);
+        e.setTextString(value.c_str());
+        break;
+    }
     case 50: e.setRotation(r.real() / kDegrees); break;
     case 7: e.setTextStyle(context.textStyle(r.text())); break;
     case 210: case 220: case 230: setAxis(normal.x, normal.y, normal.z, r.code(), 210, r.real()); break;
@@ -478,6 +497,9 @@ QxDbEntity* readTable(RecordReader& r, const DxfFile& file, const EntityContext&
             continue;
         }
         if (c == 171) {
+            // Room for the stated cells at once, as far as the record can hold them (a cell
+            // takes at least one pair of six bytes): a table of a million cells grows no copies.
+            if (cells.empty()) cells.reserve(std::min<std::uint64_t>(std::uint64_t(rows) * columns, r.recordSize() / 6));
             cells.emplace_back().type = static_cast<int>(r.integer());
             inValue = false;
             continue;
@@ -501,11 +523,18 @@ QxDbEntity* readTable(RecordReader& r, const DxfFile& file, const EntityContext&
     e->setPosition(toWcs(position, normal));
     e->setNormal(normal);
     e->setScaleFactors(scale);
-    // A file may state fewer cells than rows x columns; what is missing stays empty.
+    // A file may state fewer cells than rows x columns; what is missing stays empty. A grid as
+    // large as the cells the record lists is always made: tables of millions of cells are
+    // written (by this host too). One claiming far more cells than it lists would take memory
+    // the file does not justify: the file is refused, as a table read empty would be lost on
+    // the next save.
     const std::uint64_t cellCount = std::uint64_t(rows) * columns;
-    // A file claiming more cells than any real table has gets an empty table, not gigabytes.
-    constexpr std::uint64_t kMostCells = 1u << 20;
-    if (rows && columns && cellCount <= kMostCells) {
+    if (cellCount > std::max<std::uint64_t>(kUnlistedTableCells, cells.size())) {
+        r.refuse("ACAD_TABLE of " + std::to_string(rows) + " rows x " + std::to_string(columns) + " columns lists only " +
+                 std::to_string(cells.size()) + " cells; a table this large is read only when its cells are in the file");
+        return e;
+    }
+    if (rows && columns) {
         e->setSize(rows, columns);
         for (std::uint32_t i = 0; i < rows && i < heights.size(); ++i) e->setRowHeight(i, heights[i]);
         for (std::uint32_t j = 0; j < columns && j < widths.size(); ++j) e->setColumnWidth(j, widths[j]);
@@ -515,7 +544,8 @@ QxDbEntity* readTable(RecordReader& r, const DxfFile& file, const EntityContext&
             if (cell.type == 2) {
                 if (!cell.block.isNull()) e->setBlockTableRecordId(row, column, cell.block, cell.autoFit);
             } else if (!cell.merged) {
-                const std::u16string& text = newer ? cell.valueText : cell.text;
+                std::u16string text = newer ? cell.valueText : cell.text;
+                decodeCaretNotation(text);
                 if (!text.empty()) e->setTextString(row, column, text.c_str());
             }
         }
@@ -545,9 +575,9 @@ std::u16string nameOf(QxDbObjectId id)
 // The common data, written only where it differs from what a reader assumes.
 void emitCommon(const QxDbEntity& e, FieldSink& s)
 {
-    s.text(gLayer, 8, e.layer());
+    s.text(gLayer, 8, e.layer(), TextRole::Verbatim);
     const std::u16string linetype = e.linetype();
-    if (linetype != u"ByLayer") s.text(gLinetype, 6, linetype);
+    if (linetype != u"ByLayer") s.text(gLinetype, 6, linetype, TextRole::Verbatim);
     if (e.colorIndex() != 256) s.integer(gColor, 62, e.colorIndex());
     if (e.linetypeScale() != 1.0) s.real(gLtScale, 48, e.linetypeScale());
     if (e.lineWeight() != QxDb::kLnWtByLayer) s.integer(gLineWeight, 370, e.lineWeight());
@@ -590,18 +620,13 @@ void emitPolyline(const QxDbPolyline& e, FieldSink& s)
 }
 
 // MTEXT text goes in 250-character chunks (3) and a final remainder (1), never cutting an
-// escape or a surrogate pair.
+// escape or a surrogate pair. Line breaks become \P before the text is cut.
 void emitMTextContents(const std::u16string& text, FieldSink& s)
 {
-    constexpr std::size_t kChunk = 250;
-    std::size_t pos = 0;
-    while (text.size() - pos > kChunk) {
-        std::size_t len = kChunk;
-        if (text[pos + len - 1] >= 0xD800 && text[pos + len - 1] <= 0xDBFF) --len;
-        s.text(gMtText, 3, std::u16string_view(text).substr(pos, len));
-        pos += len;
-    }
-    s.text(gMtText, 1, std::u16string_view(text).substr(pos));
+    const std::u16string escaped = escapeText(text, TextRole::Formatted);
+    const auto chunks = textChunks(escaped, kTextChunk);
+    for (std::size_t k = 0; k + 1 < chunks.size(); ++k) s.text(gMtText, 3, chunks[k], TextRole::Verbatim);
+    s.text(gMtText, 1, chunks.back(), TextRole::Verbatim);
 }
 
 void emitText(const QxDbText& e, FieldSink& s)
@@ -611,9 +636,9 @@ void emitText(const QxDbText& e, FieldSink& s)
     const QxGePoint3d p = e.position();
     s.point(gTxPosition, 10, p.x, p.y, p.z);
     s.real(gTxHeight, 40, e.height());
-    s.text(gTxValue, 1, e.textString());
+    s.text(gTxValue, 1, e.textString(), TextRole::Plain);
     if (e.rotation() != 0) s.real(gTxRotation, 50, e.rotation() * kDegrees);
-    if (!e.textStyle().isNull()) s.text(gTxStyle, 7, nameOf(e.textStyle()));
+    if (!e.textStyle().isNull()) s.text(gTxStyle, 7, nameOf(e.textStyle()), TextRole::Verbatim);
 }
 
 }  // namespace
@@ -710,20 +735,20 @@ void emitEntity(const QxDbEntity& entity, FieldSink& s)
         s.integer(gMtAttachment, 71, e->attachment());
         s.integer(gMtFlow, 72, e->flowDirection());
         emitMTextContents(e->contents(), s);
-        if (!e->textStyle().isNull()) s.text(gMtStyle, 7, nameOf(e->textStyle()));
+        if (!e->textStyle().isNull()) s.text(gMtStyle, 7, nameOf(e->textStyle()), TextRole::Verbatim);
         if (e->rotation() != 0) s.point(gMtDirection, 11, std::cos(e->rotation()), std::sin(e->rotation()), 0);
         if (e->lineSpacingStyle() != QxDb::kAtLeast) s.integer(gMtSpacingStyle, 73, e->lineSpacingStyle());
         if (e->lineSpacingFactor() != 1.0) s.real(gMtSpacingFactor, 44, e->lineSpacingFactor());
         if (e->backgroundFillOn()) s.integer(gMtFill, 90, 2);  // fill with the window colour
     } else if (const auto* e = QxDbAttribute::cast(&entity)) {
         emitText(*e, s);
-        s.text(gAttTag, 2, e->tag());
+        s.text(gAttTag, 2, e->tag(), TextRole::Verbatim);
     } else if (const auto* e = QxDbText::cast(&entity)) {
         emitText(*e, s);
     } else if (const auto* e = QxDbBlockReference::cast(&entity)) {
         if (QxDbTable::cast(&entity)) return;  // a table is written whole, see the table writer
         const QxGePoint3d p = toOcs(e->position(), e->normal());
-        s.text(gInName, 2, nameOf(e->blockTableRecord()));
+        s.text(gInName, 2, nameOf(e->blockTableRecord()), TextRole::Verbatim);
         s.point(gInPosition, 10, p.x, p.y, p.z);
         const QxGeScale3d scale = e->scaleFactors();
         if (scale.sx != 1) s.real(gInScaleX, 41, scale.sx);

@@ -28,7 +28,7 @@ struct FieldGroup {
 class FieldSink {
 public:
     virtual ~FieldSink() = default;
-    virtual void text(int group, int code, std::u16string_view value) = 0;
+    virtual void text(int group, int code, std::u16string_view value, TextRole role) = 0;
     virtual void real(int group, int code, double value) = 0;
     virtual void integer(int group, int code, std::int64_t value) = 0;
     virtual void handle(int group, int code, std::uint64_t value) = 0;
@@ -52,6 +52,10 @@ struct EntityContext {
 // The groups of an entity kind by its type name; common data only for kinds the host keeps
 // without understanding.
 const std::vector<FieldGroup>& fieldGroups(std::u16string_view dxfType);
+
+// Tables may state more rows x columns than the cells they list (the rest are empty), up to
+// this many cells; beyond it a table is read only when its cells are all listed.
+inline constexpr std::uint64_t kUnlistedTableCells = 1u << 20;
 
 // What reading an entity record gives: a new object, not in a database yet (null with the
 // error set), whether it sits in paper space, and the record's header, gathered on the same

@@ -60,7 +60,13 @@ std::u16string nameOf(QxDbObjectId id)
 class PairCollector : public FieldSink {
 public:
     explicit PairCollector(const WriteStyle& style) : m_style(style) {}
-    void text(int group, int code, std::u16string_view value) override { add(group, code, m_style.encoding.encode(value)); }
+    void text(int group, int code, std::u16string_view value, TextRole role) override
+    {
+        RecordBuilder b(m_style);
+        b.text(code, value, role);
+        if (static_cast<std::size_t>(group) >= m_groups.size()) m_groups.resize(group + 1);
+        m_groups[group] += b.str();
+    }
     void real(int group, int code, double value) override { add(group, code, formatReal(value)); }
     void integer(int group, int code, std::int64_t value) override
     {
@@ -103,6 +109,21 @@ std::vector<std::string_view> subclassesOf(std::u16string_view type)
     return {};
 }
 
+// What an object is in the file: its record type.
+std::string kindOf(const QxDbObject& object)
+{
+    if (const auto* entity = QxDbEntity::cast(&object)) return utf16ToUtf8(entity->dxfTypeName());
+    if (QxDbLayerTableRecord::cast(&object)) return "LAYER";
+    if (QxDbLinetypeTableRecord::cast(&object)) return "LTYPE";
+    if (QxDbTextStyleTableRecord::cast(&object)) return "STYLE";
+    if (QxDbRegAppTableRecord::cast(&object)) return "APPID";
+    if (QxDbBlockTableRecord::cast(&object)) return "BLOCK_RECORD";
+    if (QxDbSymbolTable::cast(&object)) return "TABLE";
+    if (QxDbDictionary::cast(&object)) return "DICTIONARY";
+    if (QxDbTableStyle::cast(&object)) return "TABLESTYLE";
+    return utf16ToUtf8(object.isA()->name());
+}
+
 bool matches(std::string_view groupSubclass, std::string_view current, bool recordHasMarkers)
 {
     if (!recordHasMarkers) return true;
@@ -113,12 +134,14 @@ bool matches(std::string_view groupSubclass, std::string_view current, bool reco
 class Exporter {
 public:
     Exporter(QxDbDatabase& database, DxfSource& source, SaveResult& result)
-        : m_db(database), m_impl(database.impl()), m_source(source), m_file(*source.file), m_style(WriteStyle::of(m_file)),
-          m_handles(m_impl), m_result(result)
+        : m_db(database), m_impl(database.impl()), m_source(source), m_file(*source.file),
+          m_style(WriteStyle::of(m_file, &m_refusal)), m_handles(m_impl), m_result(result)
     {
     }
 
-    bool run(const ByteSink& sink)
+    // False with `error` set when a value could not be written; then nothing reached the sink
+    // after the refused record.
+    bool run(const ByteSink& sink, DxfError& error)
     {
         if (!hasChanges(m_db, m_source)) return writeRecords(m_file, DxfEdits{}, sink);
         indexFile();
@@ -126,7 +149,11 @@ public:
         addNewObjects();
         updateHeader();
         ensureClasses();
-        return writeRecords(m_file, m_edits, sink);
+        // Changed records are made while the file is written: a refusal there stops the writing.
+        const bool written = !m_refusal.refused() &&
+                             writeRecords(m_file, m_edits, [&](std::string_view bytes) { return !m_refusal.refused() && sink(bytes); });
+        if (m_refusal.refused()) error = {m_file.name(), 0, m_refusal.message};
+        return written;
     }
 
 private:
@@ -226,6 +253,7 @@ private:
     // their subclass), every other pair copied, the extended data rewritten when it changed.
     std::string regenerate(std::size_t i, const QxDbObject& object, bool fieldsChanged, bool xdataChanged)
     {
+        writing(object);
         std::vector<FieldGroup> groups;
         PairCollector values(m_style);
         if (const auto* entity = QxDbEntity::cast(&object)) {
@@ -236,10 +264,10 @@ private:
             values.integer(0, 70, static_cast<std::int64_t>(table->recordIds().size()));
         } else if (const auto* record = QxDbSymbolTableRecord::cast(&object)) {
             groups = {{"*", {2}}};
-            values.text(0, 2, record->name());
+            values.text(0, 2, record->name(), TextRole::Verbatim);
             if (const auto* style = QxDbTextStyleTableRecord::cast(&object)) {
                 groups.push_back({"*", {40}}), groups.push_back({"*", {41}}), groups.push_back({"*", {3}});
-                values.real(1, 40, style->textSize()), values.real(2, 41, style->xScale()), values.text(3, 3, style->fileName());
+                values.real(1, 40, style->textSize()), values.real(2, 41, style->xScale()), values.text(3, 3, style->fileName(), TextRole::Verbatim);
             }
         } else if (const auto* dictionary = QxDbDictionary::cast(&object)) {
             return regenerateDictionary(i, *dictionary, xdataChanged);
@@ -346,7 +374,7 @@ private:
         }
         RecordBuilder b(m_style);
         for (const auto& [name, id] : dictionary.entries())
-            if (!original.count(handleOf(id))) b.text(3, name).handle(350, handleOf(id));
+            if (!original.count(handleOf(id))) b.name(3, name).handle(350, handleOf(id));
         out += b.str();
         if (xdataChanged) {
             RecordBuilder x(m_style);
@@ -361,6 +389,7 @@ private:
     // A changed table: the record regenerated whole and its block's content replaced.
     void rewriteTable(std::size_t i, const QxDbTable& table)
     {
+        writing(table);
         const RecordHeader h = readRecordHeader(m_file, i);
         const std::u16string blockName = nameOf(table.blockTableRecord());
         const auto begin = m_blockBegin.find(upper(blockName));
@@ -375,7 +404,7 @@ private:
         // The record is written whole, without the original's extension dictionary: newer
         // programs keep a round-trip copy of the cells there and would rebuild the table from it,
         // undoing the host's edit. The dictionary stays in the file, owned by the table.
-        m_edits.replace(i, records.table);
+        m_edits.replace(i, std::move(records.table));
         const std::size_t end = m_blockEnd.at(upper(blockName));
         for (std::size_t k = begin->second + 1; k < end; ++k) {
             m_edits.remove(k);
@@ -446,6 +475,7 @@ private:
 
     std::string newTableEntry(const QxDbSymbolTableRecord& record)
     {
+        writing(record);
         RecordBuilder b(m_style);
         std::string_view type, subclass;
         if (QxDbLayerTableRecord::cast(&record)) type = "LAYER", subclass = "AcDbLayerTableRecord";
@@ -455,13 +485,13 @@ private:
         else if (QxDbBlockTableRecord::cast(&record)) type = "BLOCK_RECORD", subclass = "AcDbBlockTableRecord";
         else return {};
         b.raw(0, type).handle(5, record.handle().value()).handle(330, handleOf(record.ownerId()));
-        b.raw(100, "AcDbSymbolTableRecord").raw(100, subclass).text(2, record.name());
+        b.raw(100, "AcDbSymbolTableRecord").raw(100, subclass).name(2, record.name());
         if (type == "LAYER") b.integer(70, 0).integer(62, 7).raw(6, "Continuous");
         else if (type == "LTYPE") b.integer(70, 0).raw(3, "").integer(72, 65).integer(73, 0).real(40, 0);
         else if (type == "STYLE") {
             const auto& s = static_cast<const QxDbTextStyleTableRecord&>(record);
             b.integer(70, 0).real(40, s.textSize()).real(41, s.xScale()).real(50, 0).integer(71, 0).real(42, 2.5);
-            b.text(3, s.fileName()).raw(4, "");
+            b.name(3, s.fileName()).raw(4, "");
         } else if (type == "APPID") b.integer(70, 0);
         else b.handle(340, 0).integer(70, 0).integer(280, 1).integer(281, 0);
         writeXData(b, xdataOf(record));
@@ -470,13 +500,14 @@ private:
 
     std::string newBlock(const QxDbBlockTableRecord& block, const std::string& content)
     {
+        writing(block);
         const std::uint64_t record = block.handle().value();
         const bool anonymous = block.isAnonymous();
         const QxGePoint3d o = block.origin();
         RecordBuilder b(m_style);
         b.raw(0, "BLOCK").handle(5, m_handles.next()).handle(330, record).raw(100, "AcDbEntity").raw(8, "0");
-        b.raw(100, "AcDbBlockBegin").text(2, block.name()).integer(70, anonymous ? 1 : 0).point(10, o.x, o.y, o.z);
-        b.text(3, block.name()).raw(1, "");
+        b.raw(100, "AcDbBlockBegin").name(2, block.name()).integer(70, anonymous ? 1 : 0).point(10, o.x, o.y, o.z);
+        b.name(3, block.name()).raw(1, "");
         b.pairs(content);
         b.raw(0, "ENDBLK").handle(5, m_handles.next()).handle(330, record).raw(100, "AcDbEntity").raw(8, "0");
         b.raw(100, "AcDbBlockEnd");
@@ -485,6 +516,7 @@ private:
 
     std::string newObject(const QxDbObject& object)
     {
+        writing(object);
         const std::uint64_t owner = handleOf(object.ownerId());
         if (const auto* style = QxDbTableStyle::cast(&object)) return writeTableStyle(*style, object.handle().value(), owner, m_style);
         const auto& dictionary = static_cast<const QxDbDictionary&>(object);
@@ -492,7 +524,7 @@ private:
         b.raw(0, "DICTIONARY").handle(5, object.handle().value());
         if (owner) b.raw(102, "{ACAD_REACTORS").handle(330, owner).raw(102, "}");
         b.handle(330, owner).raw(100, "AcDbDictionary").integer(281, 1);
-        for (const auto& [name, id] : dictionary.entries()) b.text(3, name).handle(350, handleOf(id));
+        for (const auto& [name, id] : dictionary.entries()) b.name(3, name).handle(350, handleOf(id));
         writeXData(b, xdataOf(object));
         return b.take();
     }
@@ -500,6 +532,7 @@ private:
     // A new entity record with its attributes (and their SEQEND) when it is a reference.
     std::string newEntity(const QxDbEntity& entity)
     {
+        writing(entity);
         const std::uint64_t owner = handleOf(entity.ownerId());
         if (const auto* table = QxDbTable::cast(&entity)) return newTable(*table, entity.handle().value(), owner);
         const std::u16string type = entity.dxfTypeName();
@@ -516,7 +549,7 @@ private:
         const bool withAttributes = reference && !reference->attributeIds().empty();
 
         RecordBuilder b(m_style);
-        b.text(0, type).handle(5, entity.handle().value()).handle(330, owner).raw(100, "AcDbEntity");
+        b.name(0, type).handle(5, entity.handle().value()).handle(330, owner).raw(100, "AcDbEntity");
         if (entity.ownerId() == m_impl.paperSpace && !m_impl.paperSpace.isNull()) b.integer(67, 1);
         std::string text = b.take();
         std::string_view current = "AcDbEntity";
@@ -546,7 +579,8 @@ private:
             }
             RecordBuilder s(m_style);
             s.raw(0, "SEQEND").handle(5, m_handles.next()).handle(330, entity.handle().value()).raw(100, "AcDbEntity");
-            s.text(8, entity.layer());
+            writing(entity);
+            s.name(8, entity.layer());
             text += s.str();
         }
         return text;
@@ -564,7 +598,7 @@ private:
             if (auto end = m_tableEnd.find(tables->second); end != m_tableEnd.end()) {
                 RecordBuilder r(m_style);
                 r.raw(0, "BLOCK_RECORD").handle(5, blockRecord).handle(330, handleOf(m_impl.blockTable));
-                r.raw(100, "AcDbSymbolTableRecord").raw(100, "AcDbBlockTableRecord").text(2, name);
+                r.raw(100, "AcDbSymbolTableRecord").raw(100, "AcDbBlockTableRecord").name(2, name);
                 r.handle(340, 0).integer(70, 0).integer(280, 1).integer(281, 0);
                 m_edits.insertBefore(end->second, r.str());
                 ++m_addedBlockRecords;
@@ -573,14 +607,14 @@ private:
         if (const Section* blocks = m_file.section("BLOCKS")) {
             RecordBuilder b(m_style);
             b.raw(0, "BLOCK").handle(5, m_handles.next()).handle(330, blockRecord).raw(100, "AcDbEntity").raw(8, "0");
-            b.raw(100, "AcDbBlockBegin").text(2, name).integer(70, 1).point(10, 0, 0, 0).text(3, name).raw(1, "");
+            b.raw(100, "AcDbBlockBegin").name(2, name).integer(70, 1).point(10, 0, 0, 0).name(3, name).raw(1, "");
             b.pairs(records.entities);
             b.raw(0, "ENDBLK").handle(5, m_handles.next()).handle(330, blockRecord).raw(100, "AcDbEntity").raw(8, "0");
             b.raw(100, "AcDbBlockEnd");
             m_edits.insertBefore(blocks->end, b.str());
         }
         m_needClasses.insert("ACAD_TABLE");
-        return records.table;
+        return std::move(records.table);
     }
 
     // An anonymous block name ("*T12") that neither the file nor the database uses.
@@ -591,6 +625,12 @@ private:
             std::u16string name = std::u16string(prefix) + utf8ToUtf16(std::to_string(++m_anonymousCounter));
             if (!m_blockBegin.count(upper(name)) && !(blocks && blocks->has(name.c_str()))) return name;
         }
+    }
+
+    // Names the object whose values are written next, for a refusal's message.
+    void writing(const QxDbObject& object)
+    {
+        m_refusal.object = "the " + kindOf(object) + " " + formatHandle(object.handle().value());
     }
 
     void warnXDataSize(std::size_t size, std::uint64_t handle)
@@ -687,6 +727,7 @@ private:
     QxDbDatabase::Impl& m_impl;
     DxfSource& m_source;
     const DxfFile& m_file;
+    Refusal m_refusal;
     WriteStyle m_style;
     HandleSource m_handles;
     SaveResult& m_result;
@@ -803,12 +844,12 @@ bool produce(QxDbDatabase& database, const ByteSink& sink, SaveResult& result, D
         const bool changed = hasChanges(database, *source);
         if (changed) {
             error = {source->file->name(), 0,
-                     "changes to an R12 (AC1009) drawing cannot be saved; the drawing on disk is unchanged"};
+                     "changes to an R12 (AC1009) drawing cannot be saved"};
             return false;
         }
         return writeRecords(*source->file, DxfEdits{}, sink);
     }
-    return Exporter(database, *source, result).run(sink);
+    return Exporter(database, *source, result).run(sink, error);
 }
 
 }  // namespace
@@ -816,23 +857,25 @@ bool produce(QxDbDatabase& database, const ByteSink& sink, SaveResult& result, D
 bool writeDxfText(QxDbDatabase& database, std::string& text, SaveResult& result, DxfError& error)
 {
     text.clear();
-    return produce(database, [&](std::string_view bytes) {
+    const bool written = produce(database, [&](std::string_view bytes) {
         text += bytes;
         return true;
     }, result, error);
+    if (!written) text.clear();
+    return written;
 }
 
 bool saveDxf(QxDbDatabase& database, const std::string& path, SaveResult& result, DxfError& error)
 {
     DxfError produceError;
-    bool produced = true;
     const bool saved = saveFileAtomically(path, [&](const ByteSink& sink) {
-        produced = produce(database, sink, result, produceError);
-        return produced;
+        return produce(database, sink, result, produceError);
     }, error);
-    if (!produced) {
+    // A value the writer refused explains the failure better than the file layer can.
+    if (!saved && !produceError.message.empty()) {
         error = produceError;
         error.file = path;
+        error.message += "; the drawing was not saved and the file on disk is unchanged";
     }
     return saved;
 }

@@ -23,7 +23,7 @@ namespace {
 // drawing when it is read and again when it is saved.
 class Digest : public FieldSink {
 public:
-    void text(int group, int code, std::u16string_view value) override
+    void text(int group, int code, std::u16string_view value, TextRole) override
     {
         mix(group, code);
         bytes(value.data(), value.size() * sizeof(char16_t));
@@ -93,7 +93,7 @@ std::uint64_t fieldDigest(const QxDbObject& object)
                     const QxDbTable::Cell* cell = table->cell(r, c);
                     if (!cell) continue;
                     d.integer(2, 171, cell->type);
-                    d.text(2, 1, cell->text);
+                    d.text(2, 1, cell->text, TextRole::Formatted);
                     d.handle(2, 340, handleOf(cell->block));
                     d.integer(2, 173, cell->merged), d.integer(2, 175, cell->columnSpan), d.integer(2, 176, cell->rowSpan);
                     d.integer(2, 174, cell->autoFit);
@@ -103,17 +103,17 @@ std::uint64_t fieldDigest(const QxDbObject& object)
             d.handle(1, 2, handleOf(table->blockTableRecord()));
         }
     } else if (const auto* record = QxDbSymbolTableRecord::cast(&object)) {
-        d.text(0, 2, record->name());
+        d.text(0, 2, record->name(), TextRole::Verbatim);
         if (const auto* style = QxDbTextStyleTableRecord::cast(&object)) {
             d.real(0, 40, style->textSize());
             d.real(0, 41, style->xScale());
-            d.text(0, 3, style->fileName());
+            d.text(0, 3, style->fileName(), TextRole::Verbatim);
         }
     } else if (const auto* table = QxDbSymbolTable::cast(&object)) {
         d.integer(0, 70, static_cast<std::int64_t>(table->recordIds().size()));
     } else if (const auto* dictionary = QxDbDictionary::cast(&object)) {
         for (const auto& [name, id] : dictionary->entries()) {
-            d.text(0, 3, name);
+            d.text(0, 3, name, TextRole::Verbatim);
             d.handle(0, 350, handleOf(id));
         }
     } else if (const auto* style = QxDbTableStyle::cast(&object)) {

@@ -1,6 +1,7 @@
 #include "cad/dxf/dxf_record.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "cad/dxf/dxf_writer.h"
 
@@ -124,22 +125,33 @@ bool readXData(const DxfFile& file, std::size_t record, const RecordHeader& head
         xdata.push_back(std::move(v));
     }
     joinLongStrings(xdata);
+    for (XValue& v : xdata)
+        if (v.code == 1000) decodeCaretNotation(v.text);
     return true;
 }
 
 namespace {
 
-// Splits a text into pieces of at most kMaxStringBytes once encoded, never inside a character.
-std::vector<std::string> encodedPieces(const TextEncoding& encoding, std::u16string_view text)
+// Splits an encoded string into pieces of at most kMaxStringBytes, never inside a character,
+// a \U+XXXX escape or a caret pair: readers that decode each piece alone must see whole ones.
+std::vector<std::string> encodedPieces(std::string_view bytes)
 {
+    auto tokenLength = [&](std::size_t i) -> std::size_t {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        auto hex = [&](std::size_t k) { return k < bytes.size() && std::isxdigit(static_cast<unsigned char>(bytes[k])); };
+        if (bytes.substr(i, 3) == "\\U+" && hex(i + 3) && hex(i + 4) && hex(i + 5) && hex(i + 6)) return 7;
+        if (b == '^' && i + 1 < bytes.size() && static_cast<unsigned char>(bytes[i + 1]) < 0x80) return 2;
+        std::size_t n = 1;
+        if (b >= 0xC0)
+            while (n < 4 && i + n < bytes.size() && (static_cast<unsigned char>(bytes[i + n]) & 0xC0) == 0x80) ++n;
+        return n;
+    };
     std::vector<std::string> pieces(1);
-    for (std::size_t i = 0; i < text.size();) {
-        std::size_t len = 1;
-        if (text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < text.size()) len = 2;
-        const std::string bytes = encoding.encode(text.substr(i, len));
-        if (pieces.back().size() + bytes.size() > kMaxStringBytes) pieces.emplace_back();
-        pieces.back() += bytes;
-        i += len;
+    for (std::size_t i = 0; i < bytes.size();) {
+        const std::size_t n = tokenLength(i);
+        if (pieces.back().size() + n > kMaxStringBytes) pieces.emplace_back();
+        pieces.back() += bytes.substr(i, n);
+        i += n;
     }
     return pieces;
 }
@@ -157,15 +169,18 @@ std::size_t writeXData(RecordBuilder& out, const XData& xdata)
         switch (v.code) {
         case 1000:
         case 1003: {
-            const std::string bytes = encoding.encode(v.text);
+            // Strings in caret notation; a layer name (1003) is a name, written as it is.
+            const TextRole role = v.code == 1000 ? TextRole::Plain : TextRole::Verbatim;
+            const std::u16string escaped = escapeText(v.text, role);
+            const std::string bytes = encoding.encode(escaped);
             if (bytes.size() <= kMaxStringBytes) {
-                out.raw(v.code, bytes);
+                out.text(v.code, escaped, TextRole::Verbatim);
                 size += 2 + bytes.size();
                 break;
             }
-            out.raw(1002, "{").text(1000, kJoinedStringMarker);
+            out.raw(1002, "{").name(1000, kJoinedStringMarker);
             size += 1 + 2 + 2 + std::char_traits<char16_t>::length(kJoinedStringMarker);
-            for (const std::string& piece : encodedPieces(encoding, v.text)) {
+            for (const std::string& piece : encodedPieces(bytes)) {
                 out.raw(1000, piece);
                 size += 2 + 2 + piece.size();
             }
@@ -174,13 +189,13 @@ std::size_t writeXData(RecordBuilder& out, const XData& xdata)
             break;
         }
         case 1001:
-            out.text(1001, v.text);
+            out.name(1001, v.text);
             size += 2;
             break;
         case 1002:
         case 1004:
         case 1005:
-            out.text(v.code, v.text);
+            out.name(v.code, v.text);
             size += v.code == 1002 ? 1 : v.code == 1005 ? 8 : 1 + v.text.size() / 2;
             break;
         case 1010:

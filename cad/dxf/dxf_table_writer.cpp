@@ -56,6 +56,16 @@ bool blockExtents(QxDbObjectId block, QxDbExtents& extents)
     return any;
 }
 
+// A cell's formatted text in pieces of 250 characters under `chunkCode` and the rest under
+// `lastCode`; line breaks become \P before the text is cut.
+void writeChunks(RecordBuilder& b, int chunkCode, int lastCode, std::u16string_view text)
+{
+    const std::u16string escaped = escapeText(text, TextRole::Formatted);
+    const auto chunks = textChunks(escaped, kTextChunk);
+    for (std::size_t k = 0; k + 1 < chunks.size(); ++k) b.text(chunkCode, chunks[k], TextRole::Verbatim);
+    b.text(lastCode, chunks.back(), TextRole::Verbatim);
+}
+
 struct CellBox {
     std::uint32_t row, column, rows, columns;
     double left, top, width, height;
@@ -138,7 +148,7 @@ TableRecords writeTable(const QxDbTable& table, std::uint64_t tableHandle, std::
                     cx = (e.minPoint.x + e.maxPoint.x) / 2, cy = (e.minPoint.y + e.maxPoint.y) / 2;
                 }
                 blockEntityHead(g, "INSERT", handles.next(), blockRecord);
-                g.raw(100, "AcDbBlockReference").text(2, nameOf(cell->block));
+                g.raw(100, "AcDbBlockReference").name(2, nameOf(cell->block));
                 g.point(10, box.left + box.width / 2 - cx * scale, box.top - box.height / 2 - cy * scale, 0);
                 g.real(41, scale).real(42, scale).real(43, scale);
                 continue;
@@ -152,17 +162,9 @@ TableRecords writeTable(const QxDbTable& table, std::uint64_t tableHandle, std::
             g.integer(62, 0).raw(100, "AcDbMText").point(10, x, y, 0);
             g.real(40, table.textHeight(r, c)).real(41, std::max(0.0, box.width - 2 * hMargin));
             g.integer(71, centred ? 5 : 2).integer(72, 5);
-            // Chunks of 250 characters in 3, the rest in 1; never a pair of surrogates apart.
-            std::u16string_view text = cell->text;
-            while (text.size() > 250) {
-                std::size_t len = 250;
-                if (text[len - 1] >= 0xD800 && text[len - 1] <= 0xDBFF) --len;
-                g.text(3, text.substr(0, len));
-                text.remove_prefix(len);
-            }
-            g.text(1, text);
+            writeChunks(g, 3, 1, cell->text);
             const QxDbObjectId textStyle = table.textStyle(r, c);
-            if (!textStyle.isNull()) g.text(7, nameOf(textStyle));
+            if (!textStyle.isNull()) g.name(7, nameOf(textStyle));
         }
     }
     out.entities = g.take();
@@ -170,9 +172,9 @@ TableRecords writeTable(const QxDbTable& table, std::uint64_t tableHandle, std::
     // The table record itself.
     RecordBuilder t(style);
     const QxGePoint3d p = table.position();
-    t.raw(0, "ACAD_TABLE").handle(5, tableHandle).handle(330, owner).raw(100, "AcDbEntity").text(8, table.layer());
+    t.raw(0, "ACAD_TABLE").handle(5, tableHandle).handle(330, owner).raw(100, "AcDbEntity").name(8, table.layer());
     if (table.colorIndex() != 256) t.integer(62, table.colorIndex());
-    t.raw(100, "AcDbBlockReference").text(2, blockName).point(10, p.x, p.y, p.z);
+    t.raw(100, "AcDbBlockReference").name(2, blockName).point(10, p.x, p.y, p.z);
     t.raw(100, "AcDbTable").handle(342, handleOf(table.tableStyle())).handle(343, blockRecord);
     t.point(11, std::cos(table.rotation()), std::sin(table.rotation()), 0);
     t.integer(90, 22).integer(91, rows).integer(92, columns);
@@ -199,18 +201,11 @@ TableRecords writeTable(const QxDbTable& table, std::uint64_t tableHandle, std::
                 if (text.empty()) {
                     t.integer(93, 3).integer(90, 0).integer(91, 0);
                 } else {
-                    t.integer(93, 2).integer(90, 4).text(1, text);
+                    t.integer(93, 2).integer(90, 4).formatted(1, text);
                 }
-                t.integer(94, 0).raw(300, "").text(302, text).raw(304, "ACVALUE_END");
+                t.integer(94, 0).raw(300, "").formatted(302, text).raw(304, "ACVALUE_END");
             } else if (!block) {
-                std::u16string_view rest = text;
-                while (rest.size() > 250) {
-                    std::size_t len = 250;
-                    if (rest[len - 1] >= 0xD800 && rest[len - 1] <= 0xDBFF) --len;
-                    t.text(2, rest.substr(0, len));
-                    rest.remove_prefix(len);
-                }
-                t.text(1, rest);
+                writeChunks(t, 2, 1, text);
             }
         }
     }
@@ -232,7 +227,7 @@ std::string writeTableStyle(const QxDbTableStyle& style, std::uint64_t handle, s
     static constexpr QxDb::RowType kRows[] = {QxDb::kDataRow, QxDb::kTitleRow, QxDb::kHeaderRow};
     for (QxDb::RowType row : kRows) {
         const std::u16string styleName = nameOf(style.textStyle(row));
-        b.text(7, styleName.empty() ? u"Standard" : styleName).real(140, style.textHeight(row));
+        b.name(7, styleName.empty() ? u"Standard" : styleName).real(140, style.textHeight(row));
         b.integer(170, row == QxDb::kDataRow ? 2 : 5).integer(62, 0).integer(63, 257).integer(283, 0);
         b.integer(90, 4).integer(91, 0).raw(1, "");
         for (int k = 0; k < 6; ++k) b.integer(274 + k, -2).integer(284 + k, 1).integer(64 + k, 0);

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -12,8 +13,37 @@
 
 namespace qx::dxf {
 
+namespace {
+
+constexpr std::string_view kLineBreaking("\r\n\0", 3);
+
+std::string breakingCharacter(std::string_view value)
+{
+    switch (value[value.find_first_of(kLineBreaking)]) {
+    case '\r': return "a carriage return";
+    case '\n': return "a line feed";
+    default: return "a NUL character";
+    }
+}
+
+}  // namespace
+
 void RecordBuilder::appendPair(std::string& out, const WriteStyle& style, int code, std::string_view value)
 {
+    if (value.find_first_of(kLineBreaking) != std::string_view::npos) {
+        if (style.refusal) {
+            style.refusal->refuse("the value of group code " + std::to_string(code) + " holds " + breakingCharacter(value) +
+                                  ", which a drawing file cannot hold there");
+            return;
+        }
+        std::string safe;
+        for (char c : value) {
+            if (c == '\r' || c == '\n' || c == '\0') safe += '^', safe += static_cast<char>(c + 0x40);
+            else safe += c;
+        }
+        appendPair(out, style, code, safe);
+        return;
+    }
     char digits[12];
     const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, code);
     const std::size_t length = static_cast<std::size_t>(end - digits);
@@ -30,9 +60,15 @@ RecordBuilder& RecordBuilder::raw(int code, std::string_view value)
     return *this;
 }
 
-RecordBuilder& RecordBuilder::text(int code, std::u16string_view value)
+RecordBuilder& RecordBuilder::text(int code, std::u16string_view value, TextRole role)
 {
-    return raw(code, m_style.encoding.encode(value));
+    const std::string bytes = m_style.encoding.encode(escapeText(value, role));
+    if (role == TextRole::Verbatim && m_style.refusal && bytes.find_first_of(kLineBreaking) != std::string::npos) {
+        m_style.refusal->refuse("the name in group code " + std::to_string(code) + " holds " + breakingCharacter(bytes) +
+                                ", which a name in a drawing file cannot hold");
+        return *this;
+    }
+    return raw(code, bytes);
 }
 
 RecordBuilder& RecordBuilder::real(int code, double value) { return raw(code, formatReal(value)); }
@@ -118,60 +154,161 @@ std::string baseName(const std::string& path)
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// Whether a file or folder may be written. Permission bits are checked as well as access():
+// a privileged user passes access() even where every write bit is off, yet a drawing the
+// user made read-only must not be replaced.
+bool mayWrite(const std::string& path, const struct stat& info)
+{
+    return ::access(path.c_str(), W_OK) == 0 && (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
+}
+
+// Collects bytes in buffers of a megabyte and writes them to a stream.
+class BufferedFile {
+public:
+    explicit BufferedFile(std::FILE* out) : m_out(out) { m_buffer.reserve(kChunk); }
+
+    bool add(std::string_view bytes)
+    {
+        if (m_buffer.size() + bytes.size() > kChunk && !flush()) return false;
+        if (bytes.size() >= kChunk) return put(bytes);
+        m_buffer.append(bytes);
+        return true;
+    }
+    bool flush()
+    {
+        const bool ok = put(m_buffer);
+        m_buffer.clear();
+        return ok;
+    }
+    int writeErrno() const { return m_errno; }
+
+private:
+    bool put(std::string_view bytes)
+    {
+        if (bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), m_out) == bytes.size()) return true;
+        m_errno = errno ? errno : EIO;
+        return false;
+    }
+    static constexpr std::size_t kChunk = 1 << 20;
+    std::FILE* m_out;
+    std::string m_buffer;
+    int m_errno = 0;
+};
+
+std::string notSaved(int writeErrno, std::string_view afterwards)
+{
+    return std::string("the drawing was not saved: ") + (writeErrno ? std::strerror(writeErrno) : "write failed") +
+           std::string(afterwards);
+}
+
+// The whole file is made in memory before the target is touched, so that a drawing the writer
+// refuses leaves the file as it was; only a failing disk can leave it part written.
+bool writeInPlace(const std::string& path, const std::function<bool(const ByteSink&)>& produce, DxfError& error)
+{
+    std::string bytes;
+    if (!produce([&](std::string_view b) {
+            bytes += b;
+            return true;
+        })) {
+        error = {path, 0, notSaved(0, "; the file on disk is unchanged")};
+        return false;
+    }
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0) {
+        error = {path, 0, notSaved(errno, "; the file on disk is unchanged")};
+        return false;
+    }
+    // Room for the whole file first: a full disk is found before the first byte is replaced.
+    const int reserved = ::posix_fallocate(fd, 0, static_cast<off_t>(bytes.size()));
+    if (reserved != 0 && reserved != EOPNOTSUPP && reserved != EINVAL) {
+        ::close(fd);
+        error = {path, 0, notSaved(reserved, "; the file on disk is unchanged")};
+        return false;
+    }
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
+        if (n <= 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    const bool ok = done == bytes.size() && ::ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 && ::fsync(fd) == 0;
+    const int writeErrno = ok ? 0 : (errno ? errno : EIO);
+    if (::close(fd) != 0 || !ok) {
+        error = {path, 0, notSaved(writeErrno, done ? "; the file on disk may be incomplete" : "; the file on disk is unchanged")};
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 bool saveFileAtomically(const std::string& path, const std::function<bool(const ByteSink&)>& produce, DxfError& error)
 {
-    std::string temp = folderOf(path) + "/." + baseName(path) + ".saving-XXXXXX";
+    // A symbolic link stays a link: what it points to is replaced.
+    std::string target = path;
+    if (char* resolved = ::realpath(path.c_str(), nullptr)) {
+        target = resolved;
+        std::free(resolved);
+    }
+    struct stat existing {};
+    const bool exists = ::stat(target.c_str(), &existing) == 0;
+    if (exists && S_ISDIR(existing.st_mode)) {
+        error = {path, 0, "this is a folder, not a drawing file; the drawing was not saved"};
+        return false;
+    }
+    if (exists && !S_ISREG(existing.st_mode)) {
+        // Renaming over a device or a pipe would replace the node with a plain file.
+        error = {path, 0, "this is not a regular file (a device or a pipe); the drawing was not saved"};
+        return false;
+    }
+    if (exists && !mayWrite(target, existing)) {
+        error = {path, 0, "the file is read-only; the drawing was not saved and the file is unchanged"};
+        return false;
+    }
+    // A writable file in a folder that is not: no temporary file can be made beside it, so the
+    // file is written in place rather than a save refused that the user may make.
+    struct stat folder {};
+    const std::string folderPath = folderOf(target);
+    if (::stat(folderPath.c_str(), &folder) == 0 && !mayWrite(folderPath, folder)) {
+        if (exists) return writeInPlace(target, produce, error);
+        error = {path, 0, "cannot create a file in its folder: the folder is read-only; the drawing was not saved"};
+        return false;
+    }
+
+    std::string temp = folderPath + "/." + baseName(target) + ".saving-XXXXXX";
     const int fd = ::mkstemp(temp.data());
     if (fd < 0) {
+        if (exists && (errno == EACCES || errno == EPERM || errno == EROFS)) return writeInPlace(target, produce, error);
         error = {path, 0, std::string("cannot create a file in its folder: ") + std::strerror(errno)};
         return false;
     }
-    struct stat existing {};
-    if (::stat(path.c_str(), &existing) == 0) ::fchmod(fd, existing.st_mode & 07777);
-    else ::fchmod(fd, 0644);
+    if (exists) {
+        ::fchmod(fd, existing.st_mode & 07777);
+        // The drawing keeps its owner when whoever saves may give it (a privileged user).
+        if (existing.st_uid != ::geteuid() || existing.st_gid != ::getegid())
+            (void)::fchown(fd, existing.st_uid, existing.st_gid);
+    } else {
+        ::fchmod(fd, 0644);
+    }
 
     std::FILE* out = ::fdopen(fd, "wb");
-    std::string buffer;
-    constexpr std::size_t kChunk = 1 << 20;
-    buffer.reserve(kChunk);
-    int writeErrno = 0;
-    auto flush = [&] {
-        if (!buffer.empty() && std::fwrite(buffer.data(), 1, buffer.size(), out) != buffer.size()) {
-            writeErrno = errno ? errno : EIO;
-            return false;
-        }
-        buffer.clear();
-        return true;
-    };
-    const ByteSink sink = [&](std::string_view bytes) {
-        if (buffer.size() + bytes.size() > kChunk && !flush()) return false;
-        if (bytes.size() >= kChunk) {
-            if (std::fwrite(bytes.data(), 1, bytes.size(), out) != bytes.size()) {
-                writeErrno = errno ? errno : EIO;
-                return false;
-            }
-            return true;
-        }
-        buffer.append(bytes);
-        return true;
-    };
-    bool ok = out && produce(sink) && flush() && std::fflush(out) == 0 && ::fsync(fd) == 0;
+    BufferedFile buffered(out);
+    bool ok = out && produce([&](std::string_view bytes) { return buffered.add(bytes); }) && buffered.flush() &&
+              std::fflush(out) == 0 && ::fsync(fd) == 0;
+    int writeErrno = buffered.writeErrno();
     if (!ok && !writeErrno) writeErrno = errno;
     if (out) {
         if (std::fclose(out) != 0) ok = false;
     } else {
         ::close(fd);
     }
-    if (ok && std::rename(temp.c_str(), path.c_str()) != 0) {
+    if (ok && std::rename(temp.c_str(), target.c_str()) != 0) {
         writeErrno = errno;
         ok = false;
     }
     if (!ok) {
         ::unlink(temp.c_str());
-        error = {path, 0, std::string("the drawing was not saved: ") + (writeErrno ? std::strerror(writeErrno) : "write failed") +
-                              "; the file on disk is unchanged"};
+        error = {path, 0, notSaved(writeErrno, "; the file on disk is unchanged")};
     }
     return ok;
 }

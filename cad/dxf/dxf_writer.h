@@ -13,14 +13,31 @@
 
 namespace qx::dxf {
 
+// A value that cannot be written (a name holding a line break): the save is refused rather
+// than a file written that does not open again. The writer says which object it is writing
+// before it writes it, so that the message names the object.
+struct Refusal {
+    std::string object;   // "LAYER 1F"
+    std::string message;  // the first value refused; empty while every value could be written
+    bool refused() const { return !message.empty(); }
+    void refuse(std::string why)
+    {
+        if (!refused()) message = object.empty() ? std::move(why) : object + ": " + why;
+    }
+};
+
 // How new pairs look: line ends, group-code alignment and text encoding, normally those of the
-// file being written so that new records do not stand out.
+// file being written so that new records do not stand out; and where refused values are told.
 struct WriteStyle {
     bool crlf = false;
     bool paddedCodes = true;
     TextEncoding encoding = TextEncoding::utf8();
+    Refusal* refusal = nullptr;
 
-    static WriteStyle of(const DxfFile& file) { return {file.crlf(), file.paddedCodes(), file.encoding()}; }
+    static WriteStyle of(const DxfFile& file, Refusal* refusal = nullptr)
+    {
+        return {file.crlf(), file.paddedCodes(), file.encoding(), refusal};
+    }
 };
 
 // Builds the text of new pairs.
@@ -30,8 +47,14 @@ public:
 
     // A value already in the file's bytes (a name read from the file, "AcDbEntity").
     RecordBuilder& raw(int code, std::string_view value);
-    // Text from the host, encoded for the file (escapes where the code page lacks a character).
-    RecordBuilder& text(int code, std::u16string_view value);
+    // Text from the host, escaped for its role and encoded for the file (\U+XXXX where the code
+    // page lacks a character).
+    RecordBuilder& text(int code, std::u16string_view value, TextRole role);
+    // A name (layer, block, style, application, key): written as it is; one holding a line
+    // break or NUL is refused.
+    RecordBuilder& name(int code, std::u16string_view value) { return text(code, value, TextRole::Verbatim); }
+    RecordBuilder& plain(int code, std::u16string_view value) { return text(code, value, TextRole::Plain); }
+    RecordBuilder& formatted(int code, std::u16string_view value) { return text(code, value, TextRole::Formatted); }
     RecordBuilder& real(int code, double value);
     RecordBuilder& integer(int code, std::int64_t value);
     RecordBuilder& handle(int code, std::uint64_t value);
@@ -41,7 +64,9 @@ public:
     RecordBuilder& pairs(std::string_view text);
 
     const WriteStyle& style() const { return m_style; }
-    // Appends one pair in the style to any text.
+    // Appends one pair in the style to any text. A value holding CR, LF or NUL is never
+    // written: it is refused through the style's refusal, or, without one, its breaking
+    // characters go in caret notation.
     static void appendPair(std::string& out, const WriteStyle& style, int code, std::string_view value);
     const std::string& str() const { return m_text; }
     std::string take() { return std::move(m_text); }

@@ -16,27 +16,13 @@ using test::openText;
 using test::recordsOf;
 using test::reread;
 using test::saveText;
+using test::Writable;
 
 template <class T>
 T* object(QxDbObjectId id)
 {
     return T::cast(id.stub()->object);
 }
-
-// Opens for write for the scope of a change, as the editor would.
-template <class T>
-struct Writable {
-    explicit Writable(QxDbObjectId id)
-    {
-        EXPECT_EQ(qxdbOpenObject(p, id, QxDb::kForWrite), Qxapp::eOk);
-    }
-    ~Writable()
-    {
-        if (p) p->close();
-    }
-    T* operator->() { return p; }
-    T* p = nullptr;
-};
 
 void registerApp(QxDbDatabase& db, const char16_t* name)
 {
@@ -431,6 +417,89 @@ TEST(DxfSaveTables, ATableWhoseBlockIsNotClosedGetsANewBlock)
     EXPECT_NE(table.find("  2\n*T2\n"), std::string_view::npos);
 }
 
+// Saves and opens again without the other checks of saveText: the table below is large.
+std::shared_ptr<QxDbDatabase> saveAndReopen(QxDbDatabase& db)
+{
+    std::string text;
+    SaveResult result;
+    DxfError error;
+    EXPECT_TRUE(writeDxfText(db, text, result, error)) << error.text();
+    OpenResult reopened;
+    EXPECT_TRUE(openDxfText(std::move(text), "large.dxf", reopened, error)) << error.text();
+    return reopened.database;
+}
+
+TEST(DxfSaveTables, ATableOfMoreThanAMillionCellsComesBackWhole)
+{
+    // As large as the wizard makes them (70,009 rows of 17 columns), past any fixed cell limit.
+    // An R2004 drawing keeps the file small: its cells have no value blocks.
+    constexpr std::uint32_t kRows = 70'009, kColumns = 17;
+    std::string base = bench::DxfDrawingGenerator(4).drawing(3);
+    base.replace(base.find("AC1027"), 6, "AC1018");
+    auto db = openText(base);
+    auto* table = new QxDbTable;
+    table->setTableStyle(db->tablestyle());
+    table->setSize(kRows, kColumns);
+    table->setTextString(0, 0, u"Title");
+    table->setTextString(kRows - 1, kColumns - 1, u"last");
+    table->setTextString(kRows / 2, 3, u"middle");
+    QxDbObjectId id;
+    {
+        Writable<QxDbBlockTableRecord> space(db->modelSpaceId());
+        ASSERT_EQ(space->appendQxDbEntity(id, table), Qxapp::eOk);
+        table->close();
+    }
+    auto back = saveAndReopen(*db);
+    ASSERT_TRUE(back);
+    const QxDbObjectId readId = back->getObjectId(QxDbHandle(id.stub()->handle));
+    const auto* read = QxDbTable::cast(readId.stub()->object);
+    ASSERT_TRUE(read);
+    ASSERT_EQ(read->numRows(), kRows);
+    ASSERT_EQ(read->numColumns(), kColumns);
+    EXPECT_EQ(read->cell(0, 0)->text, u"Title");
+    EXPECT_EQ(read->cell(kRows / 2, 3)->text, u"middle");
+    EXPECT_EQ(read->cell(kRows - 1, kColumns - 1)->text, u"last");
+    // Changed and saved again, every cell is still there.
+    {
+        Writable<QxDbTable> t(readId);
+        t->setTextString(1, 1, u"changed");
+    }
+    auto again = saveAndReopen(*back);
+    ASSERT_TRUE(again);
+    const auto* second = QxDbTable::cast(again->getObjectId(QxDbHandle(id.stub()->handle)).stub()->object);
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second->numRows(), kRows);
+    EXPECT_EQ(second->cell(1, 1)->text, u"changed");
+    EXPECT_EQ(second->cell(kRows - 1, kColumns - 1)->text, u"last");
+}
+
+TEST(DxfOpenTables, ATableClaimingFarMoreCellsThanItListsIsRefusedNotEmptied)
+{
+    std::string text = bench::DxfDrawingGenerator(4).drawing(0);
+    text.replace(text.find("AC1027"), 6, "AC1018");  // cell texts in code 1
+    const std::string table = "  0\nACAD_TABLE\n  5\nABC\n330\n1F\n100\nAcDbEntity\n  8\n0\n100\nAcDbBlockReference\n"
+                              "  2\n*T1\n 10\n0.0\n 20\n0.0\n 30\n0.0\n100\nAcDbTable\n 91\n60000\n 92\n60000\n"
+                              "171\n1\n  1\nonly cell\n";
+    const std::size_t at = text.find("  0\nENDSEC\n", text.find("ENTITIES"));
+    text.insert(at, table);
+    OpenResult result;
+    DxfError error;
+    EXPECT_FALSE(openDxfText(text, "huge.dxf", result, error));
+    const auto line = static_cast<std::uint32_t>(1 + std::count(text.begin(), text.begin() + static_cast<long>(at), '\n'));
+    EXPECT_EQ(error.text(), "huge.dxf, line " + std::to_string(line) +
+                                ": ACAD_TABLE of 60000 rows x 60000 columns lists only 1 cells; a table this large is read "
+                                "only when its cells are in the file");
+    // Fewer cells than rows x columns below that size: the rest are empty cells.
+    text.replace(text.find("60000", at), 5, "3");
+    text.replace(text.find("60000", at), 5, "2");
+    auto db = openText(text);
+    ASSERT_TRUE(db);
+    const auto* small = QxDbTable::cast(db->getObjectId(QxDbHandle(0xABC)).stub()->object);
+    ASSERT_TRUE(small);
+    EXPECT_EQ(small->numRows(), 3u);
+    EXPECT_EQ(small->cell(0, 0)->text, u"only cell");
+}
+
 TEST(DxfSaveNew, ANewDrawingIsACompleteFile)
 {
     auto db = std::make_shared<QxDbDatabase>();
@@ -538,7 +607,9 @@ TEST_F(DxfCommands, SaveAsThenSaveWriteTheDrawingsFile)
     EXPECT_NE(transcript().find(u"Saved"), std::u16string::npos);
     EXPECT_EQ(currentFileName(), fromUtf8(second.string()));
     EXPECT_TRUE(run(u"SAVE", u""));
-    EXPECT_TRUE(std::filesystem::exists(second));
+    OpenResult reopened;
+    DxfError reopenError;
+    EXPECT_TRUE(openDxf(second.string(), reopened, reopenError)) << reopenError.text();
     EXPECT_FALSE(run(u"SAVEAS", fromUtf8((dir / "missing" / "x.dxf").string())));
     EXPECT_TRUE(run(u"NEW", u""));
     // A new drawing has no file yet, even when a file of its placeholder name exists.
@@ -552,6 +623,7 @@ TEST_F(DxfCommands, SaveAsThenSaveWriteTheDrawingsFile)
     const auto named = dir / "named.dxf";
     EXPECT_TRUE(run(u"SAVEAS", fromUtf8(named.string())));
     EXPECT_TRUE(run(u"SAVE", u""));
+    EXPECT_TRUE(openDxf(named.string(), reopened, reopenError)) << reopenError.text();
 }
 
 }  // namespace

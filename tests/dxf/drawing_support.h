@@ -27,6 +27,15 @@ inline std::shared_ptr<QxDbDatabase> openText(const std::string& text, std::vect
     return result.database;
 }
 
+// Every drawing saved must open again: the reader's verdict on it, empty when it opens.
+inline std::string reopenError(const std::string& text)
+{
+    OpenResult result;
+    DxfError error;
+    if (openDxfText(text, "saved.dxf", result, error)) return {};
+    return error.text().empty() ? "refused without a message" : error.text();
+}
+
 inline std::string saveText(QxDbDatabase& database, std::vector<std::string>* warnings = nullptr)
 {
     std::string text;
@@ -34,8 +43,21 @@ inline std::string saveText(QxDbDatabase& database, std::vector<std::string>* wa
     DxfError error;
     EXPECT_TRUE(writeDxfText(database, text, result, error)) << error.text();
     if (warnings) *warnings = result.warnings;
+    EXPECT_EQ(reopenError(text), "") << "the saved drawing does not open again";
     return text;
 }
+
+// Opens for write for the scope of a change, as the editor would.
+template <class T>
+struct Writable {
+    explicit Writable(QxDbObjectId id) { EXPECT_EQ(qxdbOpenObject(p, id, QxDb::kForWrite), Qxapp::eOk); }
+    ~Writable()
+    {
+        if (p) p->close();
+    }
+    T* operator->() { return p; }
+    T* p = nullptr;
+};
 
 // Reads saved text back as a file and runs our consistency check on it.
 inline std::unique_ptr<DxfFile> reread(const std::string& text, bool expectConsistent = true)

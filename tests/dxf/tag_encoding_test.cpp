@@ -83,6 +83,79 @@ TEST(DxfUndecodableBytes, SurviveAReadAndWrite)
     EXPECT_EQ(sjis.encode(u"中"), "\\U+4E2D");
 }
 
+TEST(DxfUndecodableBytes, TypedCharactersThatLookLikeThemAreEscaped)
+{
+    // The private-use characters that stand for undecodable bytes, when someone typed them:
+    // written as bytes they would read back as other characters ("é" here, in both files).
+    const std::u16string typed = {char16_t(kRawByteBase + 0xC3), char16_t(kRawByteBase + 0xA9)};
+    for (const TextEncoding& e : {TextEncoding::utf8(), page("ANSI_1252")}) {
+        SCOPED_TRACE(e.name());
+        EXPECT_EQ(e.encode(typed), "\\U+F7C3\\U+F7A9");
+        EXPECT_EQ(e.decode(e.encode(typed)), typed);
+    }
+}
+
+TEST(DxfEscapes, ALiteralEscapeComesBackAsTyped)
+{
+    // Only the backslash is escaped: the reader decodes \U+005C and keeps what follows.
+    for (const TextEncoding& e : {TextEncoding::utf8(), page("ANSI_1252")}) {
+        EXPECT_EQ(e.encode(u"C:\\U+0041"), "C:\\U+005CU+0041");
+        EXPECT_EQ(e.decode(e.encode(u"\\U+0041 \\U+00e9x \\U+12")), u"\\U+0041 \\U+00e9x \\U+12");
+    }
+}
+
+TEST(DxfTextRoles, LineBreaksAreParagraphsInFormattedTextAndCaretsElsewhere)
+{
+    EXPECT_EQ(escapeText(u"ROOM 101\nKitchen\r\nHall\rEnd", TextRole::Formatted), u"ROOM 101\\PKitchen\\PHall\\PEnd");
+    EXPECT_EQ(escapeText(std::u16string(u"a\tb\0c", 5), TextRole::Formatted), u"a^Ib^@c");
+    EXPECT_EQ(escapeText(std::u16string(u"a\nb\r\nc\0", 7), TextRole::Plain), u"a^Jb^M^Jc^@");
+    // A caret that would read as notation is written "^ "; others stay as they are.
+    EXPECT_EQ(escapeText(u"2^3 x^J ^^ ^", TextRole::Plain), u"2^3 x^ J ^ ^  ^");
+    EXPECT_EQ(escapeText(u"^ ", TextRole::Plain), u"^  ");
+    // A caret before a character that is escaped itself: the escape starts with a follower.
+    EXPECT_EQ(escapeText(u"^\t^\n", TextRole::Formatted), u"^ ^I^ \\P");
+    // Names are written as they are; the writer refuses those that cannot be.
+    EXPECT_EQ(escapeText(u"A^B\n", TextRole::Verbatim), u"A^B\n");
+}
+
+TEST(DxfTextRoles, CaretNotationDecodesToWhatWasEscaped)
+{
+    std::u16string read = u"a^Ib^ Jc^@^ ^^";
+    decodeCaretNotation(read);
+    EXPECT_EQ(read, std::u16string(u"a\tb^Jc") + char16_t(0) + u"^" + char16_t(0x1E));
+    std::u16string lone = u"2^3 end^";
+    decodeCaretNotation(lone);
+    EXPECT_EQ(lone, u"2^3 end^");
+    // Every control character, every caret position: back as it was.
+    std::u16string all;
+    for (char16_t c = 0; c < 0x80; ++c) all += c, all += u'^', all += c;
+    std::u16string back = escapeText(all, TextRole::Plain);
+    decodeCaretNotation(back);
+    EXPECT_EQ(back, all);
+}
+
+TEST(DxfTextRoles, ChunksKeepEscapesAndSurrogatePairsWhole)
+{
+    const std::u16string text = std::u16string(9, u'x') + u"^J" + std::u16string(8, u'y') + u"\U0001F600" + u"\\P" +
+                                std::u16string(8, u'z');
+    const auto chunks = textChunks(text, 10);
+    std::u16string joined;
+    for (const auto chunk : chunks) {
+        EXPECT_LE(chunk.size(), 10u);
+        ASSERT_FALSE(chunk.empty());
+        EXPECT_NE(chunk.back(), u'^');
+        EXPECT_NE(chunk.back(), u'\\');
+        EXPECT_FALSE(chunk.back() >= 0xD800 && chunk.back() <= 0xDBFF);
+        joined += chunk;
+    }
+    EXPECT_EQ(joined, text);
+    // A run of backslashes still moves on.
+    const std::u16string slashes(40, u'\\');
+    std::size_t total = 0;
+    for (const auto chunk : textChunks(slashes, 10)) total += chunk.size();
+    EXPECT_EQ(total, 40u);
+}
+
 TEST(DxfUtf8, ConvertsBothWays)
 {
     EXPECT_EQ(utf8ToUtf16("\xC3\xA4\xE2\x82\xAC"), u"ä€");

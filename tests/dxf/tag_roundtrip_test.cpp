@@ -122,15 +122,35 @@ TEST(DxfEditsApplied, NewPairsFollowTheFileStyleAndEncoding)
     auto crlf = DxfFile::parse(dxfText(smallDrawing("AC1018"), "\r\n"), "old.dxf", error);
     ASSERT_TRUE(crlf);
     RecordBuilder old(WriteStyle::of(*crlf));
-    old.text(1, u"Größe 中");
+    old.plain(1, u"Größe 中");
     // ANSI_1252 holds the umlauts but not the Chinese character.
     EXPECT_EQ(old.str(), "  1\r\nGr\xF6\xDF" "e \\U+4E2D\r\n");
 
     auto unpadded = DxfFile::parse("0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1027\n0\nENDSEC\n0\nEOF\n", "new.dxf", error);
     ASSERT_TRUE(unpadded);
     RecordBuilder utf8(WriteStyle::of(*unpadded));
-    utf8.text(1, u"中").integer(70, -3);
+    utf8.plain(1, u"中").integer(70, -3);
     EXPECT_EQ(utf8.str(), "1\n\xE4\xB8\xAD\n70\n-3\n");
+}
+
+TEST(DxfEditsApplied, AValueThatWouldBreakItsLineIsNeverWritten)
+{
+    Refusal refusal;
+    refusal.object = "the LINE 2A";
+    WriteStyle style;
+    style.refusal = &refusal;
+    RecordBuilder names(style);
+    names.name(8, u"Walls\nNorth").raw(1, std::string_view("a\0b", 3));
+    EXPECT_EQ(names.str(), "");
+    EXPECT_EQ(refusal.message, "the LINE 2A: the name in group code 8 holds a line feed, which a name in a drawing file cannot hold");
+    // Texts have the format's notation for it.
+    RecordBuilder texts(style);
+    texts.formatted(1, u"a\r\nb").plain(1, u"a\r\nb");
+    EXPECT_EQ(texts.str(), "  1\na\\Pb\n  1\na^M^Jb\n");
+    // Without anyone to tell of a refusal, the characters go in caret notation.
+    RecordBuilder quiet{WriteStyle{}};
+    quiet.raw(1, "a\rb").name(2, u"c\nd");
+    EXPECT_EQ(quiet.str(), "  1\na^Mb\n  2\nc^Jd\n");
 }
 
 class DxfAtomicSave : public ::testing::Test {
