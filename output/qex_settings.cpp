@@ -110,7 +110,8 @@ std::size_t markupEnd(std::string_view text, std::size_t start)
 }
 
 // True when no element of `text` nests deeper than `nMaxDepth`, none has too many attributes,
-// and its markup is plain enough to be sure of it. One pass over the text, as far as the library reads it (its first NUL).
+// and its markup is plain enough to be sure of it. One pass over the text, as far as the
+// library reads it (its first NUL).
 bool NestingWithin(std::string_view text, int nMaxDepth)
 {
     text = text.substr(0, text.find('\0'));
