@@ -40,7 +40,9 @@ public:
         if (m_nSize + n > m_nCapacity) {
             const std::size_t capacity = std::max(2 * m_nCapacity, m_nSize + n);
             auto bigger = std::make_unique_for_overwrite<char[]>(capacity);
-            std::memcpy(bigger.get(), m_pData.get(), m_nSize);
+            // The first growth has no array yet: copying from a null pointer is undefined even
+            // for no bytes.
+            if (m_nSize) std::memcpy(bigger.get(), m_pData.get(), m_nSize);
             m_pData = std::move(bigger);
             m_nCapacity = capacity;
         }
@@ -49,6 +51,7 @@ public:
     void advance(const char* end) { m_nSize = static_cast<std::size_t>(end - m_pData.get()); }
     void append(std::string_view bytes)
     {
+        if (bytes.empty()) return;  // an empty view may have no data pointer
         std::memcpy(tail(bytes.size()), bytes.data(), bytes.size());
         m_nSize += bytes.size();
     }

@@ -12,9 +12,7 @@
 namespace {
 
 constexpr std::uint32_t kIdsCsvExportDone = 188;
-constexpr std::uint32_t kIdsXlsExportDone = 244;
 constexpr std::uint32_t kIdsCsvExportFailed = 306;
-constexpr std::uint32_t kIdsXlsExportFailed = 307;
 constexpr int kCsvFileType = 1;
 constexpr int kXlsFileType = 2;
 
@@ -46,7 +44,7 @@ void ReExportTable(QxDbObjectId idTbl)
         const bool bWritten = ReExportCsv(veTbDatas, csvPath, u",");
         PrintFormatted(bWritten ? kIdsCsvExportDone : kIdsCsvExportFailed, csvPath);
     } else if (nFileType == kXlsFileType) {
-        const XlsExportResult result = ReExportXls(veTbDatas, csvPath);
-        PrintFormatted(result.bWritten ? kIdsXlsExportDone : kIdsXlsExportFailed, csvPath);
+        // Reported as the wizard's export is: rows beyond the sheet and cut texts are said.
+        PrintXlsExportResult(ReExportXls(veTbDatas, csvPath), csvPath);
     }
 }

@@ -4,12 +4,30 @@
 #include <optional>
 
 #include "engine/number_text.h"
+#include "host/editor.h"
+#include "module/strings.h"
 #include "output/host_language.h"
 #include "output/xls/basic_excel.h"
 
 namespace {
 
+constexpr std::uint32_t kIdsXlsDone = 244;
+constexpr std::uint32_t kIdsXlsFailed = 307;
+constexpr std::uint32_t kIdsXlsIncomplete = 308;
+constexpr std::uint32_t kIdsXlsShortened = 309;
+
 const std::u16string kEmpty;
+
+std::u16string countText(std::size_t n)
+{
+    const std::string digits = std::to_string(n);
+    return std::u16string(digits.begin(), digits.end());
+}
+
+void printLine(const std::u16string& csText)
+{
+    qxutPrintf(u"%s", csText.c_str());
+}
 
 const std::u16string& cellOf(const std::vector<std::u16string>& row, std::size_t column)
 {
@@ -135,4 +153,20 @@ XlsExportResult ReExportXls(const TableData& veRows, std::u16string_view csPath)
 {
     if (veRows.empty()) return {.bWritten = true};
     return WriteXlsReExport(veRows, csPath, ReadHostLanguage());
+}
+
+void PrintXlsExportResult(const XlsExportResult& result, const std::u16string& csPath)
+{
+    if (!result.bWritten) {
+        printLine(FormatResString(kIdsXlsFailed, csPath));
+        return;
+    }
+    // A sheet that could not take everything is not reported as finished.
+    const bool bLeftOut = result.nRowsLeftOut > 0 || result.nColumnsLeftOut > 0;
+    if (bLeftOut)
+        printLine(FormatResString(kIdsXlsIncomplete, csPath, countText(result.nRowsLeftOut),
+                                  countText(result.nColumnsLeftOut)));
+    if (result.nTextsShortened > 0)
+        printLine(FormatResString(kIdsXlsShortened, csPath, countText(result.nTextsShortened)));
+    if (!bLeftOut && result.nTextsShortened == 0) printLine(FormatResString(kIdsXlsDone, csPath));
 }

@@ -31,3 +31,7 @@ XlsExportResult ExportXls(const TableData& veTableDataOut, std::u16string_view c
                           const std::vector<bool>& vecIncludeCols, const std::vector<int>& veHeaderOrder,
                           const std::vector<int>& veRowOrder, bool bDisplayHeader);
 XlsExportResult ReExportXls(const TableData& veRows, std::u16string_view csPath);
+
+// Prints on the command line how an export to `csPath` went: failed; or finished; or, instead
+// of finished, what the sheet could not take (rows and columns beyond its limits, cut texts).
+void PrintXlsExportResult(const XlsExportResult& result, const std::u16string& csPath);

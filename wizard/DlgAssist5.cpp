@@ -200,22 +200,9 @@ void DlgAssist5::WriteExternalFile()
                                         m_veRowOrder, m_state.bDisplayHeader, u",");
         PrintMessage(FormatResString(bWritten ? kIdsCsvDone : kIdsCsvFailed, m_csExportPath));
     } else if (m_nExportType == kExportXls) {
-        const XlsExportResult result = ExportXls(m_veTableDataOut, m_csExportPath, m_gridPreview.vecIncludeCols,
-                                                 veHeaderOrder, m_veRowOrder, m_state.bDisplayHeader);
-        if (!result.bWritten) {
-            PrintMessage(FormatResString(kIdsXlsFailed, m_csExportPath));
-            return;
-        }
-        // A sheet that could not take everything is not reported as finished.
-        const bool bLeftOut = result.nRowsLeftOut > 0 || result.nColumnsLeftOut > 0;
-        if (bLeftOut)
-            PrintMessage(FormatResString(kIdsXlsIncomplete, m_csExportPath,
-                                         NumberText(static_cast<long long>(result.nRowsLeftOut)),
-                                         NumberText(static_cast<long long>(result.nColumnsLeftOut))));
-        if (result.nTextsShortened > 0)
-            PrintMessage(FormatResString(kIdsXlsShortened, m_csExportPath,
-                                         NumberText(static_cast<long long>(result.nTextsShortened))));
-        if (!bLeftOut && result.nTextsShortened == 0) PrintMessage(FormatResString(kIdsXlsDone, m_csExportPath));
+        PrintXlsExportResult(ExportXls(m_veTableDataOut, m_csExportPath, m_gridPreview.vecIncludeCols, veHeaderOrder,
+                                       m_veRowOrder, m_state.bDisplayHeader),
+                             m_csExportPath);
     }
 }
 

@@ -83,3 +83,37 @@ TEST_F(TableExport, AFileThatWasNotWrittenIsReportedAsSuch)
     ReExportTable(idTbl);
     EXPECT_EQ(qx::transcript().find(u"export"), std::u16string::npos);
 }
+
+TEST_F(TableExport, WhatTheSheetCannotTakeIsReportedInsteadOfFinished)
+{
+    // A title row and 65,539 rows read back: three beyond the sheet's 65,536, the last of them
+    // a totals line; one cell longer than a sheet cell holds.
+    auto* table = new QxDbTable();
+    ASSERT_EQ(table->setSize(65'540, 2), Qxapp::eOk);
+    table->setTextString(0, 0, u"Parts");
+    table->setTextString(1, 0, u"Name");
+    table->setTextString(2, 1, std::u16string(40'000, u'x').c_str());
+    table->setTextString(65'539, 1, u"42");
+    const QxDbObjectId idBig = append(table);
+
+    const auto book = dir / "big.xls";
+    answer("file \"" + book.string() + "\" 2\n");
+    ReExportTable(idBig);
+    const std::u16string said = qx::transcript();
+    EXPECT_NE(said.find(u"\nXLS exportation incomplete, 3 rows and 0 columns did not fit in the sheet : " +
+                        book.u16string()),
+              std::u16string::npos)
+        << qxtest::utf8(said);
+    EXPECT_NE(said.find(u"\nXLS exportation shortened 1 cell texts to 32767 characters : " + book.u16string()),
+              std::u16string::npos)
+        << qxtest::utf8(said);
+    EXPECT_EQ(said.find(u"Finished"), std::u16string::npos) << "a partial sheet is not reported as finished";
+    EXPECT_EQ(read(book).substr(0, 4), std::string("\xD0\xCF\x11\xE0")) << "what fits is still written";
+
+    // A table that fits is finished, with nothing else said.
+    answer("file \"" + book.string() + "\" 2\n");
+    ReExportTable(idTbl);
+    EXPECT_NE(qx::transcript().find(u"\nFinished XLS exportation to : " + book.u16string()), std::u16string::npos);
+    EXPECT_EQ(qx::transcript().find(u"XLS exportation incomplete"), std::u16string::npos);
+    EXPECT_EQ(qx::transcript().find(u"shortened"), std::u16string::npos);
+}

@@ -148,6 +148,78 @@ TEST(QexLoad, StoredWindows1252BytesAndRealUtf8BothReadBack)
     EXPECT_EQ(utf8.title, u"\U0001F600");
 }
 
+// A settings document whose one property holds `nLevels` nested elements: the property is the
+// third level, so the deepest element is at level 3 + nLevels.
+std::string nestedDocument(std::size_t nLevels)
+{
+    std::string text = "<?xml version=\"1.0\" ?><KvDataExtraction><State><Property name=\"a\" display=\"b\">";
+    for (std::size_t i = 0; i < nLevels; ++i) text += "<x>";
+    for (std::size_t i = 0; i < nLevels; ++i) text += "</x>";
+    return text + "</Property></State></KvDataExtraction>";
+}
+
+TEST(QexLoad, NestingBeyondAnyStoredFileIsRefusedBeforeParsing)
+{
+    // Tens of thousands of levels overflowed the parser's stack.
+    EXPECT_FALSE(parse(nestedDocument(40'000)).ok);
+    TempDir dir;
+    testfiles::WriteBytes(dir.file("deep.qex"), nestedDocument(40'000));
+    Loaded l;
+    EXPECT_FALSE(LoadQexSettings(dir.wfile("deep.qex"), l.originals, l.title, l.names, l.options, l.groupBy));
+
+    // Sixty-four levels are read; one more is refused.
+    const Loaded deepest = parse(nestedDocument(61));
+    ASSERT_TRUE(deepest.ok);
+    EXPECT_EQ(deepest.names, (DisplayMap{{u"a", u"b"}}));
+    EXPECT_FALSE(parse(nestedDocument(62)).ok);
+
+    // Closing more than was opened cannot buy depth back.
+    EXPECT_FALSE(parse("</x></x></x></x>" + nestedDocument(62)).ok);
+    // Empty elements and siblings do not nest.
+    std::string wide = "<KvDataExtraction><State>";
+    for (int i = 0; i < 1000; ++i) wide += "<Property name=\"p" + std::to_string(i) + "\" display=\"d\" checked=\"1\" />";
+    const Loaded siblings = parse(wide + "</State></KvDataExtraction>");
+    ASSERT_TRUE(siblings.ok);
+    EXPECT_EQ(siblings.originals.size(), 1000u);
+}
+
+TEST(QexLoad, MarkupIsReadAsTheParserReadsIt)
+{
+    // Angle brackets inside values, comments and character data open nothing.
+    const Loaded odd = parse("<?xml version=\"1.0\" ?><!-- <x><x><x> " + std::string(200, '<') +
+                             " --><KvDataExtraction><State>"
+                             "<Property name='a \"q\"' display=\"x > y\"><![CDATA[<x><x>]]></Property>"
+                             "</State></KvDataExtraction>");
+    ASSERT_TRUE(odd.ok);
+    EXPECT_EQ(odd.names, (DisplayMap{{u"a \"q\"", u"x > y"}}));
+
+    // A deep nest hidden behind markup whose end the parser may see elsewhere is refused,
+    // whatever the parser would have made of it.
+    const std::string deep = nestedDocument(40'000);
+    for (const std::string& trick : {std::string("<KvDataExtraction a=b\" c=\">"),  // quote inside an unquoted value
+                                     std::string("<KvDataExtraction a=b>"),         // unquoted value
+                                     std::string("<?xml a=\">\" ?>"),               // `>` in a declaration's value
+                                     std::string("<!DOCTYPE \">\">"),               // a quote not after `=`
+                                     std::string("<1 a=\">\">")}) {                 // not an element name
+        EXPECT_FALSE(parse(trick + deep).ok) << trick;
+    }
+
+    // Tens of thousands of attributes on one element took the parser minutes; sixty-four are read.
+    const auto withAttributes = [](int n) {
+        std::string text = "<KvDataExtraction><State><Property name=\"a\"";
+        for (int i = 1; i < n; ++i) text += " a" + std::to_string(i) + "=\"v\"";
+        return text + " /></State></KvDataExtraction>";
+    };
+    EXPECT_TRUE(parse(withAttributes(64)).ok);
+    EXPECT_FALSE(parse(withAttributes(65)).ok);
+    EXPECT_FALSE(parse(withAttributes(30'000)).ok);
+
+    // A file that cannot be a settings file for its size alone is not read.
+    std::string huge = nestedDocument(1);
+    huge.insert(huge.find("<KvDataExtraction>"), std::size_t(5) << 20, ' ');
+    EXPECT_FALSE(parse(huge).ok);
+}
+
 TEST(QexSave, FailureIsReportedAndKeepsTheOldFile)
 {
     TempDir dir;
