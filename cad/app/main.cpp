@@ -81,6 +81,7 @@ int main(int argc, char** argv)
     qx::registerVariableBuiltins();
     qx::registerDatabaseBuiltins();
     qx::registerDxfBuiltins();
+    qx::markTime(u"start");
     newDrawing();
     if (!options.drawing.empty() && !qx::openDrawing(options.drawing, uerror)) {
         std::fprintf(stderr, "qxcad: %s\n", qx::toUtf8(uerror).c_str());
@@ -112,7 +113,9 @@ int main(int argc, char** argv)
         qx::setInput(std::cin, isatty(STDIN_FILENO) != 0);
     }
 
+    if (!options.drawing.empty()) qx::markTime(u"opened " + qx::fromUtf8(options.drawing));
     qx::runCommandLoop();
+    qx::markTime(u"end of input");
     for (auto it = modules.rbegin(); it != modules.rend(); ++it) qx::unloadModule(*it);
     return 0;
 }
