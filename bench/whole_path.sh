@@ -24,7 +24,7 @@ wizard_to_page5() {
 write_wizard_scripts() {
   local d=$1
   { wizard_to_page5 check
-    printf 'click 1029\nfile "%s" 1\nQUIT\n' "$d/combined.csv"
+    printf 'click 1029\nfile "%s" 1\nclick Finish\nQUIT\n' "$d/combined.csv"
   } >"$d/combined_csv.scr"
   { wizard_to_page5 uncheck
     printf 'click 1029\nfile "%s" 1\nclick 1003\nfile "%s"\nclick Finish\n' "$d/plain.csv" "$d/plain.qex"

@@ -17,6 +17,7 @@
 #include "cad/runtime/documents.h"
 #include "cad/runtime/language.h"
 #include "cad/runtime/sysvars.h"
+#include "cad/ui/console/console_frontend.h"
 #include "database.h"
 
 namespace {
@@ -26,9 +27,11 @@ struct Options {
     std::vector<std::string> modules;
     std::string script;
     std::string drawing;
+    bool fullLists = false;  // print every row of a long list, not a screenful
 };
 
-constexpr const char* kUsage = "usage: qxcad [--lang en|fr|es] [--module FILE]... [--script FILE] [DRAWING]\n";
+constexpr const char* kUsage =
+    "usage: qxcad [--lang en|fr|es] [--module FILE]... [--script FILE] [--full-lists] [DRAWING]\n";
 
 bool parseOptions(int argc, char** argv, Options& options, std::string& error)
 {
@@ -45,6 +48,8 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error)
             options.modules.push_back(argv[++i]);
         } else if (arg == "--script" && hasValue) {
             options.script = argv[++i];
+        } else if (arg == "--full-lists") {
+            options.fullLists = true;
         } else if (!arg.starts_with("--") && options.drawing.empty()) {
             options.drawing = arg;
         } else {
@@ -76,6 +81,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "qxcad: %s\n%s", error.c_str(), kUsage);
         return 2;
     }
+    qxui::setFullLists(options.fullLists);
     qx::setUserLanguage(options.language.value_or(qx::languageFromEnvironment()));
     qx::registerAppBuiltins();
     qx::registerVariableBuiltins();
