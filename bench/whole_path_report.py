@@ -43,7 +43,9 @@ def read_phase(line, nexts):
         return "edits"
     if line == "click Finish":
         return "finish (until first output)"
-    if line.startswith("click 1031") or line[:1].isdigit() or line[:1] == "-":
+    if line.startswith("click 1031"):
+        return "pick the insertion point"
+    if line[:1].isdigit() or line[:1] == "-":
         return "table insertion"
     return None
 
@@ -52,10 +54,12 @@ def phases(run_marks):
     """[(phase, seconds, peak MiB)] in order: repeated phases numbered (the edit lines summed),
     short steps summed into "other"."""
     found, counts, other = {}, {}, 0.0
-    previous, nexts = "start", 0
+    previous, nexts = None, 0
     for delta, peak, event in run_marks:
         name = None
-        if event.startswith("message: "):
+        if previous is None:  # the first mark starts the clock
+            pass
+        elif event.startswith("message: "):
             name = message_phase(event[9:])
         elif previous == "start":
             name = "open"
@@ -63,6 +67,9 @@ def phases(run_marks):
             line = previous[6:]
             nexts = 0 if line.startswith("DATAEXTRACTION") else nexts + (line == "click Next")
             name = read_phase(line, nexts)
+            # A step outside the named phases that still takes time is shown by its line.
+            if name is None and delta >= 5 * SMALL:
+                name = "step: " + line.split("\"")[0].strip()[:30]
         previous = event
         if name is None:
             other += delta
