@@ -94,6 +94,8 @@ def run_summary(directory, size, run):
     if not time_file.exists():
         return None
     fields = time_file.read_text().split()
+    if len(fields) < 2:  # the run is still going, or /usr/bin/time could not finish the file
+        return None
     wall, peak_kib = float(fields[-2]), float(fields[-1])
     return wall, peak_kib / 1024.0, phases(marks(err_file))
 
