@@ -35,6 +35,13 @@ public:
         return std::move(m_out);
     }
 
+    // The handle of the i-th model-space entity: each takes one handle, and each block
+    // reference before it three more (two attributes and the sequence end).
+    static std::uint32_t entityHandle(std::size_t i)
+    {
+        return kFirstEntity + static_cast<std::uint32_t>(i + 3 * (i / 10));
+    }
+
 private:
     // Handles of the fixed records.
     enum : std::uint32_t {

@@ -360,15 +360,15 @@ void ExtractionEngine::BuildTableData(std::vector<std::u16string>& lsPropsSelIn,
     if (!bCombine) rows.push_back(lsColNames);
     for (std::uint32_t code : codes) {
         switch (code) {
-        case kTypeBlock: appendBlockRows(emitRow, blockIds, lsBlockEnts, strHelper, filler, width); break;
-        case kTypeLine: appendGeneralRows(emitRow, lsLines, code, strHelper, filler, width); break;
-        case kTypePolyline: appendGeneralRows(emitRow, lsPolyLines, code, strHelper, filler, width); break;
-        case kTypeArc: appendGeneralRows(emitRow, lsArcs, code, strHelper, filler, width); break;
-        case kTypeCircle: appendGeneralRows(emitRow, lsCircles, code, strHelper, filler, width); break;
-        case kTypeSolid: appendGeneralRows(emitRow, lsSolids, code, strHelper, filler, width); break;
-        case kTypeSolid3D: appendGeneralRows(emitRow, lsSolid3Ds, code, strHelper, filler, width); break;
-        case kTypePoint: appendGeneralRows(emitRow, lsPoints, code, strHelper, filler, width); break;
-        case kTypeMText: appendGeneralRows(emitRow, lsMultiTexts, code, strHelper, filler, width); break;
+        case kTypeBlock: appendBlockRows(emitRow, blockIds, lsBlockEnts.items(), strHelper, filler, width); break;
+        case kTypeLine: appendGeneralRows(emitRow, lsLines.items(), code, strHelper, filler, width); break;
+        case kTypePolyline: appendGeneralRows(emitRow, lsPolyLines.items(), code, strHelper, filler, width); break;
+        case kTypeArc: appendGeneralRows(emitRow, lsArcs.items(), code, strHelper, filler, width); break;
+        case kTypeCircle: appendGeneralRows(emitRow, lsCircles.items(), code, strHelper, filler, width); break;
+        case kTypeSolid: appendGeneralRows(emitRow, lsSolids.items(), code, strHelper, filler, width); break;
+        case kTypeSolid3D: appendGeneralRows(emitRow, lsSolid3Ds.items(), code, strHelper, filler, width); break;
+        case kTypePoint: appendGeneralRows(emitRow, lsPoints.items(), code, strHelper, filler, width); break;
+        case kTypeMText: appendGeneralRows(emitRow, lsMultiTexts.items(), code, strHelper, filler, width); break;
         default: break;
         }
     }

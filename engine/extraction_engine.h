@@ -1,5 +1,6 @@
 // The extraction engine: the records read from a selection of the drawing, the catalogue
-// they were read with, and the table data built from them. A value: wizard pages hold copies.
+// they were read with, and the table data built from them. A value: wizard pages hold copies,
+// which share the records read.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +11,7 @@
 
 #include "engine/entity_records.h"
 #include "engine/prop_item.h"
+#include "engine/shared_records.h"
 #include "engine/str_helper.h"
 #include "engine/table_data.h"
 #include "host/editor.h"
@@ -53,16 +55,16 @@ public:
     std::vector<std::u16string> GroupRows(TableData& rows, const std::u16string& csGroupBy,
                                           const std::vector<std::u16string>& lsTotalCols) const;
 
-    // Records, per kind, in selection order.
-    std::vector<BlockEntity> lsBlockEnts;
-    std::vector<PolyLine> lsPolyLines;
-    std::vector<Line> lsLines;
-    std::vector<Circle> lsCircles;
-    std::vector<KvArc> lsArcs;
-    std::vector<Solid> lsSolids;
-    std::vector<Solid3D> lsSolid3Ds;
-    std::vector<KvPoint> lsPoints;
-    std::vector<MultiText> lsMultiTexts;
+    // Records, per kind, in selection order. Copies of an engine share them until one changes.
+    SharedRecords<BlockEntity> lsBlockEnts;
+    SharedRecords<PolyLine> lsPolyLines;
+    SharedRecords<Line> lsLines;
+    SharedRecords<Circle> lsCircles;
+    SharedRecords<KvArc> lsArcs;
+    SharedRecords<Solid> lsSolids;
+    SharedRecords<Solid3D> lsSolid3Ds;
+    SharedRecords<KvPoint> lsPoints;
+    SharedRecords<MultiText> lsMultiTexts;
 
     StrHelper strHelper;
     PropItemSet seBlockProps;  // attribute tags and dynamic property names met on blocks

@@ -17,6 +17,7 @@
 #include "cad/runtime/documents.h"
 #include "cad/runtime/language.h"
 #include "cad/runtime/sysvars.h"
+#include "cad/ui/console/console_frontend.h"
 #include "database.h"
 
 namespace {
@@ -26,9 +27,11 @@ struct Options {
     std::vector<std::string> modules;
     std::string script;
     std::string drawing;
+    bool fullLists = false;  // print every row of a long list, not a screenful
 };
 
-constexpr const char* kUsage = "usage: qxcad [--lang en|fr|es] [--module FILE]... [--script FILE] [DRAWING]\n";
+constexpr const char* kUsage =
+    "usage: qxcad [--lang en|fr|es] [--module FILE]... [--script FILE] [--full-lists] [DRAWING]\n";
 
 bool parseOptions(int argc, char** argv, Options& options, std::string& error)
 {
@@ -45,6 +48,8 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error)
             options.modules.push_back(argv[++i]);
         } else if (arg == "--script" && hasValue) {
             options.script = argv[++i];
+        } else if (arg == "--full-lists") {
+            options.fullLists = true;
         } else if (!arg.starts_with("--") && options.drawing.empty()) {
             options.drawing = arg;
         } else {
@@ -76,11 +81,13 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "qxcad: %s\n%s", error.c_str(), kUsage);
         return 2;
     }
+    qxui::setFullLists(options.fullLists);
     qx::setUserLanguage(options.language.value_or(qx::languageFromEnvironment()));
     qx::registerAppBuiltins();
     qx::registerVariableBuiltins();
     qx::registerDatabaseBuiltins();
     qx::registerDxfBuiltins();
+    qx::markTime(u"start");
     newDrawing();
     if (!options.drawing.empty() && !qx::openDrawing(options.drawing, uerror)) {
         std::fprintf(stderr, "qxcad: %s\n", qx::toUtf8(uerror).c_str());
@@ -112,7 +119,9 @@ int main(int argc, char** argv)
         qx::setInput(std::cin, isatty(STDIN_FILENO) != 0);
     }
 
+    if (!options.drawing.empty()) qx::markTime(u"opened " + qx::fromUtf8(options.drawing));
     qx::runCommandLoop();
+    qx::markTime(u"end of input");
     for (auto it = modules.rbegin(); it != modules.rend(); ++it) qx::unloadModule(*it);
     return 0;
 }

@@ -2,6 +2,9 @@
 // answers, and the registry of built-in commands.
 #include "cad/editor/console.h"
 
+#include <sys/resource.h>
+
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -95,6 +98,25 @@ void startFreshLine()
     if (!text.empty() && text.back() != u'\n') print(u"\n");
 }
 
+void markTime(std::u16string_view event)
+{
+    using Clock = std::chrono::steady_clock;
+    static const bool enabled = std::getenv("QXCAD_TIMES") != nullptr;
+    if (!enabled) return;
+    static const Clock::time_point start = Clock::now();
+    static Clock::time_point previous = start;
+    const Clock::time_point now = Clock::now();
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);  // ru_maxrss is in KiB on Linux
+    std::string label = toUtf8(event.substr(0, 80));
+    for (char& c : label)
+        if (c == '\t' || c == '\n' || c == '\r') c = ' ';
+    std::fprintf(stderr, "qxcad-time\t%.3f\t%.3f\t%.1f\t%s\n", std::chrono::duration<double>(now - start).count(),
+                 std::chrono::duration<double>(now - previous).count(), static_cast<double>(usage.ru_maxrss) / 1024.0,
+                 label.c_str());
+    previous = now;
+}
+
 bool readInputLine(std::u16string_view prompt, std::u16string& line)
 {
     ConsoleState& s = state();
@@ -107,6 +129,7 @@ bool readInputLine(std::u16string_view prompt, std::u16string& line)
         const std::u16string_view content = trimmed(decoded);
         if (content.empty() || content.front() == u';') continue;
         line.assign(content);
+        markTime(u"read: " + line);
         // A script's answers are echoed after their prompt so the output reads like a session.
         if (!s.interactive) {
             print(prompt);

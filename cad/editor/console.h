@@ -31,6 +31,13 @@ void setInput(std::istream& in, bool interactive, std::u16string scriptName = u"
 bool inputIsScript();
 int currentScriptLine();
 
+// Timing marks, printed only when the environment variable QXCAD_TIMES is set: one line on
+// standard error per mark, "qxcad-time<TAB>seconds since start<TAB>seconds since the previous
+// mark<TAB>peak memory in MiB so far<TAB>event". The host marks each line it reads (the work
+// until the next mark is that line's) and each message printed on the command line, so that a
+// script run shows where its time goes without a profiler.
+void markTime(std::u16string_view event);
+
 // A line that cannot be carried out. Prints the message; in a script run it names the
 // script line and ends the process with exit status 2, so that scripts are reliable tests.
 // Interactively it only prints, and the caller asks again.

@@ -103,5 +103,7 @@ int qxutPrintf(const char16_t* format, ...)
     const std::u16string text = qxFormatV(format, args);
     va_end(args);
     qx::print(text);
+    if (const auto first = text.find_first_not_of(u'\n'); first != std::u16string::npos)
+        qx::markTime(u"message: " + text.substr(first));
     return QXRT_NORM;
 }

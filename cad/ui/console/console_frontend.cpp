@@ -2,7 +2,9 @@
 #include "cad/ui/console/console_frontend.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 #include "cad/editor/console.h"
@@ -430,7 +432,8 @@ std::u16string rowKey(std::u16string_view line)
 }
 
 // What an action changed in a dialog, control by control: a control's line when it changed,
-// and of a list the lines that are new (a row checked, renamed, moved) or how many went.
+// and of a list the lines that are new (a row checked, renamed, moved) or how many went. A
+// list prints a screenful of its changed rows at most, then says how many more changed.
 std::u16string describeChanges(const std::u16string& before, const std::u16string& after)
 {
     const std::vector<ControlView> was = controlViews(before);
@@ -446,19 +449,56 @@ std::u16string describeChanges(const std::u16string& before, const std::u16strin
             return lines.empty() || rowKey(lines.front()).starts_with(u"#") ? std::u16string() : rowKey(lines.front());
         };
         const bool bNewHeader = header(now.listLines) != header(old->listLines);
-        std::vector<std::u16string> oldLines;
-        for (const auto& line : old->listLines) oldLines.push_back(rowKey(line));
+        std::unordered_map<std::u16string, std::size_t> oldLines;
+        for (const auto& line : old->listLines) ++oldLines[rowKey(line)];
+        std::size_t printed = 0, notPrinted = 0;
         for (const auto& line : now.listLines) {
-            const auto same = std::find(oldLines.begin(), oldLines.end(), rowKey(line));
-            const bool bWasThere = same != oldLines.end();
-            if (bWasThere) oldLines.erase(same);
-            if (!bWasThere || bNewHeader) out += line + u"\n";
+            const auto same = oldLines.find(rowKey(line));
+            const bool bWasThere = same != oldLines.end() && same->second > 0;
+            if (bWasThere) --same->second;
+            if (bWasThere && !bNewHeader) continue;
+            // The header line does not count as a row.
+            const bool bRow = rowKey(line).starts_with(u"#");
+            if (bRow && printed >= qxui::kScreenRows && !qxui::fullLists()) {
+                ++notPrinted;
+                continue;
+            }
+            printed += bRow;
+            out += line + u"\n";
         }
+        if (notPrinted > 0)
+            out += u"         (" + number(static_cast<long long>(notPrinted)) + u" more changed rows: show " +
+                   id.substr(3, id.size() - 4) + u" all)\n";
         if (now.listLines.size() < old->listLines.size())
             out += u"         (" + number(static_cast<long long>(old->listLines.size() - now.listLines.size())) +
                    u" rows fewer)\n";
     }
     return out.empty() ? u"  (no change)\n" : out;
+}
+
+// "show <list> all" or "show <list> <from>-<to>": rows of a long list.
+bool showRowsAction(QxUiDialogModel& dialog, const std::vector<Word>& w, std::u16string& reason)
+{
+    const std::u16string_view kUsage = u"show | show <list> all | show <list> <from>-<to>";
+    if (w.size() != 3) return usage(kUsage, reason);
+    QxUiControlModel* list = resolveList(dialog, w[1], reason);
+    if (!list) return false;
+    std::size_t first = 0, last = SIZE_MAX;
+    if (w[2].quoted || w[2].text != u"all") {
+        const std::size_t dash = w[2].text.find(u'-');
+        const auto from = dash == std::u16string::npos ? std::nullopt : asNumber(Word{w[2].text.substr(0, dash), false});
+        const auto to = dash == std::u16string::npos ? std::nullopt : asNumber(Word{w[2].text.substr(dash + 1), false});
+        if (w[2].quoted || !from || !to || *from < 0 || *to < *from) return usage(kUsage, reason);
+        const int count = int(list->list->items.size());
+        if (*from >= count) {
+            reason = u"list " + number(list->id) + u" has " + number(count) + u" rows, #0 to #" + number(count - 1);
+            return false;
+        }
+        first = std::size_t(*from);
+        last = std::size_t(*to);
+    }
+    qx::print(renderListRows(*list, first, last));
+    return true;
 }
 
 }  // namespace
@@ -469,10 +509,11 @@ bool runDialogAction(QxUiDialogModel& dialog, std::u16string_view line, std::u16
     if (!splitWords(line, w, reason)) return false;
     if (w.empty()) return true;
     const std::u16string verb = w[0].quoted ? u"" : w[0].text;
-    if (verb == u"show") {
+    if (verb == u"show" && w.size() == 1) {
         qx::print(renderDialog(dialog));
         return true;
     }
+    if (verb == u"show") return showRowsAction(dialog, w, reason);
     if (verb == u"help") {
         qx::print(renderDialogHelp(dialog) + renderMenus(dialog));
         return true;
@@ -508,7 +549,7 @@ bool isLookAction(std::u16string_view line)
 {
     std::vector<Word> w;
     std::u16string reason;
-    return splitWords(line, w, reason) && w.size() == 1 && !w[0].quoted && (w[0].text == u"show" || w[0].text == u"help");
+    return splitWords(line, w, reason) && !w.empty() && !w[0].quoted && (w[0].text == u"show" || w[0].text == u"help");
 }
 }  // namespace
 
@@ -526,7 +567,9 @@ void ConsoleFrontEnd::runModal(QxUiDialogModel& dialog)
             break;
         }
         unsigned long runsBefore = modalRunsEnded();
-        const std::u16string before = renderDialog(dialog);
+        // Changes are looked for in every row, though only a screenful of them is printed.
+        const bool bLook = isLookAction(line);
+        const std::u16string before = bLook ? std::u16string() : renderDialog(dialog, ListRows::All);
         std::u16string reason;
         if (!runDialogAction(dialog, line, reason)) {
             qx::failInput(reason);
@@ -538,9 +581,9 @@ void ConsoleFrontEnd::runModal(QxUiDialogModel& dialog)
             qx::startFreshLine();
             qx::print(renderDialog(dialog));
         }
-        else if (!isLookAction(line)) {
+        else if (!bLook) {
             qx::startFreshLine();
-            qx::print(describeChanges(before, renderDialog(dialog)));
+            qx::print(describeChanges(before, renderDialog(dialog, ListRows::All)));
         }
     }
 }

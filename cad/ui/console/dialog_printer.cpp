@@ -1,5 +1,6 @@
 // How a dialog looks on the console.
 #include <algorithm>
+#include <cstdint>
 #include <vector>
 
 #include "cad/editor/console.h"
@@ -65,17 +66,18 @@ bool isReport(const QxUiControlModel& control)
     return (control.style & QxUiStyle::ReportView) && !control.list->columns.empty();
 }
 
-void renderList(const QxUiControlModel& control, std::u16string& out)
+const std::u16string kListIndent = u"         ";
+
+bool g_fullLists = false;
+
+// The rows [from, to) of a list; in report view a header and columns as wide as their widest
+// printed text.
+void renderRows(const QxUiControlModel& control, std::size_t from, std::size_t to, std::u16string& out)
 {
     const QxUiListModel& list = *control.list;
-    const std::u16string indent = u"         ";
-    if (list.items.empty() && !isReport(control)) {
-        out += indent + (list.emptyText.empty() ? u"(no items)" : list.emptyText) + u"\n";
-        return;
-    }
     if (!isReport(control)) {
-        for (std::size_t i = 0; i < list.items.size(); ++i)
-            out += indent + rowPrefix(list, list.items[i], int(i)) + u" " + cellText(list, list.items[i], 0) + u"\n";
+        for (std::size_t i = from; i < to; ++i)
+            out += kListIndent + rowPrefix(list, list.items[i], int(i)) + u" " + cellText(list, list.items[i], 0) + u"\n";
         return;
     }
     std::vector<int> shown;
@@ -93,22 +95,39 @@ void renderList(const QxUiControlModel& control, std::u16string& out)
         if (c.editable) title += u" (editable)";
         header.push_back(title);
     }
+    table.reserve(to - from + 1);
     table.push_back(header);
-    for (std::size_t i = 0; i < list.items.size(); ++i) {
+    for (std::size_t i = from; i < to; ++i) {
         std::vector<std::u16string> row{rowPrefix(list, list.items[i], int(i))};
         for (int column : shown) row.push_back(cellText(list, list.items[i], column));
-        table.push_back(row);
+        table.push_back(std::move(row));
     }
     std::vector<std::size_t> widths(header.size(), 0);
     for (const auto& row : table)
         for (std::size_t c = 0; c < row.size(); ++c) widths[c] = std::max(widths[c], row[c].size());
     for (const auto& row : table) {
-        std::u16string line = indent + padded(row[0], widths[0]);
+        std::u16string line = kListIndent + padded(row[0], widths[0]);
         for (std::size_t c = 1; c < row.size(); ++c) line += u" | " + padded(row[c], c + 1 < row.size() ? widths[c] : 0);
         while (!line.empty() && line.back() == u' ') line.pop_back();
         out += line + u"\n";
     }
-    if (list.items.empty()) out += indent + (list.emptyText.empty() ? u"(no items)" : list.emptyText) + u"\n";
+}
+
+void renderList(const QxUiControlModel& control, std::size_t from, std::size_t to, std::u16string& out)
+{
+    const QxUiListModel& list = *control.list;
+    if (list.items.empty()) {
+        if (isReport(control)) renderRows(control, 0, 0, out);
+        out += kListIndent + (list.emptyText.empty() ? u"(no items)" : list.emptyText) + u"\n";
+        return;
+    }
+    to = std::min(to, list.items.size());
+    from = std::min(from, to);
+    if (from > 0)
+        out += kListIndent + u"(rows #" + number(static_cast<long long>(from)) + u" to #" + number(static_cast<long long>(to) - 1) + u" of " +
+               number(static_cast<long long>(list.items.size())) + u")\n";
+    renderRows(control, from, to, out);
+    if (to < list.items.size()) out += moreRowsLine(control.id, to, list.items.size() - to);
 }
 
 std::u16string describeControl(const QxUiControlModel& control)
@@ -138,15 +157,39 @@ std::u16string describeControl(const QxUiControlModel& control)
 
 }  // namespace
 
-std::u16string renderDialog(const QxUiDialogModel& dialog)
+void setFullLists(bool full) { g_fullLists = full; }
+bool fullLists() { return g_fullLists; }
+
+std::u16string moreRowsLine(int listId, std::size_t next, std::size_t more)
 {
+    const std::u16string id = number(listId);
+    const std::size_t last = next + std::min(more, kScreenRows) - 1;
+    return kListIndent + u"(" + number(static_cast<long long>(more)) + (more == 1 ? u" more row" : u" more rows") + u": show " + id +
+           u" " + number(static_cast<long long>(next)) + u"-" + number(static_cast<long long>(last)) + u" | show " + id + u" all)\n";
+}
+
+std::u16string renderDialog(const QxUiDialogModel& dialog, ListRows rows)
+{
+    const std::size_t shownRows = rows == ListRows::All || g_fullLists ? SIZE_MAX : kScreenRows;
     std::u16string out = u"Dialog " + quoted(dialog.caption) + u"\n";
     for (const auto& control : dialog.controls) {
         if (!control->visible) continue;
-        std::u16string id = u"[" + number(control->id) + u"]";
-        out += u"  " + padded(id, 7) + describeControl(*control) + stateMarks(*control) + u"\n";
-        if (control->list) renderList(*control, out);
+        out += controlLine(*control);
+        if (control->list) renderList(*control, 0, shownRows, out);
     }
+    return out;
+}
+
+std::u16string controlLine(const QxUiControlModel& control)
+{
+    std::u16string id = u"[" + number(control.id) + u"]";
+    return u"  " + padded(id, 7) + describeControl(control) + stateMarks(control) + u"\n";
+}
+
+std::u16string renderListRows(const QxUiControlModel& control, std::size_t first, std::size_t last)
+{
+    std::u16string out = controlLine(control);
+    renderList(control, first, last == SIZE_MAX ? last : last + 1, out);
     return out;
 }
 
@@ -188,6 +231,7 @@ std::u16string renderDialogHelp(const QxUiDialogModel& dialog)
     if (editable) out += u"  edit <list> <row> <column> \"text\"\n";
     if (reports) out += u"  sort <list> <column> | header-menu <list> <column> | cell-menu <list> <row> <column>\n";
     if (movable) out += u"  move-column <list> <column> <place>\n";
+    if (reports || rowChecks) out += u"  show <list> all | show <list> <from>-<to>   (rows of a long list)\n";
     out += u"  ok (Enter) | cancel (Escape) | show | help\n";
     return out;
 }

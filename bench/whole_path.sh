@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# The whole product as a user runs it, on generated drawings of each given size (default
+# 10000 100000 1000000 objects): every run is one `qxcad --script` process, timed with its peak
+# memory, and the host's timing marks (QXCAD_TIMES) split it into phases.
+#   bench/whole_path.sh [OBJECTS...]
+# Environment: BUILD (default build), QX_BENCH_DIR (default /tmp/qx-whole-path), where the
+# drawings, scripts and outputs go.
+set -euo pipefail
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BUILD=${BUILD:-$ROOT/build}
+DIR=${QX_BENCH_DIR:-/tmp/qx-whole-path}
+SIZES=("$@")
+[ ${#SIZES[@]} -eq 0 ] && SIZES=(10000 100000 1000000)
+for exe in qxcad whole_path_drawing; do
+  [ -x "$BUILD/$exe" ] || { echo "missing $BUILD/$exe: build first (cmake --build $BUILD)" >&2; exit 1; }
+done
+mkdir -p "$DIR"
+
+# Pages 1 to 3 with their defaults (every kind of object), then page 4 with combining on or off.
+wizard_to_page5() {
+  printf 'DATAEXTRACTION\nclick Next\nclick Next\nclick Next\n%s 1033\nclick Next\n' "$1"
+}
+
+write_wizard_scripts() {
+  local d=$1
+  { wizard_to_page5 check
+    printf 'click 1029\nfile "%s" 1\nclick Finish\nQUIT\n' "$d/combined.csv"
+  } >"$d/combined_csv.scr"
+  { wizard_to_page5 uncheck
+    printf 'click 1029\nfile "%s" 1\nclick 1003\nfile "%s"\nclick Finish\n' "$d/plain.csv" "$d/plain.qex"
+    wizard_to_page5 uncheck
+    printf 'click 1029\nfile "%s" 2\nclick Finish\nQUIT\n' "$d/plain.xls"
+  } >"$d/plain_outputs.scr"
+  { wizard_to_page5 uncheck
+    printf 'click 1031\n0,0\nclick Finish\nSAVEAS %s\nQUIT\n' "$d/with_table.dxf"
+  } >"$d/insert_save.scr"
+}
+
+# Run after the insertion run: they name the table it inserted.
+write_update_scripts() {
+  local d=$1
+  { cat "$d/edits.scr"
+    printf 'DATAEXTRACTIONUPDATE\nclick 1051\nhandles %s\nSAVE\nQUIT\n' "$(table_handle "$d")"
+  } >"$d/refresh.scr"
+  { printf 'DATAEXTRACTIONUPDATE\nclick 1054\nhandles %s\nfile "%s" 1\nQUIT\n' \
+      "$(table_handle "$d")" "$d/reexport.csv"
+  } >"$d/reexport.scr"
+}
+
+# The handle of the table the insertion run added: the last table entity of the saved drawing.
+table_handle() {
+  awk '$0 == "ACAD_TABLE" && prev ~ /^ *0$/ { t = 1 } t && prev ~ /^ *5$/ { h = $0; t = 0 } { prev = $0 } END { print h }' \
+    "$1/with_table.dxf"
+}
+
+run() {  # run NAME SIZE DRAWING
+  local name=$1 n=$2 drawing=$3 d=$DIR/$2
+  local status=0
+  QXCAD_TIMES=1 /usr/bin/time -f '%e %M' -o "$d/$name.time" \
+    "$BUILD/qxcad" --script "$d/$name.scr" "$drawing" >"$d/$name.out" 2>"$d/$name.err" || status=$?
+  if [ $status -ne 0 ]; then
+    echo "$name at $n objects failed (status $status): see $d/$name.out and $d/$name.err" >&2
+    tail -5 "$d/$name.out" >&2
+    return 1
+  fi
+}
+
+for n in "${SIZES[@]}"; do
+  d=$DIR/$n
+  mkdir -p "$d"
+  [ -s "$d/drawing.dxf" ] || "$BUILD/whole_path_drawing" "$n" "$d/drawing.dxf" "$d/edits.scr"
+  write_wizard_scripts "$d"
+  for name in combined_csv plain_outputs insert_save; do run "$name" "$n" "$d/drawing.dxf"; done
+  write_update_scripts "$d"
+  cp "$d/with_table.dxf" "$d/refreshed.dxf"
+  run refresh "$n" "$d/refreshed.dxf"
+  run reexport "$n" "$d/refreshed.dxf"
+done
+
+python3 "$ROOT/bench/whole_path_report.py" "$DIR" "${SIZES[@]}"

@@ -1,0 +1,158 @@
+// Long lists on the console: a screenful of rows, a line saying how many more and how to see
+// them, the actions that show a range or all, and full lists for scripts that want every row.
+#include <gtest/gtest.h>
+
+#include "cad/ui/console/console_frontend.h"
+#include "support/ui_dialogs.h"
+
+using qxtest::contains;
+using qxtest::RecordingDialog;
+using qxtest::ScriptInput;
+
+namespace {
+
+const char kTemplate[] = R"(dialog 300 200
+caption "Long list"
+control 107 listview "" 10 90 280 80 report
+control 108 listview "" 10 20 100 60 list
+control 1 defbutton "OK" 150 180 50 14
+control 2 button "Cancel" 210 180 50 14
+)";
+
+constexpr int kRows = 100;
+
+std::u16string text(std::string_view s) { return qx::fromUtf8(s); }
+std::u16string rowText(int i) { return u"item-" + text(std::to_string(i)); }
+
+// Report list 107: kRows checkable rows "item-N" with a size column. List 108: kRows items
+// in list mode.
+class LongListDialog : public RecordingDialog {
+public:
+    LongListDialog() : RecordingDialog(qxtest::parseTemplate(kTemplate)) {}
+    CQxUiListCtrl report;
+    CQxUiListCtrl plain;
+
+    bool OnInitDialog() override
+    {
+        report.Attach(GetDlgItem(107).GetControlModel());
+        plain.Attach(GetDlgItem(108).GetControlModel());
+        report.SetExtendedStyle(QxUiList::CheckBoxes);
+        report.InsertColumn(0, u"Name");
+        report.InsertColumn(1, u"Size", QxUiList::Right);
+        for (int i = 0; i < kRows; ++i) {
+            report.InsertItem(i, rowText(i));
+            report.SetItemText(i, 1, text(std::to_string(i * 10)));
+            plain.InsertItem(i, rowText(i));
+        }
+        return RecordingDialog::OnInitDialog();
+    }
+};
+
+// The printed row lines of list 107 ("#n ...") in a text.
+int rowLines(const std::u16string& out, std::u16string_view from = u"", std::u16string_view to = u"")
+{
+    std::size_t start = from.empty() ? 0 : out.find(from);
+    std::size_t end = to.empty() ? out.size() : out.find(to, start);
+    int count = 0;
+    for (std::size_t at = out.find(u"\n         #", start); at < end; at = out.find(u"\n         #", at + 1)) ++count;
+    return count;
+}
+
+bool checkAllOnOk(RecordingDialog& self, int, int id)
+{
+    if (id != IDOK) return false;
+    auto& report = static_cast<LongListDialog&>(self).report;
+    for (int i = 0; i < kRows; ++i) report.SetCheck(i, true);
+    return true;
+}
+
+class LongLists : public ::testing::Test {
+protected:
+    void TearDown() override { qxui::setFullLists(false); }
+};
+
+}  // namespace
+
+TEST_F(LongLists, ADialogShowsAScreenfulOfEachListAndSaysHowToSeeTheRest)
+{
+    ScriptInput input("cancel\n");
+    LongListDialog dialog;
+    dialog.DoModal();
+    const std::u16string& out = qx::transcript();
+    const std::size_t screen = qxui::kScreenRows;
+    // Both lists: the first screenful, not the row after it, and the line that says the rest.
+    EXPECT_TRUE(contains(out, u"#" + text(std::to_string(screen - 1)) + u" ")) << qx::toUtf8(out);
+    EXPECT_FALSE(contains(out, u"#" + text(std::to_string(screen)) + u" "));
+    const std::u16string more = text(std::to_string(kRows - screen)) + u" more rows: show ";
+    EXPECT_TRUE(contains(out, u"(" + more + u"107 40-79 | show 107 all)")) << qx::toUtf8(out);
+    EXPECT_TRUE(contains(out, u"(" + more + u"108 40-79 | show 108 all)"));
+    EXPECT_EQ(rowLines(out), 2 * int(screen));
+    EXPECT_TRUE(contains(out, u"show <list> all | show <list> <from>-<to>"));
+}
+
+TEST_F(LongLists, ShowPrintsARangeOrEveryRowAndTheRowsLeft)
+{
+    ScriptInput input("show 107 50-52\nshow 108 95-200\nshow 107 all\ncancel\n", false);
+    LongListDialog dialog;
+    dialog.DoModal();
+    const std::u16string& out = qx::transcript();
+    // A range: its rows with the header, where they are, and what follows.
+    const std::u16string range = u"Dialog action: show 107 50-52\n";
+    ASSERT_TRUE(contains(out, range));
+    EXPECT_EQ(rowLines(out, range, u"Dialog action: show 108"), 3);
+    EXPECT_TRUE(contains(out, u"(rows #50 to #52 of 100)"));
+    EXPECT_TRUE(contains(out, u"| 1:Size"));
+    EXPECT_TRUE(contains(out, u"#52  [ ] | item-52 | 520\n         (47 more rows: show 107 53-92 | show 107 all)"))
+        << qx::toUtf8(out);
+    // A range past the end stops at the last row, with nothing more to show.
+    EXPECT_EQ(rowLines(out, u"Dialog action: show 108", u"Dialog action: show 107 all"), 5);
+    EXPECT_TRUE(contains(out, u"#99 item-99\nDialog action: show 107 all"));
+    // All: every row once.
+    EXPECT_EQ(rowLines(out, u"Dialog action: show 107 all", u"Dialog action: cancel"), kRows);
+    EXPECT_EQ(dialog.report.GetItemCount(), kRows);  // looking changed nothing
+}
+
+TEST_F(LongLists, ShowRefusesRangesThatNameNoRowsAndWhatIsNotAList)
+{
+    for (const char* line : {"show 107 100-120\n", "show 107 20-10\n", "show 107 some\n", "show 1 all\n",
+                             "show 107 -3-4\n", "show 107\n"}) {
+        ScriptInput input(std::string(line) + "cancel\n");
+        LongListDialog dialog;
+        dialog.DoModal();
+        const std::u16string& out = qx::transcript();
+        const bool refused = contains(out, u"usage: show") || contains(out, u"has 100 rows, #0 to #99") ||
+                             contains(out, u"control 1 is not a list");
+        EXPECT_TRUE(refused) << line << qx::toUtf8(out);
+        EXPECT_FALSE(contains(out, u"(rows #")) << line;
+    }
+}
+
+TEST_F(LongLists, ChangesToManyRowsPrintAScreenfulAndHowManyMore)
+{
+    // OK checks every row of 107 instead of closing: one action, a hundred changed rows.
+    ScriptInput input("click OK\ncancel\n", false);
+    LongListDialog dialog;
+    dialog.onCommand = checkAllOnOk;
+    dialog.DoModal();
+    const std::u16string& out = qx::transcript();
+    const std::u16string action = u"Dialog action: click OK\n";
+    ASSERT_TRUE(contains(out, action));
+    EXPECT_EQ(rowLines(out, action, u"Dialog action: cancel"), int(qxui::kScreenRows)) << qx::toUtf8(out);
+    EXPECT_TRUE(contains(out, u"#39  [x] | item-39"));
+    EXPECT_TRUE(contains(out, u"(60 more changed rows: show 107 all)"));
+    EXPECT_TRUE(dialog.report.GetCheck(kRows - 1));
+}
+
+TEST_F(LongLists, FullListsPrintEveryRowAndEveryChange)
+{
+    qxui::setFullLists(true);
+    ScriptInput input("click OK\ncancel\n", false);
+    LongListDialog dialog;
+    dialog.onCommand = checkAllOnOk;
+    dialog.DoModal();
+    const std::u16string& out = qx::transcript();
+    EXPECT_FALSE(contains(out, u"more rows")) << qx::toUtf8(out);
+    EXPECT_FALSE(contains(out, u"more changed rows"));
+    EXPECT_EQ(rowLines(out, u"Dialog \"Long list\"", u"Dialog action: click OK"), 2 * kRows);
+    EXPECT_EQ(rowLines(out, u"Dialog action: click OK", u"Dialog action: cancel"), kRows);
+}
