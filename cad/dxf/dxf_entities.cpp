@@ -572,17 +572,6 @@ std::u16string nameOf(QxDbObjectId id)
     return record ? record->name() : std::u16string();
 }
 
-// The common data, written only where it differs from what a reader assumes.
-void emitCommon(const QxDbEntity& e, FieldSink& s)
-{
-    s.text(gLayer, 8, e.layer(), TextRole::Verbatim);
-    const std::u16string linetype = e.linetype();
-    if (linetype != u"ByLayer") s.text(gLinetype, 6, linetype, TextRole::Verbatim);
-    if (e.colorIndex() != 256) s.integer(gColor, 62, e.colorIndex());
-    if (e.linetypeScale() != 1.0) s.real(gLtScale, 48, e.linetypeScale());
-    if (e.lineWeight() != QxDb::kLnWtByLayer) s.integer(gLineWeight, 370, e.lineWeight());
-}
-
 void emitNormal(int group, const QxGeVector3d& n, FieldSink& s)
 {
     if (n != QxGeVector3d::kZAxis) s.point(group, 210, n.x, n.y, n.z);
@@ -642,6 +631,17 @@ void emitText(const QxDbText& e, FieldSink& s)
 }
 
 }  // namespace
+
+// The common data, written only where it differs from what a reader assumes.
+void emitCommon(const QxDbEntity& e, FieldSink& s)
+{
+    s.text(gLayer, 8, e.layer(), TextRole::Verbatim);
+    const std::u16string linetype = e.linetype();
+    if (linetype != u"ByLayer") s.text(gLinetype, 6, linetype, TextRole::Verbatim);
+    if (e.colorIndex() != 256) s.integer(gColor, 62, e.colorIndex());
+    if (e.linetypeScale() != 1.0) s.real(gLtScale, 48, e.linetypeScale());
+    if (e.lineWeight() != QxDb::kLnWtByLayer) s.integer(gLineWeight, 370, e.lineWeight());
+}
 
 const std::vector<FieldGroup>& fieldGroups(std::u16string_view dxfType)
 {

@@ -67,6 +67,10 @@ struct EntityRead {
 };
 EntityRead readEntity(const DxfFile& file, std::size_t record, const EntityContext& context, DxfError& error);
 
+// The data every entity has (layer, linetype, colour, linetype scale, lineweight), each written
+// only where it differs from what a reader assumes.
+void emitCommon(const QxDbEntity& entity, FieldSink& sink);
+
 // The mapped values of an entity, in the order a new record lists them.
 void emitEntity(const QxDbEntity& entity, FieldSink& sink);
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "cad/dxf/dxf_entities.h"
 #include "cad/dxf/dxf_export.h"
 #include "dbsymbols.h"
 #include "dbtable.h"
@@ -17,6 +18,19 @@ std::u16string nameOf(QxDbObjectId id)
     const auto* record = QxDbSymbolTableRecord::cast(qx::peekObject(id));
     return record ? record->name() : std::u16string();
 }
+
+// Writes the entity data shared by every kind straight into a record, in the order given.
+class BuilderSink : public FieldSink {
+public:
+    explicit BuilderSink(RecordBuilder& builder) : m_builder(builder) {}
+    void text(int, int code, std::u16string_view value, TextRole role) override { m_builder.text(code, value, role); }
+    void real(int, int code, double value) override { m_builder.real(code, value); }
+    void integer(int, int code, std::int64_t value) override { m_builder.integer(code, value); }
+    void handle(int, int code, std::uint64_t value) override { m_builder.handle(code, value); }
+
+private:
+    RecordBuilder& m_builder;
+};
 
 // Writes an entity inside the table's block; its colour and linetype follow the table.
 void blockEntityHead(RecordBuilder& b, std::string_view type, std::uint64_t handle, std::uint64_t blockRecord)
@@ -172,8 +186,9 @@ TableRecords writeTable(const QxDbTable& table, std::uint64_t tableHandle, std::
     // The table record itself.
     RecordBuilder t(style);
     const QxGePoint3d p = table.position();
-    t.raw(0, "ACAD_TABLE").handle(5, tableHandle).handle(330, owner).raw(100, "AcDbEntity").name(8, table.layer());
-    if (table.colorIndex() != 256) t.integer(62, table.colorIndex());
+    t.raw(0, "ACAD_TABLE").handle(5, tableHandle).handle(330, owner).raw(100, "AcDbEntity");
+    BuilderSink common(t);
+    emitCommon(table, common);
     t.raw(100, "AcDbBlockReference").name(2, blockName).point(10, p.x, p.y, p.z);
     t.raw(100, "AcDbTable").handle(342, handleOf(table.tableStyle())).handle(343, blockRecord);
     t.point(11, std::cos(table.rotation()), std::sin(table.rotation()), 0);

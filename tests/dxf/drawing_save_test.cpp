@@ -390,6 +390,35 @@ TEST(DxfSaveTables, AChangedTableRewritesItsBlockInPlace)
     EXPECT_EQ(threes, 1u);
 }
 
+TEST(DxfSaveTables, ATablesLinetypeScaleAndLineweightChangedAfterOpeningAreSaved)
+{
+    auto db = openText(bench::DxfDrawingGenerator(5).drawing(10));
+    addTable(*db, u"x");
+    auto reopened = openText(saveText(*db));
+    QxDbObjectId tableId;
+    for (auto id : test::modelSpace(*reopened)->entityIds())
+        if (object<QxDbTable>(id)) tableId = id;
+    ASSERT_FALSE(tableId.isNull());
+    {
+        Writable<QxDbTable> t(tableId);
+        ASSERT_EQ(t->setLinetype(u"ByBlock"), Qxapp::eOk);
+        ASSERT_EQ(t->setLineWeight(QxDb::LineWeight(50)), Qxapp::eOk);
+        ASSERT_EQ(t->setLinetypeScale(2.5), Qxapp::eOk);
+        ASSERT_EQ(t->setColorIndex(3), Qxapp::eOk);
+    }
+    auto again = openText(saveText(*reopened));
+    for (auto id : test::modelSpace(*again)->entityIds()) {
+        const auto* table = object<QxDbTable>(id);
+        if (!table) continue;
+        EXPECT_EQ(table->linetype(), u"ByBlock");
+        EXPECT_EQ(table->lineWeight(), QxDb::LineWeight(50));
+        EXPECT_EQ(table->linetypeScale(), 2.5);
+        EXPECT_EQ(table->colorIndex(), 3);
+        return;
+    }
+    ADD_FAILURE() << "the table did not come back";
+}
+
 TEST(DxfSaveTables, ATableWhoseBlockIsNotClosedGetsANewBlock)
 {
     // Found by fuzzing: the table's block has no ENDBLK, and rewriting "the block's content"
