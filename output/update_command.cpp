@@ -10,30 +10,20 @@
 #include "host/database.h"
 #include "host/editor.h"
 #include "host/ui.h"
+#include "engine/entity_kinds.h"
 #include "module/strings.h"
+#include "resources/string_ids.h"
 #include "output/catalogue_names.h"
 #include "output/drawing_table.h"
 #include "output/extraction_record.h"
 
 namespace {
 
-constexpr std::uint32_t kIdsTableUpdated = 238;
-constexpr std::uint32_t kIdsTableUpToDate = 239;
-constexpr std::uint32_t kIdsSelectNewObjects = 253;
-constexpr std::uint32_t kIdsYourNewSelection = 254;
-constexpr std::uint32_t kIdsRecordRefused = 313;
-constexpr const char16_t* kCellContentError = u"Error adding content into a table cell";
 
 using Texts = std::vector<std::u16string>;
 
 void PrintRes(std::uint32_t id) { qxutPrintf(u"%s", LoadResString(id).c_str()); }
 void PrintUpdated(bool bChanged) { PrintRes(bChanged ? kIdsTableUpdated : kIdsTableUpToDate); }
-
-const std::u16string& CellOf(const TableRow& row, std::size_t column)
-{
-    static const std::u16string empty;
-    return column < row.size() ? row[column] : empty;
-}
 
 // A selection set that is freed when the scope ends.
 class SelectionSet {
@@ -329,7 +319,7 @@ std::optional<std::u16string> UnknownColumn(const ExtractionEngine& engine, cons
                                             const RecordLists& rec, const CatalogueNames& names)
 {
     const StrHelper& helper = engine.strHelper;
-    const bool bBlocks = std::find(rec.lsObjects.begin(), rec.lsObjects.end(), helper.lsObjNames.front()) !=
+    const bool bBlocks = std::find(rec.lsObjects.begin(), rec.lsObjects.end(), helper.KindName(kTypeBlock)) !=
                          rec.lsObjects.end();
     for (const std::u16string& name : setup.lsPropsSel) {
         PropItem probe;
@@ -338,14 +328,6 @@ std::optional<std::u16string> UnknownColumn(const ExtractionEngine& engine, cons
         return std::u16string(csTbHeaders);
     }
     return std::nullopt;
-}
-
-Qxapp::ErrorStatus SetPreviewBlock(QxDbTable* pTbl, std::uint32_t r, std::uint32_t c, const std::u16string& csHandle,
-                                   const BlockIdMap& mpBlockIds)
-{
-    const auto it = mpBlockIds.find(csHandle);
-    if (csHandle.empty() || it == mpBlockIds.end()) return Qxapp::eOk;
-    return pTbl->setBlockTableRecordId(r, c, it->second, true);
 }
 
 // Opens the table of the record for write; closed by the caller.
@@ -382,18 +364,9 @@ void ClassifyPicked(const SelectionSet& ss, const StrHelper& strHelper, std::set
         QxDbObject* pObj = nullptr;
         if (qxdbOpenObject(pObj, id, QxDb::kForRead) != Qxapp::eOk) continue;
         QxDbObjectCloser<QxDbObject> closer(pObj);
-        int position = -1;
-        if (QxDbBlockReference::cast(pObj)) position = 0;
-        else if (QxDbPolyline::cast(pObj)) position = 2;
-        else if (QxDbLine::cast(pObj)) position = 1;
-        else if (QxDbCircle::cast(pObj)) position = 4;
-        else if (QxDbArc::cast(pObj)) position = 3;
-        else if (QxDb3dSolid::cast(pObj)) position = 6;
-        else if (QxDbSolid::cast(pObj)) position = 5;
-        else if (QxDbPoint::cast(pObj)) position = 7;
-        else if (QxDbMText::cast(pObj)) position = 8;
-        if (position < 0 || static_cast<std::size_t>(position) >= strHelper.lsObjNames.size()) continue;
-        seNewObjTypes.insert(strHelper.lsObjNames[static_cast<std::size_t>(position)]);
+        const EntityKind* kind = KindOfObject(pObj);
+        if (!kind || strHelper.KindName(kind->code).empty()) continue;
+        seNewObjTypes.insert(strHelper.KindName(kind->code));
         lsNewHdls.push_back(pObj->handle().ascii());
     }
 }
@@ -403,9 +376,10 @@ void ClassifyPicked(const SelectionSet& ss, const StrHelper& strHelper, std::set
 std::set<std::u16string> OwnPropertyNames(const StrHelper& strHelper)
 {
     std::set<std::u16string> names;
-    for (const PropItemList* list : {&strHelper.lineDatas, &strHelper.pLineDatas, &strHelper.arcDatas,
-                                     &strHelper.pointDatas, &strHelper.circleDatas})
-        for (const PropItem& item : *list) names.insert(item.name);
+    for (const EntityKind& kind : EntityKinds()) {
+        if (!kind.ownNames || kind.code == kTypeBlock || kind.code == kTypeMText) continue;
+        for (const PropItem& item : strHelper.*kind.ownNames) names.insert(item.name);
+    }
     return names;
 }
 
@@ -547,7 +521,7 @@ bool SetCellText(QxDbTable* pTbl, std::uint32_t r, std::uint32_t c, const std::u
 {
     if (pTbl->textString(r, c) == csText && pTbl->cellType(r, c) == QxDb::kTextCell) return true;
     if (pTbl->setTextString(r, c, csText.c_str()) != Qxapp::eOk) {
-        qxutPrintf(u"%s", kCellContentError);
+        PrintCellContentError();
         return false;
     }
     bChanged = true;
@@ -725,7 +699,7 @@ bool UpdateTableRows(const ExtractionEngine& engine, QxDbTable* pTbl, std::vecto
                 const std::u16string& csNew = CellOf(row, c + 1);
                 if (csNew != pTbl->textString(r, c)) {
                     if (pTbl->setTextString(r, c, csNew.c_str()) != Qxapp::eOk) {
-                        qxutPrintf(u"%s", kCellContentError);
+                        PrintCellContentError();
                         return bChanged;
                     }
                     bChanged = true;
@@ -762,7 +736,7 @@ bool UpdateTableRows(const ExtractionEngine& engine, QxDbTable* pTbl, std::vecto
         for (std::uint32_t c = 0; c < m && c < lsTotalLine.size(); ++c) {
             if (!vbTotalled[c] || lsTotalLine[c] == pTbl->textString(totalsRow, c)) continue;
             if (pTbl->setTextString(totalsRow, c, lsTotalLine[c].c_str()) != Qxapp::eOk) {
-                qxutPrintf(u"%s", kCellContentError);
+                PrintCellContentError();
                 return false;
             }
         }
@@ -835,7 +809,7 @@ bool RowsCombined(const ExtractionEngine& engine)
     // As the engine decides when it builds: with block references among the kinds, rows
     // combine only when the block name is a column.
     const StrHelper& helper = engine.strHelper;
-    const bool bBlocks = Contains(engine.lsObjectsSel, helper.lsObjNames.front());
+    const bool bBlocks = Contains(engine.lsObjectsSel, helper.KindName(kTypeBlock));
     return Contains(engine.lsColNames, helper.quantityItem.name) &&
            (!bBlocks || (Contains(engine.lsColNames, helper.blockNameItem.name) && engine.csGroupBy.empty()));
 }
@@ -1109,7 +1083,7 @@ void AddObjectsToTable(CPnUiBaseDialog* pDialog, const StrHelper& strHelper, QxD
         const Texts lsShown = ShownNames(setup);
         std::set<std::u16string> seTmpProps(lsShown.begin(), lsShown.end());
         if (!setup.bGrouped) {
-            if (seNewObjTypes.count(strHelper.lsObjNames.front())) seTmpProps.insert(strHelper.blockNameItem.name);
+            if (seNewObjTypes.count(strHelper.KindName(kTypeBlock))) seTmpProps.insert(strHelper.blockNameItem.name);
             for (const PropItem& item : newExtEngine.seBlockProps) seTmpProps.insert(item.name);
             const std::set<std::u16string> ownNames = OwnPropertyNames(strHelper);
             for (const PropItem& item : seNewProps)
