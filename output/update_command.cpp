@@ -16,185 +16,14 @@
 #include "output/catalogue_names.h"
 #include "output/drawing_table.h"
 #include "output/extraction_record.h"
+#include "output/object_picking.h"
+#include "output/selection_set.h"
+#include "output/update_record.h"
 
 namespace {
 
-
-using Texts = std::vector<std::u16string>;
-
 void PrintRes(std::uint32_t id) { qxutPrintf(u"%s", LoadResString(id).c_str()); }
 void PrintUpdated(bool bChanged) { PrintRes(bChanged ? kIdsTableUpdated : kIdsTableUpToDate); }
-
-// A selection set that is freed when the scope ends.
-class SelectionSet {
-public:
-    SelectionSet() = default;
-    ~SelectionSet() { free(); }
-    SelectionSet(const SelectionSet&) = delete;
-    SelectionSet& operator=(const SelectionSet&) = delete;
-    // Selects with `mode`; true when the selection completed normally and is not empty.
-    bool select(const char16_t* mode)
-    {
-        free();
-        if (qxedSSGet(mode, nullptr, nullptr, nullptr, m_name) != QXRT_NORM) return false;
-        m_held = true;
-        return qxedSSLength(m_name, &m_length) == QXRT_NORM && m_length > 0;
-    }
-    void free()
-    {
-        if (m_held) qxedSSFree(m_name);
-        m_held = false;
-        m_length = 0;
-    }
-    const qxds_name& name() const { return m_name; }
-    std::int32_t length() const { return m_length; }
-
-private:
-    qxds_name m_name = {0, 0};
-    std::int32_t m_length = 0;
-    bool m_held = false;
-};
-
-// The lists of the record that an action reads. Names are given as the current catalogue
-// names them, whatever language the record was written in.
-struct RecordLists {
-    Texts veHdls, lsObjects, lsOrigNames, lsDisplayNames, veGroupBy, veTbHeaders, veReplHdl;
-    Texts lsTbColumns;  // empty in records written before it
-    // From the keys after the first seven; absent in records written before them.
-    std::optional<bool> bHeaderShown, bTotalsWritten;
-    std::vector<Texts> veRowMembers;
-    bool bHasMembers = false;
-};
-
-enum RecordUse : unsigned { kUseHandlesAndTypes = 1, kUseReplaced = 2 };
-enum class RecordState { kUsable, kMissing, kRefused };
-
-// Why a record is refused: the key at fault, shown to the user.
-struct RecordFault {
-    std::u16string csKey;
-};
-
-void PrintRefused(const std::u16string& csKey) { qxutPrintf(u"%s", FormatResString(kIdsRecordRefused, csKey).c_str()); }
-
-bool IsHandleText(const std::u16string& csHdl)
-{
-    if (csHdl.empty() || csHdl.size() > 16) return false;
-    return std::all_of(csHdl.begin(), csHdl.end(), [](char16_t ch) {
-        return (ch >= u'0' && ch <= u'9') || (ch >= u'A' && ch <= u'F') || (ch >= u'a' && ch <= u'f');
-    });
-}
-
-bool AllHandles(const Texts& lsHdl) { return std::all_of(lsHdl.begin(), lsHdl.end(), IsHandleText); }
-
-bool HasDuplicates(Texts lsItems)
-{
-    std::sort(lsItems.begin(), lsItems.end());
-    return std::adjacent_find(lsItems.begin(), lsItems.end()) != lsItems.end();
-}
-
-// Reads the layout key: two items, each "0" or "1".
-bool ReadLayout(QxDbObjectId idTbl, RecordLists& rec)
-{
-    const Texts lsLayout = ReadRecordItemsIfAny(idTbl, csTbLayout);
-    if (lsLayout.empty()) return true;
-    const auto flag = [](const std::u16string& item) -> std::optional<bool> {
-        if (item == u"1") return true;
-        if (item == u"0") return false;
-        return std::nullopt;
-    };
-    if (lsLayout.size() != 2 || !flag(lsLayout[0]) || !flag(lsLayout[1])) return false;
-    rec.bHeaderShown = flag(lsLayout[0]);
-    rec.bTotalsWritten = flag(lsLayout[1]);
-    return true;
-}
-
-// Reads the lists the action uses. kMissing when one is missing (the reader said which, as
-// always); kRefused, with the key at fault, when the lists do not fit together.
-RecordState ReadRecord(QxDbObjectId idTbl, unsigned uses, const CatalogueNames& names, RecordLists& rec,
-                       RecordFault& fault)
-{
-    std::vector<std::u16string> lsKeys = {csAppOriginalNames, csAppDisplayNames, csGroupByProp, csTbHeaders,
-                                          csTbLayout, csTbColumns, csRowMembers};
-    if (uses & kUseHandlesAndTypes) {
-        rec.veHdls = ReadRecordItems(idTbl, csAppHdls);
-        rec.lsObjects = ReadRecordItems(idTbl, csAppObjTypes);
-        lsKeys.insert(lsKeys.end(), {csAppHdls, csAppObjTypes});
-    }
-    rec.lsOrigNames = ReadRecordItems(idTbl, csAppOriginalNames);
-    rec.lsDisplayNames = ReadRecordItems(idTbl, csAppDisplayNames);
-    rec.veGroupBy = ReadRecordItems(idTbl, csGroupByProp);
-    rec.veTbHeaders = ReadRecordItems(idTbl, csTbHeaders);
-    if (uses & kUseReplaced) {
-        rec.veReplHdl = ReadRecordItems(idTbl, csAppReplacedHdls);
-        lsKeys.push_back(csAppReplacedHdls);
-    }
-
-    if ((uses & kUseHandlesAndTypes) && (rec.veHdls.empty() || rec.lsObjects.empty())) return RecordState::kMissing;
-    if (rec.veGroupBy.empty() || rec.veTbHeaders.empty()) return RecordState::kMissing;
-    if ((uses & kUseReplaced) && rec.veReplHdl.empty()) return RecordState::kMissing;
-
-    const auto refuse = [&fault](const std::u16string& csKey) {
-        fault.csKey = csKey;
-        return RecordState::kRefused;
-    };
-    // Numbers where texts belong would be skipped by the reader and leave the lists short.
-    for (const std::u16string& csKey : lsKeys)
-        if (!RecordKeyHoldsOnlyTexts(idTbl, csKey)) return refuse(csKey);
-    if (rec.lsOrigNames.size() != rec.lsDisplayNames.size()) return refuse(csAppDisplayNames);
-    if (rec.veGroupBy.size() != 1) return refuse(csGroupByProp);
-    if (!ReadLayout(idTbl, rec)) return refuse(csTbLayout);
-    const Texts lsMembers = ReadRecordItemsIfAny(idTbl, csRowMembers);
-    if (!lsMembers.empty()) {
-        rec.veRowMembers = RowMembersFromItems(lsMembers);
-        rec.bHasMembers = true;
-        if (rec.veRowMembers.empty()) return refuse(csRowMembers);
-        for (const Texts& members : rec.veRowMembers)
-            if (!AllHandles(members)) return refuse(csRowMembers);
-    }
-    if (uses & kUseHandlesAndTypes) {
-        rec.veHdls = HandlesFromItems(rec.veHdls);
-        if (!AllHandles(rec.veHdls)) return refuse(csAppHdls);
-        // Each object has one row unless rows are grouped, which the record says elsewhere.
-        if (rec.veGroupBy.front().empty() && HasDuplicates(rec.veHdls)) return refuse(csAppHdls);
-        for (std::u16string& csType : rec.lsObjects) {
-            csType = names.ToCurrent(csType);
-            if (!names.IsCurrentName(csType)) return refuse(csAppObjTypes);
-        }
-    }
-    if ((uses & kUseReplaced) && !(rec.veReplHdl.size() == 1 && rec.veReplHdl.front().empty()) &&
-        !AllHandles(rec.veReplHdl))
-        return refuse(csAppReplacedHdls);
-    for (std::u16string& csName : rec.lsOrigNames) csName = names.ToCurrent(csName);
-    rec.lsTbColumns = ReadRecordItemsIfAny(idTbl, csTbColumns);
-    for (std::u16string& csName : rec.lsTbColumns) csName = names.ToCurrent(csName);
-    if (!rec.lsTbColumns.empty() && rec.lsTbColumns.size() < rec.veTbHeaders.size()) return refuse(csTbColumns);
-    rec.veGroupBy.front() = names.ToCurrent(rec.veGroupBy.front());
-    return RecordState::kUsable;
-}
-
-// Reads the record for an action; false (with the refusal printed) when it cannot be used.
-bool ReadUsableRecord(QxDbObjectId idTbl, unsigned uses, const CatalogueNames& names, RecordLists& rec)
-{
-    RecordFault fault;
-    const RecordState state = ReadRecord(idTbl, uses, names, rec, fault);
-    if (state == RecordState::kRefused) PrintRefused(fault.csKey);
-    return state == RecordState::kUsable;
-}
-
-void ReplaceRecordList(QxDbObjectId idTbl, const std::u16string& csKey, const Texts& lsItems)
-{
-    RemoveRecordItems(idTbl, csKey);
-    WriteRecordItems(idTbl, csKey, lsItems);
-}
-
-// A shown name back to the property name it stands for. Each text is translated once, so
-// two columns whose display names were swapped keep their own properties.
-std::u16string ToOriginalName(const std::u16string& csText, const RecordLists& rec)
-{
-    for (std::size_t i = 0; i < rec.lsDisplayNames.size(); ++i)
-        if (csText == rec.lsDisplayNames[i]) return rec.lsOrigNames[i];
-    return csText;
-}
 
 Texts RowTexts(const QxDbTable* pTbl, std::uint32_t r)
 {
@@ -338,39 +167,6 @@ QxDbTable* OpenTableForWrite(QxDbObjectId idTbl)
     return pTbl;
 }
 
-// Lets the user pick objects, the dialog hidden meanwhile.
-bool PickObjects(CPnUiBaseDialog* pDialog, std::uint32_t promptId, SelectionSet& ssNew)
-{
-    PrintRes(promptId);
-    if (pDialog) pDialog->BeginEditorCommand();
-    if (!ssNew.select(nullptr)) {
-        if (pDialog) pDialog->CancelEditorCommand();
-        ssNew.free();
-        return false;
-    }
-    if (pDialog) pDialog->CompleteEditorCommand(true);
-    return true;
-}
-
-// The kinds and handles of the picked objects that the engine reads, in pick order. Multi-line
-// texts are among them: the engine reads them like the other kinds.
-void ClassifyPicked(const SelectionSet& ss, const StrHelper& strHelper, std::set<std::u16string>& seNewObjTypes,
-                    Texts& lsNewHdls)
-{
-    for (std::int32_t i = 0; i < ss.length(); ++i) {
-        qxds_name ent = {0, 0};
-        QxDbObjectId id;
-        if (qxedSSName(ss.name(), i, ent) != QXRT_NORM || qxdbGetObjectId(id, ent) != Qxapp::eOk) continue;
-        QxDbObject* pObj = nullptr;
-        if (qxdbOpenObject(pObj, id, QxDb::kForRead) != Qxapp::eOk) continue;
-        QxDbObjectCloser<QxDbObject> closer(pObj);
-        const EntityKind* kind = KindOfObject(pObj);
-        if (!kind || strHelper.KindName(kind->code).empty()) continue;
-        seNewObjTypes.insert(strHelper.KindName(kind->code));
-        lsNewHdls.push_back(pObj->handle().ascii());
-    }
-}
-
 // Names of the geometry properties of lines, polylines, arcs, points and circles (multi-line
 // texts are not among them: their list shares names, such as the rotation, with blocks).
 std::set<std::u16string> OwnPropertyNames(const StrHelper& strHelper)
@@ -381,13 +177,6 @@ std::set<std::u16string> OwnPropertyNames(const StrHelper& strHelper)
         for (const PropItem& item : strHelper.*kind.ownNames) names.insert(item.name);
     }
     return names;
-}
-
-std::map<std::u16string, std::u16string> DisplayNameMap(const RecordLists& rec)
-{
-    std::map<std::u16string, std::u16string> mpDisplayProps;
-    for (std::size_t i = 0; i < rec.lsOrigNames.size(); ++i) mpDisplayProps[rec.lsOrigNames[i]] = rec.lsDisplayNames[i];
-    return mpDisplayProps;
 }
 
 // Builds the engine's rows for the columns, with the names shown in the header.
@@ -406,28 +195,6 @@ Texts ShownHeaders(const ExtractionEngine& engine)
 {
     if (engine.lsTableRows.empty() || engine.lsTableRows.front().empty()) return {};
     return Texts(engine.lsTableRows.front().begin() + 1, engine.lsTableRows.front().end());
-}
-
-// The objects the user picks for an add or a replace: their kinds, their handles in pick
-// order, and an engine that has read them.
-struct PickedObjects {
-    std::set<std::u16string> seNewObjTypes;
-    Texts lsNewHdls;
-    ExtractionEngine newExtEngine;
-};
-
-std::optional<PickedObjects> PickAndReadObjects(CPnUiBaseDialog* pDialog, std::uint32_t promptId,
-                                                const StrHelper& strHelper)
-{
-    SelectionSet ssNew;
-    if (!PickObjects(pDialog, promptId, ssNew)) return std::nullopt;
-    std::set<std::u16string> seNewObjTypes;
-    Texts lsNewHdls;
-    ClassifyPicked(ssNew, strHelper, seNewObjTypes, lsNewHdls);
-    PickedObjects picked{std::move(seNewObjTypes), std::move(lsNewHdls),
-                         ExtractionEngine(ssNew.name(), ssNew.length(), strHelper)};
-    ssNew.free();
-    return picked;
 }
 
 
