@@ -202,31 +202,28 @@ void DeleteTableRows(QxDbTable* pTbl, std::vector<std::uint32_t> veRows)
     }
 }
 
-bool UpdateTableRows(const ExtractionEngine& engine, QxDbTable* pTbl, std::vector<std::u16string>& handles,
-                     bool bGrouped, bool bHeaderHidden)
-{
-    std::uint32_t n = pTbl->numRows();
-    const std::uint32_t m = pTbl->numColumns();
+namespace {
+
+// What rewriting the matched rows found: the rows whose objects are gone (and their places
+// among the handles), whether anything changed, whether a cell could not be written.
+struct RowMatch {
+    std::vector<std::uint32_t> veStaleRows;
+    std::vector<std::size_t> veStaleHdlPlaces;
     bool bChanged = false;
+    bool bFailed = false;
+};
 
-    const bool bTotals = HasTotalsLine(pTbl, bHeaderHidden);
-    std::vector<bool> vbTotalled(m, false);
-    bool bTotalsEmpty = true;
-    if (bTotals) {
-        for (std::uint32_t c = 0; c < m; ++c) {
-            vbTotalled[c] = !pTbl->textString(n - 1, c).empty();
-            if (vbTotalled[c]) bTotalsEmpty = false;
-        }
-        n -= 2;
-    }
-
+// Rewrites every data row [first, n) from the built rows it matches; collects the rows that
+// match none.
+RowMatch RewriteMatchedRows(const ExtractionEngine& engine, QxDbTable* pTbl, const std::vector<std::u16string>& handles,
+                            bool bGrouped, std::uint32_t first, std::uint32_t n)
+{
+    const std::uint32_t m = pTbl->numColumns();
     const TableData& rows = engine.lsTableRows;
     static const TableRow noHeader;
     const TableRow& header = rows.empty() ? noHeader : rows.front();
     const std::u16string& csPreview = engine.strHelper.blockPreviewItem.name;
-    const std::uint32_t first = bHeaderHidden ? 1 : 2;
-    std::vector<std::uint32_t> veStaleRows;
-    std::vector<std::size_t> veStaleHdlPlaces;
+    RowMatch match;
 
     // A table row matches every built row with its handle (or, grouped, its group's value), in
     // build order; an index keeps large tables from comparing every row with every row.
@@ -241,9 +238,9 @@ bool UpdateTableRows(const ExtractionEngine& engine, QxDbTable* pTbl, std::vecto
         const std::u16string* pKey = bGrouped ? &csFirstCell : k < handles.size() ? &handles[k] : nullptr;
         const auto found = pKey ? rowsByKey.find(*pKey) : rowsByKey.end();
         if (found == rowsByKey.end()) {
-            bChanged = true;
-            veStaleRows.push_back(r);
-            veStaleHdlPlaces.push_back(k);
+            match.bChanged = true;
+            match.veStaleRows.push_back(r);
+            match.veStaleHdlPlaces.push_back(k);
             continue;
         }
         for (std::size_t i : found->second) {
@@ -253,9 +250,10 @@ bool UpdateTableRows(const ExtractionEngine& engine, QxDbTable* pTbl, std::vecto
                 if (csNew != pTbl->textString(r, c)) {
                     if (pTbl->setTextString(r, c, csNew.c_str()) != Qxapp::eOk) {
                         PrintCellContentError();
-                        return bChanged;
+                        match.bFailed = true;
+                        return match;
                     }
-                    bChanged = true;
+                    match.bChanged = true;
                 } else if (CellOf(header, c + 1) == csPreview) {
                     pTbl->setTextString(r, c, u"");
                     SetPreviewBlock(pTbl, r, c, CellOf(row, 0), engine.mpBlockIds);
@@ -263,42 +261,69 @@ bool UpdateTableRows(const ExtractionEngine& engine, QxDbTable* pTbl, std::vecto
             }
         }
     }
+    return match;
+}
+
+// Recomputes the totals line (the last row) from the data rows the table now has, in the
+// columns that showed a total; false when a cell could not be written.
+bool RewriteTotalsLine(const ExtractionEngine& engine, QxDbTable* pTbl, const std::vector<bool>& vbTotalled,
+                       bool bHeaderHidden, std::uint32_t first)
+{
+    const std::uint32_t m = pTbl->numColumns();
+    const std::uint32_t totalsRow = pTbl->numRows() - 1;
+    TableData veCurrent;
+    if (bHeaderHidden) {
+        TableRow names;
+        for (std::uint32_t c = 0; c < m; ++c) names.push_back(CellOf(engine.lsColNames, c + 1));
+        veCurrent.push_back(std::move(names));
+    } else {
+        veCurrent.push_back(RowTexts(pTbl, 1));
+    }
+    for (std::uint32_t r = first; r + 1 < totalsRow; ++r) veCurrent.push_back(RowTexts(pTbl, r));
+    Texts lsTotalCols;
+    for (std::uint32_t c = 0; c < m; ++c) {
+        const std::u16string& name = CellOf(veCurrent.front(), c);
+        if (vbTotalled[c] && std::find(lsTotalCols.begin(), lsTotalCols.end(), name) == lsTotalCols.end())
+            lsTotalCols.push_back(name);
+    }
+    const TableRow lsTotalLine = MakeTotalsLine(veCurrent, lsTotalCols);
+    for (std::uint32_t c = 0; c < m && c < lsTotalLine.size(); ++c) {
+        if (!vbTotalled[c] || lsTotalLine[c] == pTbl->textString(totalsRow, c)) continue;
+        if (pTbl->setTextString(totalsRow, c, lsTotalLine[c].c_str()) != Qxapp::eOk) {
+            PrintCellContentError();
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+bool UpdateTableRows(const ExtractionEngine& engine, QxDbTable* pTbl, std::vector<std::u16string>& handles,
+                     bool bGrouped, bool bHeaderHidden)
+{
+    const bool bTotals = HasTotalsLine(pTbl, bHeaderHidden);
+    const std::vector<bool> vbTotalled = TotalledColumns(pTbl, bTotals);
+    const bool bTotalsEmpty = std::none_of(vbTotalled.begin(), vbTotalled.end(), [](bool b) { return b; });
+    const std::uint32_t n = pTbl->numRows() - (bTotals ? 2 : 0);
+    const std::uint32_t first = bHeaderHidden ? 1 : 2;
+
+    const RowMatch match = RewriteMatchedRows(engine, pTbl, handles, bGrouped, first, n);
+    if (match.bFailed) return match.bChanged;
 
     // Rows go by place: two rows of identical objects look alike, and only the one whose
     // object is gone may go.
-    DeleteTableRows(pTbl, veStaleRows);
+    DeleteTableRows(pTbl, match.veStaleRows);
 
-    if (bTotals && bChanged && !bTotalsEmpty && pTbl->numRows() >= first + 2) {
-        const std::uint32_t totalsRow = pTbl->numRows() - 1;
-        TableData veCurrent;
-        if (bHeaderHidden) {
-            TableRow names;
-            for (std::uint32_t c = 0; c < m; ++c) names.push_back(CellOf(engine.lsColNames, c + 1));
-            veCurrent.push_back(std::move(names));
-        } else {
-            veCurrent.push_back(RowTexts(pTbl, 1));
-        }
-        for (std::uint32_t r = first; r + 1 < totalsRow; ++r) veCurrent.push_back(RowTexts(pTbl, r));
-        Texts lsTotalCols;
-        for (std::uint32_t c = 0; c < m; ++c) {
-            const std::u16string& name = CellOf(veCurrent.front(), c);
-            if (vbTotalled[c] && std::find(lsTotalCols.begin(), lsTotalCols.end(), name) == lsTotalCols.end())
-                lsTotalCols.push_back(name);
-        }
-        const TableRow lsTotalLine = MakeTotalsLine(veCurrent, lsTotalCols);
-        for (std::uint32_t c = 0; c < m && c < lsTotalLine.size(); ++c) {
-            if (!vbTotalled[c] || lsTotalLine[c] == pTbl->textString(totalsRow, c)) continue;
-            if (pTbl->setTextString(totalsRow, c, lsTotalLine[c].c_str()) != Qxapp::eOk) {
-                PrintCellContentError();
-                return false;
-            }
-        }
-    }
+    if (bTotals && match.bChanged && !bTotalsEmpty && pTbl->numRows() >= first + 2 &&
+        !RewriteTotalsLine(engine, pTbl, vbTotalled, bHeaderHidden, first))
+        return false;
 
+    std::vector<std::size_t> veStaleHdlPlaces = match.veStaleHdlPlaces;
     std::sort(veStaleHdlPlaces.begin(), veStaleHdlPlaces.end(), std::greater<>());
     for (std::size_t k : veStaleHdlPlaces)
         if (k < handles.size()) handles.erase(handles.begin() + static_cast<std::ptrdiff_t>(k));
-    return bChanged;
+    return match.bChanged;
 }
 
 bool RebuildTableRows(const ExtractionEngine& engine, QxDbTable* pTbl, std::vector<std::u16string>& handles,
