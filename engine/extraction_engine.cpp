@@ -235,6 +235,26 @@ void appendBlockRows(Emit& emit, BlockIdMap& blockIds, const std::vector<BlockEn
     }
 }
 
+// The columns of a build: the identifier, then the names with a fixed place (taken out of
+// `lsPropsSel`), then the other chosen properties in their order.
+std::vector<std::u16string> columnNames(std::vector<std::u16string>& lsPropsSel, bool bQuantity, bool bBlockName,
+                                        const StrHelper& helper)
+{
+    std::vector<std::u16string> names{u"Id"};
+    if (takeName(lsPropsSel, helper.objectTypeItem.name)) names.push_back(helper.objectTypeItem.name);
+    if (bQuantity) {
+        takeName(lsPropsSel, helper.quantityItem.name);
+        names.push_back(helper.quantityItem.name);
+    }
+    if (bBlockName) {
+        takeName(lsPropsSel, helper.blockNameItem.name);
+        names.push_back(helper.blockNameItem.name);
+    }
+    if (takeName(lsPropsSel, helper.blockPreviewItem.name)) names.push_back(helper.blockPreviewItem.name);
+    names.insert(names.end(), lsPropsSel.begin(), lsPropsSel.end());
+    return names;
+}
+
 // Only the entries of the kept handles stay.
 void keepBlockIdsOf(BlockIdMap& blockIds, const std::vector<std::u16string>& keptHandles)
 {
@@ -253,23 +273,9 @@ void ExtractionEngine::BuildTableData(std::vector<std::u16string>& lsPropsSelIn,
                                       const std::u16string& csGroupByIn, TableData& veTableDataOut,
                                       BlockIdMap& lsBlockTbRecId)
 {
-    lsColNames.clear();
     lsPropsSel = lsPropsSelIn;
     csGroupBy = csGroupByIn;
-
-    lsColNames.push_back(u"Id");
-    if (takeName(lsPropsSelIn, strHelper.objectTypeItem.name)) lsColNames.push_back(strHelper.objectTypeItem.name);
-    if (bQuantity) {
-        takeName(lsPropsSelIn, strHelper.quantityItem.name);
-        lsColNames.push_back(strHelper.quantityItem.name);
-    }
-    if (bBlockName) {
-        takeName(lsPropsSelIn, strHelper.blockNameItem.name);
-        lsColNames.push_back(strHelper.blockNameItem.name);
-    }
-    if (takeName(lsPropsSelIn, strHelper.blockPreviewItem.name))
-        lsColNames.push_back(strHelper.blockPreviewItem.name);
-    lsColNames.insert(lsColNames.end(), lsPropsSelIn.begin(), lsPropsSelIn.end());
+    lsColNames = columnNames(lsPropsSelIn, bQuantity, bBlockName, strHelper);
 
     const std::size_t width = lsColNames.size();
     const RowFiller filler(lsColNames, strHelper);

@@ -182,6 +182,32 @@ bool RecordFitsTable(const QxDbTable* pTbl, const RecordLists& rec, const Column
 
 }  // namespace
 
+namespace {
+
+// The columns a table is rebuilt with after an add: the shown ones (hidden columns stay out),
+// and unless rows are grouped the block name, attributes, dynamic properties and geometry the
+// added objects bring.
+ColumnSetup ColumnsWithAdded(const ColumnSetup& setup, const PickedObjects& picked, const PropItemSet& seNewProps,
+                             const StrHelper& strHelper)
+{
+    const Texts lsShown = ShownNames(setup);
+    std::set<std::u16string> seTmpProps(lsShown.begin(), lsShown.end());
+    if (!setup.bGrouped) {
+        if (picked.seNewObjTypes.count(strHelper.KindName(kTypeBlock))) seTmpProps.insert(strHelper.blockNameItem.name);
+        for (const PropItem& item : picked.newExtEngine.seBlockProps) seTmpProps.insert(item.name);
+        const std::set<std::u16string> ownNames = OwnPropertyNames(strHelper);
+        for (const PropItem& item : seNewProps)
+            if (ownNames.count(item.name)) seTmpProps.insert(item.name);
+    }
+    ColumnSetup built = setup;
+    built.lsPropsSel.assign(seTmpProps.begin(), seTmpProps.end());
+    built.bQuantity = seTmpProps.count(strHelper.quantityItem.name) != 0;
+    built.bBlockName = seTmpProps.count(strHelper.blockNameItem.name) != 0;
+    return built;
+}
+
+}  // namespace
+
 void AddObjectsToTable(CPnUiBaseDialog* pDialog, const StrHelper& strHelper, QxDbObjectId idTbl)
 {
     std::optional<PickedObjects> picked = PickAndReadObjects(pDialog, kIdsSelectNewObjects, strHelper);
@@ -226,20 +252,7 @@ void AddObjectsToTable(CPnUiBaseDialog* pDialog, const StrHelper& strHelper, QxD
         const PropItemSet seNewProps =
             newExtEngine.OfferedProperties(Texts(seNewObjTypes.begin(), seNewObjTypes.end()));
 
-        // The rebuilt table shows every column it is built from: hidden columns stay out.
-        const Texts lsShown = ShownNames(setup);
-        std::set<std::u16string> seTmpProps(lsShown.begin(), lsShown.end());
-        if (!setup.bGrouped) {
-            if (seNewObjTypes.count(strHelper.KindName(kTypeBlock))) seTmpProps.insert(strHelper.blockNameItem.name);
-            for (const PropItem& item : newExtEngine.seBlockProps) seTmpProps.insert(item.name);
-            const std::set<std::u16string> ownNames = OwnPropertyNames(strHelper);
-            for (const PropItem& item : seNewProps)
-                if (ownNames.count(item.name)) seTmpProps.insert(item.name);
-        }
-        ColumnSetup built = setup;
-        built.lsPropsSel.assign(seTmpProps.begin(), seTmpProps.end());
-        built.bQuantity = seTmpProps.count(strHelper.quantityItem.name) != 0;
-        built.bBlockName = seTmpProps.count(strHelper.blockNameItem.name) != 0;
+        const ColumnSetup built = ColumnsWithAdded(setup, *picked, seNewProps, strHelper);
         BuildShownRows(extEngine, built.lsPropsSel, built, rec);
         if (!RebuildFromEngine(extEngine, pTbl, setup, veFinalHdls, rebuilt)) return;
     }
