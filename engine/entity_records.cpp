@@ -1,8 +1,10 @@
 #include "engine/entity_records.h"
 
+#include "engine/entity_kinds.h"
 #include "engine/number_text.h"
-#include "engine/string_ids.h"
+#include "engine/str_helper.h"
 #include "module/strings.h"
+#include "resources/string_ids.h"
 
 namespace {
 
@@ -29,60 +31,61 @@ std::u16string yesNo(bool yes) { return LoadResString(yes ? kIdsYes : kIdsNo); }
 
 std::u16string BaseEnt::typeName(const std::vector<std::u16string>& lsObjNames) const
 {
-    if (type < 1 || type > 9 || type > lsObjNames.size()) return {};
+    if (!KindOfCode(type) || type > lsObjNames.size()) return {};
     return lsObjNames[type - 1];
 }
 
 PropertyList GeomEnt::getCommonProperties(const PropItemList& names) const
 {
     PropertyList pairs;
-    pairs.reserve(8);
-    addPair(pairs, names, 0, commonProp.layer);
-    addPair(pairs, names, 1, commonProp.color);
-    addNumber(pairs, names, 2, commonProp.linetypeScale);
-    if (hasThickness) addNumber(pairs, names, 3, commonProp.thickness);
-    addPair(pairs, names, 4, commonProp.lineWeight);
-    addPair(pairs, names, 5, commonProp.hyperlinks.empty() ? std::u16string() : commonProp.hyperlinks.front());
-    addPair(pairs, names, 6, commonProp.plotStyle);
-    addPair(pairs, names, 7, commonProp.linetype);
+    pairs.reserve(CommonPos::Count);
+    addPair(pairs, names, CommonPos::Layer, commonProp.layer);
+    addPair(pairs, names, CommonPos::Color, commonProp.color);
+    addNumber(pairs, names, CommonPos::LinetypeScale, commonProp.linetypeScale);
+    if (hasThickness) addNumber(pairs, names, CommonPos::Thickness, commonProp.thickness);
+    addPair(pairs, names, CommonPos::LineWeight, commonProp.lineWeight);
+    const std::u16string firstLink = commonProp.hyperlinks.empty() ? std::u16string() : commonProp.hyperlinks.front();
+    addPair(pairs, names, CommonPos::Hyperlink, firstLink);
+    addPair(pairs, names, CommonPos::PlotStyle, commonProp.plotStyle);
+    addPair(pairs, names, CommonPos::Linetype, commonProp.linetype);
     return pairs;
 }
 
 PropertyList Line::getProperties(const PropItemList& names) const
 {
     PropertyList pairs;
-    pairs.reserve(11);
-    addNumber(pairs, names, 0, angle);
-    addNumber(pairs, names, 1, deltaX);
-    addNumber(pairs, names, 2, deltaY);
-    addNumber(pairs, names, 3, deltaZ);
-    addPoint(pairs, names, 4, startPt);
-    addPoint(pairs, names, 7, endPt);
-    addNumber(pairs, names, 10, length);
+    pairs.reserve(LinePos::Count);
+    addNumber(pairs, names, LinePos::Angle, angle);
+    addNumber(pairs, names, LinePos::DeltaX, deltaX);
+    addNumber(pairs, names, LinePos::DeltaY, deltaY);
+    addNumber(pairs, names, LinePos::DeltaZ, deltaZ);
+    addPoint(pairs, names, LinePos::StartX, startPt);
+    addPoint(pairs, names, LinePos::EndX, endPt);
+    addNumber(pairs, names, LinePos::Length, length);
     return pairs;
 }
 
 PropertyList PolyLine::getProperties(const PropItemList& names) const
 {
     PropertyList pairs;
-    pairs.reserve(5);
-    addNumber(pairs, names, 0, area);
-    addNumber(pairs, names, 1, constWidth);
-    addNumber(pairs, names, 2, length);
-    addPair(pairs, names, 3, yesNo(closed == 1));
-    addPair(pairs, names, 4, LoadResString(plinegen == 1 ? kIdsEnabled : kIdsDisabled));
+    pairs.reserve(PolylinePos::Count);
+    addNumber(pairs, names, PolylinePos::Area, area);
+    addNumber(pairs, names, PolylinePos::ConstWidth, constWidth);
+    addNumber(pairs, names, PolylinePos::Length, length);
+    addPair(pairs, names, PolylinePos::Closed, yesNo(closed == 1));
+    addPair(pairs, names, PolylinePos::LinetypeGeneration, LoadResString(plinegen == 1 ? kIdsEnabled : kIdsDisabled));
     return pairs;
 }
 
 PropertyList Circle::getProperties(const PropItemList& names) const
 {
     PropertyList pairs;
-    pairs.reserve(7);
-    addNumber(pairs, names, 0, area);
-    addPoint(pairs, names, 1, center);
-    addNumber(pairs, names, 4, radius);
-    addNumber(pairs, names, 5, periphery);
-    addNumber(pairs, names, 6, diameter);
+    pairs.reserve(CirclePos::Count);
+    addNumber(pairs, names, CirclePos::Area, area);
+    addPoint(pairs, names, CirclePos::CenterX, center);
+    addNumber(pairs, names, CirclePos::Radius, radius);
+    addNumber(pairs, names, CirclePos::Circumference, periphery);
+    addNumber(pairs, names, CirclePos::Diameter, diameter);
     return pairs;
 }
 
@@ -99,22 +102,22 @@ KvArc::KvArc(std::u16string handle, std::uint32_t type, std::u16string name, Com
 PropertyList KvArc::getProperties(const PropItemList& names) const
 {
     PropertyList pairs;
-    pairs.reserve(9);
-    addNumber(pairs, names, 0, area);
-    addNumber(pairs, names, 1, startAng);
-    addNumber(pairs, names, 2, endAng);
-    addNumber(pairs, names, 3, totalAng);
-    addPoint(pairs, names, 4, center);
-    addNumber(pairs, names, 7, length);
-    addNumber(pairs, names, 8, radius);
+    pairs.reserve(ArcPos::Count);
+    addNumber(pairs, names, ArcPos::Area, area);
+    addNumber(pairs, names, ArcPos::StartAngle, startAng);
+    addNumber(pairs, names, ArcPos::EndAngle, endAng);
+    addNumber(pairs, names, ArcPos::TotalAngle, totalAng);
+    addPoint(pairs, names, ArcPos::CenterX, center);
+    addNumber(pairs, names, ArcPos::Length, length);
+    addNumber(pairs, names, ArcPos::Radius, radius);
     return pairs;
 }
 
 PropertyList KvPoint::getProperties(const PropItemList& names) const
 {
     PropertyList pairs;
-    pairs.reserve(3);
-    addPoint(pairs, names, 0, ptPosition);
+    pairs.reserve(PointPos::Count);
+    addPoint(pairs, names, PointPos::PositionX, ptPosition);
     return pairs;
 }
 
@@ -176,30 +179,30 @@ std::u16string MultiText::SpacingStyleText(int spacingStyleCode)
 PropertyList MultiText::getProperties(const PropItemList& names) const
 {
     PropertyList pairs;
-    pairs.reserve(14);
-    addPoint(pairs, names, 0, ptLocation);
-    addPair(pairs, names, 3, csText);
-    addPair(pairs, names, 4, csStyle);
-    addPair(pairs, names, 5, justify);
-    addPair(pairs, names, 6, direction);
-    addNumber(pairs, names, 7, width);
-    addNumber(pairs, names, 8, txHeight);
-    addNumber(pairs, names, 9, rotation);
-    addPair(pairs, names, 10, yesNo(bgMask));
-    addNumber(pairs, names, 11, spacingFact);
-    addNumber(pairs, names, 12, spacingDist);
-    addPair(pairs, names, 13, spacingStyle);
+    pairs.reserve(MTextPos::Count);
+    addPoint(pairs, names, MTextPos::PositionX, ptLocation);
+    addPair(pairs, names, MTextPos::Contents, csText);
+    addPair(pairs, names, MTextPos::Style, csStyle);
+    addPair(pairs, names, MTextPos::Justify, justify);
+    addPair(pairs, names, MTextPos::Direction, direction);
+    addNumber(pairs, names, MTextPos::Width, width);
+    addNumber(pairs, names, MTextPos::Height, txHeight);
+    addNumber(pairs, names, MTextPos::Rotation, rotation);
+    addPair(pairs, names, MTextPos::BackgroundMask, yesNo(bgMask));
+    addNumber(pairs, names, MTextPos::SpacingFactor, spacingFact);
+    addNumber(pairs, names, MTextPos::SpacingDistance, spacingDist);
+    addPair(pairs, names, MTextPos::SpacingStyle, spacingStyle);
     return pairs;
 }
 
 PropertyList BlockEntity::getProperties(const PropItemList& names) const
 {
     PropertyList pairs;
-    pairs.reserve(7);
-    addPoint(pairs, names, 0, pos);
-    addNumber(pairs, names, 3, rotationVal);
-    addNumber(pairs, names, 4, scale3d.sx);
-    addNumber(pairs, names, 5, scale3d.sy);
-    addNumber(pairs, names, 6, scale3d.sz);
+    pairs.reserve(BlockPos::Count);
+    addPoint(pairs, names, BlockPos::PositionX, pos);
+    addNumber(pairs, names, BlockPos::Rotation, rotationVal);
+    addNumber(pairs, names, BlockPos::ScaleX, scale3d.sx);
+    addNumber(pairs, names, BlockPos::ScaleY, scale3d.sy);
+    addNumber(pairs, names, BlockPos::ScaleZ, scale3d.sz);
     return pairs;
 }

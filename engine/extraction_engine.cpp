@@ -4,8 +4,9 @@
 #include <cmath>
 #include <unordered_map>
 
-#include "engine/string_ids.h"
+#include "engine/entity_kinds.h"
 #include "module/strings.h"
+#include "resources/string_ids.h"
 
 ExtractionEngine::ExtractionEngine(StrHelper myStrHelper, int nLuprec)
     : strHelper(std::move(myStrHelper)), roundStep(RoundStepForLuprec(nLuprec))
@@ -31,67 +32,37 @@ QxGePoint3d ExtractionEngine::Round(const QxGePoint3d& point) const
 PropItemSet ExtractionEngine::OfferedProperties(const std::vector<std::u16string>& lsObjectsSelIn)
 {
     seHeaders.clear();
-    bool bOtherType = false, bBlockType = false, bAttrBlockProp = false, bDynBlockProp = false;
-    bool bPolyType = false, bSolid3dType = false;
-    int nTextCateg = 0;
-    const PropItem& thicknessItem = strHelper.ls_comPropTags[3];
+    const PropItem& thicknessItem = strHelper.ls_comPropTags[CommonPos::Thickness];
 
+    unsigned categories = 0;
+    bool blockChosen = false;
     for (const std::u16string& csType : lsObjectsSelIn) {
         seHeaders.insert(strHelper.objectTypeItem);
         seHeaders.insert(strHelper.quantityItem);
-        const auto found = std::find(strHelper.lsObjNames.begin(), strHelper.lsObjNames.end(), csType);
-        if (found == strHelper.lsObjNames.end()) continue;
-        const auto code = static_cast<std::uint32_t>(found - strHelper.lsObjNames.begin()) + 1;
-
-        if (code == kTypeBlock) {
+        const EntityKind* kind = KindOfCode(strHelper.KindCode(csType));
+        if (!kind) continue;
+        categories |= kind->categories;
+        if (kind->code == kTypeBlock) {
+            blockChosen = true;
             seHeaders.insert(strHelper.blockNameItem);
             seHeaders.insert(seBlockProps.begin(), seBlockProps.end());
             seHeaders.insert(strHelper.blcDatas.begin(), strHelper.blcDatas.end());
             seHeaders.insert(strHelper.blockPreviewItem);
-            bBlockType = true;
-            for (const PropItem& item : seBlockProps) {
-                if (item.category == kCategAttribute) bAttrBlockProp = true;
-                if (item.category == kCategDynamicBlock) bDynBlockProp = true;
-            }
             continue;
         }
-
         // Thickness is offered exactly when a kind whose records carry it is chosen, whatever
         // the order of the chosen kinds: 3D solids and texts simply do not add it.
-        const bool carriesThickness = code != kTypeSolid3D && code != kTypeMText;
         for (const PropItem& item : strHelper.ls_comPropTags)
-            if (&item != &thicknessItem || carriesThickness) seHeaders.insert(item);
-        if (code != kTypeSolid3D) bOtherType = true;
-        switch (code) {
-        case kTypePolyline:
-            bPolyType = true;
-            seHeaders.insert(strHelper.pLineDatas.begin(), strHelper.pLineDatas.end());
-            break;
-        case kTypeLine: seHeaders.insert(strHelper.lineDatas.begin(), strHelper.lineDatas.end()); break;
-        case kTypeCircle: seHeaders.insert(strHelper.circleDatas.begin(), strHelper.circleDatas.end()); break;
-        case kTypeArc: seHeaders.insert(strHelper.arcDatas.begin(), strHelper.arcDatas.end()); break;
-        case kTypeSolid3D: bSolid3dType = true; break;
-        case kTypePoint: seHeaders.insert(strHelper.pointDatas.begin(), strHelper.pointDatas.end()); break;
-        case kTypeMText:
-            nTextCateg = kCategText;
-            seHeaders.insert(strHelper.mTextDatas.begin(), strHelper.mTextDatas.end());
-            break;
-        default: break;  // 2D solids: the general properties only
-        }
+            if (&item != &thicknessItem || kind->hasThickness) seHeaders.insert(item);
+        if (kind->ownNames) seHeaders.insert((strHelper.*kind->ownNames).begin(), (strHelper.*kind->ownNames).end());
     }
 
     seCategories.clear();
-    if (bOtherType || bBlockType) {
-        seCategories.insert({kCategGeneral, kCategGeometry});
-        if (bBlockType) {
-            seCategories.insert(kCategMisc);
-            if (bAttrBlockProp) seCategories.insert(kCategAttribute);
-            if (bDynBlockProp) seCategories.insert(kCategDynamicBlock);
-        }
-    }
-    if (bSolid3dType) seCategories.insert(kCategGeneral);
-    if (bPolyType) seCategories.insert(kCategMisc);
-    if (nTextCateg == kCategText) seCategories.insert(kCategText);
+    for (std::int32_t category = kCategGeneral; category <= kCategText; ++category)
+        if (categories & CategoryBit(category)) seCategories.insert(category);
+    // Attributes and dynamic properties are offered only when blocks carrying them were read.
+    if (blockChosen)
+        for (const PropItem& item : seBlockProps) seCategories.insert(item.category);
 
     lsObjectsSel = lsObjectsSelIn;
     return seHeaders;
@@ -99,14 +70,20 @@ PropItemSet ExtractionEngine::OfferedProperties(const std::vector<std::u16string
 
 TableData ExtractionEngine::PropertyRows(bool bChecked) const
 {
+    return PropertyRows(seHeaders, [bChecked](const PropItem&) { return bChecked; });
+}
+
+TableData ExtractionEngine::PropertyRows(const PropItemSet& headers,
+                                         const std::function<bool(const PropItem&)>& isChecked)
+{
     TableData rows;
-    rows.reserve(seHeaders.size() + 1);
+    rows.reserve(headers.size() + 1);
     rows.push_back({u"Chk", u"Categ", LoadResString(kIdsPropertyHeader), LoadResString(kIdsDisplayNameHeader),
                     LoadResString(kIdsTotalHeader)});
-    for (const PropItem& item : seHeaders) {
+    for (const PropItem& item : headers) {
         const std::string categ = std::to_string(item.category);
-        rows.push_back({bChecked ? u"1" : u"0", std::u16string(categ.begin(), categ.end()), item.name, item.name,
-                        item.totalable ? u"1" : u"0"});
+        rows.push_back({isChecked(item) ? u"1" : u"0", std::u16string(categ.begin(), categ.end()), item.name,
+                        item.name, item.totalable ? u"1" : u"0"});
     }
     return rows;
 }
@@ -115,7 +92,7 @@ TableData ExtractionEngine::ObjectRows() const
 {
     TableData rows;
     rows.push_back({u"Chk", strHelper.blockNameItem.name});
-    for (std::uint32_t code : TypeCodesPresent()) rows.push_back({u"1", strHelper.lsObjNames[code - 1]});
+    for (std::uint32_t code : TypeCodesPresent()) rows.push_back({u"1", strHelper.KindName(code)});
     return rows;
 }
 
@@ -129,15 +106,8 @@ TableData ExtractionEngine::CategoryRows() const
 std::set<std::uint32_t> ExtractionEngine::TypeCodesPresent() const
 {
     std::set<std::uint32_t> codes;
-    if (!lsBlockEnts.empty()) codes.insert(kTypeBlock);
-    if (!lsPolyLines.empty()) codes.insert(kTypePolyline);
-    if (!lsLines.empty()) codes.insert(kTypeLine);
-    if (!lsCircles.empty()) codes.insert(kTypeCircle);
-    if (!lsArcs.empty()) codes.insert(kTypeArc);
-    if (!lsSolids.empty()) codes.insert(kTypeSolid);
-    if (!lsSolid3Ds.empty()) codes.insert(kTypeSolid3D);
-    if (!lsPoints.empty()) codes.insert(kTypePoint);
-    if (!lsMultiTexts.empty()) codes.insert(kTypeMText);
+    for (const EntityKind& kind : EntityKinds())
+        if (kind.recordCount(*this) > 0) codes.insert(kind.code);
     return codes;
 }
 
@@ -219,35 +189,24 @@ private:
     std::vector<std::size_t> m_none;
 };
 
-// Own pairs of a record by its kind's catalogue list.
-const PropItemList* ownNamesOf(std::uint32_t code, const StrHelper& helper)
-{
-    switch (code) {
-    case kTypeLine: return &helper.lineDatas;
-    case kTypePolyline: return &helper.pLineDatas;
-    case kTypeArc: return &helper.arcDatas;
-    case kTypeCircle: return &helper.circleDatas;
-    case kTypePoint: return &helper.pointDatas;
-    case kTypeMText: return &helper.mTextDatas;
-    default: return nullptr;  // solids have no own pairs
-    }
-}
-
-template <class Record, class Emit>
-void appendGeneralRows(Emit& emit, const std::vector<Record>& records, std::uint32_t code, const StrHelper& helper,
-                       const RowFiller& filler, std::size_t width)
+template <class Emit>
+void appendGeneralRows(Emit& emit, const ExtractionEngine& engine, const EntityKind& kind, const RowFiller& filler,
+                       std::size_t width)
 {
     static const PropItemList kNoNames;
-    const PropItemList* ownNames = ownNamesOf(code, helper);
+    const StrHelper& helper = engine.strHelper;
+    const PropItemList& ownNames = kind.ownNames ? helper.*kind.ownNames : kNoNames;
     PairColumnsCache commonCache, ownCache;
     const std::u16string one = u"1";
-    for (const Record& record : records) {
+    const std::size_t count = kind.recordCount(engine);
+    for (std::size_t i = 0; i < count; ++i) {
+        const GeomEnt& record = *kind.generalRecord(engine, i);
         TableRow row(width);
         RowFiller::fill(row, filler.objectTypeColumns, record.typeName(helper.lsObjNames));
         RowFiller::fill(row, filler.quantityColumns, one);
         RowFiller::fill(row, filler.idColumns, record.handle);
         filler.applyPairs(row, record.getCommonProperties(helper.ls_comPropTags), commonCache);
-        filler.applyPairs(row, record.getProperties(ownNames ? *ownNames : kNoNames), ownCache);
+        filler.applyPairs(row, record.getProperties(ownNames), ownCache);
         // Column 0 identifies the object for every output and the update: no property of the
         // same name may take its place.
         if (width > 0) row[0] = record.handle;
@@ -261,8 +220,7 @@ void appendBlockRows(Emit& emit, BlockIdMap& blockIds, const std::vector<BlockEn
 {
     PairColumnsCache ownCache;
     const std::u16string one = u"1";
-    const std::u16string blockTypeName = helper.lsObjNames[kTypeBlock - 1];
-    for (const BlockEntity& record : records) {
+        for (const BlockEntity& record : records) {
         TableRow row(width);
         RowFiller::fill(row, filler.objectTypeColumns, record.typeName(helper.lsObjNames));
         RowFiller::fill(row, filler.blockNameColumns, record.name);
@@ -277,20 +235,24 @@ void appendBlockRows(Emit& emit, BlockIdMap& blockIds, const std::vector<BlockEn
     }
 }
 
-std::size_t recordCount(const ExtractionEngine& engine, std::uint32_t code)
+// The columns of a build: the identifier, then the names with a fixed place (taken out of
+// `lsPropsSel`), then the other chosen properties in their order.
+std::vector<std::u16string> columnNames(std::vector<std::u16string>& lsPropsSel, bool bQuantity, bool bBlockName,
+                                        const StrHelper& helper)
 {
-    switch (code) {
-    case kTypeBlock: return engine.lsBlockEnts.size();
-    case kTypeLine: return engine.lsLines.size();
-    case kTypePolyline: return engine.lsPolyLines.size();
-    case kTypeArc: return engine.lsArcs.size();
-    case kTypeCircle: return engine.lsCircles.size();
-    case kTypeSolid: return engine.lsSolids.size();
-    case kTypeSolid3D: return engine.lsSolid3Ds.size();
-    case kTypePoint: return engine.lsPoints.size();
-    case kTypeMText: return engine.lsMultiTexts.size();
-    default: return 0;
+    std::vector<std::u16string> names{u"Id"};
+    if (takeName(lsPropsSel, helper.objectTypeItem.name)) names.push_back(helper.objectTypeItem.name);
+    if (bQuantity) {
+        takeName(lsPropsSel, helper.quantityItem.name);
+        names.push_back(helper.quantityItem.name);
     }
+    if (bBlockName) {
+        takeName(lsPropsSel, helper.blockNameItem.name);
+        names.push_back(helper.blockNameItem.name);
+    }
+    if (takeName(lsPropsSel, helper.blockPreviewItem.name)) names.push_back(helper.blockPreviewItem.name);
+    names.insert(names.end(), lsPropsSel.begin(), lsPropsSel.end());
+    return names;
 }
 
 // Only the entries of the kept handles stay.
@@ -311,35 +273,21 @@ void ExtractionEngine::BuildTableData(std::vector<std::u16string>& lsPropsSelIn,
                                       const std::u16string& csGroupByIn, TableData& veTableDataOut,
                                       BlockIdMap& lsBlockTbRecId)
 {
-    lsColNames.clear();
     lsPropsSel = lsPropsSelIn;
     csGroupBy = csGroupByIn;
-
-    lsColNames.push_back(u"Id");
-    if (takeName(lsPropsSelIn, strHelper.objectTypeItem.name)) lsColNames.push_back(strHelper.objectTypeItem.name);
-    if (bQuantity) {
-        takeName(lsPropsSelIn, strHelper.quantityItem.name);
-        lsColNames.push_back(strHelper.quantityItem.name);
-    }
-    if (bBlockName) {
-        takeName(lsPropsSelIn, strHelper.blockNameItem.name);
-        lsColNames.push_back(strHelper.blockNameItem.name);
-    }
-    if (takeName(lsPropsSelIn, strHelper.blockPreviewItem.name))
-        lsColNames.push_back(strHelper.blockPreviewItem.name);
-    lsColNames.insert(lsColNames.end(), lsPropsSelIn.begin(), lsPropsSelIn.end());
+    lsColNames = columnNames(lsPropsSelIn, bQuantity, bBlockName, strHelper);
 
     const std::size_t width = lsColNames.size();
     const RowFiller filler(lsColNames, strHelper);
-    std::vector<std::uint32_t> codes;
+    std::vector<const EntityKind*> kinds;
     bool bBlocksPresent = false;
     std::size_t total = 1;
     for (const std::u16string& csType : lsObjectsSel) {
-        const auto found = std::find(strHelper.lsObjNames.begin(), strHelper.lsObjNames.end(), csType);
-        if (found == strHelper.lsObjNames.end()) continue;
-        codes.push_back(static_cast<std::uint32_t>(found - strHelper.lsObjNames.begin()) + 1);
-        if (codes.back() == kTypeBlock) bBlocksPresent = true;
-        total += recordCount(*this, codes.back());
+        const EntityKind* kind = KindOfCode(strHelper.KindCode(csType));
+        if (!kind) continue;
+        kinds.push_back(kind);
+        if (kind->code == kTypeBlock) bBlocksPresent = true;
+        total += kind->recordCount(*this);
     }
 
     // With block references among the kinds, rows combine only when the block name is a
@@ -358,19 +306,11 @@ void ExtractionEngine::BuildTableData(std::vector<std::u16string>& lsPropsSelIn,
     };
     if (!bCombine) rows.reserve(total);
     if (!bCombine) rows.push_back(lsColNames);
-    for (std::uint32_t code : codes) {
-        switch (code) {
-        case kTypeBlock: appendBlockRows(emitRow, blockIds, lsBlockEnts.items(), strHelper, filler, width); break;
-        case kTypeLine: appendGeneralRows(emitRow, lsLines.items(), code, strHelper, filler, width); break;
-        case kTypePolyline: appendGeneralRows(emitRow, lsPolyLines.items(), code, strHelper, filler, width); break;
-        case kTypeArc: appendGeneralRows(emitRow, lsArcs.items(), code, strHelper, filler, width); break;
-        case kTypeCircle: appendGeneralRows(emitRow, lsCircles.items(), code, strHelper, filler, width); break;
-        case kTypeSolid: appendGeneralRows(emitRow, lsSolids.items(), code, strHelper, filler, width); break;
-        case kTypeSolid3D: appendGeneralRows(emitRow, lsSolid3Ds.items(), code, strHelper, filler, width); break;
-        case kTypePoint: appendGeneralRows(emitRow, lsPoints.items(), code, strHelper, filler, width); break;
-        case kTypeMText: appendGeneralRows(emitRow, lsMultiTexts.items(), code, strHelper, filler, width); break;
-        default: break;
-        }
+    for (const EntityKind* kind : kinds) {
+        if (kind->code == kTypeBlock)
+            appendBlockRows(emitRow, blockIds, lsBlockEnts.items(), strHelper, filler, width);
+        else
+            appendGeneralRows(emitRow, *this, *kind, filler, width);
     }
 
     if (bCombine) {

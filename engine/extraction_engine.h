@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -39,6 +40,8 @@ public:
     // Page 4's rows: a header, then per offered property check, category, name, display name
     // and whether it may be totalled.
     TableData PropertyRows(bool bChecked = true) const;
+    // The same rows for any offered set, each checked as `isChecked` says.
+    static TableData PropertyRows(const PropItemSet& headers, const std::function<bool(const PropItem&)>& isChecked);
     // Page 3's rows: a header, then per kind present "1" and its name.
     TableData ObjectRows() const;
     // Page 4's filter: per offered category "1" and its text.

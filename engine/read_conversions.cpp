@@ -5,8 +5,8 @@
 #include <string>
 
 #include "engine/number_text.h"
-#include "engine/string_ids.h"
 #include "module/strings.h"
+#include "resources/string_ids.h"
 
 namespace {
 

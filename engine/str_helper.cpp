@@ -1,7 +1,9 @@
 #include "engine/str_helper.h"
 
-#include "engine/string_ids.h"
+#include <algorithm>
+
 #include "module/strings.h"
+#include "resources/string_ids.h"
 
 namespace {
 
@@ -34,25 +36,33 @@ StrHelper::StrHelper()
     blockPreviewItem = loadItem({kIdsBlockPreview, G, false});
     blockNameItem = loadItem({kIdsBlockName, G, false});
 
-    ls_comPropTags = loadList({{165, G, false}, {193, G, false}, {194, G, false}, {195, G, true},
-                               {196, G, false}, {197, G, false}, {198, G, false}, {199, G, false}});
-    lineDatas = loadList({{202, GEO, true}, {203, GEO, false}, {204, GEO, false}, {205, GEO, false},
-                          {206, GEO, false}, {207, GEO, false}, {208, GEO, false}, {209, GEO, false},
-                          {210, GEO, false}, {211, GEO, false}, {212, GEO, true}});
-    pLineDatas = loadList({{223, GEO, true}, {224, G, true}, {225, GEO, true}, {255, MISC, false},
-                           {265, MISC, false}});
-    arcDatas = loadList({{226, GEO, true}, {227, GEO, false}, {228, GEO, false}, {229, GEO, true},
-                         {230, GEO, false}, {231, GEO, false}, {232, GEO, false}, {233, GEO, true},
-                         {234, GEO, true}});
-    pointDatas = loadList({{235, GEO, false}, {236, GEO, false}, {237, GEO, false}});
-    circleDatas = loadList({{179, GEO, true}, {180, GEO, false}, {181, GEO, false}, {182, GEO, false},
-                            {183, GEO, true}, {184, GEO, true}, {185, GEO, true}});
-    mTextDatas = loadList({{290, GEO, false}, {291, GEO, false}, {292, GEO, false}, {293, TXT, false},
-                           {294, TXT, false}, {295, TXT, false}, {296, TXT, false}, {297, TXT, false},
-                           {298, TXT, false}, {299, TXT, true}, {300, TXT, false}, {301, TXT, false},
-                           {302, TXT, false}, {303, TXT, false}});
-    blcDatas = loadList({{258, GEO, false}, {259, GEO, false}, {260, GEO, false}, {261, MISC, true},
-                         {262, GEO, false}, {263, GEO, false}, {264, GEO, false}});
+    ls_comPropTags = loadList({{kIdsLayer, G, false}, {kIdsColor, G, false}, {kIdsLinetypeScale, G, false},
+                               {kIdsThickness, G, true}, {kIdsLineWeight, G, false}, {kIdsHyperlink, G, false},
+                               {kIdsPlotStyle, G, false}, {kIdsLinetype, G, false}});
+    lineDatas = loadList({{kIdsLineAngle, GEO, true}, {kIdsLineDeltaX, GEO, false}, {kIdsLineDeltaY, GEO, false},
+                          {kIdsLineDeltaZ, GEO, false}, {kIdsLineStartX, GEO, false}, {kIdsLineStartY, GEO, false},
+                          {kIdsLineStartZ, GEO, false}, {kIdsLineEndX, GEO, false}, {kIdsLineEndY, GEO, false},
+                          {kIdsLineEndZ, GEO, false}, {kIdsLineLength, GEO, true}});
+    pLineDatas = loadList({{kIdsPolyArea, GEO, true}, {kIdsPolyGlobalWidth, G, true}, {kIdsPolyLength, GEO, true},
+                           {kIdsClosed, MISC, false}, {kIdsLinetypeGeneration, MISC, false}});
+    arcDatas = loadList({{kIdsArcArea, GEO, true}, {kIdsArcStartAngle, GEO, false}, {kIdsArcEndAngle, GEO, false},
+                         {kIdsArcTotalAngle, GEO, true}, {kIdsArcCenterX, GEO, false}, {kIdsArcCenterY, GEO, false},
+                         {kIdsArcCenterZ, GEO, false}, {kIdsArcLength, GEO, true}, {kIdsArcRadius, GEO, true}});
+    pointDatas = loadList({{kIdsPointX, GEO, false}, {kIdsPointY, GEO, false}, {kIdsPointZ, GEO, false}});
+    circleDatas = loadList({{kIdsCircleArea, GEO, true}, {kIdsCircleCenterX, GEO, false},
+                            {kIdsCircleCenterY, GEO, false}, {kIdsCircleCenterZ, GEO, false},
+                            {kIdsCircleRadius, GEO, true}, {kIdsCircleCircumference, GEO, true},
+                            {kIdsCircleDiameter, GEO, true}});
+    mTextDatas = loadList({{kIdsMTextX, GEO, false}, {kIdsMTextY, GEO, false}, {kIdsMTextZ, GEO, false},
+                           {kIdsMTextContents, TXT, false}, {kIdsMTextStyle, TXT, false},
+                           {kIdsMTextJustify, TXT, false}, {kIdsMTextDirection, TXT, false},
+                           {kIdsMTextWidth, TXT, false}, {kIdsMTextHeight, TXT, false},
+                           {kIdsMTextRotation, TXT, true}, {kIdsMTextBackgroundMask, TXT, false},
+                           {kIdsMTextSpacingFactor, TXT, false}, {kIdsMTextSpacingDistance, TXT, false},
+                           {kIdsMTextSpacingStyle, TXT, false}});
+    blcDatas = loadList({{kIdsBlockX, GEO, false}, {kIdsBlockY, GEO, false}, {kIdsBlockZ, GEO, false},
+                         {kIdsBlockRotation, MISC, true}, {kIdsBlockScaleX, GEO, false},
+                         {kIdsBlockScaleY, GEO, false}, {kIdsBlockScaleZ, GEO, false}});
 }
 
 std::u16string StrHelper::CategoryName(std::int32_t category)
@@ -61,4 +71,16 @@ std::u16string StrHelper::CategoryName(std::int32_t category)
         return LoadResString(kIdsCategGeneral + static_cast<std::uint32_t>(category - kCategGeneral));
     if (category == kCategText) return LoadResString(kIdsCategText);
     return {};
+}
+
+const std::u16string& StrHelper::KindName(std::uint32_t code) const
+{
+    static const std::u16string none;
+    return code >= 1 && code <= lsObjNames.size() ? lsObjNames[code - 1] : none;
+}
+
+std::uint32_t StrHelper::KindCode(const std::u16string& name) const
+{
+    const auto found = std::find(lsObjNames.begin(), lsObjNames.end(), name);
+    return found == lsObjNames.end() ? 0 : static_cast<std::uint32_t>(found - lsObjNames.begin()) + 1;
 }

@@ -201,3 +201,9 @@ void ApplyDisplayNames(TableData& rows, const std::map<std::u16string, std::u16s
         if (it != mapDisplayNames.end()) cell = it->second;
     }
 }
+
+const std::u16string& CellOf(const TableRow& row, std::size_t column)
+{
+    static const std::u16string empty;
+    return column < row.size() ? row[column] : empty;
+}

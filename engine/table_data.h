@@ -12,6 +12,8 @@
 #include "host/dbid.h"
 
 using TableRow = std::vector<std::u16string>;
+// The text of a row's column; empty past the row's end.
+const std::u16string& CellOf(const TableRow& row, std::size_t column);
 using TableData = std::vector<TableRow>;
 // Handle text of a block reference row -> its block definition record.
 using BlockIdMap = std::map<std::u16string, QxDbObjectId>;

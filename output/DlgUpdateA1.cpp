@@ -4,6 +4,7 @@
 #include "host/dbid.h"
 #include "host/resbuf.h"
 #include "module/strings.h"
+#include "resources/string_ids.h"
 #include "output/update_command.h"
 
 namespace {
@@ -18,19 +19,6 @@ enum : int {
     IDC_ADD_LABEL = 1056,
     IDC_REPLACE_LABEL = 1057,
     IDC_EXPORT_LABEL = 1058,
-};
-
-enum : std::uint32_t {
-    kIdsCancel = 140,
-    kIdsFinish = 164,
-    kIdsSelectTable = 166,
-    kIdsUpdateChoice = 245,
-    kIdsRefreshLabel = 246,
-    kIdsAddLabel = 247,
-    kIdsReplaceLabel = 248,
-    kIdsExportLabel = 249,
-    kIdsDialogTitle = 250,
-    kIdsNoTableSelected = 251,
 };
 
 }  // namespace

@@ -8,10 +8,9 @@
 #include "host/gi.h"
 #include "host/ui.h"
 #include "module/strings.h"
+#include "resources/string_ids.h"
 
 namespace {
-
-constexpr std::uint32_t kIdsInsertionPointPrompt = 240;
 
 // The table operations report their failures with fixed texts, as they always have.
 constexpr const char16_t* kCellContentError = u"Error adding content into a table cell";
@@ -19,23 +18,6 @@ constexpr const char16_t* kColumnFitError = u"Error to fit content into a table 
 constexpr const char16_t* kTableUpdateError = u"Error updating table";
 
 void PrintFixed(const char16_t* text) { qxutPrintf(u"%s", text); }
-
-const std::u16string& CellOf(const TableRow& row, std::size_t column)
-{
-    static const std::u16string empty;
-    return column < row.size() ? row[column] : empty;
-}
-
-// Gives the cell the block definition of the row's object, scaled to fit. A row without a
-// handle (the empty row, the totals line) or without a block keeps its cell empty.
-Qxapp::ErrorStatus SetPreviewBlock(QxDbTable* pTbl, std::uint32_t r, std::uint32_t c, const std::u16string& csHandle,
-                                   const BlockIdMap& mpBlockIds)
-{
-    if (csHandle.empty()) return Qxapp::eOk;
-    const auto it = mpBlockIds.find(csHandle);
-    if (it == mpBlockIds.end()) return Qxapp::eOk;
-    return pTbl->setBlockTableRecordId(r, c, it->second, true);
-}
 
 // Measures texts in the cells' own style; consecutive cells mostly share a style and height,
 // so the style is only read again when they change.
@@ -101,6 +83,17 @@ std::size_t DataRowOfTableRow(const TableInsertion& insertion, std::uint32_t r)
 }
 
 }  // namespace
+
+Qxapp::ErrorStatus SetPreviewBlock(QxDbTable* pTbl, std::uint32_t r, std::uint32_t c, const std::u16string& csHandle,
+                                   const BlockIdMap& mpBlockIds)
+{
+    if (csHandle.empty()) return Qxapp::eOk;
+    const auto it = mpBlockIds.find(csHandle);
+    if (it == mpBlockIds.end()) return Qxapp::eOk;
+    return pTbl->setBlockTableRecordId(r, c, it->second, true);
+}
+
+void PrintCellContentError() { PrintFixed(kCellContentError); }
 
 QxDbObjectId& LastInsertedTable()
 {
@@ -224,7 +217,7 @@ void FillTable(const TableInsertion& insertion, QxDbTable* pTbl)
     pTbl->mergeCells(0, 0, 0, nCols - 1);
 
     if (pTbl->setTextString(0, 0, insertion.csTbTitle.c_str()) != Qxapp::eOk) {
-        PrintFixed(kCellContentError);
+        PrintCellContentError();
         return;
     }
     for (std::uint32_t r = 1; r < nRows; ++r) {
@@ -248,7 +241,7 @@ void FillTable(const TableInsertion& insertion, QxDbTable* pTbl)
                 es = pTbl->setTextString(r, c, csContent.c_str());
             }
             if (es != Qxapp::eOk) {
-                PrintFixed(kCellContentError);
+                PrintCellContentError();
                 return;
             }
         }
@@ -311,7 +304,7 @@ void RefillTable(const TableData& veRows, const BlockIdMap& mpBlockIds, QxDbTabl
             else
                 es = pTbl->setTextString(r, c, CellOf(row, c + 1).c_str());
             if (es != Qxapp::eOk) {
-                PrintFixed(kCellContentError);
+                PrintCellContentError();
                 return;
             }
         }

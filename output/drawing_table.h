@@ -64,6 +64,13 @@ bool ReadTableRows(const QxDbTable* pTbl, TableData& veRows);
 bool ResizeTable(QxDbTable* pTbl, std::uint32_t nRows, std::uint32_t nCols);
 // Merges the title row, empties rows 1 on, lays the table out; true when the layout succeeded.
 bool ClearTableCells(QxDbTable* pTbl, std::uint32_t nRows, std::uint32_t nCols);
+// Gives the cell the block definition of the row's object, scaled to fit. A row without a
+// handle (the empty row, the totals line) or without a block keeps its cell empty.
+Qxapp::ErrorStatus SetPreviewBlock(QxDbTable* pTbl, std::uint32_t r, std::uint32_t c, const std::u16string& csHandle,
+                                   const BlockIdMap& mpBlockIds);
+// Tells the user that a cell's content could not be set.
+void PrintCellContentError();
+
 // Fills a sized table again from table data in data order (column 0, the handles, left out).
 // The preview column is the one whose entry of `lsColNames` (the property names, "Id" first)
 // is the preview's name; without them, the one whose header text is.

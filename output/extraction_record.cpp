@@ -7,10 +7,10 @@
 #include "host/dbobject.h"
 #include "host/editor.h"
 #include "module/strings.h"
+#include "resources/string_ids.h"
 
 namespace {
 
-constexpr std::uint32_t kIdsNoRecordKey = 241;
 constexpr int kXdAppName = 1001;
 constexpr int kXdString = 1000;
 

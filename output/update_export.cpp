@@ -4,6 +4,7 @@
 #include "host/editor.h"
 #include "host/ui.h"
 #include "module/strings.h"
+#include "resources/string_ids.h"
 #include "output/csv_export.h"
 #include "output/drawing_table.h"
 #include "output/update_command.h"
@@ -11,8 +12,6 @@
 
 namespace {
 
-constexpr std::uint32_t kIdsCsvExportDone = 188;
-constexpr std::uint32_t kIdsCsvExportFailed = 306;
 constexpr int kCsvFileType = 1;
 constexpr int kXlsFileType = 2;
 
@@ -42,7 +41,7 @@ void ReExportTable(QxDbObjectId idTbl)
     // not written is reported as such.
     if (nFileType == kCsvFileType) {
         const bool bWritten = ReExportCsv(veTbDatas, csvPath, u",");
-        PrintFormatted(bWritten ? kIdsCsvExportDone : kIdsCsvExportFailed, csvPath);
+        PrintFormatted(bWritten ? kIdsCsvDone : kIdsCsvFailed, csvPath);
     } else if (nFileType == kXlsFileType) {
         // Reported as the wizard's export is: rows beyond the sheet and cut texts are said.
         PrintXlsExportResult(ReExportXls(veTbDatas, csvPath), csvPath);

@@ -8,13 +8,9 @@
 #include "module/strings.h"
 #include "output/host_language.h"
 #include "output/xls/basic_excel.h"
+#include "resources/string_ids.h"
 
 namespace {
-
-constexpr std::uint32_t kIdsXlsDone = 244;
-constexpr std::uint32_t kIdsXlsFailed = 307;
-constexpr std::uint32_t kIdsXlsIncomplete = 308;
-constexpr std::uint32_t kIdsXlsShortened = 309;
 
 const std::u16string kEmpty;
 

@@ -49,14 +49,10 @@ void DlgAssist4::DoDataExchange(QxDataExchange& dx)
 
 void DlgAssist4::BuildPropertyRows()
 {
-    m_state.vePropertyRows.push_back({u"Chk", u"Categ", LoadResString(214), LoadResString(215), LoadResString(216)});
-    const bool bAll = m_state.lsQexProps.empty();
-    for (const PropItem& item : m_seHeaders) {
-        const bool bChecked = bAll || std::find(m_state.lsQexProps.begin(), m_state.lsQexProps.end(), item.name) !=
-                                          m_state.lsQexProps.end();
-        m_state.vePropertyRows.push_back(
-            {bChecked ? u"1" : u"0", NumberText(item.category), item.name, item.name, item.totalable ? u"1" : u"0"});
-    }
+    const auto& chosen = m_state.lsQexProps;
+    m_state.vePropertyRows = ExtractionEngine::PropertyRows(m_seHeaders, [&chosen](const PropItem& item) {
+        return chosen.empty() || std::find(chosen.begin(), chosen.end(), item.name) != chosen.end();
+    });
 }
 
 bool DlgAssist4::OnInitDialog()
