@@ -368,14 +368,25 @@ TEST(DxfSaveTables, ARecordBeyondWhatOtherProgramsAcceptIsKeptWholeWithAWarning)
     }
 }
 
-TEST(DxfSaveTables, AChangedTableRewritesItsBlockInPlace)
+// A generated drawing with a table, saved and opened again, so that the table comes from a file.
+std::shared_ptr<QxDbDatabase> reopenedWithTable()
 {
     auto db = openText(bench::DxfDrawingGenerator(5).drawing(10));
     addTable(*db, u"x");
-    auto reopened = openText(saveText(*db));
-    QxDbObjectId tableId;
-    for (auto id : test::modelSpace(*reopened)->entityIds())
-        if (object<QxDbTable>(id)) tableId = id;
+    return openText(saveText(*db));
+}
+
+QxDbObjectId tableOf(QxDbDatabase& db)
+{
+    for (auto id : test::modelSpace(db)->entityIds())
+        if (object<QxDbTable>(id)) return id;
+    return {};
+}
+
+TEST(DxfSaveTables, AChangedTableRewritesItsBlockInPlace)
+{
+    auto reopened = reopenedWithTable();
+    const QxDbObjectId tableId = tableOf(*reopened);
     ASSERT_FALSE(tableId.isNull());
     {
         Writable<QxDbTable> t(tableId);
@@ -392,12 +403,8 @@ TEST(DxfSaveTables, AChangedTableRewritesItsBlockInPlace)
 
 TEST(DxfSaveTables, ATablesLinetypeScaleAndLineweightChangedAfterOpeningAreSaved)
 {
-    auto db = openText(bench::DxfDrawingGenerator(5).drawing(10));
-    addTable(*db, u"x");
-    auto reopened = openText(saveText(*db));
-    QxDbObjectId tableId;
-    for (auto id : test::modelSpace(*reopened)->entityIds())
-        if (object<QxDbTable>(id)) tableId = id;
+    auto reopened = reopenedWithTable();
+    const QxDbObjectId tableId = tableOf(*reopened);
     ASSERT_FALSE(tableId.isNull());
     {
         Writable<QxDbTable> t(tableId);
@@ -407,16 +414,13 @@ TEST(DxfSaveTables, ATablesLinetypeScaleAndLineweightChangedAfterOpeningAreSaved
         ASSERT_EQ(t->setColorIndex(3), Qxapp::eOk);
     }
     auto again = openText(saveText(*reopened));
-    for (auto id : test::modelSpace(*again)->entityIds()) {
-        const auto* table = object<QxDbTable>(id);
-        if (!table) continue;
-        EXPECT_EQ(table->linetype(), u"ByBlock");
-        EXPECT_EQ(table->lineWeight(), QxDb::LineWeight(50));
-        EXPECT_EQ(table->linetypeScale(), 2.5);
-        EXPECT_EQ(table->colorIndex(), 3);
-        return;
-    }
-    ADD_FAILURE() << "the table did not come back";
+    const QxDbObjectId savedId = tableOf(*again);
+    ASSERT_FALSE(savedId.isNull()) << "the table did not come back";
+    const auto* table = object<QxDbTable>(savedId);
+    EXPECT_EQ(table->linetype(), u"ByBlock");
+    EXPECT_EQ(table->lineWeight(), QxDb::LineWeight(50));
+    EXPECT_EQ(table->linetypeScale(), 2.5);
+    EXPECT_EQ(table->colorIndex(), 3);
 }
 
 TEST(DxfSaveTables, ATableWhoseBlockIsNotClosedGetsANewBlock)
