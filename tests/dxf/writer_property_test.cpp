@@ -21,11 +21,13 @@
 #include "cad/db/xdata.h"
 #include "dbtable.h"
 #include "drawing_support.h"
+#include "formatted_text.h"
 
 namespace qx::dxf {
 namespace {
 
 using test::Writable;
+using test::asFormatted;
 
 std::uint64_t settingOr(const char* name, std::uint64_t fallback)
 {
@@ -81,20 +83,6 @@ private:
 
 // What the interface passes on: up to the first NUL.
 std::u16string throughInterface(const std::u16string& text) { return text.substr(0, text.find(u'\0')); }
-
-std::u16string asFormatted(const std::u16string& text)
-{
-    std::u16string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == u'\r' || text[i] == u'\n') {
-            if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
-            out += u"\\P";
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
-}
 
 bool holdsLineBreak(const std::u16string& text) { return text.find_first_of(u"\r\n") != std::u16string::npos; }
 

@@ -17,10 +17,12 @@
 #include "dbentities.h"
 #include "dbsymbols.h"
 #include "dbtable.h"
+#include "tests/dxf/formatted_text.h"
 
 namespace {
 
 using namespace qx::dxf;
+using qx::dxf::test::asFormatted;
 
 // A small drawing of each encoding: a block with an attribute to refer to.
 std::string baseDrawing(bool older)
@@ -75,20 +77,6 @@ std::vector<std::u16string> textsOf(const std::uint8_t* data, std::size_t size)
     for (auto& t : texts) t = t.substr(0, t.find(u'\0'));
     texts.resize(8);
     return texts;
-}
-
-std::u16string asFormatted(const std::u16string& text)
-{
-    std::u16string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == u'\r' || text[i] == u'\n') {
-            if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
-            out += u"\\P";
-        } else {
-            out += text[i];
-        }
-    }
-    return out;
 }
 
 void check(bool condition)
