@@ -93,6 +93,17 @@ inline QxUiDialogTemplate parseTemplate(const std::string& text)
     return result;
 }
 
+// A dialog with a report list 107, a list-mode list 108, OK and Cancel: the shape the list
+// tests fill in their own ways.
+inline QxUiDialogTemplate twoListsTemplate(const std::string& caption)
+{
+    return parseTemplate("dialog 300 200\ncaption \"" + caption + "\"\n"
+                         "control 107 listview \"\" 10 90 280 80 report\n"
+                         "control 108 listview \"\" 10 20 100 60 list\n"
+                         "control 1 defbutton \"OK\" 150 180 50 14\n"
+                         "control 2 button \"Cancel\" 210 180 50 14\n");
+}
+
 inline bool contains(const std::u16string& text, std::u16string_view part) { return text.find(part) != std::u16string::npos; }
 
 }  // namespace qxtest

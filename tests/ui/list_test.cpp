@@ -13,19 +13,11 @@ using qxtest::ScriptInput;
 
 namespace {
 
-const char kTemplate[] = R"(dialog 300 200
-caption "Lists"
-control 107 listview "" 10 90 280 80 report
-control 108 listview "" 10 20 100 60 list
-control 1 defbutton "OK" 150 180 50 14
-control 2 button "Cancel" 210 180 50 14
-)";
-
 // Report list 107: a hidden column 0 holding "hidden-N", "Kind" and "Size"; rows Line, Arc,
 // Circle with check boxes. List 108: two items in list mode.
 class ListDialog : public RecordingDialog {
 public:
-    explicit ListDialog(std::uint32_t extraStyles = 0) : RecordingDialog(qxtest::parseTemplate(kTemplate)), m_extra(extraStyles) {}
+    explicit ListDialog(std::uint32_t extraStyles = 0) : RecordingDialog(qxtest::twoListsTemplate("Lists")), m_extra(extraStyles) {}
     CQxUiListCtrl report;
     CQxUiListCtrl plain;
 

@@ -11,14 +11,6 @@ using qxtest::ScriptInput;
 
 namespace {
 
-const char kTemplate[] = R"(dialog 300 200
-caption "Long list"
-control 107 listview "" 10 90 280 80 report
-control 108 listview "" 10 20 100 60 list
-control 1 defbutton "OK" 150 180 50 14
-control 2 button "Cancel" 210 180 50 14
-)";
-
 constexpr int kRows = 100;
 
 std::u16string text(std::string_view s) { return qx::fromUtf8(s); }
@@ -28,7 +20,7 @@ std::u16string rowText(int i) { return u"item-" + text(std::to_string(i)); }
 // in list mode.
 class LongListDialog : public RecordingDialog {
 public:
-    LongListDialog() : RecordingDialog(qxtest::parseTemplate(kTemplate)) {}
+    LongListDialog() : RecordingDialog(qxtest::twoListsTemplate("Long list")) {}
     CQxUiListCtrl report;
     CQxUiListCtrl plain;
 
