@@ -2,7 +2,7 @@
 
 #include "cad/editor/console.h"
 #include "cad/editor/selection.h"
-#include "db_fixture.h"
+#include "db/db_fixture.h"
 
 class Selection : public DrawingTest {
 protected:
