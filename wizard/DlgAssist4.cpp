@@ -145,7 +145,8 @@ void DlgAssist4::OnFilterChanged(const QxUiNotify& notify)
             m_gridProps.SetItemText(nItem, kColProperty, row[kRowName]);
             m_gridProps.SetItemText(nItem, kColDisplayName, row[kRowDisplayName]);
             m_gridProps.SetCellImageIndex(nItem, kColProperty, m_nFirstImage + (row[kRowCheck] == u"1" ? 1 : 0));
-            m_gridProps.SetCellImageIndex(nItem, kColTotal, m_nFirstImage + (row[kRowTotalable] == u"0" ? 0 : 1));
+            const bool bTotal = row[kRowTotalable] != u"0" && !m_seTotalsOff.count(row[kRowName]);
+            m_gridProps.SetCellImageIndex(nItem, kColTotal, m_nFirstImage + (bTotal ? 1 : 0));
             nPos = nItem + 1;
         }
     } else {
@@ -183,6 +184,10 @@ void DlgAssist4::SyncChecks()
     for (int nItem = 0; nItem < m_gridProps.GetItemCount(); ++nItem) {
         const std::u16string csName = m_gridProps.GetItemText(nItem, kColProperty);
         const bool bChecked = IsImageChecked(nItem, kColProperty);
+        if (IsImageChecked(nItem, kColTotal))
+            m_seTotalsOff.erase(csName);
+        else
+            m_seTotalsOff.insert(csName);
         for (std::size_t nRow = 1; nRow < m_state.vePropertyRows.size(); ++nRow) {
             TableRow& row = m_state.vePropertyRows[nRow];
             if (!CellIs(row, kRowName, csName) || row.size() <= kRowDisplayName) continue;

@@ -2,6 +2,8 @@
 // renames them, asks for totals and sets the table options; Next builds the table data.
 #pragma once
 
+#include <set>
+#include <string>
 #include <vector>
 
 #include "engine/prop_item.h"
@@ -47,4 +49,7 @@ private:
     CQxUiListCtrl m_lstFilter;
     CQxUiImageList m_images;
     int m_nFirstImage = 0;
+    // Properties whose Total the user turned off while on this page: a category shown again
+    // must not total them behind the user's back.
+    std::set<std::u16string> m_seTotalsOff;
 };

@@ -138,6 +138,14 @@ protected:
         const std::size_t begin = text.rfind('\n', at) + 1;
         return text.substr(begin, text.find('\n', at) - begin);
     }
+    // The last cell of a list row as the console prints it, without its padding.
+    static std::string lastCell(const std::string& line)
+    {
+        std::string cell = line.substr(line.rfind('|') + 1);
+        cell.erase(0, cell.find_first_not_of(' '));
+        cell.erase(cell.find_last_not_of(' ') + 1);
+        return cell;
+    }
 
     std::string path(const std::string& name) const { return (dir / name).string(); }
     static std::string readFile(const std::string& file)

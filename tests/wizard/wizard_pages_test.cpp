@@ -116,20 +116,23 @@ TEST_F(WizardDrawing, PageFourListsTheCategoriesInOrderAndTheFilterRemovesAndRes
 {
     drawLinesAndCircles();
     const std::string out = runWizard(
-        "click Next\nclick Next\nclick Next\nuncheck 1025 Radius Property\n"
+        "click Next\nclick Next\nclick Next\nuncheck 1025 Radius Property\nuncheck 1025 Radius Total\n"
         "uncheck 1023 Geometry\nshow\ncheck 1023 Geometry\nshow\ncancel\n");
     const std::vector<std::string> shown = views(out, kPage4);
     ASSERT_EQ(shown.size(), 3u);
     EXPECT_LT(shown[0].find("] General"), shown[0].find("] Geometry"));
     EXPECT_LT(shown[0].find("] Layer "), shown[0].find("] Length ")) << "General properties first";
     // Totalable properties start with their Total checked, the others not.
-    EXPECT_TRUE(has(lineWith(shown[0], "] Length "), "| [x]"));
-    EXPECT_TRUE(has(lineWith(shown[0], "] Layer "), "| [ ]"));
+    EXPECT_EQ(lastCell(lineWith(shown[0], "] Length ")), "[x]");
+    EXPECT_EQ(lastCell(lineWith(shown[0], "] Layer ")), "[ ]");
     EXPECT_FALSE(has(shown[1], "Length"));
     EXPECT_TRUE(has(shown[1], "] Layer "));
     EXPECT_TRUE(has(shown[2], "[x] Length "));
     // A property unchecked before its category went away comes back unchecked.
     EXPECT_TRUE(has(shown[2], "[ ] Radius ")) << shown[2];
+    // So does its Total: the table would otherwise total a column the user had turned off.
+    EXPECT_EQ(lastCell(lineWith(shown[2], "] Radius ")), "[ ]") << shown[2];
+    EXPECT_EQ(lastCell(lineWith(shown[2], "] Length ")), "[x]") << shown[2];
 }
 
 TEST_F(WizardDrawing, ANewSelectionAfterATripBackListsTheKindsItHoldsKeepingTheChecksOfTheOthers)
