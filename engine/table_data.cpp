@@ -40,9 +40,17 @@ std::ptrdiff_t columnOf(const TableRow& header, const std::u16string& name)
 // full precision and written once: writing a running total with six digits after every
 // addition would lose whatever falls below the sixth digit, again and again.
 TableRow totalsOver(const TableRow& header, const std::vector<const TableRow*>& dataRows,
-                    const std::vector<std::u16string>& lsTotalCols)
+                    const std::vector<std::u16string>& lsTotalCols, const std::u16string& csQuantityName = {})
 {
     if (lsTotalCols.empty()) return {};
+    const auto quantityAt = csQuantityName.empty() ? header.end()
+                                                   : std::find(header.begin(), header.end(), csQuantityName);
+    const std::size_t quantityColumn = static_cast<std::size_t>(quantityAt - header.begin());
+    // A combined row stands for as many objects as its quantity says.
+    auto objectsOf = [&](const TableRow& row) {
+        if (quantityColumn >= row.size() || row[quantityColumn].empty()) return 1.0;
+        return ReadLeadingNumber(row[quantityColumn]);
+    };
     TableRow line(header.size());
     std::unordered_map<std::u16string, int> timesNamed;
     for (const std::u16string& name : lsTotalCols) ++timesNamed[name];
@@ -53,7 +61,7 @@ TableRow totalsOver(const TableRow& header, const std::vector<const TableRow*>& 
         bool touched = false;
         for (const TableRow* row : dataRows) {
             if (c >= row->size()) continue;
-            const double value = ReadLeadingNumber((*row)[c]);
+            const double value = ReadLeadingNumber((*row)[c]) * (c == quantityColumn ? 1.0 : objectsOf(*row));
             for (int k = 0; k < named->second; ++k) sum += value;
             touched = true;
         }
@@ -184,13 +192,14 @@ std::vector<std::u16string> GroupRows(TableData& rows, const std::u16string& csG
     return handles;
 }
 
-TableRow MakeTotalsLine(const TableData& rows, const std::vector<std::u16string>& lsTotalCols)
+TableRow MakeTotalsLine(const TableData& rows, const std::vector<std::u16string>& lsTotalCols,
+                        const std::u16string& csQuantityName)
 {
     if (lsTotalCols.empty() || rows.empty()) return {};
     std::vector<const TableRow*> dataRows;
     dataRows.reserve(rows.size() - 1);
     for (std::size_t r = 1; r < rows.size(); ++r) dataRows.push_back(&rows[r]);
-    return totalsOver(rows.front(), dataRows, lsTotalCols);
+    return totalsOver(rows.front(), dataRows, lsTotalCols, csQuantityName);
 }
 
 void ApplyDisplayNames(TableData& rows, const std::map<std::u16string, std::u16string>& mapDisplayNames)

@@ -52,8 +52,10 @@ std::vector<std::u16string> GroupRows(TableData& rows, const std::u16string& csG
 
 // The sums of the columns whose header text is one of `lsTotalCols` (a name given twice
 // counts twice), each written once with %g; other cells empty. An empty row when there is
-// nothing to total.
-TableRow MakeTotalsLine(const TableData& rows, const std::vector<std::u16string>& lsTotalCols);
+// nothing to total. When a column is headed `csQuantityName`, each row adds its cells to the
+// other totals as many times as its quantity: a combined row counts all its objects.
+TableRow MakeTotalsLine(const TableData& rows, const std::vector<std::u16string>& lsTotalCols,
+                        const std::u16string& csQuantityName = {});
 
 // Renames header cells (row 0 only) that are keys of the map.
 void ApplyDisplayNames(TableData& rows, const std::map<std::u16string, std::u16string>& mapDisplayNames);

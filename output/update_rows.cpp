@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "engine/number_text.h"
 #include "host/database.h"
 #include "host/editor.h"
 #include "output/drawing_table.h"
@@ -139,16 +140,22 @@ bool WriteWantedRows(QxDbTable* pTbl, const DataRows& dataRows, const WantedRows
 
 // Recomputes the totals line (the table's last row) of the columns that show a total, from
 // the wanted rows.
-bool WriteTotalsLine(QxDbTable* pTbl, const Texts& lsPropsSel, const std::vector<bool>& vbTotalled,
-                     const WantedRows& wanted, bool& bFailed)
+bool WriteTotalsLine(QxDbTable* pTbl, const Texts& lsPropsSel, const std::u16string& csQuantityName,
+                     const std::vector<bool>& vbTotalled, const WantedRows& wanted, bool& bFailed)
 {
     TableData veForTotals;
     veForTotals.push_back(lsPropsSel);
     veForTotals.insert(veForTotals.end(), wanted.veCells.begin(), wanted.veCells.end());
+    // A combined row counts all its objects, even when its quantity column is not shown.
+    if (!wanted.veMembers.empty() && !Contains(lsPropsSel, csQuantityName)) {
+        veForTotals.front().push_back(csQuantityName);
+        for (std::size_t r = 0; r < wanted.veMembers.size(); ++r)
+            veForTotals[r + 1].push_back(FormatG(static_cast<double>(wanted.veMembers[r].size())));
+    }
     Texts lsTotalCols;
     for (std::size_t c = 0; c < vbTotalled.size() && c < lsPropsSel.size(); ++c)
         if (vbTotalled[c] && !Contains(lsTotalCols, lsPropsSel[c])) lsTotalCols.push_back(lsPropsSel[c]);
-    const TableRow lsTotalLine = MakeTotalsLine(veForTotals, lsTotalCols);
+    const TableRow lsTotalLine = MakeTotalsLine(veForTotals, lsTotalCols, csQuantityName);
     const std::uint32_t totalsRow = pTbl->numRows() - 1;
     bool bChanged = false;
     for (std::uint32_t c = 0; c < vbTotalled.size() && c < pTbl->numColumns(); ++c) {
@@ -185,7 +192,7 @@ bool RefreshWrittenTable(ExtractionEngine& engine, QxDbTable* pTbl, const Column
     bool bFailed = false;
     bool bChanged = WriteWantedRows(pTbl, dataRows, wanted, vbPreview, engine.mpBlockIds, bFailed);
     if (!bFailed && setup.bTotals)
-        bChanged = WriteTotalsLine(pTbl, ShownNames(setup), vbTotalled, wanted, bFailed) || bChanged;
+        bChanged = WriteTotalsLine(pTbl, ShownNames(setup), engine.strHelper.quantityItem.name, vbTotalled, wanted, bFailed) || bChanged;
     if (bChanged) pTbl->generateLayout();
     return bChanged;
 }
@@ -286,7 +293,7 @@ bool RewriteTotalsLine(const ExtractionEngine& engine, QxDbTable* pTbl, const st
         if (vbTotalled[c] && std::find(lsTotalCols.begin(), lsTotalCols.end(), name) == lsTotalCols.end())
             lsTotalCols.push_back(name);
     }
-    const TableRow lsTotalLine = MakeTotalsLine(veCurrent, lsTotalCols);
+    const TableRow lsTotalLine = MakeTotalsLine(veCurrent, lsTotalCols, engine.strHelper.quantityItem.name);
     for (std::uint32_t c = 0; c < m && c < lsTotalLine.size(); ++c) {
         if (!vbTotalled[c] || lsTotalLine[c] == pTbl->textString(totalsRow, c)) continue;
         if (pTbl->setTextString(totalsRow, c, lsTotalLine[c].c_str()) != Qxapp::eOk) {
@@ -361,7 +368,7 @@ bool RebuildTableRows(const ExtractionEngine& engine, QxDbTable* pTbl, std::vect
             if (bTotalable && std::find(veTotalCols.begin(), veTotalCols.end(), name) == veTotalCols.end())
                 veTotalCols.push_back(name);
         }
-        const TableRow lsTotalLine = MakeTotalsLine(veForTotals, veTotalCols);
+        const TableRow lsTotalLine = MakeTotalsLine(veForTotals, veTotalCols, engine.strHelper.quantityItem.name);
         if (!lsTotalLine.empty()) {
             veFinalTblDatas.push_back(TableRow(veFinalTblDatas.front().size()));
             veFinalTblDatas.push_back(lsTotalLine);

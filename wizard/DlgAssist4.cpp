@@ -229,7 +229,7 @@ void DlgAssist4::MakeOutputTable(ExtractionEngine& extEngine, const TableData& v
     // the header still holds property names.
     const TableRow header = veTableDataOut.front();
     TableRow lsTotalLine;
-    if (!lsColsTotalChecked.empty()) lsTotalLine = MakeTotalsLine(veTableDataOut, lsColsTotalChecked);
+    if (!lsColsTotalChecked.empty()) lsTotalLine = MakeTotalsLine(veTableDataOut, lsColsTotalChecked, extEngine.strHelper.quantityItem.name);
     TableRow lsNumericCol(header.size());
     for (std::size_t nCol = 0; nCol < header.size(); ++nCol) {
         // Quantity counts objects, whether or not it was offered as a property.

@@ -84,13 +84,13 @@ TEST_F(WizardScript, CombinedRowsAreSavedAndARunStartedFromTheSettingsFileWrites
     ASSERT_EQ(run.exitCode, 0) << run.output;
 
     // Widths 900 three times, 800 twice, 1000 once, in the order of their first door; the
-    // totals line sums the cells above it: 6 doors, 900 + 800 + 1000.
+    // totals line counts every door a row stands for: 6 doors, 3 x 900 + 2 x 800 + 1000.
     const std::string csv = "\"Quantity\",Block name,\"WIDTH\"\r\n"
                             "\"3\",DOOR,\"900\"\r\n"
                             "\"2\",DOOR,\"800\"\r\n"
                             "\"1\",DOOR,\"1,000\"\r\n"
                             "\"\",,\"\"\r\n"
-                            "\"6\",,\"2,700\"\r\n";
+                            "\"6\",,\"5,300\"\r\n";
     EXPECT_EQ(readFile(path("a.csv")), csv);
     EXPECT_EQ(readFile(path("b.csv")), csv) << "the saved settings give the same table";
     const std::string qex = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\" ?>\r\n"

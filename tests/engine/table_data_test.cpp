@@ -176,6 +176,17 @@ TEST(Totals, SumsInFullPrecisionWrittenOnce)
     EXPECT_EQ(MakeTotalsLine({{u"Id", u"Area"}}, {u"Area"}), (TableRow{u"", u""}));  // no data rows
 }
 
+TEST(Totals, ACombinedRowCountsEveryObjectItStandsFor)
+{
+    // Three lines of length 2 combined into one row, and one line of length 5.
+    const TableData rows = {{u"Id", u"Quantity", u"Length"}, {u"1", u"3", u"2"}, {u"4", u"1", u"5"}};
+    EXPECT_EQ(MakeTotalsLine(rows, {u"Quantity", u"Length"}, u"Quantity"), (TableRow{u"", u"4", u"11"}));
+    // Without the quantity's name each row counts once, as for rows that were not combined.
+    EXPECT_EQ(MakeTotalsLine(rows, {u"Length"}), (TableRow{u"", u"", u"7"}));
+    // No quantity column: nothing to weigh by.
+    EXPECT_EQ(MakeTotalsLine({{u"Id", u"Length"}, {u"1", u"2"}}, {u"Length"}, u"Quantity"), (TableRow{u"", u"2"}));
+}
+
 TEST(Totals, DisplayNamesRenameTheHeaderOnlyAndTotalsMatchItAsItStands)
 {
     TableData rows = {{u"Id", u"Area", u"Layer"}, {u"1", u"Area", u"2"}};

@@ -116,7 +116,7 @@ protected:
             std::find(props.begin(), props.end(), engine.strHelper.blockNameItem.name) != props.end();
         engine.BuildTableData(props, choice.bQuantity, bBlockName, {}, u"", rows, blocks);
         ApplyDisplayNames(rows, choice.mapNames);
-        const TableRow totals = MakeTotalsLine(rows, choice.lsTotals);
+        const TableRow totals = MakeTotalsLine(rows, choice.lsTotals, engine.strHelper.quantityItem.name);
         bTotals = !totals.empty();
         const std::size_t nDataRows = rows.size() - 1;
         if (bTotals) {

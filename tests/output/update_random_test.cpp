@@ -114,7 +114,7 @@ private:
         ExtractionEngine engine = readEngine({});
         Texts props = m_choice.lsProps;
         engine.BuildTableData(props, m_choice.bQuantity, false, m_choice.lsTotals, u"", m_rows, m_blocks);
-        const TableRow totals = MakeTotalsLine(m_rows, m_choice.lsTotals);
+        const TableRow totals = MakeTotalsLine(m_rows, m_choice.lsTotals, engine.strHelper.quantityItem.name);
         m_bTotals = std::any_of(totals.begin(), totals.end(), [](const auto& t) { return !t.empty(); });
         ApplyDisplayNames(m_rows, m_choice.mapNames);
         const std::size_t nDataRows = m_rows.size() - 1;
@@ -252,10 +252,10 @@ private:
         ASSERT_GE(table.size(), first + tail) << when;
 
         Rows expected;
+        TableData rows{m_lsColNames};
         if (!m_objects.empty()) {
             ExtractionEngine engine = readEngine(m_objects);
             Texts props = m_choice.lsProps;
-            TableData rows;
             BlockIdMap blocks;
             engine.BuildTableData(props, m_choice.bQuantity, false, m_choice.lsTotals, u"", rows, blocks);
             ASSERT_EQ(engine.lsColNames, m_lsColNames);
@@ -284,10 +284,12 @@ private:
                 names.push_back(m_lsColNames[std::size_t(m_choice.veHeaderOrder[c])]);
                 if (m_totalledColumns[c]) totalled.push_back(names.back());
             }
-            TableData forTotals{names};
-            forTotals.insert(forTotals.end(), expected.begin(), expected.end());
-            TableRow totals = MakeTotalsLine(forTotals, totalled);
-            totals.resize(names.size());
+            // Over the fresh rows' every column: a combined row counts all its objects even
+            // when its quantity column is not shown. The tests run in English.
+            rows.front() = m_lsColNames;
+            const TableRow allTotals = MakeTotalsLine(rows, totalled, u"Quantity");
+            Texts totals;
+            for (int k : m_choice.veHeaderOrder) totals.push_back(CellOf(allTotals, std::size_t(k)));
             EXPECT_EQ(table.back(), totals) << when;
             EXPECT_EQ(table[table.size() - 2], Texts(names.size())) << when;
         }

@@ -169,9 +169,10 @@ TEST_F(WizardDrawing, CombiningRowsCountsIdenticalObjectsOnce)
               "cell-menu 1025 Length 1\nchoose \"No selection\"\ncheck 1025 \"Object type\" 1\n"
               "check 1025 Radius 1\ncheck 1033\nclick Next\n" +
               exportCsv(path("t.csv")) + "click Finish\n");
+    // The combined row of two circles of radius 1 adds 2 to the total of the radii.
     EXPECT_EQ(readFile(path("t.csv")),
               "\"Object "
-              "type\",Quantity,\"Radius\"\r\n\"Line\",2,\"\"\r\n\"Circle\",2,\"1\"\r\n\"\",,\"\"\r\n\"\",4,\"1\"\r\n");
+              "type\",Quantity,\"Radius\"\r\n\"Line\",2,\"\"\r\n\"Circle\",2,\"1\"\r\n\"\",,\"\"\r\n\"\",4,\"2\"\r\n");
 }
 
 TEST_F(WizardDrawing, NoTotalsLineWhenNoTotalledPropertyIsAColumn)
