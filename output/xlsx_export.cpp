@@ -55,6 +55,13 @@ bool cutToCell(std::u16string_view& csText)
     return true;
 }
 
+std::string folderOf(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
 // The sheet rows of the layout and which of them play a part: header, totals line, data.
 struct SheetRows {
     std::size_t nFirstData = 0;              // the first data row
@@ -91,8 +98,15 @@ public:
         : m_file(NativePath(csPath)), m_info(info)
     {
         if (!m_file.open()) return;
+        // The library's row store goes beside the target: it does not check its own writes, so
+        // it must fill up together with the file it is copied into, which is checked. A device
+        // written in place has no folder for it: the system's temporary folder takes it then.
         lxw_workbook_options options{};
         options.constant_memory = LXW_TRUE;
+        if (!m_file.inPlace()) {
+            m_csTempDir = folderOf(m_file.writePath());
+            options.tmpdir = m_csTempDir.data();
+        }
         m_pBook = workbook_new_opt(m_file.writePath().c_str(), &options);
         if (!m_pBook) return;
         m_pSheet = workbook_add_worksheet(m_pBook, "Sheet1");
@@ -217,7 +231,7 @@ private:
     lxw_format* m_pBold = nullptr;
     lxw_format* m_pNumber = nullptr;
     bool m_bOk = false;
-    std::string m_csTitle;
+    std::string m_csTitle, m_csTempDir;
     std::vector<double> m_veWidths;
     std::size_t m_nLastRow = 0, m_nLastRowLeftOut = 0, m_nLastColumnLeftOut = 0;
     XlsExportResult m_result;
@@ -237,6 +251,8 @@ XlsExportResult WriteXlsxExport(const TableData& veTableDataOut, std::u16string_
     XlsxSheetWriter writer(csPath, info);
     if (!writer.ok()) return {};
     const SheetRows rows = findSheetRows(veTableDataOut, layout, info);
+    // Before any row: in constant memory the library refuses ranges over rows already written.
+    if (layout.bHeaderLine) writer.header(layout.veColumns.size(), rows.nEndData);
     for (std::size_t r = 0; r < layout.veRows.size(); ++r) {
         if (r >= kXlsxMaxRows) {
             writer.fits(layout.veRows.size() - 1, 0);  // rows past the sheet's last are only counted
@@ -257,7 +273,6 @@ XlsExportResult WriteXlsxExport(const TableData& veTableDataOut, std::u16string_
                 writer.number(r, c, ReadLeadingNumber(csCell));
         }
     }
-    if (layout.bHeaderLine) writer.header(layout.veColumns.size(), rows.nEndData);
     return writer.finish();
 }
 
