@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 
 #include <xlsxwriter.h>
 
@@ -55,13 +56,6 @@ bool cutToCell(std::u16string_view& csText)
     return true;
 }
 
-std::string folderOf(const std::string& path)
-{
-    const std::size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 // The sheet rows of the layout and which of them play a part: header, totals line, data.
 struct SheetRows {
     std::size_t nFirstData = 0;              // the first data row
@@ -104,7 +98,8 @@ public:
         lxw_workbook_options options{};
         options.constant_memory = LXW_TRUE;
         if (!m_file.inPlace()) {
-            m_csTempDir = folderOf(m_file.writePath());
+            m_csTempDir = std::filesystem::path(m_file.writePath()).parent_path().string();
+            if (m_csTempDir.empty()) m_csTempDir = ".";
             options.tmpdir = m_csTempDir.data();
         }
         m_pBook = workbook_new_opt(m_file.writePath().c_str(), &options);
@@ -265,7 +260,10 @@ XlsExportResult WriteXlsxExport(const TableData& veTableDataOut, std::u16string_
             const int column = layout.veColumns[c];
             if (column < 0) continue;
             const std::u16string& csCell = CellOf(row, std::size_t(column));
-            if (bHeader || !isNumericColumn(info, column) || !IsNumericText(csCell))
+            // A number too large for a double ("1e400") stays the text it is.
+            const bool bNumber = !bHeader && isNumericColumn(info, column) && IsNumericText(csCell) &&
+                                 std::isfinite(ReadLeadingNumber(csCell));
+            if (!bNumber)
                 writer.text(r, c, csCell, bHeader);
             else if (bTotals)
                 writer.sum(r, c, rows.nFirstData, rows.nEndData, ReadLeadingNumber(csCell));

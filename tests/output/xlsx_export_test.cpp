@@ -108,11 +108,13 @@ TEST_F(XlsxInterop, TheReExportBoldsItsFirstRowAndTakesTotalledColumnsForNumbers
 {
     TableData rows = doorTable();
     for (TableRow& row : rows) row.erase(row.begin());  // a drawing table has no handle column
+    rows[3][1] = u"1e400";                               // edited by hand, beyond any number
     ASSERT_TRUE(ReExportXlsx(rows, dir.wfile("r.xlsx"), {false, true, false, false}, true, u"Parts").bWritten);
     const std::string cells = dump(dir.file("r.xlsx"));
     EXPECT_EQ(cells.substr(0, cells.find('\n')), "Sheet1 | Parts | A2 | A1:D4");
     EXPECT_NE(cells.find("\nB2 n #,##0.0000 900\n"), std::string::npos) << cells;
     EXPECT_NE(cells.find("\nC2 s General '1.89'\n"), std::string::npos) << "not totalled, so a text";
+    EXPECT_NE(cells.find("\nB4 s General '1e400'\n"), std::string::npos) << cells;
     EXPECT_NE(cells.find("\nB6 f #,##0.0000 '=SUM(B2:B4)' = 2150\n"), std::string::npos) << cells;
     EXPECT_NE(cells.find("\nC6 s General '4.39'\n"), std::string::npos) << cells;
 }
