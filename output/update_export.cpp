@@ -34,10 +34,7 @@ void ReExportTable(QxDbObjectId idTbl)
     const int nFileType = fileDlg.GetFilterIndex();
 
     TableData veTbDatas;
-    // The drawing table tells which columns hold numbers only by its totals: those become
-    // numbers in a workbook, every other cell stays the text the table shows.
     bool bTotals = false;
-    std::vector<bool> vecTotalled;
     std::u16string csTitle;
     {
         QxDbTable* pTbl = nullptr;
@@ -45,7 +42,6 @@ void ReExportTable(QxDbObjectId idTbl)
         QxDbObjectCloser<QxDbTable> closer(pTbl);
         if (!ReadTableRows(pTbl, veTbDatas)) return;
         bTotals = HasTotalsLine(pTbl, false);
-        vecTotalled = TotalledColumns(pTbl, bTotals);
         csTitle = pTbl->textString(0, 0);
     }
     // The file type chosen decides the format, whatever extension was typed. A file that was
@@ -57,6 +53,7 @@ void ReExportTable(QxDbObjectId idTbl)
         // Reported as the wizard's export is: rows beyond the sheet and cut texts are said.
         PrintXlsExportResult(ReExportXls(veTbDatas, csvPath), csvPath);
     } else if (nFileType == kXlsxFileType) {
-        PrintXlsxExportResult(ReExportXlsx(veTbDatas, csvPath, vecTotalled, bTotals, csTitle), csvPath);
+        const std::vector<bool> vecNumeric = NumericColumnsOf(veTbDatas, bTotals);
+        PrintXlsxExportResult(ReExportXlsx(veTbDatas, csvPath, vecNumeric, bTotals, csTitle), csvPath);
     }
 }

@@ -296,6 +296,43 @@ XlsExportResult ReExportXlsx(const TableData& veRows, std::u16string_view csPath
     return WriteXlsxExport(veRows, csPath, MakeReExportLayout(veRows), info);
 }
 
+namespace {
+
+// A numeric text that no number is written as: a leading zero before another digit ("0012").
+// Numbers read from a drawing never look so, codes typed into the table do.
+bool isNumberAsWritten(std::u16string_view csText)
+{
+    if (!IsNumericText(csText)) return false;
+    const std::size_t nStart = csText[0] == u'+' || csText[0] == u'-' ? 1 : 0;
+    return !(csText.size() > nStart + 1 && csText[nStart] == u'0' && csText[nStart + 1] >= u'0' &&
+             csText[nStart + 1] <= u'9');
+}
+
+}  // namespace
+
+std::vector<bool> NumericColumnsOf(const TableData& veRows, bool bTotals)
+{
+    if (veRows.empty()) return {};
+    const std::size_t nColumns = veRows.front().size();
+    const std::size_t nEndData = bTotals && veRows.size() >= 3 ? veRows.size() - 2 : veRows.size();
+    std::vector<bool> vecNumeric(nColumns, false);
+    for (std::size_t c = 0; c < nColumns; ++c) {
+        if (bTotals && !CellOf(veRows.back(), c).empty()) {
+            vecNumeric[c] = true;
+            continue;
+        }
+        bool bAnyNumber = false, bAllNumbers = true;
+        for (std::size_t r = 1; r < nEndData && bAllNumbers; ++r) {
+            const std::u16string& csCell = CellOf(veRows[r], c);
+            if (csCell.empty()) continue;
+            bAnyNumber = true;
+            bAllNumbers = isNumberAsWritten(csCell);
+        }
+        vecNumeric[c] = bAnyNumber && bAllNumbers;
+    }
+    return vecNumeric;
+}
+
 void PrintXlsxExportResult(const XlsExportResult& result, const std::u16string& csPath)
 {
     PrintSpreadsheetExportResult(result, csPath,

@@ -43,5 +43,12 @@ XlsExportResult ExportXlsx(const TableData& veTableDataOut, std::u16string_view 
 XlsExportResult ReExportXlsx(const TableData& veRows, std::u16string_view csPath,
                              const std::vector<bool>& vecNumericCols, bool bTotals, std::u16string_view csTitle);
 
+// The columns of a table read back from a drawing that hold numbers: those its totals line
+// totals (`bTotals`: the last row is one, after an empty row), and those whose data cells
+// (every row after the first) are all numbers as a number is written, empty ones aside, with at
+// least one that is not empty: a code such as "0012" keeps its column a text column. The drawing keeps no flags of its own; the wizard too counts an attribute as a
+// number when its values are numbers.
+std::vector<bool> NumericColumnsOf(const TableData& veRows, bool bTotals);
+
 // Prints on the command line how an export to `csPath` went, as the .xls export does.
 void PrintXlsxExportResult(const XlsExportResult& result, const std::u16string& csPath);

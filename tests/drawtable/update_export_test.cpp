@@ -118,7 +118,7 @@ TEST_F(TableExport, WhatTheSheetCannotTakeIsReportedInsteadOfFinished)
     EXPECT_EQ(qx::transcript().find(u"shortened"), std::u16string::npos);
 }
 
-TEST_F(TableExport, TheWorkbookTypeTakesTotalledColumnsForNumbersAndTheTitleForItsOwn)
+TEST_F(TableExport, TheWorkbookTypeWritesNumbersWhereTheTableHasThemAndTakesItsTitle)
 {
     addCircle(4);
     qxtest::ExtractionChoice choice;

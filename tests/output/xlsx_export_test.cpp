@@ -104,7 +104,7 @@ TEST_F(XlsxInterop, RowsAndColumnsFollowThePreviewAndAHiddenHeaderLeavesNoFilter
               "A5 f #,##0 '=SUM(A1:A3)' = 2150\n");
 }
 
-TEST_F(XlsxInterop, TheReExportBoldsItsFirstRowAndTakesTotalledColumnsForNumbers)
+TEST_F(XlsxInterop, TheReExportBoldsItsFirstRowAndSumsItsTotalsLine)
 {
     TableData rows = doorTable();
     for (TableRow& row : rows) row.erase(row.begin());  // a drawing table has no handle column
@@ -177,6 +177,26 @@ TEST(XlsxExport, CellsBeyondTheSheetAreCountedAndTheRestIsWritten)
             << output;
         EXPECT_EQ(output, "1048576 ('r5',)\n");
     }
+}
+
+TEST(XlsxExport, ATableReadBackHasNumbersWhereItTotalsOrEveryValueIsANumber)
+{
+    const TableData rows = {
+        {u"Number", u"Width", u"Area", u"Note", u"Code"},
+        {u"D01", u"900", u"1.89", u"", u"0012"},
+        {u"D02", u"", u"n/a", u"", u"7"},
+        {u"", u"", u"", u"", u""},
+        {u"", u"", u"4.39", u"", u""},
+    };
+    // Area is totalled though one value is not a number; a code with a leading zero is not how
+    // a number is written, so its column stays text; an empty column holds no number.
+    EXPECT_EQ(NumericColumnsOf(rows, true), (std::vector<bool>{false, true, true, false, false}));
+    // Without a totals line its last row is data like the others.
+    EXPECT_EQ(NumericColumnsOf(rows, false), (std::vector<bool>{false, true, false, false, false}));
+    // Signed numbers, decimals below one and zero itself are numbers as written.
+    EXPECT_EQ(NumericColumnsOf({{u"N"}, {u"-0.5"}, {u"0"}, {u"+3"}}, false), std::vector<bool>{true});
+    EXPECT_EQ(NumericColumnsOf({{u"N"}, {u"-07"}}, false), std::vector<bool>{false});
+    EXPECT_TRUE(NumericColumnsOf({}, true).empty());
 }
 
 TEST(XlsxExport, FailuresAreReportedAndKeepTheOldFile)
