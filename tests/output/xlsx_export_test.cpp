@@ -113,7 +113,7 @@ TEST_F(XlsxInterop, TheReExportBoldsItsFirstRowAndSumsItsTotalsLine)
     const std::string cells = dump(dir.file("r.xlsx"));
     EXPECT_EQ(cells.substr(0, cells.find('\n')), "Sheet1 | Parts | A2 | A1:D4");
     EXPECT_NE(cells.find("\nB2 n #,##0.0000 900\n"), std::string::npos) << cells;
-    EXPECT_NE(cells.find("\nC2 s General '1.89'\n"), std::string::npos) << "not totalled, so a text";
+    EXPECT_NE(cells.find("\nC2 s General '1.89'\n"), std::string::npos) << "not a number column, so a text";
     EXPECT_NE(cells.find("\nB4 s General '1e400'\n"), std::string::npos) << cells;
     EXPECT_NE(cells.find("\nB6 f #,##0.0000 '=SUM(B2:B4)' = 2150\n"), std::string::npos) << cells;
     EXPECT_NE(cells.find("\nC6 s General '4.39'\n"), std::string::npos) << cells;
