@@ -212,16 +212,17 @@ WINDOWS = [
     ("W08", (17000, 0), 600, 600, "-", 0),
 ]
 
-# Rooms: the lines of the label (the area is added), the inner rectangle, and where the label
-# stands when not in the middle.
+# Rooms: the lines of the label, the inner rectangle, and where the label stands when not in
+# the middle. The area follows on a line of its own, or on the name's line when the lines end
+# with None.
 ROOMS = [
     (["OFFICE 1"], (250, 6100, 6000, 11750), None),
     (["OFFICE 2"], (6100, 6100, 12000, 11750), None),
     (["MEETING", "ROOM"], (12100, 6100, 19750, 11750), None),
-    (["CORRIDOR"], (250, 4600, 19750, 6000), (12000, 5550)),
+    (["CORRIDOR", None], (250, 4600, 19750, 6000), (12000, 5300)),
     (["PLANT ROOM"], (250, 250, 8000, 4500), (5000, 3950)),
     (["STORES"], (8100, 250, 14000, 4500), None),
-    (["WC"], (14100, 250, 19750, 4500), None),
+    (["WC", None], (14100, 250, 19750, 4500), None),
 ]
 
 
@@ -256,8 +257,8 @@ def draw_walls(e):
 
 def draw_rooms(e):
     for lines, (x0, y0, x1, y1), at in ROOMS:
-        area = (x1 - x0) * (y1 - y0) / 1e6
-        label = lines + ["%.1f m\u00B2" % area]
+        area = "%.1f m\u00B2" % ((x1 - x0) * (y1 - y0) / 1e6)
+        label = [lines[0] + "  " + area] if lines[-1] is None else lines + [area]
         e.mtext("ROOMS", at or ((x0 + x1) / 2, (y0 + y1) / 2), label)
 
 
