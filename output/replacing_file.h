@@ -22,6 +22,11 @@ public:
     // would replace the device node.
     bool open();
 
+    // Where the bytes go after open(): the temporary file, or the target written in place. A
+    // writer that opens files by name (a library) writes there, and commit() still applies.
+    const std::string& writePath() const { return m_csTemp.empty() ? m_csTarget : m_csTemp; }
+    bool inPlace() const { return m_csTemp.empty(); }
+
     // The open stream; writes fail and set its error flag when the disk is full.
     std::FILE* stream() const { return m_pFile; }
     bool write(std::string_view bytes);

@@ -6,6 +6,7 @@
 #include "engine/number_text.h"
 #include "host/editor.h"
 #include "module/strings.h"
+#include "output/export_layout.h"
 #include "output/host_language.h"
 #include "output/xls/basic_excel.h"
 #include "resources/string_ids.h"
@@ -109,19 +110,14 @@ XlsExportResult WriteXlsExport(const TableData& veTableDataOut, std::u16string_v
 {
     if (veTableDataOut.empty()) return {.bWritten = true};
     SheetFiller filler(csLanguage);
-    // The rows of the CSV export: with the header hidden one row fewer, starting with row 1.
-    const std::size_t nRows = veTableDataOut.size() - (bDisplayHeader ? 0 : 1);
-    std::size_t sheetRow = 0;
-    for (std::size_t k = 0; k < nRows && k < veRowOrder.size(); ++k) {
-        const int tableRow = veRowOrder[k];
-        if (tableRow < 0 || static_cast<std::size_t>(tableRow) >= veTableDataOut.size()) continue;
-        const bool bHeaderLine = sheetRow == 0 && bDisplayHeader;
-        for (std::size_t p = 0; p < veHeaderOrder.size(); ++p) {
-            const int column = veHeaderOrder[p];
-            if (column < 0 || static_cast<std::size_t>(column) >= vecIncludeCols.size() || !vecIncludeCols[column]) continue;
-            filler.put(sheetRow, p, cellOf(veTableDataOut[tableRow], column), bHeaderLine, false);
+    const ExportLayout layout =
+        MakeExportLayout(veTableDataOut, vecIncludeCols, veHeaderOrder, veRowOrder, bDisplayHeader);
+    for (std::size_t r = 0; r < layout.veRows.size(); ++r) {
+        const TableRow& row = veTableDataOut[layout.veRows[r]];
+        for (std::size_t c = 0; c < layout.veColumns.size(); ++c) {
+            if (layout.veColumns[c] < 0) continue;
+            filler.put(r, c, cellOf(row, layout.veColumns[c]), r == 0 && layout.bHeaderLine, false);
         }
-        ++sheetRow;
     }
     return filler.save(csPath);
 }
@@ -153,16 +149,22 @@ XlsExportResult ReExportXls(const TableData& veRows, std::u16string_view csPath)
 
 void PrintXlsExportResult(const XlsExportResult& result, const std::u16string& csPath)
 {
+    PrintSpreadsheetExportResult(result, csPath, {kIdsXlsDone, kIdsXlsFailed, kIdsXlsIncomplete, kIdsXlsShortened});
+}
+
+void PrintSpreadsheetExportResult(const XlsExportResult& result, const std::u16string& csPath,
+                                  const SpreadsheetMessages& ids)
+{
     if (!result.bWritten) {
-        printLine(FormatResString(kIdsXlsFailed, csPath));
+        printLine(FormatResString(ids.nFailed, csPath));
         return;
     }
     // A sheet that could not take everything is not reported as finished.
     const bool bLeftOut = result.nRowsLeftOut > 0 || result.nColumnsLeftOut > 0;
     if (bLeftOut)
-        printLine(FormatResString(kIdsXlsIncomplete, csPath, countText(result.nRowsLeftOut),
+        printLine(FormatResString(ids.nIncomplete, csPath, countText(result.nRowsLeftOut),
                                   countText(result.nColumnsLeftOut)));
     if (result.nTextsShortened > 0)
-        printLine(FormatResString(kIdsXlsShortened, csPath, countText(result.nTextsShortened)));
-    if (!bLeftOut && result.nTextsShortened == 0) printLine(FormatResString(kIdsXlsDone, csPath));
+        printLine(FormatResString(ids.nShortened, csPath, countText(result.nTextsShortened)));
+    if (!bLeftOut && result.nTextsShortened == 0) printLine(FormatResString(ids.nDone, csPath));
 }

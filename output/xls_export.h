@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,8 +11,8 @@
 
 struct XlsExportResult {
     bool bWritten = false;            // the whole file was written (an empty table writes none)
-    std::size_t nRowsLeftOut = 0;     // rows beyond the sheet's 65,536
-    std::size_t nColumnsLeftOut = 0;  // columns beyond the sheet's 256
+    std::size_t nRowsLeftOut = 0;     // rows beyond the sheet's last (65,536 in .xls)
+    std::size_t nColumnsLeftOut = 0;  // columns beyond the sheet's last (256 in .xls)
     std::size_t nTextsShortened = 0;  // texts cut to the 32,767 characters a cell shows
 };
 
@@ -35,3 +36,11 @@ XlsExportResult ReExportXls(const TableData& veRows, std::u16string_view csPath)
 // Prints on the command line how an export to `csPath` went: failed; or finished; or, instead
 // of finished, what the sheet could not take (rows and columns beyond its limits, cut texts).
 void PrintXlsExportResult(const XlsExportResult& result, const std::u16string& csPath);
+
+// The catalogue texts of one workbook format's report: finished, failed, what did not fit
+// (%2 rows, %3 columns) and how many texts were cut (%2); %1 is the path.
+struct SpreadsheetMessages {
+    std::uint32_t nDone, nFailed, nIncomplete, nShortened;
+};
+void PrintSpreadsheetExportResult(const XlsExportResult& result, const std::u16string& csPath,
+                                  const SpreadsheetMessages& ids);

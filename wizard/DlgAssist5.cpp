@@ -11,6 +11,7 @@
 #include "output/qex_settings.h"
 #include "output/update_command.h"
 #include "output/xls_export.h"
+#include "output/xlsx_export.h"
 #include "wizard/DlgAssist4.h"
 #include "wizard/WizardPage.h"
 #include "wizard/wizard_string_ids.h"
@@ -74,6 +75,7 @@ void DlgAssist5::FillPreview()
     // The last row holds the numeric flags page 4 worked out per column; it is not data.
     const TableRow lsNumericCol = m_veTableDataOut.back();
     m_veTableDataOut.pop_back();
+    for (const std::u16string& csFlag : lsNumericCol) m_vecNumericCols.push_back(csFlag == u"1");
     if (m_veTableDataOut.empty()) return;
     const TableRow header = m_veTableDataOut.front();
     m_gridPreview.vecIncludeCols.assign(header.size(), true);
@@ -160,7 +162,7 @@ void DlgAssist5::OnInsertTable()
 void DlgAssist5::OnChooseExportFile()
 {
     CQxUiFileDialog dlgFile(false, u"", u"*.csv", QxUiFile::HideReadOnly,
-                            u"Csv file (*.csv)|*.csv| Xls file (*.xls)|*.xls||", nullptr);
+                            u"Csv file (*.csv)|*.csv| Xls file (*.xls)|*.xls| Xlsx file (*.xlsx)|*.xlsx||", nullptr);
     if (dlgFile.DoModal() != IDOK) return;
     m_csExportPath = dlgFile.GetPathName();
     m_nExportType = dlgFile.GetFilterIndex();
@@ -203,6 +205,11 @@ void DlgAssist5::WriteExternalFile()
         PrintXlsExportResult(ExportXls(m_veTableDataOut, m_csExportPath, m_gridPreview.vecIncludeCols, veHeaderOrder,
                                        m_veRowOrder, m_state.bDisplayHeader),
                              m_csExportPath);
+    } else if (m_nExportType == kExportXlsx) {
+        PrintXlsxExportResult(ExportXlsx(m_veTableDataOut, m_csExportPath, m_gridPreview.vecIncludeCols, veHeaderOrder,
+                                         m_veRowOrder, m_state.bDisplayHeader, m_vecNumericCols, m_bHasTotalLine,
+                                         m_state.csTbTitle),
+                              m_csExportPath);
     }
 }
 

@@ -13,7 +13,7 @@
 class DlgAssist5 : public CQxUiDialog {
 public:
     static constexpr std::uint32_t kTemplateId = 112;
-    enum ExportType : std::int32_t { kExportNone = 0, kExportCsv = 1, kExportXls = 2 };
+    enum ExportType : std::int32_t { kExportNone = 0, kExportCsv = 1, kExportXls = 2, kExportXlsx = 3 };
 
     // veTableDataOut: header (display names), data rows, the totals line when bHasTotalLine,
     // and a last row of numeric flags per column, which the page takes off.
@@ -48,6 +48,7 @@ private:
     TableData m_veTableDataOut;
     BlockIdMap m_lsBlockTbRecId;
     bool m_bHasTotalLine;
+    std::vector<bool> m_vecNumericCols;  // per table column, from page 4's numeric flags
     std::u16string m_csExportPath;
     std::int32_t m_nExportType = kExportNone;
     std::u16string m_csQexSavePath;

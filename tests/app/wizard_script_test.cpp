@@ -66,6 +66,32 @@ protected:
         return out;
     }
 
+    // The cells of an .xlsx workbook as openpyxl reads them, one line a cell that holds
+    // something: place, kind, "*" when bold, number format, value (and a formula's stored result).
+    static std::string xlsxCells(const std::string& file)
+    {
+        if (std::system("/usr/bin/python3 -c 'import openpyxl' 2>/dev/null") != 0) return "(openpyxl missing)";
+        const std::string command =
+            "/usr/bin/python3 -c 'import sys, openpyxl\n"
+            "book = openpyxl.load_workbook(sys.argv[1]); s = book.active\n"
+            "stored = openpyxl.load_workbook(sys.argv[1], data_only=True).active\n"
+            "print(s.title, book.properties.title, s.freeze_panes, s.auto_filter.ref)\n"
+            "for row in s.iter_rows():\n"
+            "    for c in row:\n"
+            "        if c.value is None: continue\n"
+            "        extra = \" = \" + str(stored[c.coordinate].value) if c.data_type == \"f\" else \"\"\n"
+            "        print(c.coordinate, c.data_type + (\"*\" if c.font.b else \"\"), c.number_format, str(c.value) + extra)' " +
+            qxtest::shellQuote(file);
+        std::string out;
+        if (FILE* pipe = popen(command.c_str(), "r")) {
+            char buffer[4096];
+            std::size_t n;
+            while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
+            pclose(pipe);
+        }
+        return out;
+    }
+
     std::filesystem::path dir;
 };
 
@@ -122,6 +148,24 @@ TEST_F(WizardScript, WithTheHeaderHiddenEveryDataRowIsListedAndTheFilesFollowThe
     EXPECT_EQ(readFile(path("h.csv")), "\"D-106\",800\r\n\"D-105\",900\r\n\"D-104\",1000\r\n"
                                        "\"D-103\",800\r\n\"D-102\",900\r\n\"D-101\",900\r\n");
     EXPECT_EQ(xlsCells(path("h.xls")), "D-106|800\nD-105|900\nD-104|1000\nD-103|800\nD-102|900\nD-101|900\n");
+}
+
+TEST_F(WizardScript, TheThirdFileTypeWritesAWorkbookWithNumbersAndTotalsAsFormulas)
+{
+    const std::string choices = "choose \"No selection\"\ncheck 1025 NUMBER\ncheck 1025 WIDTH\ntype 1056 Doors\nclick Next\n"
+                                "sort 1022 NUMBER\nsort 1022 NUMBER\n";
+    const auto run = runQxcad(toPage4() + choices + exportTo(path("d.xlsx"), 3) + "click Finish\nQUIT\n");
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_TRUE(has(run.output, "Finished XLSX exportation to : " + path("d.xlsx"))) << run.output;
+    // In the preview's order, door numbers as texts, widths as numbers in the drawing's four
+    // decimals, the total summing the rows above it and holding the total the table shows.
+    EXPECT_EQ(xlsxCells(path("d.xlsx")),
+              "Sheet1 Doors A2 A1:B7\n"
+              "A1 s* General NUMBER\nB1 s* General WIDTH\n"
+              "A2 s General D-106\nB2 n #,##0.0000 800\nA3 s General D-105\nB3 n #,##0.0000 900\n"
+              "A4 s General D-104\nB4 n #,##0.0000 1000\nA5 s General D-103\nB5 n #,##0.0000 800\n"
+              "A6 s General D-102\nB6 n #,##0.0000 900\nA7 s General D-101\nB7 n #,##0.0000 900\n"
+              "B9 f #,##0.0000 =SUM(B2:B7) = 5300\n");
 }
 
 TEST_F(WizardScript, InFrenchConventionsEveryNumberOfTheCsvHasTheFrenchMarks)

@@ -117,3 +117,45 @@ TEST_F(TableExport, WhatTheSheetCannotTakeIsReportedInsteadOfFinished)
     EXPECT_EQ(qx::transcript().find(u"XLS exportation incomplete"), std::u16string::npos);
     EXPECT_EQ(qx::transcript().find(u"shortened"), std::u16string::npos);
 }
+
+TEST_F(TableExport, TheWorkbookTypeWritesNumbersWhereTheTableHasThemAndTakesItsTitle)
+{
+    addCircle(4);
+    qxtest::ExtractionChoice choice;
+    choice.lsProps = {u"Object type", u"Radius"};
+    choice.mapNames = {{u"Object type", u"Kind"}, {u"Radius", u"R"}};
+    choice.lsTotals = {u"R"};
+    choice.csTitle = u"Circles";
+    const QxDbObjectId idTotalled = insertExtraction(choice);
+
+    const auto book = dir / "circles.xlsx";
+    answer("file \"" + book.string() + "\" 3\n");
+    ReExportTable(idTotalled);
+    EXPECT_NE(qx::transcript().find(u"\nFinished XLSX exportation to : " + book.u16string()), std::u16string::npos)
+        << qxtest::utf8(qx::transcript());
+    ASSERT_EQ(read(book).substr(0, 2), "PK");
+    if (std::system("/usr/bin/python3 -c 'import openpyxl' 2>/dev/null") != 0)
+        GTEST_SKIP() << "python3-openpyxl is not installed: cells not checked";
+    const std::string command = "/usr/bin/python3 -c 'import sys, openpyxl\n"
+                                "b = openpyxl.load_workbook(sys.argv[1]); s = b.active\n"
+                                "print(b.properties.title, s.freeze_panes)\n"
+                                "for r in s.iter_rows(values_only=True): print(r)' '" +
+                                book.string() + "'";
+    std::string out;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[4096];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
+        pclose(pipe);
+    }
+    // Radii are numbers, the totals line a sum over the three circles; nothing else is a number.
+    EXPECT_EQ(out, "Circles A2\n('Kind', 'R')\n('Circle', 1)\n('Circle', 2.5)\n('Circle', 4)\n(None, None)\n"
+                   "(None, '=SUM(B2:B4)')\n")
+        << out;
+
+    // A folder where the file would go is reported as a failure of this type.
+    const auto nowhere = dir / "folder.xlsx";
+    std::filesystem::create_directories(nowhere);
+    answer("file \"" + nowhere.string() + "\" 3\n");
+    ReExportTable(idTotalled);
+    EXPECT_NE(qx::transcript().find(u"\nXLSX exportation failed : " + nowhere.u16string()), std::u16string::npos);
+}
