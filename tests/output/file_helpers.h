@@ -1,6 +1,7 @@
 // Scratch folders, file bytes and the outside checkers (Python) for the output tests.
 #pragma once
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -60,6 +61,31 @@ inline int RunPython(const std::string& script, const std::string& args, std::st
     for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
     const int status = ::pclose(pipe);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// The first spreadsheet program installed that converts a workbook to CSV, empty when none is.
+inline std::string SpreadsheetConverter()
+{
+    for (const char* program : {"ssconvert", "libreoffice", "soffice"})
+        if (std::system(("command -v " + std::string(program) + " >/dev/null 2>&1").c_str()) == 0) return program;
+    return {};
+}
+
+// The workbook's first sheet as `converter` shows its cells (formatted, not raw values), in
+// CSV without carriage returns; empty when the conversion failed.
+inline std::string ConvertedToCsv(const std::string& converter, const TempDir& dir, const std::string& workbook)
+{
+    const std::string source = dir.file(workbook);
+    const std::string target = (dir.path() / std::filesystem::path(workbook).stem()).string() + ".csv";
+    const std::string command =
+        converter == "ssconvert"
+            ? "ssconvert -T Gnumeric_stf:stf_assistant -O 'format=preserve separator=, quoting-mode=auto' '" + source + "' '" + target + "' >/dev/null 2>&1"
+            : converter + " --headless --convert-to csv --outdir '" + dir.path().string() + "' '" + source +
+                  "' >/dev/null 2>&1";
+    if (std::system(command.c_str()) != 0) return {};
+    std::string csv = ReadBytes(target);
+    csv.erase(std::remove(csv.begin(), csv.end(), '\r'), csv.end());
+    return csv;
 }
 
 }  // namespace testfiles

@@ -204,26 +204,13 @@ TEST(XlsExport, FailuresAreReportedAndKeepTheOldFile)
 // Another spreadsheet program reads the same cells, when one is installed.
 TEST(XlsOtherReaders, ConvertedToCsvTheCellsAreTheSame)
 {
-    const char* converters[] = {"ssconvert", "libreoffice", "soffice"};
-    std::string found;
-    for (const char* c : converters)
-        if (std::system(("command -v " + std::string(c) + " >/dev/null 2>&1").c_str()) == 0) {
-            found = c;
-            break;
-        }
+    const std::string found = testfiles::SpreadsheetConverter();
     if (found.empty()) GTEST_SKIP() << "neither ssconvert nor LibreOffice is installed: conversion check skipped";
 
     TempDir dir;
     const TableData table = {{u"Id", u"Name", u"Area"}, {u"1", u"Door", u"12.5"}, {u"2", u"caf\u00E9", u""}};
     ASSERT_TRUE(WriteXlsExport(table, dir.wfile("c.xls"), {true, true, true}, {1, 2}, {0, 1, 2}, true, u"fr-FR").bWritten);
-    const std::string command =
-        found == "ssconvert"
-            ? "ssconvert '" + dir.file("c.xls") + "' '" + dir.file("c.csv") + "' >/dev/null 2>&1"
-            : found + " --headless --convert-to csv --outdir '" + dir.path().string() + "' '" + dir.file("c.xls") +
-                  "' >/dev/null 2>&1";
-    ASSERT_EQ(std::system(command.c_str()), 0);
-    std::string csv = testfiles::ReadBytes(dir.file("c.csv"));
-    csv.erase(std::remove(csv.begin(), csv.end(), '\r'), csv.end());
+    const std::string csv = testfiles::ConvertedToCsv(found, dir, "c.xls");
     EXPECT_EQ(csv, "Name,Area\nDoor,\"12,5\"\ncaf\u00E9,\n");
 }
 

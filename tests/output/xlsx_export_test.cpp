@@ -224,26 +224,13 @@ TEST(XlsxExport, FailuresAreReportedAndKeepTheOldFile)
 // Another spreadsheet program shows the same cells, when one is installed.
 TEST(XlsxOtherReaders, ConvertedToCsvTheCellsAreTheSame)
 {
-    const char* converters[] = {"ssconvert", "libreoffice", "soffice"};
-    std::string found;
-    for (const char* c : converters)
-        if (std::system(("command -v " + std::string(c) + " >/dev/null 2>&1").c_str()) == 0) {
-            found = c;
-            break;
-        }
+    const std::string found = testfiles::SpreadsheetConverter();
     if (found.empty()) GTEST_SKIP() << "neither ssconvert nor LibreOffice is installed: conversion check skipped";
 
     TempDir dir;
     const ExportLayout layout = MakeExportLayout(doorTable(), kAll, {1, 2, 3}, {0, 1, 2, 3, 4, 5}, true);
     ASSERT_TRUE(WriteXlsxExport(doorTable(), dir.wfile("c.xlsx"), layout, doorInfo(0)).bWritten);
-    const std::string command =
-        found == "ssconvert"
-            ? "ssconvert '" + dir.file("c.xlsx") + "' '" + dir.file("c.csv") + "' >/dev/null 2>&1"
-            : found + " --headless --convert-to csv --outdir '" + dir.path().string() + "' '" + dir.file("c.xlsx") +
-                  "' >/dev/null 2>&1";
-    ASSERT_EQ(std::system(command.c_str()), 0);
-    std::string csv = testfiles::ReadBytes(dir.file("c.csv"));
-    csv.erase(std::remove(csv.begin(), csv.end(), '\r'), csv.end());
+    const std::string csv = testfiles::ConvertedToCsv(found, dir, "c.xlsx");
     // Shown with no decimals and the thousands mark; the sums recalculated or stored agree.
     EXPECT_EQ(csv, "NUMBER,WIDTH,Area\n0012,900,2\n101,\"1,250\",3\n102,,n/a\n,,\n,\"2,150\",4\n");
 }
