@@ -46,6 +46,10 @@ QIcon cachedIcon(const CQxUiImage& image)
     return it->second;
 }
 
+// Templates leave room for the classic 13-pixel check box and a small gap before its text.
+const QString kClassicIndicator = QStringLiteral("QCheckBox, QRadioButton { spacing: 4px; }"
+                                                 "QCheckBox::indicator, QRadioButton::indicator { width: 13px; height: 13px; }");
+
 bool hasStateImages(const QxUiListModel& list)
 {
     if (list.exStyle & QxUiList::CheckBoxes) return true;
@@ -62,10 +66,12 @@ DialogWindow::DialogWindow(QxUiDialogModel& dialog, QWidget* parent) : QDialog(p
     const QFont font = templateFont(dialog.dialogTemplate);
     setFont(font);
     m_units = DialogUnits::of(font);
+
     setFixedSize(m_units.toPixelsX(dialog.dialogTemplate.width), m_units.toPixelsY(dialog.dialogTemplate.height));
     for (auto& control : dialog.controls) {
         QWidget* widget = makeControl(*control);
         widget->setGeometry(m_units.toPixels(control->x, control->y, control->w, control->h));
+        widget->setFont(font);
         widget->setObjectName(QStringLiteral("control%1").arg(control->id));
         if (control->kind == QxUiControlKind::GroupBox) widget->lower();
         m_widgets[control.get()] = widget;
@@ -110,11 +116,13 @@ QWidget* DialogWindow::makeControl(QxUiControlModel& control)
     }
     case QxUiControlKind::CheckBox: {
         auto* box = new QCheckBox(this);
+        box->setStyleSheet(kClassicIndicator);
         connect(box, &QCheckBox::clicked, this, [this, id] { apply(qxui::clickButton(m_dialog, id)); });
         return box;
     }
     case QxUiControlKind::RadioButton: {
         auto* radio = new QRadioButton(this);
+        radio->setStyleSheet(kClassicIndicator);
         radio->setAutoExclusive(false);  // the model keeps the group
         connect(radio, &QRadioButton::clicked, this, [this, id] { apply(qxui::clickButton(m_dialog, id)); });
         return radio;

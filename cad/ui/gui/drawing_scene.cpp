@@ -93,7 +93,7 @@ public:
         add(entity, QTransform(), 1.0, 0.0, out, 0);
         QxDbExtents extents;
         if (entity.getGeomExtents(extents) == Qxapp::eOk)
-            out.bounds = QRectF(xy(extents.minPoint), xy(extents.maxPoint)).normalized();
+            out.bounds = out.extents = QRectF(xy(extents.minPoint), xy(extents.maxPoint)).normalized();
         for (const Stroke& stroke : out.strokes) out.bounds = out.bounds.united(stroke.path.boundingRect());
         for (const TextRun& text : out.texts) out.bounds = out.bounds.united(textBounds(text));
         return out;
@@ -363,13 +363,24 @@ int DrawingScene::entityAt(QPointF point, double tolerance) const
     return -1;
 }
 
+namespace {
+// QRectF::contains refuses a rectangle without width or height, which a line along an axis
+// or a point has.
+bool inside(const QRectF& area, const QRectF& r)
+{
+    return r.left() >= area.left() && r.right() <= area.right() && r.top() >= area.top() && r.bottom() <= area.bottom();
+}
+}  // namespace
+
 std::vector<int> DrawingScene::entitiesCrossing(const QRectF& area) const
 {
     std::vector<int> out;
     for (int i = 0; i < int(m_entities.size()); ++i) {
         const EntityPicture& entity = m_entities[std::size_t(i)];
-        if (!entity.bounds.intersects(area) && !area.contains(entity.bounds)) continue;
-        bool crosses = area.contains(entity.bounds) || !entity.texts.empty();
+        if (!overlaps(entity.bounds, area)) continue;
+        // Wholly inside, as a window measures it; else a stroke or a text's anchor in the area.
+        bool crosses = !entity.extents.isNull() && inside(area, entity.extents);
+        for (const TextRun& text : entity.texts) crosses = crosses || area.contains(text.anchor);
         for (const Stroke& stroke : entity.strokes) {
             if (crosses) break;
             QPainterPath outline = stroke.path;

@@ -33,10 +33,18 @@ struct Stroke {
 struct EntityPicture {
     std::uint64_t handle = 0;
     QColor color;
-    QRectF bounds;  // world extents of everything below
+    QRectF bounds;   // world extents of everything below, texts estimated generously
+    QRectF extents;  // the entity's own extents, as window selection measures them; null when it has none
     std::vector<Stroke> strokes;
     std::vector<TextRun> texts;
 };
+
+// Whether two rectangles share a point. Unlike QRectF::intersects, a rectangle without width
+// or height (a line along an axis, a point) can.
+inline bool overlaps(const QRectF& a, const QRectF& b)
+{
+    return a.left() <= b.right() && b.left() <= a.right() && a.top() <= b.bottom() && b.top() <= a.bottom();
+}
 
 // The colour of an index of the 256-colour palette; 7 is the foreground (white on the view's
 // dark background).

@@ -143,8 +143,7 @@ void DrawingView::paintEvent(QPaintEvent*)
     painter.fillRect(rect(), kBackground);
     const QRectF visible = QRectF(toWorld(QPointF(0, height())), toWorld(QPointF(width(), 0))).normalized();
     for (const EntityPicture& entity : m_scene.entities()) {
-        if (!entity.bounds.intersects(visible) && !(entity.bounds.width() == 0 && visible.contains(entity.bounds.topLeft())))
-            continue;
+        if (!overlaps(entity.bounds, visible)) continue;
         const bool highlighted = m_picked.count(entity.handle) != 0;
         const QColor color = highlighted ? kHighlight : entity.color;
         // An entity smaller than a pixel is a dot: no need to draw its parts.
@@ -190,7 +189,15 @@ void DrawingView::drawEntity(QPainter& painter, const EntityPicture& entity, con
 void DrawingView::drawText(QPainter& painter, const TextRun& text) const
 {
     const double pixels = text.height * m_scale;
-    if (pixels < 1.5) return;  // too small to read: the view stays fast on large drawings
+    if (pixels < 1.5) {
+        // Too small to read: a line as long as the text stands for it, which is also cheaper.
+        qsizetype longest = 0;
+        for (const QString& line : text.lines) longest = std::max(longest, line.size());
+        const QPointF from = toScreen(text.anchor);
+        const double length = 0.6 * pixels * double(longest);
+        painter.drawLine(from, from + QPointF(length * std::cos(text.rotation), -length * std::sin(text.rotation)));
+        return;
+    }
     QFont font(QStringLiteral("Liberation Sans"));
     font.setPixelSize(std::max(1, int(std::lround(pixels / kCapitalHeight))));
     painter.setFont(font);
