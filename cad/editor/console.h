@@ -24,7 +24,7 @@ void clearTranscript();
 
 // What a line of input answers, so that a front end with a drawing view can offer clicks for
 // points and objects.
-enum class InputKind { Text, Point, Selection };
+enum class InputKind { Text, Point, Selection, SingleObject };
 
 // Input. `prompt` is printed when the input is interactive; a script echoes the line it
 // read after the prompt instead, so a transcript reads like a session. Returns false at end

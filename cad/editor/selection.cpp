@@ -317,7 +317,8 @@ int qxedSSGet(const char16_t* mode, const void* /*pt1*/, const void* /*pt2*/, co
         const std::u16string prompt = m.empty() ? u"Select objects: " : u"Select object: ";
         while (true) {
             std::u16string line;
-            if (!qx::readInputLine(prompt, line, qx::InputKind::Selection)) return QXRT_CANCEL;
+            if (!qx::readInputLine(prompt, line, m.empty() ? qx::InputKind::Selection : qx::InputKind::SingleObject))
+                return QXRT_CANCEL;
             qx::SelectionAnswer answer = qx::interpretSelectionAnswer(*db, filter, line);
             if (answer.kind == qx::SelectionAnswer::kCancel) return QXRT_CANCEL;
             if (answer.kind == qx::SelectionAnswer::kObjects) {

@@ -113,7 +113,13 @@ TEST_F(DrawingViewTest, DrawsWhereTheObjectsAreAndNothingElsewhere)
             const auto picture = std::find_if(entities.begin(), entities.end(),
                                               [&](const qxgui::EntityPicture& e) { return e.handle == id.handle().value(); });
             EXPECT_NE(picture, entities.end());
-            if (picture != entities.end()) EXPECT_EQ(picture->texts.size(), texts);
+            if (picture != entities.end()) {
+                EXPECT_EQ(picture->texts.size(), texts);
+                // Close up, for the README: the table's cells are readable.
+                view().zoomTo(picture->bounds.adjusted(-picture->bounds.width() / 4, -picture->bounds.height() / 4,
+                                                       picture->bounds.width() / 4, picture->bounds.height() / 4));
+                window().grab().save(QString::fromStdString((qxtest::screenshotDir() / "main-window-table.png").string()));
+            }
             ++tables;
         }
         object->close();

@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <QPlainTextEdit>
+#include <QTest>
 #include <fstream>
 #include <iterator>
 #include <set>
 
+#include "cad/ui/gui/drawing_view.h"
 #include "cad/ui/gui/gui_frontend.h"
 #include "cad/ui/gui/main_window.h"
 #include "dialog_steps.h"
@@ -104,6 +106,12 @@ TEST(GuiWizard, ClicksGiveTheConsoleRunsFilesAndEveryPageIsDrawnAsItsTemplateSay
     steps.chooseFile((guiDir / "doors.qex").string());
     steps.page(112, look);
     steps.click(1);
+    driver.waitFor("the command prompt after the wizard", [&] { return session.window().waitingFor() == qx::InputKind::Text; });
+    driver.act("capturing the window with the new table", [&] {
+        session.window().resize(1100, 760);
+        session.window().view().zoomExtents();
+        session.window().grab().save(QString::fromStdString((shots / "main-window-after-wizard.png").string()));
+    });
     driver.finish();
     driver.run();
 
@@ -118,4 +126,55 @@ TEST(GuiWizard, ClicksGiveTheConsoleRunsFilesAndEveryPageIsDrawnAsItsTemplateSay
     // The window's command line showed the same messages as the console.
     const std::string history = session.window().history().toPlainText().toStdString();
     EXPECT_NE(history.find("CSV export done to : " + (guiDir / "doors.csv").string()), std::string::npos) << history;
+}
+
+// The update command's dialog: captured, then its first action picks the table with one click
+// in the view while the dialog is hidden; the command line shows what the console shows.
+TEST(GuiUpdate, PickingTheTableInTheViewGivesTheConsolesMessages)
+{
+    qxtest::application();
+    qxtest::startHost();
+    const std::string drawing = std::string(QX_SOURCE_DIR) + "/samples/plant-with-table.dxf";
+    qxgui::GuiSession session;
+    qxtest::Driver driver(session);
+    qxtest::DialogSteps steps(driver);
+    bool captured = false;
+    driver.type("OPEN " + drawing);
+    driver.type("DATAEXTRACTIONUPDATE");
+    steps.page(135, [&](qxgui::DialogWindow& dialog) {
+        qxtest::captureAndCheckDialog(dialog, qxtest::screenshotDir() / "update-dialog.png");
+        captured = true;
+    });
+    steps.click(1051);
+    driver.waitFor("the object request", [&] { return session.window().waitingFor() == qx::InputKind::SingleObject; });
+    driver.act("clicking the table's frame", [&] {
+        qxgui::DrawingView& view = session.window().view();
+        const auto& entities = view.scene().entities();
+        const auto table = std::find_if(entities.begin(), entities.end(), [](const auto& e) { return e.handle == 0x150; });
+        ASSERT_NE(table, entities.end());
+        view.zoomTo(table->bounds);
+        // The left edge of the table, halfway down.
+        const QPointF edge(table->bounds.left(), table->bounds.center().y());
+        QTest::mouseClick(&view, Qt::LeftButton, {}, view.toScreen(edge).toPoint());
+    });
+    driver.finish();
+    driver.run();
+    EXPECT_TRUE(captured);
+
+    const auto console = qxtest::runQxcad("OPEN " + drawing + "\nDATAEXTRACTIONUPDATE\nclick 1051\nhandles 150\nQUIT\n");
+    ASSERT_EQ(console.exitCode, 0) << console.output;
+    const std::string history = session.window().history().toPlainText().toStdString();
+    EXPECT_NE(history.find("Select object: handles 150"), std::string::npos) << history;
+    // The messages after the pick are the console's, line for line.
+    const auto after = [](const std::string& text) {
+        const std::size_t from = text.find("Select object: ");
+        const std::size_t to = text.find("Command:", from);
+        std::string lines = from == std::string::npos ? "" : text.substr(from, to - from);
+        std::string kept;
+        for (std::size_t at = 0; (at = lines.find("None identified", at)) != std::string::npos; ++at)
+            kept += lines.substr(at, lines.find('\n', at) - at) + "\n";
+        return kept;
+    };
+    EXPECT_FALSE(after(console.output).empty()) << console.output;
+    EXPECT_EQ(after(history), after(console.output));
 }

@@ -55,10 +55,20 @@ void DrawingView::zoomExtents()
 
 void DrawingView::fitExtents()
 {
-    QRectF extents = m_scene.extents();
-    if (extents.isNull()) extents = QRectF(0, 0, 100, 100);
-    const double w = std::max(extents.width(), 1e-6), h = std::max(extents.height(), 1e-6);
-    m_centre = extents.center();
+    const QRectF extents = m_scene.extents();
+    fitArea(extents.isNull() ? QRectF(0, 0, 100, 100) : extents);
+}
+
+void DrawingView::zoomTo(const QRectF& area)
+{
+    m_userMoved = true;
+    fitArea(area);
+}
+
+void DrawingView::fitArea(const QRectF& area)
+{
+    const double w = std::max(area.width(), 1e-6), h = std::max(area.height(), 1e-6);
+    m_centre = area.center();
     m_scale = 0.9 * std::min(width() / w, height() / h);
     if (m_scale <= 0) m_scale = 1;
     update();
@@ -95,7 +105,7 @@ void DrawingView::setRequest(qx::InputKind kind)
 
 void DrawingView::finishSelection()
 {
-    if (m_request != qx::InputKind::Selection || !onAnswer) return;
+    if (!picking() || !onAnswer) return;
     if (m_picked.empty()) {
         onAnswer(QStringLiteral("cancel"));
         return;
@@ -244,7 +254,7 @@ void DrawingView::mousePressEvent(QMouseEvent* event)
         m_panning = true;
         return;
     }
-    if (event->button() == Qt::LeftButton && m_request == qx::InputKind::Selection) m_dragging = true;
+    if (event->button() == Qt::LeftButton && picking()) m_dragging = true;
 }
 
 void DrawingView::mouseMoveEvent(QMouseEvent* event)
@@ -273,12 +283,14 @@ void DrawingView::mouseReleaseEvent(QMouseEvent* event)
         onAnswer(number(p.x()) + u',' + number(p.y()));
         return;
     }
-    if (m_request != qx::InputKind::Selection || !m_dragging) return;
+    if (!picking() || !m_dragging) return;
     m_dragging = false;
     const QPointF moved = m_cursorAt - m_pressAt;
     if (std::hypot(moved.x(), moved.y()) < kDragPixels) pickAt(m_cursorAt);
     else pickRectangle(m_pressAt, m_cursorAt);
     update();
+    // A request for one object ends with the first pick.
+    if (m_request == qx::InputKind::SingleObject && !m_picked.empty()) finishSelection();
 }
 
 void DrawingView::keyPressEvent(QKeyEvent* event)

@@ -21,6 +21,8 @@ public:
     void rebuild();
     const DrawingScene& scene() const { return m_scene; }
     void zoomExtents();
+    // Shows `area` of the drawing whole, in the middle of the view.
+    void zoomTo(const QRectF& area);
 
     // The editor's request being answered, Text when there is none; answers go to `onAnswer`.
     void setRequest(qx::InputKind kind);
@@ -53,7 +55,9 @@ private:
     void pickAt(QPointF screen);
     void pickRectangle(QPointF from, QPointF to);
     QPointF toUcs(QPointF world) const;
+    bool picking() const { return m_request == qx::InputKind::Selection || m_request == qx::InputKind::SingleObject; }
     void fitExtents();
+    void fitArea(const QRectF& area);
 
     DrawingScene m_scene;
     QPointF m_centre;      // world point at the middle of the view

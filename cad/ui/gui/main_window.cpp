@@ -139,7 +139,7 @@ void MainWindow::inputEntered()
     const QString line = m_input->text().trimmed();
     m_input->clear();
     // Enter on an empty line ends a selection, as in the view.
-    if (line.isEmpty() && m_waiting == qx::InputKind::Selection) {
+    if (line.isEmpty() && (m_waiting == qx::InputKind::Selection || m_waiting == qx::InputKind::SingleObject)) {
         m_view->finishSelection();
         return;
     }
