@@ -313,7 +313,8 @@ QColor indexColor(int index)
                                    QColor(192, 192, 192)};
     if (index >= 0 && index <= 9) return basic[index];
     if (index >= 250 && index <= 255) {
-        const int grey = 51 + (index - 250) * 41;
+        static const int greys[] = {51, 91, 132, 173, 214, 255};
+        const int grey = greys[index - 250];
         return QColor(grey, grey, grey);
     }
     if (index < 10 || index > 249) return Qt::white;

@@ -44,6 +44,7 @@ void DrawingView::rebuild()
     if (database.get() != m_shownDatabase) m_userMoved = false;
     m_shownDatabase = database.get();
     if (!m_userMoved) fitExtents();
+    m_markPaint = true;
     update();
 }
 
@@ -171,6 +172,10 @@ void DrawingView::paintEvent(QPaintEvent*)
         painter.setPen(pen);
         painter.setBrush(QColor(pen.color().red(), pen.color().green(), pen.color().blue(), 40));
         painter.drawRect(QRectF(m_pressAt, m_cursorAt).normalized());
+    }
+    if (m_markPaint) {
+        m_markPaint = false;
+        qx::markTime(u"drawing view painted");
     }
 }
 

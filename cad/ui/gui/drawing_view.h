@@ -64,6 +64,7 @@ private:
     double m_scale = 1.0;  // pixels per drawing unit
     bool m_userMoved = false;  // until the user zooms or pans, the view shows the whole drawing
     const void* m_shownDatabase = nullptr;
+    bool m_markPaint = false;  // the first picture after a rebuild is timed (QXCAD_TIMES)
     qx::InputKind m_request = qx::InputKind::Text;
     std::set<std::uint64_t> m_picked;
     bool m_panning = false, m_spaceHeld = false, m_dragging = false;

@@ -176,6 +176,7 @@ void MainWindow::drawingChanged()
 {
     m_view->rebuild();
     updateTitle();
+    qx::markTime(u"drawing view built");
 }
 
 void MainWindow::updateTitle()
