@@ -148,23 +148,30 @@ void DrawingView::pickRectangle(QPointF from, QPointF to)
     }
 }
 
+// Two passes: every stroke under one world transform, then the texts in screen space, so that
+// a large drawing does not pay for a transform and a saved painter state per object.
 void DrawingView::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.fillRect(rect(), kBackground);
     const QRectF visible = QRectF(toWorld(QPointF(0, height())), toWorld(QPointF(width(), 0))).normalized();
-    for (const EntityPicture& entity : m_scene.entities()) {
-        if (!overlaps(entity.bounds, visible)) continue;
-        const bool highlighted = m_picked.count(entity.handle) != 0;
-        const QColor color = highlighted ? kHighlight : entity.color;
-        // An entity smaller than a pixel is a dot: no need to draw its parts.
-        if (entity.bounds.width() * m_scale < 1 && entity.bounds.height() * m_scale < 1) {
-            painter.setPen(color);
-            painter.drawPoint(toScreen(entity.bounds.center()));
-            continue;
-        }
-        drawEntity(painter, entity, color);
+    std::vector<const EntityPicture*> shown;
+    for (const EntityPicture& entity : m_scene.entities())
+        if (overlaps(entity.bounds, visible)) shown.push_back(&entity);
+
+    QTransform world;
+    world.translate(width() / 2.0, height() / 2.0);
+    world.scale(m_scale, -m_scale);
+    world.translate(-m_centre.x(), -m_centre.y());
+    painter.setTransform(world);
+    for (const EntityPicture* entity : shown) drawStrokes(painter, *entity, colorOf(*entity));
+    painter.resetTransform();
+    for (const EntityPicture* entity : shown) {
+        if (entity->texts.empty() || isDot(*entity)) continue;
+        painter.setPen(colorOf(*entity));
+        for (const TextRun& text : entity->texts) drawText(painter, text);
     }
+
     if (m_dragging) {
         const bool window = m_cursorAt.x() >= m_pressAt.x();
         QPen pen(window ? QColor(80, 160, 255) : QColor(80, 220, 120));
@@ -179,14 +186,26 @@ void DrawingView::paintEvent(QPaintEvent*)
     }
 }
 
-void DrawingView::drawEntity(QPainter& painter, const EntityPicture& entity, const QColor& color) const
+QColor DrawingView::colorOf(const EntityPicture& entity) const
 {
-    painter.save();
-    QTransform world;
-    world.translate(width() / 2.0, height() / 2.0);
-    world.scale(m_scale, -m_scale);
-    world.translate(-m_centre.x(), -m_centre.y());
-    painter.setTransform(world);
+    return m_picked.count(entity.handle) ? kHighlight : entity.color;
+}
+
+// An entity smaller than a pixel is drawn as a dot, whatever its parts.
+bool DrawingView::isDot(const EntityPicture& entity) const
+{
+    return entity.bounds.width() * m_scale < 1 && entity.bounds.height() * m_scale < 1;
+}
+
+void DrawingView::drawStrokes(QPainter& painter, const EntityPicture& entity, const QColor& color) const
+{
+    if (isDot(entity)) {
+        QPen dot(color);
+        dot.setCosmetic(true);
+        painter.setPen(dot);
+        painter.drawPoint(entity.bounds.center());
+        return;
+    }
     for (const Stroke& stroke : entity.strokes) {
         QPen pen(color);
         const bool wide = stroke.width * m_scale > 1.5;
@@ -196,9 +215,6 @@ void DrawingView::drawEntity(QPainter& painter, const EntityPicture& entity, con
         painter.setBrush(stroke.filled ? QBrush(color) : Qt::NoBrush);
         painter.drawPath(stroke.path);
     }
-    painter.restore();
-    painter.setPen(color);
-    for (const TextRun& text : entity.texts) drawText(painter, text);
 }
 
 void DrawingView::drawText(QPainter& painter, const TextRun& text) const

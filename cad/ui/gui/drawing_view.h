@@ -50,7 +50,9 @@ protected:
     void keyReleaseEvent(QKeyEvent* event) override;
 
 private:
-    void drawEntity(QPainter& painter, const EntityPicture& entity, const QColor& color) const;
+    void drawStrokes(QPainter& painter, const EntityPicture& entity, const QColor& color) const;
+    QColor colorOf(const EntityPicture& entity) const;
+    bool isDot(const EntityPicture& entity) const;
     void drawText(QPainter& painter, const TextRun& text) const;
     void pickAt(QPointF screen);
     void pickRectangle(QPointF from, QPointF to);

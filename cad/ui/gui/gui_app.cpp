@@ -42,9 +42,7 @@ int runGui(int& argc, char** argv, const std::function<void()>& commandLoop)
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("qxcad"));
     GuiSession session;
-    session.window().show();
-    session.window().drawingChanged();
-    session.window().view().zoomExtents();
+    session.window().show();  // the first command prompt shows the drawing
     commandLoop();
     return 0;
 }

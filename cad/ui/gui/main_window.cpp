@@ -84,7 +84,7 @@ MainWindow::MainWindow()
 
     buildMenus();
     resize(1100, 760);
-    drawingChanged();
+    updateTitle();
 }
 
 void MainWindow::buildMenus()
