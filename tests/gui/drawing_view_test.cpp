@@ -132,6 +132,12 @@ TEST_F(DrawingViewTest, DrawsWhereTheObjectsAreAndNothingElsewhere)
     EXPECT_EQ(strays, 0) << "pixels drawn where there is no object";
 }
 
+TEST_F(DrawingViewTest, TheTitleNamesTheDrawingWhichHasNotChangedSinceItWasOpened)
+{
+    EXPECT_TRUE(window().windowTitle().startsWith(QStringLiteral("plant-with-table.dxf"))) << window().windowTitle().toStdString();
+    EXPECT_FALSE(window().isWindowModified());
+}
+
 TEST_F(DrawingViewTest, WheelZoomKeepsThePointUnderTheCursor)
 {
     const QPointF cursor(300, 250);

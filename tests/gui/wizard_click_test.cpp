@@ -108,6 +108,9 @@ TEST(GuiWizard, ClicksGiveTheConsoleRunsFilesAndEveryPageIsDrawnAsItsTemplateSay
     steps.click(1);
     driver.waitFor("the command prompt after the wizard", [&] { return session.window().waitingFor() == qx::InputKind::Text; });
     driver.act("capturing the window with the new table", [&] {
+        // The inserted table changed the drawing: the title says so.
+        EXPECT_TRUE(session.window().isWindowModified());
+        EXPECT_TRUE(session.window().windowTitle().startsWith(QStringLiteral("plant.dxf[*]"))) << session.window().windowTitle().toStdString();
         session.window().resize(1100, 760);
         session.window().view().zoomExtents();
         session.window().grab().save(QString::fromStdString((shots / "main-window-after-wizard.png").string()));
@@ -177,4 +180,14 @@ TEST(GuiUpdate, PickingTheTableInTheViewGivesTheConsolesMessages)
     };
     EXPECT_FALSE(after(console.output).empty()) << console.output;
     EXPECT_EQ(after(history), after(console.output));
+}
+
+TEST(FrontEndChoice, AScriptRunsOnTheConsoleEvenWithADisplayAndCannotBeCombinedWithTheWindow)
+{
+    const auto onConsole = qxtest::runQxcad("HELP\nQUIT\n", "", "QT_QPA_PLATFORM=offscreen");
+    EXPECT_EQ(onConsole.exitCode, 0) << onConsole.output;
+    EXPECT_NE(onConsole.output.find("Command: HELP"), std::string::npos) << onConsole.output;
+    const auto both = qxtest::runQxcad("QUIT\n", "--gui", "QT_QPA_PLATFORM=offscreen");
+    EXPECT_EQ(both.exitCode, 2) << both.output;
+    EXPECT_NE(both.output.find("--script runs on the console"), std::string::npos) << both.output;
 }
