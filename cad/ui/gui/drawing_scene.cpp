@@ -69,16 +69,16 @@ void addBulgeSegment(QPainterPath& path, QPointF from, QPointF to, double bulge)
     }
 }
 
+// An arc counter-clockwise from `start` to `end` (radians), as the toolkit's curves: a few
+// elements where a polygon would need a hundred. The toolkit measures angles with y growing
+// downwards; in the drawing y grows upwards, so its angles are the drawing's negated.
 void addArc(QPainterPath& path, QPointF centre, double radius, double start, double end)
 {
     while (end <= start) end += 2 * kPi;
-    const int steps = std::max(8, int((end - start) / (kPi / 48)));
-    for (int i = 0; i <= steps; ++i) {
-        const double a = start + (end - start) * i / steps;
-        const QPointF p = centre + QPointF(radius * std::cos(a), radius * std::sin(a));
-        if (i == 0) path.moveTo(p);
-        else path.lineTo(p);
-    }
+    const QRectF box(centre.x() - radius, centre.y() - radius, 2 * radius, 2 * radius);
+    const double degrees = 180 / kPi;
+    path.arcMoveTo(box, -start * degrees);
+    path.arcTo(box, -start * degrees, -(end - start) * degrees);
 }
 
 class PictureBuilder {
