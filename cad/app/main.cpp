@@ -19,6 +19,9 @@
 #include "cad/runtime/sysvars.h"
 #include "cad/ui/console/console_frontend.h"
 #include "database.h"
+#ifdef QX_HAVE_GUI
+#include "cad/ui/gui/gui_app.h"
+#endif
 
 namespace {
 
@@ -28,10 +31,11 @@ struct Options {
     std::string script;
     std::string drawing;
     bool fullLists = false;  // print every row of a long list, not a screenful
+    enum class FrontEnd { Automatic, Console, Window } frontEnd = FrontEnd::Automatic;
 };
 
 constexpr const char* kUsage =
-    "usage: qxcad [--lang en|fr|es] [--module FILE]... [--script FILE] [--full-lists] [DRAWING]\n";
+    "usage: qxcad [--lang en|fr|es] [--module FILE]... [--script FILE] [--full-lists] [--gui | --console] [DRAWING]\n";
 
 bool parseOptions(int argc, char** argv, Options& options, std::string& error)
 {
@@ -50,6 +54,10 @@ bool parseOptions(int argc, char** argv, Options& options, std::string& error)
             options.script = argv[++i];
         } else if (arg == "--full-lists") {
             options.fullLists = true;
+        } else if (arg == "--gui") {
+            options.frontEnd = Options::FrontEnd::Window;
+        } else if (arg == "--console") {
+            options.frontEnd = Options::FrontEnd::Console;
         } else if (!arg.starts_with("--") && options.drawing.empty()) {
             options.drawing = arg;
         } else {
@@ -66,6 +74,19 @@ std::string defaultModulePath()
     std::error_code ec;
     const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
     return (ec ? std::filesystem::path(".") : exe.parent_path()) / "dataextract.qxrx";
+}
+
+// A window when asked for, or when a display is there and nothing asks for the console (a
+// script always runs on the console).
+bool useWindow(const Options& options)
+{
+#ifdef QX_HAVE_GUI
+    if (options.frontEnd == Options::FrontEnd::Window) return true;
+    return options.frontEnd == Options::FrontEnd::Automatic && options.script.empty() && qxgui::displayAvailable();
+#else
+    (void)options;
+    return false;
+#endif
 }
 
 void newDrawing() { qx::setCurrentDocument(u"Drawing1.dxf", std::make_shared<QxDbDatabase>()); }
@@ -107,7 +128,18 @@ int main(int argc, char** argv)
         modules.push_back(module);
     }
 
+    const bool window = useWindow(options);
+#ifndef QX_HAVE_GUI
+    if (options.frontEnd == Options::FrontEnd::Window) {
+        std::fprintf(stderr, "qxcad: this build has no window (Qt 6 was not found); running on the console\n");
+    }
+#endif
     std::ifstream script;
+    if (!options.script.empty() && window) {
+        std::fprintf(stderr, "qxcad: --script runs on the console; leave out --gui\n");
+        for (auto& loaded : modules) qx::unloadModule(loaded);
+        return 2;
+    }
     if (!options.script.empty()) {
         script.open(options.script);
         if (!script) {
@@ -120,7 +152,12 @@ int main(int argc, char** argv)
     }
 
     if (!options.drawing.empty()) qx::markTime(u"opened " + qx::fromUtf8(options.drawing));
+#ifdef QX_HAVE_GUI
+    if (window) qxgui::runGui(argc, argv, qx::runCommandLoop);
+    else qx::runCommandLoop();
+#else
     qx::runCommandLoop();
+#endif
     qx::markTime(u"end of input");
     for (auto it = modules.rbegin(); it != modules.rend(); ++it) qx::unloadModule(*it);
     return 0;

@@ -20,6 +20,8 @@ struct ConsoleState {
     bool interactive = true;
     std::u16string scriptName;
     int lineNumber = 0;
+    LineReader reader;
+    OutputListener listener;
 };
 
 ConsoleState& state()
@@ -68,7 +70,11 @@ void print(std::u16string_view text)
 {
     state().transcript.append(text);
     writeOut(text);
+    if (state().listener) state().listener(text);
 }
+
+void setLineReader(LineReader reader) { state().reader = std::move(reader); }
+void setOutputListener(OutputListener listener) { state().listener = std::move(listener); }
 
 void printLine(std::u16string_view text)
 {
@@ -117,10 +123,35 @@ void markTime(std::u16string_view event)
     previous = now;
 }
 
-bool readInputLine(std::u16string_view prompt, std::u16string& line)
+namespace {
+
+bool readFromReader(std::u16string_view prompt, InputKind kind, std::u16string& line)
+{
+    ConsoleState& s = state();
+    print(prompt);
+    // The reader may run a nested event loop in which another reader is set; keep this one.
+    const LineReader reader = s.reader;
+    std::u16string read;
+    do {
+        if (!reader(prompt, kind, read)) {
+            print(u"\n");
+            return false;
+        }
+        read = std::u16string(trimmed(read));
+    } while (read.empty() || read.front() == u';');
+    line = std::move(read);
+    markTime(u"read: " + line);
+    printLine(line);
+    return true;
+}
+
+}  // namespace
+
+bool readInputLine(std::u16string_view prompt, std::u16string& line, InputKind kind)
 {
     ConsoleState& s = state();
     startFreshLine();
+    if (s.reader) return readFromReader(prompt, kind, line);
     if (s.interactive) print(prompt);
     std::string raw;
     while (std::getline(*s.in, raw)) {

@@ -22,10 +22,23 @@ void startFreshLine();
 const std::u16string& transcript();
 void clearTranscript();
 
+// What a line of input answers, so that a front end with a drawing view can offer clicks for
+// points and objects.
+enum class InputKind { Text, Point, Selection, SingleObject };
+
 // Input. `prompt` is printed when the input is interactive; a script echoes the line it
 // read after the prompt instead, so a transcript reads like a session. Returns false at end
 // of input. Blank lines and lines starting with ';' (comments) are skipped.
-bool readInputLine(std::u16string_view prompt, std::u16string& line);
+bool readInputLine(std::u16string_view prompt, std::u16string& line, InputKind kind = InputKind::Text);
+
+// A front end that reads its own lines (a window's command line) takes over the input: the
+// reader waits for one line and returns false when the input ends. The prompt is printed
+// before and the line echoed after, as for a script. An empty reader gives the stream back.
+using LineReader = std::function<bool(std::u16string_view prompt, InputKind kind, std::u16string& line)>;
+void setLineReader(LineReader reader);
+// Called with everything printed, for a front end that shows the command line itself.
+using OutputListener = std::function<void(std::u16string_view text)>;
+void setOutputListener(OutputListener listener);
 // Sets the input: a script (lines numbered from 1) or an interactive stream.
 void setInput(std::istream& in, bool interactive, std::u16string scriptName = u"");
 bool inputIsScript();

@@ -317,7 +317,8 @@ int qxedSSGet(const char16_t* mode, const void* /*pt1*/, const void* /*pt2*/, co
         const std::u16string prompt = m.empty() ? u"Select objects: " : u"Select object: ";
         while (true) {
             std::u16string line;
-            if (!qx::readInputLine(prompt, line)) return QXRT_CANCEL;
+            if (!qx::readInputLine(prompt, line, m.empty() ? qx::InputKind::Selection : qx::InputKind::SingleObject))
+                return QXRT_CANCEL;
             qx::SelectionAnswer answer = qx::interpretSelectionAnswer(*db, filter, line);
             if (answer.kind == qx::SelectionAnswer::kCancel) return QXRT_CANCEL;
             if (answer.kind == qx::SelectionAnswer::kObjects) {
@@ -368,7 +369,7 @@ int qxedGetPoint(const double* /*basePoint*/, const char16_t* prompt, double res
     const std::u16string text = qx::promptText(prompt, u"Specify point: ");
     while (true) {
         std::u16string line;
-        if (!qx::readInputLine(text, line)) return QXRT_CANCEL;
+        if (!qx::readInputLine(text, line, qx::InputKind::Point)) return QXRT_CANCEL;
         const std::u16string folded = qx::foldName(qx::trim(line));
         if (folded == u"CANCEL") return QXRT_CANCEL;
         // Answers are typed in the current UCS, which is how the caller gets them back.

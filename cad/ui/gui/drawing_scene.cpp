@@ -1,0 +1,401 @@
+#include "cad/ui/gui/drawing_scene.h"
+
+#include <QPainterPathStroker>
+#include <QTransform>
+#include <charconv>
+#include <cmath>
+#include <map>
+
+#include "cad/db/database_impl.h"
+#include "cad/dxf/dxf_drawing.h"
+#include "database.h"
+#include "dbtable.h"
+
+namespace qxgui {
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr int kMaxBlockDepth = 8;  // a block that (wrongly) contains itself stops here
+
+QString qs(const std::u16string& text) { return QString::fromStdU16String(text); }
+QPointF xy(const QxGePoint3d& p) { return {p.x, p.y}; }
+
+// The colour of each layer, as the drawing file gave it (the database keeps layers by name only).
+std::map<std::u16string, int> layerColors(const QxDbDatabase& database)
+{
+    std::map<std::u16string, int> colors;
+    const qx::dxf::DxfSource* source = qx::dxf::sourceOf(&database);
+    if (!source || !source->file) return colors;
+    const qx::dxf::DxfFile& file = *source->file;
+    for (std::size_t i = 0; i < file.recordCount(); ++i) {
+        if (file.recordType(i) != "LAYER") continue;
+        qx::dxf::TagCursor cursor = file.tags(i);
+        qx::dxf::Tag tag;
+        std::u16string name;
+        std::int64_t color = 7;
+        while (cursor.next(tag)) {
+            if (tag.code == 2) name = file.decode(tag.value);
+            else if (tag.code == 62) tag.toInt(color);
+        }
+        std::u16string folded = name;
+        for (char16_t& c : folded) c = (c >= u'a' && c <= u'z') ? char16_t(c - 32) : c;
+        colors[folded] = int(std::abs(color));  // a negative colour marks a layer turned off
+    }
+    return colors;
+}
+
+// Bulge b between two points: an arc whose included angle is 4·atan(b), to the left when b > 0.
+void addBulgeSegment(QPainterPath& path, QPointF from, QPointF to, double bulge)
+{
+    if (std::fabs(bulge) < 1e-9) {
+        path.lineTo(to);
+        return;
+    }
+    const double angle = 4 * std::atan(bulge);
+    const QPointF chord = to - from;
+    const double length = std::hypot(chord.x(), chord.y());
+    if (length < 1e-12) return;
+    const double radius = length / (2 * std::sin(std::fabs(angle) / 2));
+    // Centre: from the chord's midpoint along its left normal (right for a negative bulge).
+    const double toCentre = radius * std::cos(std::fabs(angle) / 2) * (bulge > 0 ? 1 : -1);
+    const QPointF mid = (from + to) / 2, normal(-chord.y() / length, chord.x() / length);
+    const QPointF centre = mid + normal * toCentre;
+    const double start = std::atan2(from.y() - centre.y(), from.x() - centre.x());
+    const int steps = std::max(4, int(std::fabs(angle) / (kPi / 32)));
+    for (int i = 1; i <= steps; ++i) {
+        const double a = start + angle * i / steps;
+        path.lineTo(centre + QPointF(radius * std::cos(a), radius * std::sin(a)));
+    }
+}
+
+// An arc counter-clockwise from `start` to `end` (radians), as the toolkit's curves: a few
+// elements where a polygon would need a hundred. The toolkit measures angles with y growing
+// downwards; in the drawing y grows upwards, so its angles are the drawing's negated.
+void addArc(QPainterPath& path, QPointF centre, double radius, double start, double end)
+{
+    while (end <= start) end += 2 * kPi;
+    const QRectF box(centre.x() - radius, centre.y() - radius, 2 * radius, 2 * radius);
+    const double degrees = 180 / kPi;
+    path.arcMoveTo(box, -start * degrees);
+    path.arcTo(box, -start * degrees, -(end - start) * degrees);
+}
+
+class PictureBuilder {
+public:
+    PictureBuilder(const QxDbDatabase& database) : m_layers(layerColors(database)) {}
+
+    EntityPicture picture(const QxDbEntity& entity)
+    {
+        EntityPicture out;
+        out.handle = entity.handle().value();
+        out.color = indexColor(colorOf(entity, 7));
+        add(entity, QTransform(), 1.0, 0.0, out, 0);
+        QxDbExtents extents;
+        if (entity.getGeomExtents(extents) == Qxapp::eOk)
+            out.bounds = out.extents = QRectF(xy(extents.minPoint), xy(extents.maxPoint)).normalized();
+        for (const Stroke& stroke : out.strokes) out.bounds = out.bounds.united(stroke.path.boundingRect());
+        for (const TextRun& text : out.texts) out.bounds = out.bounds.united(textBounds(text));
+        return out;
+    }
+
+private:
+    int colorOf(const QxDbEntity& entity, int blockColor) const
+    {
+        const int index = entity.colorIndex();
+        if (index == 0) return blockColor;
+        if (index != 256) return index;
+        std::u16string layer = entity.layer();
+        for (char16_t& c : layer) c = (c >= u'a' && c <= u'z') ? char16_t(c - 32) : c;
+        const auto it = m_layers.find(layer);
+        return it == m_layers.end() ? 7 : it->second;
+    }
+
+    static QRectF textBounds(const TextRun& text)
+    {
+        qsizetype longest = 1;
+        for (const QString& line : text.lines) longest = std::max(longest, line.size());
+        const double w = 0.7 * text.height * double(longest), h = 1.7 * text.height * double(text.lines.size());
+        return QRectF(text.anchor.x() - w, text.anchor.y() - h, 2 * w, 2 * h);
+    }
+
+    void addStroke(EntityPicture& out, const QTransform& t, QPainterPath path, double width = 0, bool filled = false)
+    {
+        out.strokes.push_back({t.map(path), width * std::sqrt(std::fabs(t.determinant())), filled});
+    }
+
+    void addText(EntityPicture& out, const QTransform& t, double scale, double rotation, QPointF at, double height,
+                 double angle, const QString& text, int horizontal, int vertical)
+    {
+        if (text.isEmpty()) return;
+        out.texts.push_back({t.map(at), height * scale, angle + rotation, text.split(u'\n'), horizontal, vertical});
+    }
+
+    // `t` places the entity (identity in model space, a block's insertion inside references).
+    void add(const QxDbEntity& entity, const QTransform& t, double scale, double rotation, EntityPicture& out, int depth)
+    {
+        if (const auto* line = QxDbLine::cast(&entity)) {
+            QPainterPath path(xy(line->startPoint()));
+            path.lineTo(xy(line->endPoint()));
+            addStroke(out, t, path);
+        } else if (const auto* polyline = QxDbPolyline::cast(&entity)) {
+            addPolyline(*polyline, t, out);
+        } else if (const auto* arc = QxDbArc::cast(&entity)) {
+            QPainterPath path;
+            addArc(path, xy(arc->center()), arc->radius(), arc->startAngle(), arc->endAngle());
+            addStroke(out, t, path);
+        } else if (const auto* circle = QxDbCircle::cast(&entity)) {
+            QPainterPath path;
+            addArc(path, xy(circle->center()), circle->radius(), 0, 2 * kPi);
+            addStroke(out, t, path);
+        } else if (const auto* solid = QxDbSolid::cast(&entity)) {
+            QxGePoint3d p[4];
+            for (std::uint16_t i = 0; i < 4; ++i) solid->getPointAt(i, p[i]);
+            QPainterPath path(xy(p[0]));  // the third and fourth corners are stored crosswise
+            path.lineTo(xy(p[1]));
+            path.lineTo(xy(p[3]));
+            path.lineTo(xy(p[2]));
+            path.closeSubpath();
+            addStroke(out, t, path, 0, true);
+        } else if (const auto* point = QxDbPoint::cast(&entity)) {
+            addPoint(xy(point->position()), t, out);
+        } else if (const auto* mtext = QxDbMText::cast(&entity)) {
+            const int attachment = int(mtext->attachment()) - 1;
+            addText(out, t, scale, rotation, xy(mtext->location()), mtext->textHeight(), mtext->rotation(), qs(mtext->text()),
+                    attachment % 3, attachment / 3);
+        } else if (const auto* text = QxDbText::cast(&entity)) {
+            addText(out, t, scale, rotation, xy(text->position()), text->height(), text->rotation(), qs(text->textString()), 0, 3);
+        } else if (const auto* table = QxDbTable::cast(&entity)) {
+            addTable(*table, t, scale, rotation, out, depth);
+        } else if (const auto* reference = QxDbBlockReference::cast(&entity)) {
+            addReference(*reference, t, scale, rotation, out, depth);
+        }
+    }
+
+    void addPoint(QPointF at, const QTransform& t, EntityPicture& out)
+    {
+        QPainterPath path(at);
+        path.lineTo(at);  // drawn as a dot whatever the zoom
+        addStroke(out, t, path);
+    }
+
+    void addPolyline(const QxDbPolyline& polyline, const QTransform& t, EntityPicture& out)
+    {
+        const unsigned count = polyline.numVerts();
+        if (count == 0) return;
+        double constant = 0;
+        polyline.getConstantWidth(constant);
+        QxGePoint2d first;
+        polyline.getPointAt(0u, first);
+        QPainterPath path(QPointF(first.x, first.y));
+        double widest = constant;
+        const unsigned segments = polyline.isClosed() ? count : count - 1;
+        for (unsigned i = 0; i < segments; ++i) {
+            QxGePoint2d a, b;
+            double bulge = 0, startWidth = 0, endWidth = 0;
+            polyline.getPointAt(i, a);
+            polyline.getPointAt((i + 1) % count, b);
+            polyline.getBulgeAt(i, bulge);
+            polyline.getWidthsAt(i, startWidth, endWidth);
+            widest = std::max({widest, startWidth, endWidth});
+            addBulgeSegment(path, QPointF(a.x, a.y), QPointF(b.x, b.y), bulge);
+        }
+        if (polyline.isClosed()) path.closeSubpath();
+        // Tapering widths are shown at their widest: the view is for finding objects.
+        addStroke(out, t, path, widest);
+    }
+
+    QTransform placement(const QxDbBlockReference& reference, const QxDbBlockTableRecord& block, const QTransform& t) const
+    {
+        const QxGeScale3d s = reference.scaleFactors();
+        QTransform local;
+        local.translate(reference.position().x, reference.position().y);
+        local.rotateRadians(reference.rotation());
+        local.scale(s.sx, s.sy);
+        local.translate(-block.origin().x, -block.origin().y);
+        return local * t;
+    }
+
+    void addBlock(QxDbObjectId blockId, const QTransform& t, double scale, double rotation, EntityPicture& out, int depth)
+    {
+        const auto* block = QxDbBlockTableRecord::cast(qx::peekObject(blockId));
+        if (!block || depth >= kMaxBlockDepth) return;
+        for (const QxDbObjectId& id : block->entityIds()) {
+            if (id.isErased()) continue;
+            const auto* inner = QxDbEntity::cast(qx::peekObject(id));
+            if (!inner) continue;
+            // One colour per picture: a block's parts show in the reference's colour.
+            add(*inner, t, scale, rotation, out, depth + 1);
+        }
+    }
+
+    void addReference(const QxDbBlockReference& reference, const QTransform& t, double scale, double rotation,
+                      EntityPicture& out, int depth)
+    {
+        const auto* block = QxDbBlockTableRecord::cast(qx::peekObject(reference.blockTableRecord()));
+        if (block) {
+            const QxGeScale3d s = reference.scaleFactors();
+            addBlock(reference.blockTableRecord(), placement(reference, *block, t), scale * std::fabs(s.sy),
+                     rotation + reference.rotation(), out, depth);
+        }
+        // Attributes stand in world coordinates already.
+        for (const QxDbObjectId& id : reference.attributeIds()) {
+            const auto* attribute = QxDbAttribute::cast(qx::peekObject(id));
+            if (attribute && !id.isErased())
+                addText(out, t, scale, rotation, xy(attribute->position()), attribute->height(), attribute->rotation(),
+                        qs(attribute->textString()), 0, 3);
+        }
+    }
+
+    void addTable(const QxDbTable& table, const QTransform& t, double scale, double rotation, EntityPicture& out, int depth)
+    {
+        QTransform local;
+        local.translate(table.position().x, table.position().y);
+        local.rotateRadians(table.rotation());
+        const QTransform place = local * t;
+        const std::uint32_t rows = table.numRows(), columns = table.numColumns();
+        std::vector<double> x(columns + 1, 0.0), y(rows + 1, 0.0);  // grid lines; rows go down
+        for (std::uint32_t c = 0; c < columns; ++c) x[c + 1] = x[c] + table.columnWidth(c);
+        for (std::uint32_t r = 0; r < rows; ++r) y[r + 1] = y[r] - table.rowHeight(r);
+        for (std::uint32_t r = 0; r < rows; ++r)
+            for (std::uint32_t c = 0; c < columns; ++c) {
+                std::uint32_t r0 = r, r1 = r, c0 = c, c1 = c;
+                if (table.isMergedCell(r, c, &r0, &r1, &c0, &c1) && (r0 != r || c0 != c)) continue;
+                const QRectF cell(QPointF(x[c0], y[r1 + 1]), QPointF(x[c1 + 1], y[r0]));
+                QPainterPath frame;
+                frame.addRect(cell);
+                addStroke(out, place, frame);
+                addCell(table, r, c, cell, place, scale, rotation + table.rotation(), out, depth);
+            }
+    }
+
+    void addCell(const QxDbTable& table, std::uint32_t row, std::uint32_t column, const QRectF& cell, const QTransform& place,
+                 double scale, double rotation, EntityPicture& out, int depth)
+    {
+        const double margin = std::min(1.5, cell.height() / 4);
+        const QxDbObjectId block = table.blockTableRecordId(row, column);
+        if (!block.isNull()) {
+            addCellBlock(block, cell.adjusted(margin, margin, -margin, -margin), place, scale, rotation, out, depth);
+            return;
+        }
+        const QString text = qs(table.textString(row, column));
+        const bool centred = table.rowType(row) != QxDb::kDataRow;
+        const QPointF anchor = centred ? QPointF(cell.center().x(), cell.center().y()) : QPointF(cell.left() + margin, cell.center().y());
+        addText(out, place, scale, rotation, anchor, table.textHeight(row, column), 0, text, centred ? 1 : 0, 1);
+    }
+
+    // A block in a cell is scaled to fit the cell and centred in it.
+    void addCellBlock(QxDbObjectId blockId, const QRectF& area, const QTransform& place, double scale, double rotation,
+                      EntityPicture& out, int depth)
+    {
+        EntityPicture content;
+        addBlock(blockId, QTransform(), 1.0, 0.0, content, depth);
+        QRectF bounds;
+        for (const Stroke& stroke : content.strokes) bounds = bounds.united(stroke.path.boundingRect());
+        if (bounds.isEmpty() && bounds.width() + bounds.height() <= 0) return;
+        const double fit = std::min(area.width() / std::max(bounds.width(), 1e-9), area.height() / std::max(bounds.height(), 1e-9));
+        QTransform local;
+        local.translate(area.center().x(), area.center().y());
+        local.scale(fit, fit);
+        local.translate(-bounds.center().x(), -bounds.center().y());
+        addBlock(blockId, local * place, scale * fit, rotation, out, depth);
+    }
+
+    std::map<std::u16string, int> m_layers;
+};
+
+}  // namespace
+
+QColor indexColor(int index)
+{
+    static const QColor basic[] = {Qt::white,  QColor(255, 0, 0),   QColor(255, 255, 0), QColor(0, 255, 0),   QColor(0, 255, 255),
+                                   QColor(0, 0, 255), QColor(255, 0, 255), QColor(255, 255, 255), QColor(128, 128, 128),
+                                   QColor(192, 192, 192)};
+    if (index >= 0 && index <= 9) return basic[index];
+    if (index >= 250 && index <= 255) {
+        static const int greys[] = {51, 91, 132, 173, 214, 255};
+        const int grey = greys[index - 250];
+        return QColor(grey, grey, grey);
+    }
+    if (index < 10 || index > 249) return Qt::white;
+    // 10..249: 24 hues of 15 degrees, each in five shades, full and pale.
+    const int hue = ((index - 10) / 10) * 15;
+    const int shade = (index % 10) / 2;
+    const bool pale = (index % 2) != 0;
+    static const int values[] = {255, 204, 153, 127, 76};
+    return QColor::fromHsv(hue, pale ? 127 : 255, values[shade]);
+}
+
+void DrawingScene::build(const QxDbDatabase& database)
+{
+    m_entities.clear();
+    m_extents = QRectF();
+    const auto* space = QxDbBlockTableRecord::cast(qx::peekObject(database.modelSpaceId()));
+    if (!space) return;
+    PictureBuilder builder(database);
+    m_entities.reserve(space->entityIds().size());
+    for (const QxDbObjectId& id : space->entityIds()) {
+        if (id.isErased()) continue;
+        const auto* entity = QxDbEntity::cast(qx::peekObject(id));
+        if (!entity) continue;
+        m_entities.push_back(builder.picture(*entity));
+        if (!m_entities.back().bounds.isNull()) m_extents = m_extents.united(m_entities.back().bounds);
+    }
+}
+
+int DrawingScene::entityAt(QPointF point, double tolerance) const
+{
+    const QRectF probe(point.x() - tolerance, point.y() - tolerance, 2 * tolerance, 2 * tolerance);
+    QPainterPathStroker stroker;
+    stroker.setWidth(2 * tolerance);
+    for (int i = int(m_entities.size()) - 1; i >= 0; --i) {
+        const EntityPicture& entity = m_entities[std::size_t(i)];
+        if (!entity.bounds.adjusted(-tolerance, -tolerance, tolerance, tolerance).contains(point)) continue;
+        for (const Stroke& stroke : entity.strokes) {
+            if (stroke.filled && stroke.path.contains(point)) return i;
+            const QPainterPath outline = stroker.createStroke(stroke.path);
+            if (outline.intersects(probe)) return i;
+        }
+        for (const TextRun& text : entity.texts) {
+            const double h = text.height * 1.5;
+            if (QRectF(text.anchor.x() - h, text.anchor.y() - h, 2 * h, 2 * h).contains(point)) return i;
+        }
+    }
+    return -1;
+}
+
+namespace {
+// QRectF::contains refuses a rectangle without width or height, which a line along an axis
+// or a point has.
+bool inside(const QRectF& area, const QRectF& r)
+{
+    return r.left() >= area.left() && r.right() <= area.right() && r.top() >= area.top() && r.bottom() <= area.bottom();
+}
+}  // namespace
+
+std::vector<int> DrawingScene::entitiesCrossing(const QRectF& area) const
+{
+    std::vector<int> out;
+    for (int i = 0; i < int(m_entities.size()); ++i) {
+        const EntityPicture& entity = m_entities[std::size_t(i)];
+        if (!overlaps(entity.bounds, area)) continue;
+        // Wholly inside, as a window measures it; else a stroke or a text's anchor in the area.
+        bool crosses = !entity.extents.isNull() && inside(area, entity.extents);
+        for (const TextRun& text : entity.texts) crosses = crosses || area.contains(text.anchor);
+        for (const Stroke& stroke : entity.strokes) {
+            if (crosses) break;
+            QPainterPath outline = stroke.path;
+            if (!stroke.filled) {
+                // An open path's inside is not the entity: test the line itself.
+                QPainterPathStroker stroker;
+                stroker.setWidth(1e-6 * (1 + area.width()));
+                outline = stroker.createStroke(stroke.path);
+            }
+            crosses = outline.intersects(area);
+        }
+        if (crosses) out.push_back(i);
+    }
+    return out;
+}
+
+}  // namespace qxgui

@@ -1,0 +1,231 @@
+// The drawing view: what it draws of a drawing, and the points and objects a user picks in it.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <algorithm>
+#include <set>
+
+#include "cad/dxf/dxf_builtins.h"
+#include "cad/editor/selection.h"
+#include "cad/runtime/documents.h"
+#include "cad/ui/gui/drawing_view.h"
+#include "cad/ui/gui/main_window.h"
+#include "database.h"
+#include "dbtable.h"
+#include "editor.h"
+#include "gui_fixture.h"
+
+namespace {
+
+class DrawingViewTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        qxtest::application();
+        qxtest::startHost();
+        std::u16string error;
+        ASSERT_TRUE(qx::openDrawing(std::string(QX_SOURCE_DIR) + "/samples/plant-with-table.dxf", error));
+        m_session = std::make_unique<qxgui::GuiSession>();
+        window().resize(1000, 700);
+        window().show();
+        QApplication::processEvents();
+        window().drawingChanged();
+        view().zoomExtents();
+    }
+    void TearDown() override { m_session.reset(); }
+
+    qxgui::MainWindow& window() const { return m_session->window(); }
+    qxgui::DrawingView& view() const { return window().view(); }
+    QRect onScreen(const QRectF& world) const
+    {
+        return QRectF(view().toScreen(world.topLeft()), view().toScreen(world.bottomRight())).normalized().toAlignedRect();
+    }
+    // The handles of what a selection request got, after `gesture` answered it in the view.
+    std::set<std::uint64_t> selectWith(std::function<void()> gesture)
+    {
+        qxtest::Driver driver(*m_session);
+        driver.waitFor("the selection request", [this] { return window().waitingFor() == qx::InputKind::Selection; });
+        driver.act("selecting", gesture);
+        driver.act("ending the selection", [this] { QTest::keyClick(&view(), Qt::Key_Return); });
+        std::set<std::uint64_t> handles;
+        qxds_name set{};
+        driver.startTicking();
+        const int status = qxedSSGet(nullptr, nullptr, nullptr, nullptr, set);
+        if (status != QXRT_NORM) return handles;
+        std::int32_t length = 0;
+        qxedSSLength(set, &length);
+        for (std::int32_t i = 0; i < length; ++i) {
+            qxds_name name{};
+            QxDbObjectId id;
+            qxedSSName(set, i, name);
+            qxdbGetObjectId(id, name);
+            handles.insert(id.handle().value());
+        }
+        qxedSSFree(set);
+        return handles;
+    }
+    void drag(QPointF from, QPointF to)
+    {
+        QTest::mousePress(&view(), Qt::LeftButton, {}, from.toPoint());
+        QTest::mouseMove(&view(), ((from + to) / 2).toPoint());
+        QTest::mouseMove(&view(), to.toPoint());
+        QTest::mouseRelease(&view(), Qt::LeftButton, {}, to.toPoint());
+    }
+
+    std::unique_ptr<qxgui::GuiSession> m_session;
+};
+
+const QRgb kBackground = qRgb(33, 40, 48);
+
+}  // namespace
+
+TEST_F(DrawingViewTest, DrawsWhereTheObjectsAreAndNothingElsewhere)
+{
+    const auto& entities = view().scene().entities();
+    ASSERT_GT(entities.size(), 10u);
+    const QImage picture = view().grab().toImage().convertToFormat(QImage::Format_RGB32);
+    picture.save(QString::fromStdString((qxtest::screenshotDir() / "drawing-view.png").string()));
+    window().grab().save(QString::fromStdString((qxtest::screenshotDir() / "main-window.png").string()));
+
+    std::vector<bool> covered(std::size_t(picture.width() * picture.height()), false);
+    for (const auto& entity : entities) {
+        const QRect area = onScreen(entity.bounds).adjusted(-2, -2, 2, 2).intersected(picture.rect());
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x) covered[std::size_t(y * picture.width() + x)] = true;
+        if (area.isEmpty()) continue;
+        int drawn = 0;
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x) drawn += picture.pixel(x, y) != kBackground;
+        EXPECT_GT(drawn, 0) << "nothing drawn for the object " << std::hex << entity.handle;
+    }
+    // The sample's table shows a text for every cell that has one.
+    const auto database = qx::currentDatabase();
+    int tables = 0;
+    for (const QxDbObjectId& id : qx::selectAll(*database, qx::SelectionFilter())) {
+        QxDbObject* object = nullptr;
+        if (qxdbOpenObject(object, id, QxDb::kForRead) != Qxapp::eOk) continue;
+        if (const QxDbTable* table = QxDbTable::cast(object)) {
+            std::size_t texts = 0;
+            for (std::uint32_t r = 0; r < table->numRows(); ++r)
+                for (std::uint32_t c = 0; c < table->numColumns(); ++c) texts += !table->textString(r, c).empty();
+            const auto picture = std::find_if(entities.begin(), entities.end(),
+                                              [&](const qxgui::EntityPicture& e) { return e.handle == id.handle().value(); });
+            EXPECT_NE(picture, entities.end());
+            if (picture != entities.end()) {
+                EXPECT_EQ(picture->texts.size(), texts);
+                // Close up, for the README: the table's cells are readable.
+                view().zoomTo(picture->bounds.adjusted(-picture->bounds.width() / 4, -picture->bounds.height() / 4,
+                                                       picture->bounds.width() / 4, picture->bounds.height() / 4));
+                window().grab().save(QString::fromStdString((qxtest::screenshotDir() / "main-window-table.png").string()));
+            }
+            ++tables;
+        }
+        object->close();
+    }
+    EXPECT_EQ(tables, 1);
+    int strays = 0;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            strays += !covered[std::size_t(y * picture.width() + x)] && picture.pixel(x, y) != kBackground;
+    EXPECT_EQ(strays, 0) << "pixels drawn where there is no object";
+}
+
+TEST_F(DrawingViewTest, TheTitleNamesTheDrawingWhichHasNotChangedSinceItWasOpened)
+{
+    EXPECT_TRUE(window().windowTitle().startsWith(QStringLiteral("plant-with-table.dxf"))) << window().windowTitle().toStdString();
+    EXPECT_FALSE(window().isWindowModified());
+}
+
+TEST_F(DrawingViewTest, WheelZoomKeepsThePointUnderTheCursor)
+{
+    const QPointF cursor(300, 250);
+    const QPointF before = view().toWorld(cursor);
+    const double scale = view().scale();
+    QWheelEvent wheel(cursor, view().mapToGlobal(cursor), QPoint(), QPoint(0, 240), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&view(), &wheel);
+    EXPECT_NEAR(view().scale(), scale * 1.5625, scale * 1e-9);
+    const QPointF after = view().toWorld(cursor);
+    EXPECT_NEAR(after.x(), before.x(), 1e-6 * (1 + std::abs(before.x())));
+    EXPECT_NEAR(after.y(), before.y(), 1e-6 * (1 + std::abs(before.y())));
+}
+
+TEST_F(DrawingViewTest, AClickAnswersAPointRequestWithThePointUnderTheCursor)
+{
+    qxtest::Driver driver(*m_session);
+    const QPoint at(412, 287);
+    driver.waitFor("the point request", [this] { return window().waitingFor() == qx::InputKind::Point; });
+    driver.act("clicking", [this, at] { QTest::mouseClick(&view(), Qt::LeftButton, {}, at); });
+    driver.startTicking();
+    double point[3] = {};
+    ASSERT_EQ(qxedGetPoint(nullptr, u"Insertion point: ", point), QXRT_NORM);
+    const QPointF expected = view().toWorld(at);  // the sample's UCS is the world
+    EXPECT_NEAR(point[0], expected.x(), 1e-6 * (1 + std::abs(expected.x())));
+    EXPECT_NEAR(point[1], expected.y(), 1e-6 * (1 + std::abs(expected.y())));
+    EXPECT_NE(window().history().toPlainText().indexOf(QStringLiteral("Insertion point: ")), -1);
+}
+
+TEST_F(DrawingViewTest, EscapeCancelsAPointRequest)
+{
+    qxtest::Driver driver(*m_session);
+    driver.waitFor("the point request", [this] { return window().waitingFor() == qx::InputKind::Point; });
+    driver.act("pressing Escape", [this] { QTest::keyClick(&view(), Qt::Key_Escape); });
+    driver.startTicking();
+    double point[3] = {};
+    EXPECT_EQ(qxedGetPoint(nullptr, nullptr, point), QXRT_CANCEL);
+}
+
+TEST_F(DrawingViewTest, AWindowTakesWhatLiesInsideAndACrossingAlsoWhatItCuts)
+{
+    // A rectangle around the middle of the drawing: some objects inside, others cut.
+    const QRectF extents = view().scene().extents();
+    const QRect box = onScreen(QRectF(extents.center() - QPointF(extents.width() / 4, extents.height() / 4),
+                                      QSizeF(extents.width() / 2, extents.height() / 2)));
+    // The world rectangle the dragged one covers, pixels rounded.
+    const QRectF middle = QRectF(view().toWorld(box.topLeft()), view().toWorld(box.bottomRight())).normalized();
+    std::set<std::uint64_t> inside, cut;
+    const auto database = qx::currentDatabase();
+    for (const QxDbObjectId& id : qx::selectWindow(*database, qx::SelectionFilter(), QxGePoint3d(middle.left(), middle.top(), 0),
+                                                   QxGePoint3d(middle.right(), middle.bottom(), 0)))
+        inside.insert(id.handle().value());
+    for (int index : view().scene().entitiesCrossing(middle)) cut.insert(view().scene().entities()[std::size_t(index)].handle);
+    ASSERT_FALSE(inside.empty());
+    ASSERT_GT(cut.size(), inside.size()) << "the rectangle cuts some objects";
+
+    // Left to right: a window, the same objects as the console's window answer.
+    EXPECT_EQ(selectWith([&] { drag(box.topLeft(), box.bottomRight()); }), inside);
+    // Right to left: a crossing.
+    const std::set<std::uint64_t> crossing = selectWith([&] { drag(box.bottomRight(), box.topLeft()); });
+    EXPECT_EQ(crossing, cut);
+    EXPECT_TRUE(std::includes(crossing.begin(), crossing.end(), inside.begin(), inside.end()));
+}
+
+TEST_F(DrawingViewTest, AClickPicksTheObjectUnderTheCursorAndASecondClickDropsIt)
+{
+    const auto& entities = view().scene().entities();
+    // A line of the plan: a click on its middle picks it.
+    const auto line = std::find_if(entities.begin(), entities.end(), [](const qxgui::EntityPicture& e) {
+        return e.texts.empty() && e.strokes.size() == 1 && e.strokes[0].path.elementCount() == 2;
+    });
+    ASSERT_NE(line, entities.end());
+    const QPainterPath& path = line->strokes[0].path;
+    const QPointF middle = (QPointF(path.elementAt(0)) + QPointF(path.elementAt(1))) / 2;
+    const QPoint at = view().toScreen(middle).toPoint();
+    const int index = view().scene().entityAt(view().toWorld(at), 4 / view().scale());
+    ASSERT_GE(index, 0);
+    const std::uint64_t expected = entities[std::size_t(index)].handle;
+    EXPECT_EQ(selectWith([&] { QTest::mouseClick(&view(), Qt::LeftButton, {}, at); }), std::set<std::uint64_t>{expected});
+    // Picked and dropped again: nothing is selected, which the module sees as a cancel.
+    qxtest::Driver driver(*m_session);
+    driver.waitFor("the selection request", [this] { return window().waitingFor() == qx::InputKind::Selection; });
+    driver.act("clicking twice", [&] {
+        QTest::mouseClick(&view(), Qt::LeftButton, {}, at);
+        QTest::mouseClick(&view(), Qt::LeftButton, {}, at);
+        QTest::keyClick(&view(), Qt::Key_Return);
+    });
+    driver.startTicking();
+    qxds_name set{};
+    EXPECT_EQ(qxedSSGet(nullptr, nullptr, nullptr, nullptr, set), QXRT_CANCEL);
+}

@@ -1,0 +1,138 @@
+// What the drawing view makes of entities, and the small conversions of the window: dialog
+// units, file dialog filters.
+#include <gtest/gtest.h>
+
+#include <QColor>
+
+#include "cad/ui/gui/dialog_units.h"
+#include "cad/ui/gui/drawing_scene.h"
+#include "cad/ui/gui/gui_frontend.h"
+#include "database.h"
+#include "gui_fixture.h"
+
+namespace {
+
+class SceneTest : public ::testing::Test {
+protected:
+    void SetUp() override { qxtest::application(); }
+
+    QxDbObjectId append(QxDbEntity* entity)
+    {
+        QxDbBlockTableRecord* space = nullptr;
+        EXPECT_EQ(qxdbOpenObject(space, m_db.modelSpaceId(), QxDb::kForWrite), Qxapp::eOk);
+        QxDbObjectId id;
+        EXPECT_EQ(space->appendQxDbEntity(id, entity), Qxapp::eOk);
+        entity->close();
+        space->close();
+        return id;
+    }
+    const qxgui::EntityPicture& only()
+    {
+        m_scene.build(m_db);
+        EXPECT_EQ(m_scene.entities().size(), 1u);
+        return m_scene.entities().front();
+    }
+
+    QxDbDatabase m_db;
+    qxgui::DrawingScene m_scene;
+};
+
+QxDbPolyline* twoPointPolyline(double bulge)
+{
+    auto* polyline = new QxDbPolyline;
+    polyline->addVertexAt(0, QxGePoint2d(0, 0), bulge);
+    polyline->addVertexAt(1, QxGePoint2d(10, 0));
+    return polyline;
+}
+
+}  // namespace
+
+TEST_F(SceneTest, APositiveBulgeTurnsLeftSoFromLeftToRightTheArcGoesBelow)
+{
+    append(twoPointPolyline(1.0));  // a half circle
+    const QRectF below = only().strokes.at(0).path.boundingRect();
+    EXPECT_NEAR(below.top(), -5, 1e-9);  // y grows upwards in the drawing
+    EXPECT_NEAR(below.bottom(), 0, 1e-9);
+    EXPECT_NEAR(below.left(), 0, 1e-9);
+    EXPECT_NEAR(below.right(), 10, 1e-9);
+}
+
+TEST_F(SceneTest, ANegativeBulgeGoesTheOtherWayAndAWidthIsKept)
+{
+    QxDbPolyline* polyline = twoPointPolyline(-0.5);
+    polyline->setConstantWidth(2.0);
+    append(polyline);
+    const qxgui::Stroke& stroke = only().strokes.at(0);
+    // Bulge 0.5: the arc rises a quarter of the chord above it.
+    EXPECT_NEAR(stroke.path.boundingRect().bottom(), 2.5, 1e-9);
+    EXPECT_NEAR(stroke.path.boundingRect().top(), 0, 1e-9);
+    EXPECT_DOUBLE_EQ(stroke.width, 2.0);
+}
+
+TEST_F(SceneTest, ColoursComeFromTheEntityElseItsLayer)
+{
+    auto* red = new QxDbLine(QxGePoint3d(0, 0, 0), QxGePoint3d(1, 1, 0));
+    red->setColorIndex(1);
+    append(red);
+    append(new QxDbLine(QxGePoint3d(0, 0, 0), QxGePoint3d(2, 2, 0)));  // by layer, a layer of colour 7
+    m_scene.build(m_db);
+    ASSERT_EQ(m_scene.entities().size(), 2u);
+    EXPECT_EQ(m_scene.entities()[0].color, QColor(255, 0, 0));
+    EXPECT_EQ(m_scene.entities()[1].color, QColor(255, 255, 255));
+    EXPECT_EQ(qxgui::indexColor(5), QColor(0, 0, 255));
+    EXPECT_EQ(qxgui::indexColor(250), QColor(51, 51, 51));
+    EXPECT_EQ(qxgui::indexColor(255), QColor(255, 255, 255));
+    // Index 30: the hue of orange, full; 31 the same hue, paler.
+    EXPECT_EQ(qxgui::indexColor(30).hue(), 30);
+    EXPECT_LT(qxgui::indexColor(31).saturation(), qxgui::indexColor(30).saturation());
+}
+
+TEST_F(SceneTest, ASolidIsHitInsideACircleOnlyOnItsOutline)
+{
+    auto* solid = new QxDbSolid;
+    const QxGePoint3d corners[] = {{0, 0, 0}, {10, 0, 0}, {0, 10, 0}, {10, 10, 0}};  // third and fourth crosswise
+    for (std::uint16_t i = 0; i < 4; ++i) solid->setPointAt(i, corners[i]);
+    append(solid);
+    append(new QxDbCircle(QxGePoint3d(50, 50, 0), 10));
+    m_scene.build(m_db);
+    EXPECT_EQ(m_scene.entityAt(QPointF(5, 5), 0.1), 0);
+    EXPECT_TRUE(m_scene.entities()[0].strokes[0].filled);
+    // Stored crosswise, drawn as a square: its middle edge runs from (10,0) to (10,10).
+    EXPECT_TRUE(m_scene.entities()[0].strokes[0].path.contains(QPointF(9.9, 5)));
+    EXPECT_EQ(m_scene.entityAt(QPointF(50, 50), 0.1), -1);
+    EXPECT_EQ(m_scene.entityAt(QPointF(60.05, 50), 0.1), 1);
+    EXPECT_EQ(m_scene.entitiesCrossing(QRectF(55, 45, 10, 10)), std::vector<int>{1});
+    EXPECT_TRUE(m_scene.entitiesCrossing(QRectF(45, 45, 10, 10)).empty()) << "inside the circle, cutting nothing";
+}
+
+TEST_F(SceneTest, AMultiLineTextKeepsItsLinesAndAttachment)
+{
+    auto* text = new QxDbMText;
+    text->setContents(u"First\\PSecond");
+    text->setAttachment(QxDbMText::kMiddleCenter);
+    text->setTextHeight(3);
+    append(text);
+    const qxgui::EntityPicture& picture = only();
+    ASSERT_EQ(picture.texts.size(), 1u);
+    EXPECT_EQ(picture.texts[0].lines, (QStringList{QStringLiteral("First"), QStringLiteral("Second")}));
+    EXPECT_EQ(picture.texts[0].horizontal, 1);
+    EXPECT_EQ(picture.texts[0].vertical, 1);
+    EXPECT_DOUBLE_EQ(picture.texts[0].height, 3);
+}
+
+TEST(DialogUnits, RoundLikeTheClassicDialogManager)
+{
+    const qxgui::DialogUnits units{6, 13};
+    EXPECT_EQ(units.toPixels(316, 271, 1, 1), QRect(474, 440, 2, 2));  // 1.5 and 1.625 round up
+    EXPECT_EQ(units.toPixelsX(3), 5);                                     // 4.5 rounds up
+    EXPECT_EQ(units.toPixelsY(4), 7);                                     // 6.5 rounds up
+    EXPECT_EQ(units.toPixelsY(3), 5);                                     // 4.875
+}
+
+TEST(FileDialogFilters, BecomeNameFiltersWithTheirPatternsOnce)
+{
+    const CQxUiFileDialog csvOrXls(false, u"csv", u"", 0, u"Csv file (*.csv)|*.csv|Xls file (*.xls)|*.xls||");
+    EXPECT_EQ(qxgui::nameFilters(csvOrXls), (QStringList{QStringLiteral("Csv file (*.csv)"), QStringLiteral("Xls file (*.xls)")}));
+    const CQxUiFileDialog drawings(true, u"", u"", 0, u"Drawings|*.dxf;*.dwg|All files (*.*)|*.*||");
+    EXPECT_EQ(qxgui::nameFilters(drawings), (QStringList{QStringLiteral("Drawings (*.dxf *.dwg)"), QStringLiteral("All files (*.*)")}));
+}

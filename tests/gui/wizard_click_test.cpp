@@ -1,0 +1,193 @@
+// The extraction wizard worked through the window by clicks and typing gives the files the
+// console run of the same choices gives, and every page is captured and checked.
+#include <gtest/gtest.h>
+
+#include <QPlainTextEdit>
+#include <QTest>
+#include <fstream>
+#include <iterator>
+#include <set>
+
+#include "cad/ui/gui/drawing_view.h"
+#include "cad/ui/gui/gui_frontend.h"
+#include "cad/ui/gui/main_window.h"
+#include "dialog_steps.h"
+#include "gui_fixture.h"
+#include "page_checks.h"
+#include "support/run_qxcad.h"
+
+namespace {
+
+std::string readFile(const std::filesystem::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::string replaceAll(std::string text, const std::string& from, const std::string& to)
+{
+    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+std::filesystem::path freshDir(const std::string& name)
+{
+    const auto dir = std::filesystem::temp_directory_path() / (name + "-" + std::to_string(::getpid()));
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    return dir;
+}
+
+const std::string kSample = std::string(QX_SOURCE_DIR) + "/samples/plant.dxf";
+
+// The doors of the sample plant with their number and width, sorted by number, as a table
+// below the plan, a CSV file and a settings file: the demo's first run.
+std::string consoleScript(const std::filesystem::path& dir)
+{
+    return "OPEN " + kSample +
+           "\nDATAEXTRACTION\nclick Next\nclick Next\nuncheck 1023 Non-Block\nclick Next\n"
+           "cell-menu 1025 \"Block name\" 1\nchoose \"No selection\"\ncheck 1025 \"Block name\" 1\n"
+           "check 1025 NUMBER 1\ncheck 1025 WIDTH 1\nedit 1025 WIDTH 2 \"Width (mm)\"\ntype 1056 \"Doors\"\n"
+           "click Next\nsort 1022 NUMBER\nclick 1031\n0,-500\nclick 1029\nfile \"" +
+           (dir / "doors.csv").string() + "\" 1\nclick 1003\nfile \"" + (dir / "doors.qex").string() +
+           "\"\nclick Finish\nQUIT\n";
+}
+
+}  // namespace
+
+TEST(GuiWizard, ClicksGiveTheConsoleRunsFilesAndEveryPageIsDrawnAsItsTemplateSays)
+{
+    qxtest::application();
+    qxtest::startHost();
+    const auto guiDir = freshDir("qx-gui-wizard"), consoleDir = freshDir("qx-console-wizard");
+    const auto shots = qxtest::screenshotDir();
+
+    qxgui::GuiSession session;
+    qxtest::Driver driver(session);
+    qxtest::DialogSteps steps(driver);
+    std::set<std::uint32_t> pagesSeen;
+    auto look = [&](qxgui::DialogWindow& page) {
+        pagesSeen.insert(page.model().templateId);
+        qxtest::captureAndCheckDialog(page, shots / ("page-" + std::to_string(page.model().templateId) + ".png"));
+    };
+
+    driver.type("OPEN " + kSample);
+    driver.type("DATAEXTRACTION");
+    steps.page(102, look);
+    steps.click(1);
+    steps.page(103, look);
+    steps.click(1);
+    steps.page(110, look);
+    steps.clickCheck(1023, "Non-Block");
+    steps.click(1);
+    steps.page(111, look);
+    steps.rightClickCell(1025, "Block name", 1);
+    steps.chooseMenu("No selection");
+    steps.clickCheck(1025, "Block name", 1);
+    steps.clickCheck(1025, "NUMBER", 1);
+    steps.clickCheck(1025, "WIDTH", 1);
+    steps.editCell(1025, "WIDTH", 2, "Width (mm)");
+    steps.typeInto(1056, "Doors");
+    steps.click(1);
+    steps.page(112, look);
+    steps.clickHeader(1022, "NUMBER");
+    steps.click(1031);
+    // The page hides while the point is asked for; it is typed on the command line.
+    driver.waitFor("the point request", [&] { return session.window().waitingFor() == qx::InputKind::Point; });
+    driver.act("typing the point", [&] {
+        session.window().submit(QStringLiteral("0,-500"));
+    });
+    steps.page(112);
+    steps.click(1029);
+    steps.chooseFile((guiDir / "doors.csv").string());
+    steps.page(112);
+    steps.click(1003);
+    steps.chooseFile((guiDir / "doors.qex").string());
+    steps.page(112, look);
+    steps.click(1);
+    driver.waitFor("the command prompt after the wizard", [&] { return session.window().waitingFor() == qx::InputKind::Text; });
+    driver.act("capturing the window with the new table", [&] {
+        // The inserted table changed the drawing: the title says so.
+        EXPECT_TRUE(session.window().isWindowModified());
+        EXPECT_TRUE(session.window().windowTitle().startsWith(QStringLiteral("plant.dxf[*]"))) << session.window().windowTitle().toStdString();
+        session.window().resize(1100, 760);
+        session.window().view().zoomExtents();
+        session.window().grab().save(QString::fromStdString((shots / "main-window-after-wizard.png").string()));
+    });
+    driver.finish();
+    driver.run();
+
+    EXPECT_EQ(pagesSeen, (std::set<std::uint32_t>{102, 103, 110, 111, 112}));
+    const auto console = qxtest::runQxcad(consoleScript(consoleDir));
+    ASSERT_EQ(console.exitCode, 0) << console.output;
+    const std::string csv = readFile(guiDir / "doors.csv");
+    EXPECT_NE(csv.find("D-101"), std::string::npos) << csv;
+    EXPECT_EQ(csv, readFile(consoleDir / "doors.csv"));
+    EXPECT_EQ(replaceAll(readFile(guiDir / "doors.qex"), guiDir.string(), "DIR"),
+              replaceAll(readFile(consoleDir / "doors.qex"), consoleDir.string(), "DIR"));
+    // The window's command line showed the same messages as the console.
+    const std::string history = session.window().history().toPlainText().toStdString();
+    EXPECT_NE(history.find("CSV export done to : " + (guiDir / "doors.csv").string()), std::string::npos) << history;
+}
+
+// The update command's dialog: captured, then its first action picks the table with one click
+// in the view while the dialog is hidden; the command line shows what the console shows.
+TEST(GuiUpdate, PickingTheTableInTheViewGivesTheConsolesMessages)
+{
+    qxtest::application();
+    qxtest::startHost();
+    const std::string drawing = std::string(QX_SOURCE_DIR) + "/samples/plant-with-table.dxf";
+    qxgui::GuiSession session;
+    qxtest::Driver driver(session);
+    qxtest::DialogSteps steps(driver);
+    bool captured = false;
+    driver.type("OPEN " + drawing);
+    driver.type("DATAEXTRACTIONUPDATE");
+    steps.page(135, [&](qxgui::DialogWindow& dialog) {
+        qxtest::captureAndCheckDialog(dialog, qxtest::screenshotDir() / "update-dialog.png");
+        captured = true;
+    });
+    steps.click(1051);
+    driver.waitFor("the object request", [&] { return session.window().waitingFor() == qx::InputKind::SingleObject; });
+    driver.act("clicking the table's frame", [&] {
+        qxgui::DrawingView& view = session.window().view();
+        const auto& entities = view.scene().entities();
+        const auto table = std::find_if(entities.begin(), entities.end(), [](const auto& e) { return e.handle == 0x150; });
+        ASSERT_NE(table, entities.end());
+        view.zoomTo(table->bounds);
+        // The left edge of the table, halfway down.
+        const QPointF edge(table->bounds.left(), table->bounds.center().y());
+        QTest::mouseClick(&view, Qt::LeftButton, {}, view.toScreen(edge).toPoint());
+    });
+    driver.finish();
+    driver.run();
+    EXPECT_TRUE(captured);
+
+    const auto console = qxtest::runQxcad("OPEN " + drawing + "\nDATAEXTRACTIONUPDATE\nclick 1051\nhandles 150\nQUIT\n");
+    ASSERT_EQ(console.exitCode, 0) << console.output;
+    const std::string history = session.window().history().toPlainText().toStdString();
+    EXPECT_NE(history.find("Select object: handles 150"), std::string::npos) << history;
+    // The messages after the pick are the console's, line for line.
+    const auto after = [](const std::string& text) {
+        const std::size_t from = text.find("Select object: ");
+        const std::size_t to = text.find("Command:", from);
+        std::string lines = from == std::string::npos ? "" : text.substr(from, to - from);
+        std::string kept;
+        for (std::size_t at = 0; (at = lines.find("None identified", at)) != std::string::npos; ++at)
+            kept += lines.substr(at, lines.find('\n', at) - at) + "\n";
+        return kept;
+    };
+    EXPECT_FALSE(after(console.output).empty()) << console.output;
+    EXPECT_EQ(after(history), after(console.output));
+}
+
+TEST(FrontEndChoice, AScriptRunsOnTheConsoleEvenWithADisplayAndCannotBeCombinedWithTheWindow)
+{
+    const auto onConsole = qxtest::runQxcad("HELP\nQUIT\n", "", "QT_QPA_PLATFORM=offscreen");
+    EXPECT_EQ(onConsole.exitCode, 0) << onConsole.output;
+    EXPECT_NE(onConsole.output.find("Command: HELP"), std::string::npos) << onConsole.output;
+    const auto both = qxtest::runQxcad("QUIT\n", "--gui", "QT_QPA_PLATFORM=offscreen");
+    EXPECT_EQ(both.exitCode, 2) << both.output;
+    EXPECT_NE(both.output.find("--script runs on the console"), std::string::npos) << both.output;
+}
