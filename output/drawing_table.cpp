@@ -249,6 +249,24 @@ void FillTable(const TableInsertion& insertion, QxDbTable* pTbl)
     FitColumnsAndRecompute(pTbl, nRows, nCols);
 }
 
+std::uint64_t InsertedTexts(const TableInsertion& insertion)
+{
+    if (!insertion.veTableDataOut) return 0;
+    const TableData& rows = *insertion.veTableDataOut;
+    std::uint64_t nTexts = 0;
+    for (std::uint32_t r = 1; r <= insertion.veRowOrder.size(); ++r) {
+        const std::size_t i = DataRowOfTableRow(insertion, r);
+        if (i >= rows.size()) continue;
+        for (const int k : insertion.veHeaderOrder) {
+            const auto column = static_cast<std::size_t>(k);
+            if (k >= 0 && column < insertion.vecIncludeCols.size() && insertion.vecIncludeCols[column] &&
+                !CellOf(rows[i], column).empty())
+                ++nTexts;
+        }
+    }
+    return nTexts;
+}
+
 bool ReadTableRows(const QxDbTable* pTbl, TableData& veRows)
 {
     bool bRead = false;

@@ -8,6 +8,7 @@
 #include "host/database.h"
 #include "host/editor.h"
 #include "output/drawing_table.h"
+#include "output/table_size_check.h"
 
 namespace {
 
@@ -326,6 +327,25 @@ bool UpdateTableRows(const ExtractionEngine& engine, QxDbTable* pTbl, std::vecto
     return match.bChanged;
 }
 
+namespace {
+
+// A rebuild that makes the table larger than a huge table asks first; a table that is already
+// that large and does not grow is rebuilt without asking. `veRows` from `nFirst` on are the
+// rows below the title, column 0 (the handles) not shown.
+bool ConfirmGrowth(const QxDbTable* pTbl, const TableData& veRows, std::size_t nFirst, std::uint32_t nRows,
+                   std::uint32_t nCols)
+{
+    if (pTbl->numRows() > 0 && nRows <= pTbl->numRows() - 1) return true;
+    return ConfirmTableSize(nullptr, nRows, nCols, [&veRows, nFirst] {
+        std::uint64_t nTexts = 0;
+        for (std::size_t i = nFirst; i < veRows.size(); ++i)
+            for (std::size_t c = 1; c < veRows[i].size(); ++c) nTexts += veRows[i][c].empty() ? 0 : 1;
+        return nTexts;
+    });
+}
+
+}  // namespace
+
 bool RebuildTableRows(const ExtractionEngine& engine, QxDbTable* pTbl, std::vector<std::u16string>& handles,
                       bool /*bGrouped*/, bool bHeaderHidden, bool& bTotals)
 {
@@ -371,6 +391,7 @@ bool RebuildTableRows(const ExtractionEngine& engine, QxDbTable* pTbl, std::vect
 
     const auto nRows = static_cast<std::uint32_t>(veFinalTblDatas.size() + 1 - (bHeaderHidden ? 1 : 0));
     const auto nCols = static_cast<std::uint32_t>(rows.front().size() - 1);
+    if (!ConfirmGrowth(pTbl, veFinalTblDatas, bHeaderHidden ? 1 : 0, nRows - 1, nCols)) return false;
     if (!ResizeTable(pTbl, nRows, nCols)) return false;
     ClearTableCells(pTbl, pTbl->numRows(), pTbl->numColumns());
     RefillTable(veFinalTblDatas, engine.mpBlockIds, pTbl, engine.strHelper.blockPreviewItem.name, bHeaderHidden,

@@ -33,7 +33,8 @@ bool UpdateTableRows(const ExtractionEngine& engine, QxDbTable* pTbl, std::vecto
                      bool bGrouped, bool bHeaderHidden);
 // Rewrites an open table from the engine's rows for `handles`, with a totals line when the
 // table had one; `handles` becomes the handles of the rows written. True when the table was
-// rewritten.
+// rewritten; false too when the table would grow past a huge table's rows and the user said
+// no (see table_size_check.h), and then the table is left as it was.
 // `bTotals` says whether the table is to have a totals line, and then whether one was written
 // (nothing to total writes none).
 bool RebuildTableRows(const ExtractionEngine& engine, QxDbTable* pTbl, std::vector<std::u16string>& handles,
