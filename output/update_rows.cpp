@@ -194,13 +194,18 @@ bool RefreshWrittenTable(ExtractionEngine& engine, QxDbTable* pTbl, const Column
 
 void DeleteTableRows(QxDbTable* pTbl, std::vector<std::uint32_t> veRows)
 {
-    // From the bottom up, so that the rows still to delete keep their places.
+    if (veRows.empty()) return;
+    // From the bottom up, so that the rows still to delete keep their places; neighbouring
+    // rows go together, and the layout is made once: each deletion reshapes the whole grid.
     std::sort(veRows.begin(), veRows.end(), std::greater<>());
     veRows.erase(std::unique(veRows.begin(), veRows.end()), veRows.end());
-    for (std::uint32_t r : veRows) {
-        if (pTbl->deleteRows(r, 1) != Qxapp::eOk) continue;
-        if (pTbl->generateLayout() != Qxapp::eOk) return;
+    for (std::size_t i = 0; i < veRows.size();) {
+        std::size_t j = i + 1;
+        while (j < veRows.size() && veRows[j] + 1 == veRows[j - 1]) ++j;
+        pTbl->deleteRows(veRows[j - 1], static_cast<std::uint32_t>(j - i));
+        i = j;
     }
+    pTbl->generateLayout();
 }
 
 namespace {
@@ -320,10 +325,17 @@ bool UpdateTableRows(const ExtractionEngine& engine, QxDbTable* pTbl, std::vecto
         !RewriteTotalsLine(engine, pTbl, vbTotalled, bHeaderHidden, first))
         return false;
 
-    std::vector<std::size_t> veStaleHdlPlaces = match.veStaleHdlPlaces;
-    std::sort(veStaleHdlPlaces.begin(), veStaleHdlPlaces.end(), std::greater<>());
-    for (std::size_t k : veStaleHdlPlaces)
-        if (k < handles.size()) handles.erase(handles.begin() + static_cast<std::ptrdiff_t>(k));
+    // In one pass: erasing them one by one moved the handles after each.
+    std::vector<bool> vbStale(handles.size(), false);
+    for (std::size_t k : match.veStaleHdlPlaces)
+        if (k < handles.size()) vbStale[k] = true;
+    std::size_t nKept = 0;
+    for (std::size_t k = 0; k < handles.size(); ++k) {
+        if (vbStale[k]) continue;
+        if (nKept != k) handles[nKept] = std::move(handles[k]);
+        ++nKept;
+    }
+    handles.resize(nKept);
     return match.bChanged;
 }
 

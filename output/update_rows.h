@@ -50,6 +50,6 @@ std::map<std::u16string, std::vector<std::u16string>> CombinedRowMembers(const E
 InsertedTableRecord RecordOfInsertedTable(const TableInsertion& insertion, const ExtractionEngine& engine,
                                           const std::map<std::u16string, std::u16string>& mapDisplayNames,
                                           bool bTotalsWritten);
-// Deletes the given table rows, regenerating the layout after each; stops at the first
-// failed regeneration.
+// Deletes the given table rows (each run of neighbouring rows at once) and regenerates the
+// layout once.
 void DeleteTableRows(QxDbTable* pTbl, std::vector<std::uint32_t> veRows);
