@@ -427,6 +427,12 @@ bool RowsCombined(const ExtractionEngine& engine)
 
 std::map<std::u16string, std::vector<std::u16string>> CombinedRowMembers(const ExtractionEngine& engine)
 {
+    return CombinedRowMembers(engine, engine.lsTableRows, engine.lsTableRows.size());
+}
+
+std::map<std::u16string, std::vector<std::u16string>> CombinedRowMembers(const ExtractionEngine& engine,
+                                                                       const TableData& rows, std::size_t nEnd)
+{
     std::map<std::u16string, Texts> members;
     if (!RowsCombined(engine)) return members;
     const std::u16string& csQuantity = engine.strHelper.quantityItem.name;
@@ -444,8 +450,8 @@ std::map<std::u16string, std::vector<std::u16string>> CombinedRowMembers(const E
     single.BuildTableData(lsPropsSel, false, bBlockName, {}, engine.csGroupBy, veSingleRows, mpBlockIds);
 
     std::map<TableRow, std::u16string> keptByCells;
-    for (std::size_t i = 1; i < engine.lsTableRows.size(); ++i) {
-        TableRow cells = engine.lsTableRows[i];
+    for (std::size_t i = 1; i < nEnd && i < rows.size(); ++i) {
+        TableRow cells = rows[i];
         if (cells.empty()) continue;
         const std::u16string csKept = cells.front();
         if (q < cells.size()) cells.erase(cells.begin() + std::ptrdiff_t(q));
@@ -500,7 +506,8 @@ InsertedTableRecord RecordOfInsertedTable(const TableInsertion& insertion, const
         if (i >= 1 && i < nDataEnd) record.lsHdl.push_back(CellOf(rows[i], 0));
     }
     if (RowsCombined(engine)) {
-        const std::map<std::u16string, Texts> members = CombinedRowMembers(engine);
+        // The rows the table shows are the engine's combined rows, whether or not it kept them.
+        const std::map<std::u16string, Texts> members = CombinedRowMembers(engine, rows, nDataEnd);
         for (const std::u16string& csHdl : record.lsHdl) {
             const auto found = members.find(csHdl);
             record.veRowMembers.push_back(found != members.end() ? found->second : Texts{csHdl});

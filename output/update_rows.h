@@ -44,6 +44,10 @@ bool RowsCombined(const ExtractionEngine& engine);
 // For a build whose rows were combined: the handles of the objects each row counts, by the
 // handle the row shows (which comes first). Empty when rows were not combined.
 std::map<std::u16string, std::vector<std::u16string>> CombinedRowMembers(const ExtractionEngine& engine);
+// The same for the engine's combined rows as given in rows 1 to nEnd - 1 of `rows` (row 0, the
+// header, is not read), for a build that did not keep its rows.
+std::map<std::u16string, std::vector<std::u16string>> CombinedRowMembers(const ExtractionEngine& engine,
+                                                                       const TableData& rows, std::size_t nEnd);
 // The record of a table just inserted from `insertion` (table data built by `engine`), as the
 // table shows it: its columns left to right, its data rows top to bottom, the members of
 // combined rows. The table's id is left for the caller.
