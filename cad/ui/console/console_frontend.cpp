@@ -435,7 +435,7 @@ public:
                     // Not rendered as it is: rendered from the hook, if the action changes it.
                     const QxUiControlModel* pControl = control.get();
                     control->list->beforeChange = [lines = cached.lines, pControl] {
-                        *std::const_pointer_cast<Lines>(lines) = renderedRows(*pControl);
+                        *lines = renderedRows(*pControl);
                     };
                 }
                 rows = cached.lines;
@@ -455,7 +455,7 @@ public:
                 Rendered& cached = m_lists[control->list.get()];
                 if (!current(cached, *control))
                     cached = {control->list->revision, control->style,
-                              std::make_shared<const Lines>(renderedRows(*control)), false};
+                              std::make_shared<Lines>(renderedRows(*control)), false};
                 rows = cached.lines;
             }
             out.push_back({lineOf(*control), std::move(rows)});
@@ -474,7 +474,7 @@ private:
     struct Rendered {
         std::uint64_t revision = 0;
         std::uint32_t style = 0;
-        std::shared_ptr<const Lines> lines;
+        std::shared_ptr<Lines> lines;  // changed only by the hook, while pending
         bool pending = false;  // `lines` waits for the hook: the list was not rendered as it is
     };
 
