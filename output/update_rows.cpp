@@ -425,6 +425,20 @@ bool RowsCombined(const ExtractionEngine& engine)
            (!bBlocks || (Contains(engine.lsColNames, helper.blockNameItem.name) && engine.csGroupBy.empty()));
 }
 
+namespace {
+
+// Rows found by their cells: a tree of rows compared cell by cell cost more than the build.
+struct RowCellsHash {
+    std::size_t operator()(const TableRow& row) const
+    {
+        std::size_t h = row.size();
+        for (const std::u16string& cell : row) h = h * 1000003u ^ std::hash<std::u16string>()(cell);
+        return h;
+    }
+};
+
+}  // namespace
+
 std::map<std::u16string, std::vector<std::u16string>> CombinedRowMembers(const ExtractionEngine& engine)
 {
     return CombinedRowMembers(engine, engine.lsTableRows, engine.lsTableRows.size());
@@ -442,6 +456,7 @@ std::map<std::u16string, std::vector<std::u16string>> CombinedRowMembers(const E
     // The same build without the quantity column gives one row per object; a row belongs to
     // the combined row whose other cells it shares.
     ExtractionEngine single = engine;
+    single.bKeepTableRows = false;  // its rows are read from veSingleRows only
     Texts lsPropsSel = engine.lsPropsSel;
     lsPropsSel.erase(std::remove(lsPropsSel.begin(), lsPropsSel.end(), csQuantity), lsPropsSel.end());
     const bool bBlockName = Contains(lsPropsSel, engine.strHelper.blockNameItem.name);
@@ -449,7 +464,7 @@ std::map<std::u16string, std::vector<std::u16string>> CombinedRowMembers(const E
     BlockIdMap mpBlockIds;
     single.BuildTableData(lsPropsSel, false, bBlockName, {}, engine.csGroupBy, veSingleRows, mpBlockIds);
 
-    std::map<TableRow, std::u16string> keptByCells;
+    std::unordered_map<TableRow, std::u16string, RowCellsHash> keptByCells;
     for (std::size_t i = 1; i < nEnd && i < rows.size(); ++i) {
         TableRow cells = rows[i];
         if (cells.empty()) continue;
