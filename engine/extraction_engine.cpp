@@ -321,7 +321,10 @@ void ExtractionEngine::BuildTableData(std::vector<std::u16string>& lsPropsSelIn,
         keepBlockIdsOf(blockIds, ::GroupRows(rows, csGroupBy, totalCols));
     }
 
-    lsTableRows = rows;
+    if (bKeepTableRows)
+        lsTableRows = rows;
+    else
+        lsTableRows.clear();
     mpBlockIds = blockIds;
     veTableDataOut = std::move(rows);
     lsBlockTbRecId = std::move(blockIds);

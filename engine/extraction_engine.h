@@ -82,8 +82,12 @@ public:
     std::vector<std::u16string> lsPropsSel;
     std::u16string csGroupBy;
     std::vector<std::u16string> lsColNames;
-    TableData lsTableRows;
+    TableData lsTableRows;  // left empty when bKeepTableRows is off
     BlockIdMap mpBlockIds;
+    // Whether a build keeps its rows in lsTableRows as well as giving them out. The update reads
+    // them back from the engine; the wizard keeps its own, and a second copy of a million rows
+    // costs as much time as memory.
+    bool bKeepTableRows = true;
 
 private:
     friend class EngineReader;

@@ -2,6 +2,7 @@
 #include "output/drawing_table.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "host/database.h"
 #include "host/editor.h"
@@ -20,12 +21,13 @@ constexpr const char16_t* kTableUpdateError = u"Error updating table";
 void PrintFixed(const char16_t* text) { qxutPrintf(u"%s", text); }
 
 // Measures texts in the cells' own style; consecutive cells mostly share a style and height,
-// so the style is only read again when they change.
+// so the style is only read again when they change. A column repeats its texts (layers,
+// colours, counts): each text is measured once per style, as measuring lays out every glyph.
 class CellTextMeasure {
 public:
     double width(const QxDbTable* pTbl, std::uint32_t r, std::uint32_t c)
     {
-        const std::u16string text = pTbl->textString(r, c);
+        std::u16string text = pTbl->textString(r, c);
         if (text.empty()) return 0.0;
         const QxDbObjectId styleId = pTbl->textStyle(r, c);
         const double height = pTbl->textHeight(r, c);
@@ -36,8 +38,13 @@ public:
             m_styleId = styleId;
             m_height = height;
             m_valid = true;
+            m_widths.clear();
         }
-        return m_style.extents(text.c_str(), true, -1, false, nullptr).x;
+        const auto known = m_widths.find(text);
+        if (known != m_widths.end()) return known->second;
+        const double w = m_style.extents(text.c_str(), true, -1, false, nullptr).x;
+        m_widths.emplace(std::move(text), w);
+        return w;
     }
 
 private:
@@ -45,6 +52,7 @@ private:
     QxDbObjectId m_styleId;
     double m_height = 0.0;
     bool m_valid = false;
+    std::unordered_map<std::u16string, double> m_widths;  // in the current style and height
 };
 
 // Fits columns 0 to nCols-1 to the texts of rows 1 to nRows-1 (the title spreads over its
@@ -54,7 +62,8 @@ bool FitColumns(QxDbTable* pTbl, std::uint32_t nRows, std::uint32_t nCols)
     CellTextMeasure measure;
     for (std::uint32_t c = 0; c < nCols; ++c) {
         double w = 0.0;
-        for (std::uint32_t r = 1; r < nRows; ++r) {
+        // Past the widest fitted text, no other text of the column can change its width.
+        for (std::uint32_t r = 1; r < nRows && w < kMaxFittedWidth; ++r) {
             const double textWidth = measure.width(pTbl, r, c);
             w = w == 0.0 ? textWidth : std::max(w, textWidth);
         }
@@ -247,6 +256,24 @@ void FillTable(const TableInsertion& insertion, QxDbTable* pTbl)
         }
     }
     FitColumnsAndRecompute(pTbl, nRows, nCols);
+}
+
+std::uint64_t InsertedTexts(const TableInsertion& insertion)
+{
+    if (!insertion.veTableDataOut) return 0;
+    const TableData& rows = *insertion.veTableDataOut;
+    std::uint64_t nTexts = 0;
+    for (std::uint32_t r = 1; r <= insertion.veRowOrder.size(); ++r) {
+        const std::size_t i = DataRowOfTableRow(insertion, r);
+        if (i >= rows.size()) continue;
+        for (const int k : insertion.veHeaderOrder) {
+            const auto column = static_cast<std::size_t>(k);
+            if (k >= 0 && column < insertion.vecIncludeCols.size() && insertion.vecIncludeCols[column] &&
+                !CellOf(rows[i], column).empty())
+                ++nTexts;
+        }
+    }
+    return nTexts;
 }
 
 bool ReadTableRows(const QxDbTable* pTbl, TableData& veRows)

@@ -56,6 +56,9 @@ QxDbObjectId InsertTable(const TableInsertion& insertion, const QxGePoint3d& ins
 // previews, columns fitted to their texts.
 void FillTable(const TableInsertion& insertion, QxDbTable* pTbl);
 
+// The cells below the title that FillTable gives a text or a block: the ones that are not empty.
+std::uint64_t InsertedTexts(const TableInsertion& insertion);
+
 // Appends the texts of rows 1 to the last (every column) of an open table; true when at
 // least one row was read. The title row is never read.
 bool ReadTableRows(const QxDbTable* pTbl, TableData& veRows);

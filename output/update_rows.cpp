@@ -9,6 +9,7 @@
 #include "host/database.h"
 #include "host/editor.h"
 #include "output/drawing_table.h"
+#include "output/table_size_check.h"
 
 namespace {
 
@@ -200,13 +201,18 @@ bool RefreshWrittenTable(ExtractionEngine& engine, QxDbTable* pTbl, const Column
 
 void DeleteTableRows(QxDbTable* pTbl, std::vector<std::uint32_t> veRows)
 {
-    // From the bottom up, so that the rows still to delete keep their places.
+    if (veRows.empty()) return;
+    // From the bottom up, so that the rows still to delete keep their places; neighbouring
+    // rows go together, and the layout is made once: each deletion reshapes the whole grid.
     std::sort(veRows.begin(), veRows.end(), std::greater<>());
     veRows.erase(std::unique(veRows.begin(), veRows.end()), veRows.end());
-    for (std::uint32_t r : veRows) {
-        if (pTbl->deleteRows(r, 1) != Qxapp::eOk) continue;
-        if (pTbl->generateLayout() != Qxapp::eOk) return;
+    for (std::size_t i = 0; i < veRows.size();) {
+        std::size_t j = i + 1;
+        while (j < veRows.size() && veRows[j] + 1 == veRows[j - 1]) ++j;
+        pTbl->deleteRows(veRows[j - 1], static_cast<std::uint32_t>(j - i));
+        i = j;
     }
+    pTbl->generateLayout();
 }
 
 namespace {
@@ -326,12 +332,38 @@ bool UpdateTableRows(const ExtractionEngine& engine, QxDbTable* pTbl, std::vecto
         !RewriteTotalsLine(engine, pTbl, vbTotalled, bHeaderHidden, first))
         return false;
 
-    std::vector<std::size_t> veStaleHdlPlaces = match.veStaleHdlPlaces;
-    std::sort(veStaleHdlPlaces.begin(), veStaleHdlPlaces.end(), std::greater<>());
-    for (std::size_t k : veStaleHdlPlaces)
-        if (k < handles.size()) handles.erase(handles.begin() + static_cast<std::ptrdiff_t>(k));
+    // In one pass: erasing them one by one moved the handles after each.
+    std::vector<bool> vbStale(handles.size(), false);
+    for (std::size_t k : match.veStaleHdlPlaces)
+        if (k < handles.size()) vbStale[k] = true;
+    std::size_t nKept = 0;
+    for (std::size_t k = 0; k < handles.size(); ++k) {
+        if (vbStale[k]) continue;
+        if (nKept != k) handles[nKept] = std::move(handles[k]);
+        ++nKept;
+    }
+    handles.resize(nKept);
     return match.bChanged;
 }
+
+namespace {
+
+// A rebuild that makes the table larger than a huge table asks first; a table that is already
+// that large and does not grow is rebuilt without asking. `veRows` from `nFirst` on are the
+// rows below the title, column 0 (the handles) not shown.
+bool ConfirmGrowth(const QxDbTable* pTbl, const TableData& veRows, std::size_t nFirst, std::uint32_t nRows,
+                   std::uint32_t nCols)
+{
+    if (pTbl->numRows() > 0 && nRows <= pTbl->numRows() - 1) return true;
+    return ConfirmTableSize(nullptr, nRows, nCols, [&veRows, nFirst] {
+        std::uint64_t nTexts = 0;
+        for (std::size_t i = nFirst; i < veRows.size(); ++i)
+            for (std::size_t c = 1; c < veRows[i].size(); ++c) nTexts += veRows[i][c].empty() ? 0 : 1;
+        return nTexts;
+    });
+}
+
+}  // namespace
 
 bool RebuildTableRows(const ExtractionEngine& engine, QxDbTable* pTbl, std::vector<std::u16string>& handles,
                       bool /*bGrouped*/, bool bHeaderHidden, bool& bTotals)
@@ -378,6 +410,7 @@ bool RebuildTableRows(const ExtractionEngine& engine, QxDbTable* pTbl, std::vect
 
     const auto nRows = static_cast<std::uint32_t>(veFinalTblDatas.size() + 1 - (bHeaderHidden ? 1 : 0));
     const auto nCols = static_cast<std::uint32_t>(rows.front().size() - 1);
+    if (!ConfirmGrowth(pTbl, veFinalTblDatas, bHeaderHidden ? 1 : 0, nRows - 1, nCols)) return false;
     if (!ResizeTable(pTbl, nRows, nCols)) return false;
     ClearTableCells(pTbl, pTbl->numRows(), pTbl->numColumns());
     RefillTable(veFinalTblDatas, engine.mpBlockIds, pTbl, engine.strHelper.blockPreviewItem.name, bHeaderHidden,
@@ -399,7 +432,27 @@ bool RowsCombined(const ExtractionEngine& engine)
            (!bBlocks || (Contains(engine.lsColNames, helper.blockNameItem.name) && engine.csGroupBy.empty()));
 }
 
+namespace {
+
+// Rows found by their cells: a tree of rows compared cell by cell cost more than the build.
+struct RowCellsHash {
+    std::size_t operator()(const TableRow& row) const
+    {
+        std::size_t h = row.size();
+        for (const std::u16string& cell : row) h = h * 1000003u ^ std::hash<std::u16string>()(cell);
+        return h;
+    }
+};
+
+}  // namespace
+
 std::map<std::u16string, std::vector<std::u16string>> CombinedRowMembers(const ExtractionEngine& engine)
+{
+    return CombinedRowMembers(engine, engine.lsTableRows, engine.lsTableRows.size());
+}
+
+std::map<std::u16string, std::vector<std::u16string>> CombinedRowMembers(const ExtractionEngine& engine,
+                                                                       const TableData& rows, std::size_t nEnd)
 {
     std::map<std::u16string, Texts> members;
     if (!RowsCombined(engine)) return members;
@@ -410,6 +463,7 @@ std::map<std::u16string, std::vector<std::u16string>> CombinedRowMembers(const E
     // The same build without the quantity column gives one row per object; a row belongs to
     // the combined row whose other cells it shares.
     ExtractionEngine single = engine;
+    single.bKeepTableRows = false;  // its rows are read from veSingleRows only
     Texts lsPropsSel = engine.lsPropsSel;
     lsPropsSel.erase(std::remove(lsPropsSel.begin(), lsPropsSel.end(), csQuantity), lsPropsSel.end());
     const bool bBlockName = Contains(lsPropsSel, engine.strHelper.blockNameItem.name);
@@ -417,9 +471,9 @@ std::map<std::u16string, std::vector<std::u16string>> CombinedRowMembers(const E
     BlockIdMap mpBlockIds;
     single.BuildTableData(lsPropsSel, false, bBlockName, {}, engine.csGroupBy, veSingleRows, mpBlockIds);
 
-    std::map<TableRow, std::u16string> keptByCells;
-    for (std::size_t i = 1; i < engine.lsTableRows.size(); ++i) {
-        TableRow cells = engine.lsTableRows[i];
+    std::unordered_map<TableRow, std::u16string, RowCellsHash> keptByCells;
+    for (std::size_t i = 1; i < nEnd && i < rows.size(); ++i) {
+        TableRow cells = rows[i];
         if (cells.empty()) continue;
         const std::u16string csKept = cells.front();
         if (q < cells.size()) cells.erase(cells.begin() + std::ptrdiff_t(q));
@@ -474,7 +528,8 @@ InsertedTableRecord RecordOfInsertedTable(const TableInsertion& insertion, const
         if (i >= 1 && i < nDataEnd) record.lsHdl.push_back(CellOf(rows[i], 0));
     }
     if (RowsCombined(engine)) {
-        const std::map<std::u16string, Texts> members = CombinedRowMembers(engine);
+        // The rows the table shows are the engine's combined rows, whether or not it kept them.
+        const std::map<std::u16string, Texts> members = CombinedRowMembers(engine, rows, nDataEnd);
         for (const std::u16string& csHdl : record.lsHdl) {
             const auto found = members.find(csHdl);
             record.veRowMembers.push_back(found != members.end() ? found->second : Texts{csHdl});

@@ -33,7 +33,8 @@ bool UpdateTableRows(const ExtractionEngine& engine, QxDbTable* pTbl, std::vecto
                      bool bGrouped, bool bHeaderHidden);
 // Rewrites an open table from the engine's rows for `handles`, with a totals line when the
 // table had one; `handles` becomes the handles of the rows written. True when the table was
-// rewritten.
+// rewritten; false too when the table would grow past a huge table's rows and the user said
+// no (see table_size_check.h), and then the table is left as it was.
 // `bTotals` says whether the table is to have a totals line, and then whether one was written
 // (nothing to total writes none).
 bool RebuildTableRows(const ExtractionEngine& engine, QxDbTable* pTbl, std::vector<std::u16string>& handles,
@@ -43,12 +44,16 @@ bool RowsCombined(const ExtractionEngine& engine);
 // For a build whose rows were combined: the handles of the objects each row counts, by the
 // handle the row shows (which comes first). Empty when rows were not combined.
 std::map<std::u16string, std::vector<std::u16string>> CombinedRowMembers(const ExtractionEngine& engine);
+// The same for the engine's combined rows as given in rows 1 to nEnd - 1 of `rows` (row 0, the
+// header, is not read), for a build that did not keep its rows.
+std::map<std::u16string, std::vector<std::u16string>> CombinedRowMembers(const ExtractionEngine& engine,
+                                                                       const TableData& rows, std::size_t nEnd);
 // The record of a table just inserted from `insertion` (table data built by `engine`), as the
 // table shows it: its columns left to right, its data rows top to bottom, the members of
 // combined rows. The table's id is left for the caller.
 InsertedTableRecord RecordOfInsertedTable(const TableInsertion& insertion, const ExtractionEngine& engine,
                                           const std::map<std::u16string, std::u16string>& mapDisplayNames,
                                           bool bTotalsWritten);
-// Deletes the given table rows, regenerating the layout after each; stops at the first
-// failed regeneration.
+// Deletes the given table rows (each run of neighbouring rows at once) and regenerates the
+// layout once.
 void DeleteTableRows(QxDbTable* pTbl, std::vector<std::uint32_t> veRows);

@@ -221,6 +221,8 @@ void DlgAssist4::MakeOutputTable(ExtractionEngine& extEngine, const TableData& v
     veTableDataOut.clear();
     lsBlockTbRecId.clear();
     bHasTotalLine = false;
+    // The pages work on veTableDataOut; the engine need not keep a copy of every row.
+    extEngine.bKeepTableRows = false;
     extEngine.BuildTableData(lsPropsSel, bQuantity, bBlockName, lsColsTotalChecked, u"", veTableDataOut,
                              lsBlockTbRecId);
     if (veTableDataOut.empty()) return;

@@ -9,6 +9,7 @@
 #include "output/drawing_table.h"
 #include "output/extraction_record.h"
 #include "output/qex_settings.h"
+#include "output/table_size_check.h"
 #include "output/update_command.h"
 #include "output/xls_export.h"
 #include "output/xlsx_export.h"
@@ -147,6 +148,11 @@ void DlgAssist5::OnInsertTable()
     insertion.vecIncludeCols = m_gridPreview.vecIncludeCols;
     insertion.veHeaderOrder = HeaderOrder();
     insertion.veRowOrder = RowOrder();
+    // Declined, nothing is inserted and the page keeps its state: the user may hide columns, or
+    // go back and combine rows, and insert again.
+    if (!ConfirmTableSize(GetSafeHwnd(), insertion.veRowOrder.size(), insertion.veHeaderOrder.size(),
+                          [&insertion] { return InsertedTexts(insertion); }))
+        return;
     insertion.csBlockPreviewName = m_data.extEngine.strHelper.blockPreviewItem.name;
     insertion.csTbTitle = m_state.csTbTitle;
     insertion.bDisplayHeader = m_state.bDisplayHeader;

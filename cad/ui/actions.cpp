@@ -249,6 +249,7 @@ ActionResult moveColumn(QxUiDialogModel& dialog, int id, int column, int positio
     if (position < 0 || position >= int(list.order.size()))
         return ActionResult::failed(u"list " + number(id) + u" has no column place " + number(position) + u" (0 to " +
                                     number(int(list.order.size()) - 1) + u")");
+    list.changing();
     list.order.erase(std::find(list.order.begin(), list.order.end(), column));
     list.order.insert(list.order.begin() + position, column);
     deliverListNotify(*control, listNotify(*control, QxUiNotifyCode::ColumnOrderChanged, -1, column, headerPoint(*control, column)));

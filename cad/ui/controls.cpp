@@ -92,6 +92,14 @@ namespace {
 
 QxUiListModel* listOf(QxUiControlModel* control) { return control ? control->list.get() : nullptr; }
 
+// The list of a method that may change it: its revision moves on, changed or not.
+QxUiListModel* changingListOf(QxUiControlModel* control)
+{
+    QxUiListModel* list = listOf(control);
+    if (list) list->changing();
+    return list;
+}
+
 bool validItem(const QxUiListModel* list, int item) { return list && item >= 0 && item < int(list->items.size()); }
 
 bool validColumn(const QxUiListModel* list, int column)
@@ -136,7 +144,7 @@ std::uint32_t CQxUiListCtrl::GetExtendedStyle() const
 
 void CQxUiListCtrl::SetExtendedStyle(std::uint32_t styles)
 {
-    QxUiListModel* list = listOf(m_pControl);
+    QxUiListModel* list = changingListOf(m_pControl);
     if (!list) return;
     bool addsChecks = (styles & QxUiList::CheckBoxes) && !(list->exStyle & QxUiList::CheckBoxes);
     list->exStyle = styles;
@@ -152,7 +160,7 @@ bool CQxUiListCtrl::IsReportView() const
 
 int CQxUiListCtrl::InsertColumn(int column, std::u16string_view title, int format, int width, int subItem)
 {
-    QxUiListModel* list = listOf(m_pControl);
+    QxUiListModel* list = changingListOf(m_pControl);
     if (!list || column < 0) return -1;
     column = std::min(column, int(list->columns.size()));
     bool firstColumn = list->columns.empty();
@@ -173,7 +181,7 @@ int CQxUiListCtrl::InsertColumn(int column, std::u16string_view title, int forma
 
 bool CQxUiListCtrl::DeleteColumn(int column)
 {
-    QxUiListModel* list = listOf(m_pControl);
+    QxUiListModel* list = changingListOf(m_pControl);
     if (!validColumn(list, column)) return false;
     list->columns.erase(list->columns.begin() + column);
     if (!list->columns.empty())
@@ -198,7 +206,7 @@ std::u16string CQxUiListCtrl::GetColumnTitle(int column) const
 
 bool CQxUiListCtrl::SetColumnTitle(int column, std::u16string_view title)
 {
-    QxUiListModel* list = listOf(m_pControl);
+    QxUiListModel* list = changingListOf(m_pControl);
     if (!validColumn(list, column)) return false;
     list->columns[column].title = title;
     return true;
@@ -212,7 +220,7 @@ int CQxUiListCtrl::GetColumnWidth(int column) const
 
 bool CQxUiListCtrl::SetColumnWidth(int column, int width)
 {
-    QxUiListModel* list = listOf(m_pControl);
+    QxUiListModel* list = changingListOf(m_pControl);
     if (!validColumn(list, column) || width < 0) return false;
     list->columns[column].width = width;
     return true;
@@ -226,7 +234,7 @@ int CQxUiListCtrl::GetColumnFormat(int column) const
 
 bool CQxUiListCtrl::SetColumnFormat(int column, int format)
 {
-    QxUiListModel* list = listOf(m_pControl);
+    QxUiListModel* list = changingListOf(m_pControl);
     if (!validColumn(list, column) || format < QxUiList::Left || format > QxUiList::Center) return false;
     list->columns[column].format = format;
     return true;
@@ -240,7 +248,7 @@ int CQxUiListCtrl::GetColumnSortArrow(int column) const
 
 bool CQxUiListCtrl::SetColumnSortArrow(int column, int arrow)
 {
-    QxUiListModel* list = listOf(m_pControl);
+    QxUiListModel* list = changingListOf(m_pControl);
     if (!validColumn(list, column) || arrow < QxUiList::NoArrow || arrow > QxUiList::ArrowDown) return false;
     list->columns[column].sortArrow = arrow;
     return true;
@@ -248,7 +256,7 @@ bool CQxUiListCtrl::SetColumnSortArrow(int column, int arrow)
 
 bool CQxUiListCtrl::SetColumnEditable(int column, bool editable)
 {
-    QxUiListModel* list = listOf(m_pControl);
+    QxUiListModel* list = changingListOf(m_pControl);
     if (!validColumn(list, column)) return false;
     list->columns[column].editable = editable;
     return true;
@@ -268,7 +276,7 @@ std::vector<int> CQxUiListCtrl::GetColumnOrderArray() const
 
 bool CQxUiListCtrl::SetColumnOrderArray(const std::vector<int>& order)
 {
-    QxUiListModel* list = listOf(m_pControl);
+    QxUiListModel* list = changingListOf(m_pControl);
     if (!list || order.size() != list->columns.size()) return false;
     std::vector<int> sorted = order;
     std::sort(sorted.begin(), sorted.end());
@@ -286,7 +294,7 @@ int CQxUiListCtrl::GetItemCount() const
 
 int CQxUiListCtrl::InsertItem(int item, std::u16string_view text, int image)
 {
-    QxUiListModel* list = listOf(m_pControl);
+    QxUiListModel* list = changingListOf(m_pControl);
     if (!list || item < 0) return -1;
     item = std::min(item, int(list->items.size()));
     QxUiItemModel model;
@@ -300,7 +308,7 @@ int CQxUiListCtrl::InsertItem(int item, std::u16string_view text, int image)
 
 bool CQxUiListCtrl::DeleteItem(int item)
 {
-    QxUiListModel* list = listOf(m_pControl);
+    QxUiListModel* list = changingListOf(m_pControl);
     if (!validItem(list, item)) return false;
     list->items.erase(list->items.begin() + item);
     return true;
@@ -308,7 +316,7 @@ bool CQxUiListCtrl::DeleteItem(int item)
 
 bool CQxUiListCtrl::DeleteAllItems()
 {
-    QxUiListModel* list = listOf(m_pControl);
+    QxUiListModel* list = changingListOf(m_pControl);
     if (!list) return false;
     list->items.clear();
     return true;
@@ -322,7 +330,7 @@ std::u16string CQxUiListCtrl::GetItemText(int item, int subItem) const
 
 bool CQxUiListCtrl::SetItemText(int item, int subItem, std::u16string_view text)
 {
-    QxUiListModel* list = listOf(m_pControl);
+    QxUiListModel* list = changingListOf(m_pControl);
     if (!validCell(list, item, subItem)) return false;
     QxUiCellModel& cell = list->items[item].cells[subItem];
     if (cell.text == text) return true;
@@ -347,7 +355,7 @@ std::uint64_t CQxUiListCtrl::GetItemData(int item) const
 
 bool CQxUiListCtrl::SetItemData(int item, std::uint64_t data)
 {
-    QxUiListModel* list = listOf(m_pControl);
+    QxUiListModel* list = changingListOf(m_pControl);
     if (!validItem(list, item)) return false;
     list->items[item].data = data;
     return true;
@@ -361,7 +369,7 @@ std::uint32_t CQxUiListCtrl::GetItemState(int item, std::uint32_t mask) const
 
 bool CQxUiListCtrl::SetItemState(int item, std::uint32_t state, std::uint32_t mask)
 {
-    QxUiListModel* list = listOf(m_pControl);
+    QxUiListModel* list = changingListOf(m_pControl);
     if (!validItem(list, item)) return false;
     std::uint32_t oldState = list->items[item].state;
     std::uint32_t newState = (oldState & ~mask) | (state & mask);
@@ -402,7 +410,7 @@ int CQxUiListCtrl::GetItemImage(int item, int subItem) const
 
 bool CQxUiListCtrl::SetItemImage(int item, int subItem, int image)
 {
-    QxUiListModel* list = listOf(m_pControl);
+    QxUiListModel* list = changingListOf(m_pControl);
     if (!validCell(list, item, subItem)) return false;
     QxUiCellModel& cell = list->items[item].cells[subItem];
     if (cell.image == image) return true;
@@ -441,14 +449,14 @@ CQxUiImageList CQxUiListCtrl::GetImageList(int kind) const
 
 void CQxUiListCtrl::SetImageList(const CQxUiImageList& images, int kind)
 {
-    QxUiListModel* list = listOf(m_pControl);
+    QxUiListModel* list = changingListOf(m_pControl);
     if (!list) return;
     (kind == QxUiList::StateImages ? list->stateImages : list->smallImages) = images;
 }
 
 bool CQxUiListCtrl::SortItems(const std::function<int(std::uint64_t, std::uint64_t)>& compare)
 {
-    QxUiListModel* list = listOf(m_pControl);
+    QxUiListModel* list = changingListOf(m_pControl);
     if (!list || !compare) return false;
     std::stable_sort(list->items.begin(), list->items.end(),
                      [&](const QxUiItemModel& a, const QxUiItemModel& b) { return compare(a.data, b.data) < 0; });
@@ -457,7 +465,7 @@ bool CQxUiListCtrl::SortItems(const std::function<int(std::uint64_t, std::uint64
 
 bool CQxUiListCtrl::SortItemsByIndex(const std::function<int(int, int)>& compare)
 {
-    QxUiListModel* list = listOf(m_pControl);
+    QxUiListModel* list = changingListOf(m_pControl);
     if (!list || !compare) return false;
     std::vector<int> places(list->items.size());
     std::iota(places.begin(), places.end(), 0);
@@ -471,7 +479,7 @@ bool CQxUiListCtrl::SortItemsByIndex(const std::function<int(int, int)>& compare
 
 void CQxUiListCtrl::SetEmptyText(std::u16string_view text)
 {
-    if (QxUiListModel* list = listOf(m_pControl)) list->emptyText = text;
+    if (QxUiListModel* list = changingListOf(m_pControl)) list->emptyText = text;
 }
 
 void CQxUiListCtrl::SetFocus() {}

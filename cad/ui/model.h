@@ -3,6 +3,7 @@
 // whichever front end is in use.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -42,6 +43,23 @@ struct QxUiListModel {
     CQxUiImageList stateImages;
     std::u16string emptyText;
     CQxUiListCtrl* reflector = nullptr;  // the object attached to the list
+    // Moves on with every change made through the list control or a user action, so that a
+    // front end can tell that a list of many rows is unchanged without comparing its rows.
+    std::uint64_t revision = 0;
+    // Called once, then cleared, just before the next change: a front end that reports what
+    // an action changed sees the list as it was only when the action changes it.
+    std::function<void()> beforeChange;
+
+    // Every change starts here, before the list is touched.
+    void changing()
+    {
+        if (beforeChange) {
+            const std::function<void()> hook = std::move(beforeChange);
+            beforeChange = nullptr;
+            hook();
+        }
+        ++revision;
+    }
 
     // A list in list mode shows one column, the item texts, whether or not columns were made.
     bool showsColumn(int column) const { return column >= 0 && column < int(columns.size()) && columns[column].width > 0; }

@@ -19,16 +19,16 @@ protected:
 
 }  // namespace
 
-TEST_P(Catalogue, EveryIdFrom134To317LoadsAndNoOtherDoes)
+TEST_P(Catalogue, EveryIdFrom134To318LoadsAndNoOtherDoes)
 {
-    for (std::uint32_t id = 134; id <= 317; ++id) {
+    for (std::uint32_t id = 134; id <= 318; ++id) {
         const std::u16string text = LoadResString(id);
         EXPECT_NE(text, u"???") << "id " << id;
         EXPECT_FALSE(text.empty()) << "id " << id;
     }
     EXPECT_EQ(LoadResString(133), u"???");
     EXPECT_EQ(LoadResString(0), u"???");
-    EXPECT_EQ(LoadResString(318), u"???");
+    EXPECT_EQ(LoadResString(319), u"???");
     EXPECT_EQ(FormatResString(133, std::u16string(u"x")), u"???");
 }
 
@@ -38,6 +38,14 @@ TEST_P(Catalogue, MessagesKeepTheirLeadingLineBreakAndInsert)
     EXPECT_EQ(text.front(), u'\n');
     EXPECT_NE(text.find(u"/tmp/out.csv"), std::u16string::npos);
     EXPECT_EQ(text.find(u"%1"), std::u16string::npos);
+}
+
+TEST_P(Catalogue, TheHugeTableQuestionTellsRowsSizeAndLimit)
+{
+    const std::u16string text = FormatResString(318, std::u16string(u"123456"), std::u16string(u"789"),
+                                                std::u16string(u"10000"));
+    for (const char16_t* part : {u"123456", u"789", u"10000"}) EXPECT_NE(text.find(part), std::u16string::npos);
+    EXPECT_EQ(text.find(u'%'), std::u16string::npos);
 }
 
 INSTANTIATE_TEST_SUITE_P(AllLanguages, Catalogue,

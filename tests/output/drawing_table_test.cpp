@@ -5,6 +5,7 @@
 #include "drawing_fixture.h"
 #include "host/gi.h"
 #include "host/ui.h"
+#include "output/update_rows.h"
 
 using qxtest::DrawingTest;
 using qxtest::Texts;
@@ -219,4 +220,20 @@ TEST_F(DrawingTable, ResizeClearAndRefillRebuildATableInDataOrder)
     table->close();
     EXPECT_EQ(read, (TableData{{u"one", u"1"}, {u"two", u"2"}}));
     EXPECT_EQ(cells(id)[0][0], u"Parts") << "the title stays";
+}
+
+TEST_F(DrawingTable, DeletedRowsGoTogetherInRunsAndTheOthersKeepTheirOrder)
+{
+    TableData rows = {{u"Id", u"Name"}};
+    for (int i = 0; i < 9; ++i) rows.push_back({u"1" + std::u16string(1, char16_t(u'0' + i)), std::u16string(1, char16_t(u'a' + i))});
+    const QxDbObjectId id = InsertTable(Insertion(rows), {0, 0, 0});
+    QxDbTable* table = nullptr;
+    ASSERT_EQ(qxdbOpenObject(table, id, QxDb::kForWrite), Qxapp::eOk);
+    // Rows 2 to 10 show a to i: a run (c, d, e), single rows (g, i), given out of order and
+    // one twice.
+    DeleteTableRows(table, {6, 4, 10, 5, 8, 4});
+    TableData read;
+    EXPECT_TRUE(ReadTableRows(table, read));
+    table->close();
+    EXPECT_EQ(read, (TableData{{u"Name"}, {u"a"}, {u"b"}, {u"f"}, {u"h"}}));
 }

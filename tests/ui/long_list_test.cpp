@@ -148,3 +148,32 @@ TEST_F(LongLists, FullListsPrintEveryRowAndEveryChange)
     EXPECT_EQ(rowLines(out, u"Dialog \"Long list\"", u"Dialog action: click OK"), 2 * kRows);
     EXPECT_EQ(rowLines(out, u"Dialog action: click OK", u"Dialog action: cancel"), kRows);
 }
+
+TEST_F(LongLists, AnActionThatLeavesAListAloneAndOneThatChangesItAreBothReportedRight)
+{
+    // The first OK changes nothing; the second renames a row far down and deletes the last.
+    ScriptInput input("click OK\nclick OK\ncancel\n", false);
+    LongListDialog dialog;
+    int clicks = 0;
+    dialog.onCommand = [&clicks](RecordingDialog& self, int, int id) {
+        if (id != IDOK) return false;
+        if (++clicks == 2) {
+            auto& report = static_cast<LongListDialog&>(self).report;
+            report.SetItemText(90, 1, u"changed");
+            report.DeleteItem(kRows - 1);
+        }
+        return true;
+    };
+    dialog.DoModal();
+    const std::u16string& out = qx::transcript();
+    const std::u16string action = u"Dialog action: click OK\n";
+    const std::size_t first = out.find(action);
+    ASSERT_NE(first, std::u16string::npos) << qx::toUtf8(out);
+    const std::size_t second = out.find(action, first + 1);
+    ASSERT_NE(second, std::u16string::npos) << qx::toUtf8(out);
+    EXPECT_EQ(out.substr(first + action.size(), second - first - action.size()), u"  (no change)\n");
+    const std::u16string changes = out.substr(second, out.find(u"Dialog action: cancel") - second);
+    EXPECT_EQ(rowLines(changes), 1) << qx::toUtf8(changes);
+    EXPECT_TRUE(contains(changes, u"#90  [ ] | item-90 | changed")) << qx::toUtf8(changes);
+    EXPECT_TRUE(contains(changes, u"(1 rows fewer)"));
+}

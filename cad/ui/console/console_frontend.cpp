@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <unordered_map>
 #include <vector>
@@ -398,25 +399,111 @@ bool cellAction(QxUiDialogModel& dialog, const std::vector<Word>& w, std::u16str
 
 bool readLine(std::u16string_view prompt, std::u16string& line) { return qx::readInputLine(prompt, line); }
 
-// A printed dialog cut into its controls: the control's line, then its list's lines.
+// A dialog as compared before and after an action: each visible control's line, then its
+// list's lines. The lines of a list are shared with the cache that made them.
+using Lines = std::vector<std::u16string>;
 struct ControlView {
     std::u16string line;
-    std::vector<std::u16string> listLines;
+    std::shared_ptr<const Lines> listLines;
+
+    const Lines& rows() const
+    {
+        static const Lines none;
+        return listLines ? *listLines : none;
+    }
 };
 
-std::vector<ControlView> controlViews(const std::u16string& printed)
-{
-    std::vector<ControlView> views;
-    std::size_t start = printed.find(u'\n');  // the first line is the dialog's title
-    while (start != std::u16string::npos && start + 1 < printed.size()) {
-        const std::size_t end = printed.find(u'\n', start + 1);
-        std::u16string line = printed.substr(start + 1, end == std::u16string::npos ? end : end - start - 1);
-        if (line.starts_with(u"  [")) views.push_back({std::move(line), {}});
-        else if (!views.empty()) views.back().listLines.push_back(std::move(line));
-        start = end;
+// The rows of the lists for comparing a dialog before and after an action. A list is rendered
+// only when it changed since it was last rendered, and its state before an action only when
+// the action changes it (the list calls back just before its first change): a preview of a
+// hundred thousand rows, rendered twice per action, made every click take seconds.
+class DialogViews {
+public:
+    // The dialog before an action; afterAction() must follow the action.
+    std::vector<ControlView> beforeAction(const QxUiDialogModel& dialog)
+    {
+        std::vector<ControlView> out;
+        for (const auto& control : dialog.controls) {
+            if (!control->visible) continue;
+            std::shared_ptr<const Lines> rows;
+            if (control->list) {
+                Rendered& cached = m_lists[control->list.get()];
+                if (!current(cached, *control)) {
+                    cached = {control->list->revision, control->style, std::make_shared<Lines>(), true};
+                }
+                if (cached.pending) {
+                    // Not rendered as it is: rendered from the hook, if the action changes it.
+                    const QxUiControlModel* pControl = control.get();
+                    control->list->beforeChange = [lines = cached.lines, pControl] {
+                        *lines = renderedRows(*pControl);
+                    };
+                }
+                rows = cached.lines;
+            }
+            out.push_back({lineOf(*control), std::move(rows)});
+        }
+        return out;
     }
-    return views;
-}
+
+    std::vector<ControlView> afterAction(const QxUiDialogModel& dialog)
+    {
+        std::vector<ControlView> out;
+        for (const auto& control : dialog.controls) {
+            if (!control->visible) continue;
+            std::shared_ptr<const Lines> rows;
+            if (control->list) {
+                Rendered& cached = m_lists[control->list.get()];
+                if (!current(cached, *control))
+                    cached = {control->list->revision, control->style,
+                              std::make_shared<Lines>(renderedRows(*control)), false};
+                rows = cached.lines;
+            }
+            out.push_back({lineOf(*control), std::move(rows)});
+        }
+        return out;
+    }
+
+    // After the action: a later change, made when no comparison waits for it, renders nothing.
+    void forget(const QxUiDialogModel& dialog)
+    {
+        for (const auto& control : dialog.controls)
+            if (control->list) control->list->beforeChange = nullptr;
+    }
+
+private:
+    struct Rendered {
+        std::uint64_t revision = 0;
+        std::uint32_t style = 0;
+        std::shared_ptr<Lines> lines;  // changed only by the hook, while pending
+        bool pending = false;  // `lines` waits for the hook: the list was not rendered as it is
+    };
+
+    static bool current(const Rendered& cached, const QxUiControlModel& control)
+    {
+        return cached.lines && cached.revision == control.list->revision && cached.style == control.style;
+    }
+
+    static std::u16string lineOf(const QxUiControlModel& control)
+    {
+        std::u16string line = controlLine(control);
+        line.pop_back();  // its line break
+        return line;
+    }
+
+    static Lines renderedRows(const QxUiControlModel& control)
+    {
+        const std::u16string printed = renderListRows(control, 0, SIZE_MAX);
+        Lines lines;
+        for (std::size_t at = printed.find(u'\n') + 1; at < printed.size();) {  // after the control's own line
+            const std::size_t end = printed.find(u'\n', at);
+            lines.push_back(printed.substr(at, end - at));
+            at = end + 1;
+        }
+        return lines;
+    }
+
+    std::unordered_map<const QxUiListModel*, Rendered> m_lists;
+};
 
 // The same row whatever the widths of the columns around it and whether it is selected (a
 // click selects the row it acts on; that alone is not worth a line).
@@ -434,27 +521,30 @@ std::u16string rowKey(std::u16string_view line)
 // What an action changed in a dialog, control by control: a control's line when it changed,
 // and of a list the lines that are new (a row checked, renamed, moved) or how many went. A
 // list prints a screenful of its changed rows at most, then says how many more changed.
-std::u16string describeChanges(const std::u16string& before, const std::u16string& after)
+std::u16string describeChanges(const std::vector<ControlView>& was, const std::vector<ControlView>& after)
 {
-    const std::vector<ControlView> was = controlViews(before);
     std::u16string out;
-    for (const ControlView& now : controlViews(after)) {
-        const std::u16string id = now.line.substr(0, now.line.find(u']') + 1);
+    for (const ControlView& view : after) {
+        const std::u16string id = view.line.substr(0, view.line.find(u']') + 1);
         const auto old = std::find_if(was.begin(), was.end(), [&](const ControlView& v) { return v.line.starts_with(id); });
-        if (old != was.end() && old->line == now.line && old->listLines == now.listLines) continue;
-        out += now.line + u"\n";
+        if (old != was.end() && old->line == view.line &&
+            (old->listLines == view.listLines || old->rows() == view.rows()))
+            continue;
+        out += view.line + u"\n";
         if (old == was.end()) continue;
+        const Lines& nowRows = view.rows();
+        const Lines& oldRows = old->rows();
         // A new header (a sort, a moved or hidden column) reorders the rows: all are shown.
-        auto header = [](const std::vector<std::u16string>& lines) {
+        auto header = [](const Lines& lines) {
             return lines.empty() || rowKey(lines.front()).starts_with(u"#") ? std::u16string() : rowKey(lines.front());
         };
-        const bool bNewHeader = header(now.listLines) != header(old->listLines);
-        std::unordered_map<std::u16string, std::size_t> oldLines;
-        for (const auto& line : old->listLines) ++oldLines[rowKey(line)];
+        const bool bNewHeader = header(nowRows) != header(oldRows);
+        std::unordered_map<std::u16string, std::size_t> oldKeys;
+        for (const auto& line : oldRows) ++oldKeys[rowKey(line)];
         std::size_t printed = 0, notPrinted = 0;
-        for (const auto& line : now.listLines) {
-            const auto same = oldLines.find(rowKey(line));
-            const bool bWasThere = same != oldLines.end() && same->second > 0;
+        for (const auto& line : nowRows) {
+            const auto same = oldKeys.find(rowKey(line));
+            const bool bWasThere = same != oldKeys.end() && same->second > 0;
             if (bWasThere) --same->second;
             if (bWasThere && !bNewHeader) continue;
             // The header line does not count as a row.
@@ -469,8 +559,8 @@ std::u16string describeChanges(const std::u16string& before, const std::u16strin
         if (notPrinted > 0)
             out += u"         (" + number(static_cast<long long>(notPrinted)) + u" more changed rows: show " +
                    id.substr(3, id.size() - 4) + u" all)\n";
-        if (now.listLines.size() < old->listLines.size())
-            out += u"         (" + number(static_cast<long long>(old->listLines.size() - now.listLines.size())) +
+        if (nowRows.size() < oldRows.size())
+            out += u"         (" + number(static_cast<long long>(oldRows.size() - nowRows.size())) +
                    u" rows fewer)\n";
     }
     return out.empty() ? u"  (no change)\n" : out;
@@ -558,6 +648,7 @@ void ConsoleFrontEnd::runModal(QxUiDialogModel& dialog)
     qx::startFreshLine();
     qx::print(renderDialog(dialog));
     if (!qx::inputIsScript()) qx::print(renderDialogHelp(dialog) + renderMenus(dialog));
+    DialogViews compared;
     while (!dialog.ended) {
         std::u16string line;
         if (!readLine(u"Dialog action: ", line)) {
@@ -569,9 +660,11 @@ void ConsoleFrontEnd::runModal(QxUiDialogModel& dialog)
         unsigned long runsBefore = modalRunsEnded();
         // Changes are looked for in every row, though only a screenful of them is printed.
         const bool bLook = isLookAction(line);
-        const std::u16string before = bLook ? std::u16string() : renderDialog(dialog, ListRows::All);
+        const std::vector<ControlView> before = bLook ? std::vector<ControlView>() : compared.beforeAction(dialog);
         std::u16string reason;
-        if (!runDialogAction(dialog, line, reason)) {
+        const bool bDone = runDialogAction(dialog, line, reason);
+        compared.forget(dialog);
+        if (!bDone) {
             qx::failInput(reason);
             continue;
         }
@@ -583,7 +676,7 @@ void ConsoleFrontEnd::runModal(QxUiDialogModel& dialog)
         }
         else if (!bLook) {
             qx::startFreshLine();
-            qx::print(describeChanges(before, renderDialog(dialog, ListRows::All)));
+            qx::print(describeChanges(before, compared.afterAction(dialog)));
         }
     }
 }
