@@ -93,22 +93,6 @@ private:
     std::vector<std::string> m_groups;
 };
 
-// The subclass markers a new record of each kind carries after AcDbEntity.
-std::vector<std::string_view> subclassesOf(std::u16string_view type)
-{
-    if (type == u"LINE") return {"AcDbLine"};
-    if (type == u"CIRCLE") return {"AcDbCircle"};
-    if (type == u"ARC") return {"AcDbCircle", "AcDbArc"};
-    if (type == u"LWPOLYLINE") return {"AcDbPolyline"};
-    if (type == u"SOLID") return {"AcDbTrace"};
-    if (type == u"POINT") return {"AcDbPoint"};
-    if (type == u"MTEXT") return {"AcDbMText"};
-    if (type == u"TEXT") return {"AcDbText"};
-    if (type == u"ATTRIB") return {"AcDbText", "AcDbAttribute"};
-    if (type == u"INSERT") return {"AcDbBlockReference"};
-    return {};
-}
-
 // What an object is in the file: its record type.
 std::string kindOf(const QxDbObject& object)
 {
@@ -254,19 +238,20 @@ private:
     std::string regenerate(std::size_t i, const QxDbObject& object, bool fieldsChanged, bool xdataChanged)
     {
         writing(object);
-        std::vector<FieldGroup> groups;
+        std::vector<FieldGroup> ownGroups;  // of records that are no entities
+        const std::vector<FieldGroup>* described = nullptr;
         PairCollector values(m_style);
         if (const auto* entity = QxDbEntity::cast(&object)) {
-            groups = fieldGroups(entity->dxfTypeName());
-            emitEntity(*entity, values);
+            described = &kindOfEntity(*entity).replaced;
+            writeFields(*entity, values, FieldUse::Replace);
         } else if (const auto* table = QxDbSymbolTable::cast(&object)) {
-            groups = {{"AcDbSymbolTable", {70}}};
+            ownGroups = {{"AcDbSymbolTable", {70}}};
             values.integer(0, 70, static_cast<std::int64_t>(table->recordIds().size()));
         } else if (const auto* record = QxDbSymbolTableRecord::cast(&object)) {
-            groups = {{"*", {2}}};
+            ownGroups = {{"*", {2}}};
             values.text(0, 2, record->name(), TextRole::Verbatim);
             if (const auto* style = QxDbTextStyleTableRecord::cast(&object)) {
-                groups.push_back({"*", {40}}), groups.push_back({"*", {41}}), groups.push_back({"*", {3}});
+                ownGroups.push_back({"*", {40}}), ownGroups.push_back({"*", {41}}), ownGroups.push_back({"*", {3}});
                 values.real(1, 40, style->textSize()), values.real(2, 41, style->xScale()), values.text(3, 3, style->fileName(), TextRole::Verbatim);
             }
         } else if (const auto* dictionary = QxDbDictionary::cast(&object)) {
@@ -275,7 +260,8 @@ private:
             const RecordHeader h = readRecordHeader(m_file, i);
             return writeTableStyle(*style, h.handle, h.owner, m_style);
         }
-        if (!fieldsChanged) groups.clear();
+        static const std::vector<FieldGroup> kNone;
+        const std::vector<FieldGroup>& groups = !fieldsChanged ? kNone : described ? *described : ownGroups;
 
         const std::string_view text = m_file.recordText(i);
         const bool markers = text.find("\n100") != std::string_view::npos || text.find("\n100\r") != std::string_view::npos;
@@ -536,15 +522,15 @@ private:
         const std::uint64_t owner = handleOf(entity.ownerId());
         if (const auto* table = QxDbTable::cast(&entity)) return newTable(*table, entity.handle().value(), owner);
         const std::u16string type = entity.dxfTypeName();
-        const auto subclasses = subclassesOf(type);
+        const EntityKind& kind = kindOfEntity(entity);
+        const auto& subclasses = kind.markers;
         if (subclasses.empty()) {
             m_result.warnings.push_back("a new " + utf16ToUtf8(type) + " (" + formatHandle(entity.handle().value()) +
                                         ") was not written: the host does not know all of its data");
             return {};
         }
-        const auto& groups = fieldGroups(type);
         PairCollector values(m_style);
-        emitEntity(entity, values);
+        writeFields(entity, values, FieldUse::NewRecord);
         const auto* reference = QxDbBlockReference::cast(&entity);
         const bool withAttributes = reference && !reference->attributeIds().empty();
 
@@ -553,21 +539,15 @@ private:
         if (entity.ownerId() == m_impl.paperSpace && !m_impl.paperSpace.isNull()) b.integer(67, 1);
         std::string text = b.take();
         std::string_view current = "AcDbEntity";
-        for (std::size_t g = 0; g < groups.size(); ++g) {
-            std::string_view subclass = groups[g].subclass == "*" ? subclasses.front() : groups[g].subclass;
+        for (std::size_t g = 0; g < kind.fields.size(); ++g) {
+            const std::string_view subclass = kind.fields[g].subclass == "*" ? subclasses.front() : kind.fields[g].subclass;
             if (subclass != current) {
                 RecordBuilder m(m_style);
                 m.raw(100, subclass);
-                if (withAttributes && subclass == "AcDbBlockReference") m.integer(66, 1);
                 text += m.str();
                 current = subclass;
             }
             text += values.pairs(static_cast<int>(g));
-            if (type == u"ATTRIB" && groups[g].subclass == "AcDbAttribute") {
-                RecordBuilder f(m_style);
-                f.integer(70, 0);
-                text += f.str();
-            }
         }
         RecordBuilder x(m_style);
         warnXDataSize(writeXData(x, xdataOf(entity)), entity.handle().value());

@@ -81,7 +81,8 @@ std::uint64_t fieldDigest(const QxDbObject& object)
 {
     Digest d;
     if (const auto* entity = QxDbEntity::cast(&object)) {
-        emitEntity(*entity, d);
+        writeFields(*entity, d, FieldUse::Replace);
+        // A table's own data beyond what its description holds: style, grid and cells.
         if (const auto* table = QxDbTable::cast(&object)) {
             d.handle(1, 342, handleOf(table->tableStyle()));
             d.integer(1, 91, table->numRows());
@@ -98,9 +99,6 @@ std::uint64_t fieldDigest(const QxDbObject& object)
                     d.integer(2, 173, cell->merged), d.integer(2, 175, cell->columnSpan), d.integer(2, 176, cell->rowSpan);
                     d.integer(2, 174, cell->autoFit);
                 }
-            const QxGePoint3d p = table->position();
-            d.point(1, 10, p.x, p.y, p.z);
-            d.handle(1, 2, handleOf(table->blockTableRecord()));
         }
     } else if (const auto* record = QxDbSymbolTableRecord::cast(&object)) {
         d.text(0, 2, record->name(), TextRole::Verbatim);
@@ -646,7 +644,12 @@ private:
     {
         const DxfFile& f = file();
         EntityContext context;
-        context.textStyle = [this](std::u16string_view name) { return textStyleNamed(name); };
+        // Most texts of a drawing name the same style (or none, which is the standard one): the
+        // last one looked up is kept. No style is added while entities are read.
+        context.textStyle = [this, last = std::u16string(), lastId = QxDbObjectId()](std::u16string_view name) mutable {
+            if (name != last || lastId.isNull()) last = name, lastId = textStyleNamed(name);
+            return lastId;
+        };
         context.block = [this](std::u16string_view name) { return blockNamed(name); };
         context.plotStyle = [this](std::uint64_t h) {
             const auto it = m_plotStyles.find(h);
@@ -675,7 +678,7 @@ private:
                 continue;
             }
             if (type == "ATTRIB" && !lastReference.isNull()) {
-                const EntityRead attribute = readEntity(f, i, context, m_error);
+                const EntityRead attribute = m_entityReader.read(f, i, context, m_error);
                 QxDbObjectId id;
                 if (!attribute.entity || !add(i, attribute.header, attribute.entity, lastReference, id)) return false;
                 if (!id.isNull()) {
@@ -686,7 +689,7 @@ private:
             }
             finishReference(lastReference, lastReferenceRecord);
             entityDone(i);
-            const EntityRead entity = readEntity(f, i, context, m_error);
+            const EntityRead entity = m_entityReader.read(f, i, context, m_error);
             if (!entity.entity) return false;
             const QxDbObjectId owner = inBlocks ? (block.isNull() ? spaceFor(false) : block) : spaceFor(entity.paperSpace);
             QxDbObjectId id;
@@ -768,6 +771,7 @@ private:
     std::vector<std::size_t> m_blockRecords, m_inserts;
     std::unordered_map<std::uint64_t, std::u16string> m_plotStyles;
     std::vector<std::string> m_warnings;
+    EntityReader m_entityReader;
 };
 
 bool importFile(std::unique_ptr<DxfFile> file, OpenResult& result, DxfError& error, const DxfFile::Progress& progress = {})

@@ -188,7 +188,7 @@ TableRecords writeTable(const QxDbTable& table, std::uint64_t tableHandle, std::
     const QxGePoint3d p = table.position();
     t.raw(0, "ACAD_TABLE").handle(5, tableHandle).handle(330, owner).raw(100, "AcDbEntity");
     BuilderSink common(t);
-    emitCommon(table, common);
+    writeCommonFields(table, common);
     t.raw(100, "AcDbBlockReference").name(2, blockName).point(10, p.x, p.y, p.z);
     t.raw(100, "AcDbTable").handle(342, handleOf(table.tableStyle())).handle(343, blockRecord);
     t.point(11, std::cos(table.rotation()), std::sin(table.rotation()), 0);
