@@ -792,13 +792,9 @@ void writeValue(const Field& f, int index, const FieldValue& v, FieldSink& s)
     case FieldKind::Text: s.text(index, first, v.text, f.role); return;
     case FieldKind::Point:
     case FieldKind::Direction: s.point(index, first, v.x, v.y, v.z); return;
-    case FieldKind::ChunkedText: {
-        const std::u16string escaped = escapeText(v.text, f.role);
-        const auto chunks = textChunks(escaped, kTextChunk);
-        for (std::size_t k = 0; k + 1 < chunks.size(); ++k) s.text(index, f.codes[1], chunks[k], TextRole::Verbatim);
-        s.text(index, first, chunks.back(), TextRole::Verbatim);
+    case FieldKind::ChunkedText:
+        formattedPieces(v.text, f.codes[1], first, [&](int code, std::u16string_view piece) { s.text(index, code, piece, TextRole::Verbatim); });
         return;
-    }
     case FieldKind::Vertices:
         for (const auto& vertex : v.vertices) {
             s.real(index, 10, vertex.point.x);

@@ -166,7 +166,7 @@ struct EntityKind {
     std::vector<Field> fields;              // the common entity fields first, in the order a new record lists them
     std::unique_ptr<ExtraPairs> (*extra)(const DxfFile& file) = nullptr;
     // Per field, the pairs a changed record replaces (none for fields it keeps as they were).
-    std::vector<FieldGroup> replaced;
+    std::vector<FieldGroup> replaced = {};
 };
 
 // The kind of a record type (the kind of unknown entities for types the host does not understand).

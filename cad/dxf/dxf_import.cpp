@@ -10,6 +10,7 @@
 #include "cad/dxf/dxf_drawing.h"
 #include "cad/dxf/dxf_dynamic_blocks.h"
 #include "cad/dxf/dxf_entities.h"
+#include "cad/dxf/dxf_names.h"
 #include "cad/dxf/dxf_record.h"
 #include "dbtable.h"
 
@@ -72,8 +73,6 @@ private:
     }
     std::uint64_t m_value = 0xCBF29CE484222325ull;
 };
-
-std::uint64_t handleOf(QxDbObjectId id) { return id.isNull() ? 0 : id.stub()->handle; }
 
 }  // namespace
 
@@ -388,17 +387,6 @@ private:
         if (id.isNull()) m_database->addObject(make(), QxDbHandle(), {}, id);
     }
 
-    std::u16string firstText(std::size_t i, int code) const
-    {
-        TagCursor c = file().tags(i);
-        Tag t;
-        c.next(t);
-        while (c.next(t))
-            if (t.code == code) return file().decode(t.value);
-            else if (t.code == 1001) break;
-        return {};
-    }
-
     bool readTables(const Section& section)
     {
         const DxfFile& f = file();
@@ -410,7 +398,7 @@ private:
             m_highestHandle = std::max(m_highestHandle, readRecordHeader(f, i).handle);
             if (type == "TABLE") {
                 table = QxDbObjectId();
-                const std::u16string name = firstText(i, 2);
+                const std::u16string name = firstText(file(), i, 2);
                 tableName = name;
                 QxDbObjectId* slot = nullptr;
                 QxDbObject* object = nullptr;
@@ -459,7 +447,7 @@ private:
         } else {
             return true;
         }
-        const std::u16string name = firstText(i, 2);
+        const std::u16string name = firstText(file(), i, 2);
         record->setName(name.c_str());
         auto* table = QxDbSymbolTable::cast(qx::peekObject(tableId));
         if (table->has(name.c_str())) {
@@ -479,18 +467,6 @@ private:
         }
         if (type == "STYLE" && equalsIgnoringCase(name, u"Standard")) m_impl.currentTextStyle = id;
         digest(i);
-        return true;
-    }
-
-    static bool equalsIgnoringCase(std::u16string_view a, std::u16string_view b)
-    {
-        if (a.size() != b.size()) return false;
-        for (std::size_t k = 0; k < a.size(); ++k) {
-            char16_t x = a[k], y = b[k];
-            if (x >= u'a' && x <= u'z') x = static_cast<char16_t>(x - 32);
-            if (y >= u'a' && y <= u'z') y = static_cast<char16_t>(y - 32);
-            if (x != y) return false;
-        }
         return true;
     }
 
@@ -667,7 +643,7 @@ private:
             const std::string_view type = f.recordType(i);
             if (type == "BLOCK") {
                 m_highestHandle = std::max(m_highestHandle, readRecordHeader(f, i).handle);
-                block = blockNamed(firstText(i, 2));
+                block = blockNamed(firstText(file(), i, 2));
                 readBlockOrigin(i, block);
                 continue;
             }
