@@ -182,6 +182,26 @@ TEST(DxfOpenDefaults, TextsWithoutAStyleHaveTheStandardOne)
     EXPECT_EQ(styleName(changed->textStyle()), u"Standard");
 }
 
+TEST(DxfOpenSource, EachDatabaseKeepsTheFileItWasReadFromUntilItGoes)
+{
+    const std::string text = entitiesDrawing({});
+    auto first = openText(text), second = openText(text);
+    ASSERT_TRUE(first && second);
+    DxfSource* firstSource = sourceOf(first.get());
+    ASSERT_TRUE(firstSource);
+    EXPECT_NE(sourceOf(second.get()), firstSource);
+    EXPECT_EQ(firstSource->file->recordCount(), sourceOf(second.get())->file->recordCount());
+    const QxDbDatabase fresh;
+    EXPECT_EQ(sourceOf(&fresh), nullptr);  // made in memory
+    forgetSource(first.get());
+    EXPECT_EQ(sourceOf(first.get()), nullptr);
+    EXPECT_TRUE(sourceOf(second.get()));
+    // A database made where a dropped one was finds no file: the file went with its database.
+    second.reset();
+    auto third = std::make_shared<QxDbDatabase>();
+    EXPECT_EQ(sourceOf(third.get()), nullptr);
+}
+
 TEST(DxfOpenDefaults, ASolidWithThreeCornersHasItsFourthAtTheThird)
 {
     auto db = openText(entitiesDrawing({{0, "SOLID"}, {5, "30"}, {100, "AcDbEntity"}, {8, "0"}, {100, "AcDbTrace"},
