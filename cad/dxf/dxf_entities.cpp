@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <type_traits>
+#include <unordered_map>
 
 #include "cad/db/database_impl.h"
 #include "cad/dxf/dxf_names.h"
@@ -475,6 +476,10 @@ std::vector<Field> textFields()
     Field value = field(s, {1}, FieldKind::Text, WriteRule::Always, {},
                         [](const QxDbEntity& e, FieldValue& v) { return v.text = as<T>(e).textString(), true; },
                         [](QxDbEntity& e, const FieldValue& v, FieldReading&) {
+                            if (v.text.find(u'^') == std::u16string::npos) {  // nothing to decode: no copy
+                                as<T>(e).setTextString(v.text.c_str());
+                                return;
+                            }
                             std::u16string text = v.text;
                             decodeCaretNotation(text);
                             as<T>(e).setTextString(text.c_str());
@@ -715,10 +720,13 @@ const std::vector<PreparedKind>& kinds()
 
 const PreparedKind& preparedOfType(std::string_view type)
 {
-    const auto& all = kinds();
-    for (const PreparedKind& k : all)
-        if (k.kind.type == type) return k;
-    return all.back();
+    static const std::unordered_map<std::string_view, const PreparedKind*> byType = [] {
+        std::unordered_map<std::string_view, const PreparedKind*> map;
+        for (const PreparedKind& k : kinds()) map.emplace(k.kind.type, &k);
+        return map;
+    }();
+    const auto it = byType.find(type);
+    return it != byType.end() ? *it->second : kinds().back();
 }
 
 const PreparedKind& preparedOf(const QxDbEntity& entity)
