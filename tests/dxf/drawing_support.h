@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -80,22 +79,6 @@ inline std::vector<std::size_t> recordsOf(const DxfFile& file, std::string_view 
     for (std::size_t i = 0; i < file.recordCount(); ++i)
         if (file.recordType(i) == type) found.push_back(i);
     return found;
-}
-
-// The pairs of a record as the file has them (values as written), extended data included.
-inline Pairs pairsOf(const DxfFile& file, std::size_t record)
-{
-    Pairs pairs;
-    TagCursor cursor = file.tags(record);
-    Tag tag;
-    while (cursor.next(tag)) pairs.emplace_back(tag.code, std::string(tag.value));
-    return pairs;
-}
-
-// Whether `run` stands in `pairs` as consecutive pairs.
-inline bool hasRun(const Pairs& pairs, const Pairs& run)
-{
-    return std::search(pairs.begin(), pairs.end(), run.begin(), run.end()) != pairs.end();
 }
 
 inline QxDbBlockTableRecord* modelSpace(QxDbDatabase& db)
