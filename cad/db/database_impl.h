@@ -30,6 +30,13 @@ struct QxDbDatabase::Impl {
     QxDbObjectId modelSpace, paperSpace, namedObjects, tableStyleDictionary;
     QxDbObjectId currentTableStyle, currentTextStyle;
 
+    // What a reader keeps with the database it read (the file, to write it back): a base that
+    // this layer knows nothing more of, owned here so that it lives and dies with the database.
+    struct FileSource {
+        virtual ~FileSource() = default;
+    };
+    std::unique_ptr<FileSource> fileSource;
+
     QxGePoint3d ucsOrigin;
     QxGeVector3d ucsXDir = QxGeVector3d::kXAxis, ucsYDir = QxGeVector3d::kYAxis;
     int luprec = 4;

@@ -4,19 +4,12 @@
 #include <set>
 #include <unordered_map>
 
+#include "cad/dxf/dxf_names.h"
 #include "cad/dxf/dxf_record.h"
 
 namespace qx::dxf {
 
 namespace {
-
-std::string upper(std::string_view s)
-{
-    std::string u(s);
-    for (char& c : u)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return u;
-}
 
 std::string at(std::uint32_t line) { return "line " + std::to_string(line) + ": "; }
 
@@ -93,7 +86,7 @@ private:
     {
         std::set<std::string> registered;
         for (std::size_t i = 0; i < m_file.recordCount(); ++i)
-            if (m_file.recordType(i) == "APPID") registered.insert(upper(firstValue(i, 2)));
+            if (m_file.recordType(i) == "APPID") registered.insert(upperAscii(firstValue(i, 2)));
         for (std::size_t i = 0; i < m_file.recordCount(); ++i) {
             const RecordHeader h = readRecordHeader(m_file, i);
             const std::string_view text = m_file.recordText(i);
@@ -101,7 +94,7 @@ private:
             TagCursor cursor = m_file.tags(i);
             Tag tag;
             while (cursor.next(tag))
-                if (tag.code == 1001 && !registered.count(upper(tag.value)))
+                if (tag.code == 1001 && !registered.count(upperAscii(tag.value)))
                     m_problems.push_back(at(tag.line) + "application \"" + std::string(tag.value) +
                                          "\" of extended data is not in the APPID table");
         }
@@ -111,8 +104,8 @@ private:
     {
         std::set<std::string> records, blocks;
         for (std::size_t i = 0; i < m_file.recordCount(); ++i) {
-            if (m_file.recordType(i) == "BLOCK_RECORD") records.insert(upper(firstValue(i, 2)));
-            if (m_file.recordType(i) == "BLOCK") blocks.insert(upper(firstValue(i, 2)));
+            if (m_file.recordType(i) == "BLOCK_RECORD") records.insert(upperAscii(firstValue(i, 2)));
+            if (m_file.recordType(i) == "BLOCK") blocks.insert(upperAscii(firstValue(i, 2)));
         }
         if (m_file.versionNumber() < 1012) return;  // no block records before R13
         for (const auto& name : records)

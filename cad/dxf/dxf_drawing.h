@@ -10,11 +10,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "cad/db/database_impl.h"
 #include "cad/dxf/dxf_file.h"
-
-class QxDbDatabase;
-class QxDbObject;
-class QxDbStub;
 
 namespace qx::dxf {
 
@@ -33,7 +30,7 @@ private:
     std::vector<std::pair<std::size_t, std::uint64_t>> m_digests;
 };
 
-struct DxfSource {
+struct DxfSource : QxDbDatabase::Impl::FileSource {
     std::unique_ptr<DxfFile> file;
     // Per record: the object made from it (null for records kept only as text), and digests of
     // its mapped values and of its extended data when it was read.
@@ -81,9 +78,11 @@ bool openDxf(const std::string& path, OpenResult& result, DxfError& error, const
 // The same for text in memory (`name` is used in messages).
 bool openDxfText(std::string text, const std::string& name, OpenResult& result, DxfError& error);
 
-// The file a database was read from, or null for a database made in memory.
+// The file a database was read from, or null for a database made in memory. It is kept by the
+// database and goes with it; forgetSource lets it go before.
 DxfSource* sourceOf(const QxDbDatabase* database);
 void forgetSource(const QxDbDatabase* database);
+void attachSource(QxDbDatabase& database, std::unique_ptr<DxfSource> source);
 
 struct SaveResult {
     std::vector<std::string> warnings;  // e.g. extended data larger than other programs accept

@@ -130,6 +130,8 @@ void appendUtf16(std::u16string& out, char32_t cp)
     }
 }
 
+}  // namespace
+
 void appendUtf8(std::string& out, char32_t cp)
 {
     if (cp < 0x80) {
@@ -148,8 +150,6 @@ void appendUtf8(std::string& out, char32_t cp)
         out += static_cast<char>(0x80 | (cp & 0x3F));
     }
 }
-
-}  // namespace
 
 TextEncoding TextEncoding::utf8() { return TextEncoding(nullptr); }
 

@@ -43,6 +43,8 @@ inline constexpr char16_t kRawByteBase = 0xF700;
 // UTF-8 and UTF-16 conversions (no escapes) used at the edges of the DXF layer.
 std::u16string utf8ToUtf16(std::string_view bytes);
 std::string utf16ToUtf8(std::u16string_view text);
+// One code point as UTF-8 (what to do with a lone surrogate is the caller's choice).
+void appendUtf8(std::string& out, char32_t codePoint);
 
 // Replaces every \U+XXXX escape (four hexadecimal digits) by its UTF-16 unit.
 void decodeUnicodeEscapes(std::u16string& text);

@@ -1,96 +1,15 @@
 #include "cad/dxf/dxf_entities.h"
 
 #include <cmath>
-#include <map>
+#include <type_traits>
+#include <unordered_map>
 
 #include "cad/db/database_impl.h"
+#include "cad/dxf/dxf_names.h"
 #include "dbsymbols.h"
 #include "dbtable.h"
 
 namespace qx::dxf {
-
-namespace {
-
-constexpr double kDegrees = 180.0 / M_PI;
-
-// Group numbers: the common ones first, then each kind's own from kFirst on.
-enum Common { gLayer, gLinetype, gColor, gLtScale, gLineWeight, kFirst };
-
-std::vector<FieldGroup> withCommon(std::vector<FieldGroup> own)
-{
-    std::vector<FieldGroup> groups = {{"AcDbEntity", {8}}, {"AcDbEntity", {6}}, {"AcDbEntity", {62, 420}},
-                                      {"AcDbEntity", {48}}, {"AcDbEntity", {370}}};
-    groups.insert(groups.end(), own.begin(), own.end());
-    return groups;
-}
-
-const std::vector<int> kPoint10 = {10, 20, 30}, kPoint11 = {11, 21, 31}, kNormal = {210, 220, 230};
-
-// Kind-specific group numbers, in the order of their tables below.
-enum LineGroups { gLineStart = kFirst, gLineEnd, gLineThickness, gLineNormal };
-enum CircleGroups { gCenter = kFirst, gRadius, gCircleThickness, gCircleNormal, gArcStart, gArcEnd };
-enum PolylineGroups { gPlCount = kFirst, gPlFlags, gPlConstWidth, gPlElevation, gPlThickness, gPlVertices, gPlNormal };
-enum SolidGroups { gCorners = kFirst, gSolidThickness, gSolidNormal };
-enum PointGroups { gPosition = kFirst, gPointThickness, gPointNormal };
-enum MTextGroups {
-    gMtLocation = kFirst, gMtHeight, gMtWidth, gMtAttachment, gMtFlow, gMtText, gMtStyle, gMtDirection,
-    gMtSpacingStyle, gMtSpacingFactor, gMtFill
-};
-enum TextGroups { gTxPosition = kFirst, gTxHeight, gTxValue, gTxRotation, gTxStyle, gAttTag };
-enum InsertGroups { gInName = kFirst, gInPosition, gInScaleX, gInScaleY, gInScaleZ, gInRotation, gInNormal };
-
-const std::map<std::u16string_view, std::vector<FieldGroup>>& kinds()
-{
-    static const std::map<std::u16string_view, std::vector<FieldGroup>> table = [] {
-        std::map<std::u16string_view, std::vector<FieldGroup>> t;
-        t[u"LINE"] = withCommon({{"AcDbLine", kPoint10}, {"AcDbLine", kPoint11}, {"AcDbLine", {39}}, {"AcDbLine", kNormal}});
-        const std::vector<FieldGroup> circle = {
-            {"AcDbCircle", kPoint10}, {"AcDbCircle", {40}}, {"AcDbCircle", {39}}, {"AcDbCircle", kNormal}};
-        t[u"CIRCLE"] = withCommon(circle);
-        auto arc = circle;
-        arc.push_back({"AcDbArc", {50}});
-        arc.push_back({"AcDbArc", {51}});
-        t[u"ARC"] = withCommon(arc);
-        t[u"LWPOLYLINE"] = withCommon({{"AcDbPolyline", {90}}, {"AcDbPolyline", {70}}, {"AcDbPolyline", {43}},
-                                       {"AcDbPolyline", {38}}, {"AcDbPolyline", {39}},
-                                       {"AcDbPolyline", {10, 20, 40, 41, 42, 91}}, {"AcDbPolyline", kNormal}});
-        t[u"SOLID"] = withCommon({{"*", {10, 20, 30, 11, 21, 31, 12, 22, 32, 13, 23, 33}}, {"*", {39}}, {"*", kNormal}});
-        t[u"POINT"] = withCommon({{"AcDbPoint", kPoint10}, {"AcDbPoint", {39}}, {"AcDbPoint", kNormal}});
-        t[u"MTEXT"] = withCommon({{"AcDbMText", kPoint10}, {"AcDbMText", {40}}, {"AcDbMText", {41}},
-                                  {"AcDbMText", {71}}, {"AcDbMText", {72}}, {"AcDbMText", {1, 3}},
-                                  {"AcDbMText", {7}}, {"AcDbMText", {11, 21, 31, 50}}, {"AcDbMText", {73}},
-                                  {"AcDbMText", {44}}, {"AcDbMText", {90}}});
-        const std::vector<FieldGroup> text = {{"AcDbText", kPoint10}, {"AcDbText", {40}}, {"AcDbText", {1}},
-                                              {"AcDbText", {50}}, {"AcDbText", {7}}};
-        t[u"TEXT"] = withCommon(text);
-        auto attrib = text;
-        attrib.push_back({"AcDbAttribute", {2}});
-        t[u"ATTRIB"] = withCommon(attrib);
-        t[u"INSERT"] = withCommon({{"AcDbBlockReference", {2}}, {"AcDbBlockReference", kPoint10},
-                                   {"AcDbBlockReference", {41}}, {"AcDbBlockReference", {42}},
-                                   {"AcDbBlockReference", {43}}, {"AcDbBlockReference", {50}},
-                                   {"AcDbBlockReference", kNormal}});
-        t[u""] = withCommon({});
-        return t;
-    }();
-    return table;
-}
-
-QxGePoint3d toWcs(const QxGePoint3d& p, const QxGeVector3d& normal)
-{
-    if (normal == QxGeVector3d::kZAxis) return p;
-    const QxGePlane plane(QxGePoint3d::kOrigin, normal);
-    const QxGeVector3d v = plane.xAxis() * p.x + plane.yAxis() * p.y + plane.normal() * p.z;
-    return {v.x, v.y, v.z};
-}
-
-QxGePoint3d toOcs(const QxGePoint3d& p, const QxGeVector3d& normal)
-{
-    if (normal == QxGeVector3d::kZAxis) return p;
-    const QxGePlane plane(QxGePoint3d::kOrigin, normal);
-    const QxGeVector3d v = p.asVector();
-    return {v.dotProduct(plane.xAxis()), v.dotProduct(plane.yAxis()), v.dotProduct(plane.normal())};
-}
 
 // The pairs of one record, with what the readers need: numbers parsed, the subclass known.
 class RecordReader {
@@ -115,9 +34,9 @@ public:
         return true;
     }
     const Tag& tag() const { return m_tag; }
+    // The code of the pair; -1 inside a 102 group, whose pairs belong to other applications.
     int code() const { return m_inGroup && m_tag.code != 102 ? -1 : m_tag.code; }
     std::string_view subclass() const { return m_subclass; }
-    bool inEmbeddedObject() const { return m_subclass == "101"; }
 
     double real()
     {
@@ -134,6 +53,7 @@ public:
     std::u16string text() const { return m_file.decode(m_tag.value); }
     bool failed() const { return m_failed; }
     const EntityContext& context() const { return m_context; }
+    const DxfFile& file() const { return m_file; }
     // The record's header, once the rest of the record is walked.
     const RecordHeader& finish()
     {
@@ -141,7 +61,6 @@ public:
         }
         return m_scan.header();
     }
-    bool paperSpace = false;  // the entity belongs to the active paper-space layout
 
     void fail(const std::string& message)
     {
@@ -175,303 +94,530 @@ private:
     std::size_t m_recordSize;
 };
 
-// The common entity data, found before the kind's own data.
-bool readCommon(RecordReader& r, QxDbEntity& e)
+// What the setters of one record's fields share: the values read, where to look names up, and
+// what the record says beyond the object (that it sits in paper space).
+class FieldReading {
+public:
+    FieldReading(const EntityKind& kind, const std::vector<int>& fieldOfCode, const FieldValue* values,
+                 const EntityContext& context)
+        : m_kind(kind), m_fieldOfCode(fieldOfCode), m_values(values), m_context(context)
+    {
+    }
+    const EntityContext& context() const { return m_context; }
+    // The field that owns `code` as read, or its default.
+    const FieldValue& value(int code) const
+    {
+        const int f = m_fieldOfCode[static_cast<std::size_t>(code)];
+        return m_values[f].present ? m_values[f] : m_kind.fields[static_cast<std::size_t>(f)].fallback;
+    }
+    // The extrusion direction as the record states it: the plane of its other coordinates.
+    QxGeVector3d normal() const
+    {
+        const FieldValue& n = value(210);
+        return {n.x, n.y, n.z};
+    }
+    bool paperSpace = false;
+
+private:
+    const EntityKind& m_kind;
+    const std::vector<int>& m_fieldOfCode;
+    const FieldValue* m_values;
+    const EntityContext& m_context;
+};
+
+namespace {
+
+constexpr double kDegrees = 180.0 / M_PI;
+
+QxGePoint3d toWcs(const QxGePoint3d& p, const QxGeVector3d& normal)
 {
-    if (r.subclass() != "AcDbEntity" && !r.subclass().empty()) return false;
-    switch (r.code()) {
-    case 8: e.setLayer(r.text().c_str()); return true;
-    case 6: e.setLinetype(r.text().c_str()); return true;
-    case 62:
-        // Negative: the layer is off; the colour is the absolute value.
-        if (const auto v = r.integer(); v >= -257 && v <= 257) e.setColorIndex(static_cast<std::uint16_t>(std::abs(v)));
-        return true;
-    case 48: e.setLinetypeScale(r.real()); return true;
-    case 370:
+    if (normal == QxGeVector3d::kZAxis) return p;
+    const QxGePlane plane(QxGePoint3d::kOrigin, normal);
+    const QxGeVector3d v = plane.xAxis() * p.x + plane.yAxis() * p.y + plane.normal() * p.z;
+    return {v.x, v.y, v.z};
+}
+
+QxGePoint3d toOcs(const QxGePoint3d& p, const QxGeVector3d& normal)
+{
+    if (normal == QxGeVector3d::kZAxis) return p;
+    const QxGePlane plane(QxGePoint3d::kOrigin, normal);
+    const QxGeVector3d v = p.asVector();
+    return {v.dotProduct(plane.xAxis()), v.dotProduct(plane.yAxis()), v.dotProduct(plane.normal())};
+}
+
+// ---- field makers: the common shapes of a field, the rest is said by each kind below ----------
+
+template <class T>
+const T& as(const QxDbEntity& e)
+{
+    return static_cast<const T&>(e);
+}
+template <class T>
+T& as(QxDbEntity& e)
+{
+    return static_cast<T&>(e);
+}
+
+using Getter = bool (*)(const QxDbEntity&, FieldValue&);
+using Setter = void (*)(QxDbEntity&, const FieldValue&, FieldReading&);
+
+Field field(std::string_view subclass, std::vector<int> codes, FieldKind kind, WriteRule rule, FieldValue fallback, Getter get,
+            Setter set, TextRole role = TextRole::Verbatim)
+{
+    Field f{subclass, std::move(codes), kind, rule, role, std::move(fallback), get, set};
+    return f;
+}
+
+const std::vector<int> kNormalCodes = {210, 220, 230};
+std::vector<int> pointCodes(int code) { return {code, code + 10, code + 20}; }
+
+template <class T, auto Get, auto Set>
+Field real(std::string_view subclass, int code, WriteRule rule, double fallback)
+{
+    return field(subclass, {code}, FieldKind::Real, rule, FieldValue::number(fallback),
+                 [](const QxDbEntity& e, FieldValue& v) { return v.x = (as<T>(e).*Get)(), true; },
+                 [](QxDbEntity& e, const FieldValue& v, FieldReading&) { (as<T>(e).*Set)(v.x); });
+}
+
+// An angle: degrees in the file, radians in the object.
+template <class T, auto Get, auto Set>
+Field angle(std::string_view subclass, int code, WriteRule rule, double fallbackDegrees)
+{
+    return field(subclass, {code}, FieldKind::Real, rule, FieldValue::number(fallbackDegrees),
+                 [](const QxDbEntity& e, FieldValue& v) { return v.x = (as<T>(e).*Get)() * kDegrees, true; },
+                 [](QxDbEntity& e, const FieldValue& v, FieldReading&) { (as<T>(e).*Set)(v.x / kDegrees); });
+}
+
+// A point the file keeps in world coordinates.
+template <class T, auto Get, auto Set>
+Field point(std::string_view subclass, int code)
+{
+    return field(subclass, pointCodes(code), FieldKind::Point, WriteRule::Always, {},
+                 [](const QxDbEntity& e, FieldValue& v) {
+                     const QxGePoint3d p = (as<T>(e).*Get)();
+                     return v.x = p.x, v.y = p.y, v.z = p.z, true;
+                 },
+                 [](QxDbEntity& e, const FieldValue& v, FieldReading&) { (as<T>(e).*Set)(QxGePoint3d(v.x, v.y, v.z)); });
+}
+
+// A point the file keeps in the entity's own plane (its extrusion direction, group 210).
+template <class T, auto Get, auto Set>
+Field ocsPoint(std::string_view subclass, int code)
+{
+    return field(subclass, pointCodes(code), FieldKind::Point, WriteRule::Always, {},
+                 [](const QxDbEntity& e, FieldValue& v) {
+                     const QxGePoint3d p = toOcs((as<T>(e).*Get)(), as<T>(e).normal());
+                     return v.x = p.x, v.y = p.y, v.z = p.z, true;
+                 },
+                 [](QxDbEntity& e, const FieldValue& v, FieldReading& r) {
+                     (as<T>(e).*Set)(toWcs(QxGePoint3d(v.x, v.y, v.z), r.normal()));
+                 });
+}
+
+template <class T>
+Field normal(std::string_view subclass)
+{
+    return field(subclass, kNormalCodes, FieldKind::Point, WriteRule::UnlessDefault, FieldValue::xyz(0, 0, 1),
+                 [](const QxDbEntity& e, FieldValue& v) {
+                     const QxGeVector3d n = as<T>(e).normal();
+                     return v.x = n.x, v.y = n.y, v.z = n.z, true;
+                 },
+                 [](QxDbEntity& e, const FieldValue& v, FieldReading&) { as<T>(e).setNormal(QxGeVector3d(v.x, v.y, v.z)); });
+}
+
+template <class T>
+Field thickness(std::string_view subclass)
+{
+    return real<T, &T::thickness, &T::setThickness>(subclass, 39, WriteRule::UnlessDefault, 0);
+}
+
+// A name the host keeps as it is (layer, linetype, attribute tag).
+template <class T, auto Get, auto Set>
+Field name(std::string_view subclass, int code, WriteRule rule, std::u16string_view fallback)
+{
+    return field(subclass, {code}, FieldKind::Text, rule, FieldValue::string(fallback),
+                 [](const QxDbEntity& e, FieldValue& v) { return v.text = (as<T>(e).*Get)(), true; },
+                 [](QxDbEntity& e, const FieldValue& v, FieldReading&) { (as<T>(e).*Set)(v.text.c_str()); });
+}
+
+// The text style of a text, by name; a record without one has the standard style.
+template <class T>
+Field textStyle(std::string_view subclass)
+{
+    return field(subclass, {7}, FieldKind::Text, WriteRule::Always, FieldValue::string(u"Standard"),
+                 [](const QxDbEntity& e, FieldValue& v) {
+                     const QxDbObjectId id = as<T>(e).textStyle();
+                     return !id.isNull() && (v.text = nameOf(id), true);
+                 },
+                 [](QxDbEntity& e, const FieldValue& v, FieldReading& r) { as<T>(e).setTextStyle(r.context().textStyle(v.text)); });
+}
+
+// A whole number the object keeps as one of a range of values; others leave it as it is.
+template <class T, auto Get, auto Set, std::int64_t Low, std::int64_t High>
+Field choice(std::string_view subclass, int code, WriteRule rule, std::int64_t fallback)
+{
+    return field(subclass, {code}, FieldKind::Integer, rule, FieldValue::whole(fallback),
+                 [](const QxDbEntity& e, FieldValue& v) { return v.integer = (as<T>(e).*Get)(), true; },
+                 [](QxDbEntity& e, const FieldValue& v, FieldReading&) {
+                     using Value = std::invoke_result_t<decltype(Get), const T&>;
+                     if (v.integer >= Low && v.integer <= High) (as<T>(e).*Set)(static_cast<Value>(v.integer));
+                 });
+}
+
+// ---- the kinds --------------------------------------------------------------------------------
+
+std::vector<Field> commonFields()
+{
+    using E = QxDbEntity;
+    return {
+        name<E, &E::layer, &E::setLayer>("AcDbEntity", 8, WriteRule::Always, u"0"),
+        name<E, &E::linetype, &E::setLinetype>("AcDbEntity", 6, WriteRule::UnlessDefault, u"ByLayer"),
+        // A negative colour: the layer is off; the colour is the absolute value. True colour
+        // (420) goes with it: a changed colour replaces both.
+        field("AcDbEntity", {62, 420}, FieldKind::Integer, WriteRule::UnlessDefault, FieldValue::whole(256),
+              [](const E& e, FieldValue& v) { return v.integer = e.colorIndex(), true; },
+              [](E& e, const FieldValue& v, FieldReading&) {
+                  if (v.integer >= -257 && v.integer <= 257) e.setColorIndex(static_cast<std::uint16_t>(std::abs(v.integer)));
+              }),
+        real<E, &E::linetypeScale, &E::setLinetypeScale>("AcDbEntity", 48, WriteRule::UnlessDefault, 1.0),
         // Values the host does not know stay in the file; the entity keeps "by layer".
-        if (const auto v = r.integer(); v >= QxDb::kLnWtByLwDefault && v <= 211) e.setLineWeight(static_cast<QxDb::LineWeight>(v));
-        return true;
-    case 67: r.paperSpace = r.integer() == 1; return true;
-    case 390: {
-        // Read only: a changed entity keeps the pointer as the file had it.
-        std::uint64_t h = 0;
-        if (r.context().plotStyle && r.tag().toHandle(h)) {
-            const std::u16string name = r.context().plotStyle(h);
-            if (!name.empty()) e.setPlotStyleName(name.c_str());
-        }
-        return true;
-    }
-    default: return false;
-    }
+        choice<E, &E::lineWeight, &E::setLineWeight, QxDb::kLnWtByLwDefault, 211>("AcDbEntity", 370, WriteRule::UnlessDefault,
+                                                                                  QxDb::kLnWtByLayer),
+        field("AcDbEntity", {67}, FieldKind::Integer, WriteRule::Never, FieldValue::whole(0), nullptr,
+              [](E&, const FieldValue& v, FieldReading& r) { r.paperSpace = v.integer == 1; }),
+        // The plot style is read only: a changed entity keeps the pointer as the file had it.
+        field("AcDbEntity", {390}, FieldKind::Handle, WriteRule::Never, {}, nullptr,
+              [](E& e, const FieldValue& v, FieldReading& r) {
+                  if (!v.present || !r.context().plotStyle) return;
+                  const std::u16string style = r.context().plotStyle(static_cast<std::uint64_t>(v.integer));
+                  if (!style.empty()) e.setPlotStyleName(style.c_str());
+              }),
+    };
 }
 
-void setAxis(double& x, double& y, double& z, int code, int base, double value)
+std::vector<Field> withCommon(std::vector<Field> own)
 {
-    if (code == base) x = value;
-    else if (code == base + 10) y = value;
-    else z = value;
+    std::vector<Field> fields = commonFields();
+    for (Field& f : own) fields.push_back(std::move(f));
+    return fields;
 }
 
-QxDbEntity* readLine(RecordReader& r)
+template <class T>
+QxDbEntity* make()
 {
-    auto* e = new QxDbLine;
-    QxGePoint3d start, end;
-    QxGeVector3d normal = QxGeVector3d::kZAxis;
-    while (r.next()) {
-        if (readCommon(r, *e)) continue;
-        const int c = r.code();
-        if (c == 10 || c == 20 || c == 30) setAxis(start.x, start.y, start.z, c, 10, r.real());
-        else if (c == 11 || c == 21 || c == 31) setAxis(end.x, end.y, end.z, c, 11, r.real());
-        else if (c == 39) e->setThickness(r.real());
-        else if (c == 210 || c == 220 || c == 230) setAxis(normal.x, normal.y, normal.z, c, 210, r.real());
-    }
-    e->setStartPoint(start);
-    e->setEndPoint(end);
-    e->setNormal(normal);
-    return e;
+    return new T;
 }
 
-QxDbEntity* readCircleOrArc(RecordReader& r, bool arc)
+EntityKind lineKind()
 {
-    QxGePoint3d center;
-    QxGeVector3d normal = QxGeVector3d::kZAxis;
-    double radius = 0, thickness = 0, start = 0, end = 360;
-    QxDbEntity* e = arc ? static_cast<QxDbEntity*>(new QxDbArc) : new QxDbCircle;
-    while (r.next()) {
-        if (readCommon(r, *e)) continue;
-        const int c = r.code();
-        if (c == 10 || c == 20 || c == 30) setAxis(center.x, center.y, center.z, c, 10, r.real());
-        else if (c == 40) radius = r.real();
-        else if (c == 39) thickness = r.real();
-        else if (c == 50) start = r.real();
-        else if (c == 51) end = r.real();
-        else if (c == 210 || c == 220 || c == 230) setAxis(normal.x, normal.y, normal.z, c, 210, r.real());
-    }
-    center = toWcs(center, normal);
-    if (arc) {
-        auto* a = static_cast<QxDbArc*>(e);
-        a->setCenter(center), a->setRadius(radius), a->setThickness(thickness), a->setNormal(normal);
-        a->setStartAngle(start / kDegrees), a->setEndAngle(end / kDegrees);
-    } else {
-        auto* c = static_cast<QxDbCircle*>(e);
-        c->setCenter(center), c->setRadius(radius), c->setThickness(thickness), c->setNormal(normal);
-    }
-    return e;
+    using L = QxDbLine;
+    return {"LINE", {"AcDbLine"}, &L::desc, make<L>,
+            withCommon({point<L, &L::startPoint, &L::setStartPoint>("AcDbLine", 10),
+                        point<L, &L::endPoint, &L::setEndPoint>("AcDbLine", 11), thickness<L>("AcDbLine"),
+                        normal<L>("AcDbLine")})};
 }
 
-QxDbEntity* readPolyline(RecordReader& r)
+template <class C>
+std::vector<Field> circleFields()
 {
-    auto* e = new QxDbPolyline;
-    QxGeVector3d normal = QxGeVector3d::kZAxis;
-    std::vector<QxDbPolyline::Vertex> vertices;
-    double constantWidth = -1;
-    bool haveWidths = false;
-    int flags = 0;
-    while (r.next()) {
-        if (readCommon(r, *e)) continue;
-        switch (r.code()) {
-        case 70: flags = static_cast<int>(r.integer()); break;
-        case 43: constantWidth = r.real(); break;
-        case 38: e->setElevation(r.real()); break;
-        case 39: e->setThickness(r.real()); break;
-        case 10: vertices.emplace_back().point.x = r.real(); break;
-        case 20:
-            if (!vertices.empty()) vertices.back().point.y = r.real();
-            break;
-        case 40:
-            if (!vertices.empty()) vertices.back().startWidth = r.real(), haveWidths = true;
-            break;
-        case 41:
-            if (!vertices.empty()) vertices.back().endWidth = r.real(), haveWidths = true;
-            break;
-        case 42:
-            if (!vertices.empty()) vertices.back().bulge = r.real();
-            break;
-        case 210: case 220: case 230: setAxis(normal.x, normal.y, normal.z, r.code(), 210, r.real()); break;
-        default: break;
-        }
-    }
-    for (unsigned i = 0; i < vertices.size(); ++i) {
-        const auto& v = vertices[i];
-        e->addVertexAt(i, v.point, v.bulge, haveWidths ? v.startWidth : -1, haveWidths ? v.endWidth : -1);
-    }
-    if (constantWidth > 0 && !haveWidths) e->setConstantWidth(constantWidth);
-    e->setClosed(flags & 1);
-    e->setPlinegen(flags & 128);
-    e->setNormal(normal);
-    return e;
+    return {ocsPoint<C, &C::center, &C::setCenter>("AcDbCircle", 10),
+            real<C, &C::radius, &C::setRadius>("AcDbCircle", 40, WriteRule::Always, 0), thickness<C>("AcDbCircle"),
+            normal<C>("AcDbCircle")};
 }
 
-QxDbEntity* readSolid(RecordReader& r)
+EntityKind circleKind()
 {
-    auto* e = new QxDbSolid;
-    QxGePoint3d corners[4];
-    QxGeVector3d normal = QxGeVector3d::kZAxis;
-    while (r.next()) {
-        if (readCommon(r, *e)) continue;
-        const int c = r.code();
-        if (c >= 10 && c <= 33 && c % 10 <= 3) {
-            QxGePoint3d& p = corners[c % 10];
-            setAxis(p.x, p.y, p.z, c, 10 + c % 10, r.real());
-        } else if (c == 39) {
-            e->setThickness(r.real());
-        } else if (c == 210 || c == 220 || c == 230) {
-            setAxis(normal.x, normal.y, normal.z, c, 210, r.real());
-        }
-    }
-    for (std::uint16_t i = 0; i < 4; ++i) e->setPointAt(i, toWcs(corners[i], normal));
-    e->setNormal(normal);
-    return e;
+    return {"CIRCLE", {"AcDbCircle"}, &QxDbCircle::desc, make<QxDbCircle>, withCommon(circleFields<QxDbCircle>())};
 }
 
-QxDbEntity* readPoint(RecordReader& r)
+EntityKind arcKind()
 {
-    auto* e = new QxDbPoint;
-    QxGePoint3d position;
-    QxGeVector3d normal = QxGeVector3d::kZAxis;
-    while (r.next()) {
-        if (readCommon(r, *e)) continue;
-        const int c = r.code();
-        if (c == 10 || c == 20 || c == 30) setAxis(position.x, position.y, position.z, c, 10, r.real());
-        else if (c == 39) e->setThickness(r.real());
-        else if (c == 210 || c == 220 || c == 230) setAxis(normal.x, normal.y, normal.z, c, 210, r.real());
-    }
-    e->setPosition(position);
-    e->setNormal(normal);
-    return e;
+    using A = QxDbArc;
+    auto fields = circleFields<A>();
+    fields.push_back(angle<A, &A::startAngle, &A::setStartAngle>("AcDbArc", 50, WriteRule::Always, 0));
+    fields.push_back(angle<A, &A::endAngle, &A::setEndAngle>("AcDbArc", 51, WriteRule::Always, 360));
+    return {"ARC", {"AcDbCircle", "AcDbArc"}, &A::desc, make<A>, withCommon(std::move(fields))};
 }
 
-QxDbEntity* readMText(RecordReader& r, const EntityContext& context)
+// Vertex widths are written only where they are not all one constant width (43).
+bool constantWidth(const QxDbPolyline& p, double& width) { return p.getConstantWidth(width) == Qxapp::eOk; }
+
+EntityKind polylineKind()
 {
-    auto* e = new QxDbMText;
-    QxGePoint3d location;
-    QxGeVector3d direction;
-    bool haveDirection = false, haveRotation = false;
-    double rotationDegrees = 0;
-    std::u16string chunks, last;
-    while (r.next()) {
-        if (readCommon(r, *e)) continue;
-        if (r.subclass() != "AcDbMText") continue;
-        switch (r.code()) {
-        case 10: case 20: case 30: setAxis(location.x, location.y, location.z, r.code(), 10, r.real()); break;
-        case 11: case 21: case 31:
-            setAxis(direction.x, direction.y, direction.z, r.code(), 11, r.real());
-            haveDirection = true;
-            break;
-        case 40: e->setTextHeight(r.real()); break;
-        case 41: e->setWidth(r.real()); break;
-        case 71:
-            if (const auto v = r.integer(); v >= QxDbMText::kTopLeft && v <= QxDbMText::kBottomRight)
-                e->setAttachment(static_cast<QxDbMText::AttachmentPoint>(v));
-            break;
-        case 72:
-            if (const auto v = r.integer(); v >= QxDbMText::kLtoR && v <= QxDbMText::kByStyle)
-                e->setFlowDirection(static_cast<QxDbMText::FlowDirection>(v));
-            break;
-        case 3: chunks += r.text(); break;
-        case 1: last = r.text(); break;
-        case 7: e->setTextStyle(context.textStyle(r.text())); break;
-        case 50:
-            if (!haveRotation) rotationDegrees = r.real(), haveRotation = true;  // a later 50 is column data
-            break;
-        case 73:
-            if (const auto v = r.integer(); v == QxDb::kAtLeast || v == QxDb::kExactly)
-                e->setLineSpacingStyle(static_cast<QxDb::LineSpacingStyle>(v));
-            break;
-        case 44: e->setLineSpacingFactor(r.real()); break;
-        case 90: e->setBackgroundFill((r.integer() & 3) != 0); break;
-        default: break;
-        }
-    }
-    e->setLocation(location);
-    std::u16string contents = chunks + last;
-    decodeCaretNotation(contents);
-    e->setContents(contents.c_str());
-    if (haveDirection && !direction.isZeroLength()) e->setRotation(std::atan2(direction.y, direction.x));
-    else e->setRotation(rotationDegrees / kDegrees);
-    return e;
+    using P = QxDbPolyline;
+    const std::string_view s = "AcDbPolyline";
+    Field count = field(s, {90}, FieldKind::Integer, WriteRule::Always, {},
+                        [](const QxDbEntity& e, FieldValue& v) { return v.integer = as<P>(e).numVerts(), true; }, nullptr);
+    Field flags = field(s, {70}, FieldKind::Integer, WriteRule::Always, {},
+                        [](const QxDbEntity& e, FieldValue& v) {
+                            return v.integer = (as<P>(e).isClosed() ? 1 : 0) | (as<P>(e).hasPlinegen() ? 128 : 0), true;
+                        },
+                        [](QxDbEntity& e, const FieldValue& v, FieldReading&) {
+                            as<P>(e).setClosed(v.integer & 1);
+                            as<P>(e).setPlinegen(v.integer & 128);
+                        });
+    // Applies to the vertices only when none states its own widths (40, 41).
+    Field width = field(s, {43}, FieldKind::Real, WriteRule::Always, {},
+                        [](const QxDbEntity& e, FieldValue& v) { return constantWidth(as<P>(e), v.x); },
+                        [](QxDbEntity& e, const FieldValue& v, FieldReading& r) {
+                            if (v.x > 0 && !r.value(10).second) as<P>(e).setConstantWidth(v.x);
+                        });
+    width.late = true;
+    Field vertices = field(s, {10, 20, 40, 41, 42, 91}, FieldKind::Vertices, WriteRule::Always, {},
+                           [](const QxDbEntity& e, FieldValue& v) {
+                               const P& p = as<P>(e);
+                               double constant = 0;
+                               v.second = !constantWidth(p, constant);
+                               v.vertices.resize(p.numVerts());
+                               for (unsigned i = 0; i < p.numVerts(); ++i) {
+                                   auto& vertex = v.vertices[i];
+                                   p.getPointAt(i, vertex.point);
+                                   p.getBulgeAt(i, vertex.bulge);
+                                   p.getWidthsAt(i, vertex.startWidth, vertex.endWidth);
+                               }
+                               return true;
+                           },
+                           [](QxDbEntity& e, const FieldValue& v, FieldReading&) {
+                               for (unsigned i = 0; i < v.vertices.size(); ++i) {
+                                   const auto& vertex = v.vertices[i];
+                                   as<P>(e).addVertexAt(i, vertex.point, vertex.bulge, v.second ? vertex.startWidth : -1,
+                                                        v.second ? vertex.endWidth : -1);
+                               }
+                           });
+    return {"LWPOLYLINE", {s}, &P::desc, make<P>,
+            withCommon({std::move(count), std::move(flags), std::move(width),
+                        real<P, &P::elevation, &P::setElevation>(s, 38, WriteRule::UnlessDefault, 0), thickness<P>(s),
+                        std::move(vertices), normal<P>(s)})};
 }
 
-void readTextField(RecordReader& r, QxDbText& e, QxGePoint3d& position, QxGeVector3d& normal, const EntityContext& context)
+// A corner of a solid, in the solid's own plane. A record with three corners has its fourth at
+// the third.
+template <std::uint16_t Corner>
+Field corner()
 {
-    if (r.subclass() != "AcDbText" && !r.subclass().empty()) return;
-    switch (r.code()) {
-    case 10: case 20: case 30: setAxis(position.x, position.y, position.z, r.code(), 10, r.real()); break;
-    case 40: e.setHeight(r.real()); break;
-    case 1: {
-        std::u16string value = r.text();
-        decodeCaretNotation(value);
-        e.setTextString(value.c_str());
-        break;
-    }
-    case 50: e.setRotation(r.real() / kDegrees); break;
-    case 7: e.setTextStyle(context.textStyle(r.text())); break;
-    case 210: case 220: case 230: setAxis(normal.x, normal.y, normal.z, r.code(), 210, r.real()); break;
-    default: break;
-    }
+    return field("*", pointCodes(10 + Corner), FieldKind::Point, WriteRule::Always, {},
+                 [](const QxDbEntity& e, FieldValue& v) {
+                     QxGePoint3d p;
+                     as<QxDbSolid>(e).getPointAt(Corner, p);
+                     p = toOcs(p, as<QxDbSolid>(e).normal());
+                     return v.x = p.x, v.y = p.y, v.z = p.z, true;
+                 },
+                 [](QxDbEntity& e, const FieldValue& v, FieldReading& r) {
+                     const FieldValue& p = Corner == 3 && !v.present ? r.value(12) : v;
+                     as<QxDbSolid>(e).setPointAt(Corner, toWcs(QxGePoint3d(p.x, p.y, p.z), r.normal()));
+                 });
 }
 
-QxDbEntity* readText(RecordReader& r, bool attribute, const EntityContext& context)
+EntityKind solidKind()
 {
-    QxDbText* e = attribute ? new QxDbAttribute : new QxDbText;
-    QxGePoint3d position;
-    QxGeVector3d normal = QxGeVector3d::kZAxis;
-    while (r.next()) {
-        if (readCommon(r, *e)) continue;
-        if (attribute && r.code() == 2 && (r.subclass() == "AcDbAttribute" || r.subclass().empty()))
-            static_cast<QxDbAttribute*>(e)->setTag(r.text().c_str());
-        else if (!r.inEmbeddedObject())
-            readTextField(r, *e, position, normal, context);
-    }
-    // Kept in the text's own plane as the file has it: the host does not place texts in 3D.
-    (void)normal;
-    e->setPosition(position);
-    return e;
+    using S = QxDbSolid;
+    Field fourth = corner<3>();
+    fourth.late = true;  // after the third
+    return {"SOLID", {"AcDbTrace"}, &S::desc, make<S>,
+            withCommon({corner<0>(), corner<1>(), corner<2>(), std::move(fourth), thickness<S>("*"), normal<S>("*")})};
+}
+
+EntityKind pointKind()
+{
+    using P = QxDbPoint;
+    return {"POINT", {"AcDbPoint"}, &P::desc, make<P>,
+            withCommon({point<P, &P::position, &P::setPosition>("AcDbPoint", 10), thickness<P>("AcDbPoint"), normal<P>("AcDbPoint")})};
+}
+
+EntityKind mtextKind()
+{
+    using M = QxDbMText;
+    const std::string_view s = "AcDbMText";
+    // Long text in 250-character pieces (3) and a final remainder (1), never cutting an escape
+    // or a surrogate pair. Line breaks become \P before the text is cut.
+    Field contents = field(s, {1, 3}, FieldKind::ChunkedText, WriteRule::Always, {},
+                           [](const QxDbEntity& e, FieldValue& v) { return v.text = as<M>(e).contents(), true; },
+                           [](QxDbEntity& e, const FieldValue& v, FieldReading&) {
+                               std::u16string text = v.pieces + v.text;
+                               decodeCaretNotation(text);
+                               as<M>(e).setContents(text.c_str());
+                           },
+                           TextRole::Formatted);
+    // The rotation: an X-axis direction (11), or else the first angle in degrees (a later 50
+    // is column data).
+    Field direction = field(s, {11, 21, 31, 50}, FieldKind::Direction, WriteRule::Always, {},
+                            [](const QxDbEntity& e, FieldValue& v) {
+                                const double rotation = as<M>(e).rotation();
+                                v.x = std::cos(rotation), v.y = std::sin(rotation), v.z = 0;
+                                return rotation != 0;
+                            },
+                            [](QxDbEntity& e, const FieldValue& v, FieldReading&) {
+                                const QxGeVector3d d(v.x, v.y, v.z);
+                                as<M>(e).setRotation(v.second && !d.isZeroLength() ? std::atan2(v.y, v.x) : v.angle / kDegrees);
+                            });
+    // Any fill is kept as "fill with the window colour".
+    Field fill = field(s, {90}, FieldKind::Integer, WriteRule::UnlessDefault, FieldValue::whole(0),
+                       [](const QxDbEntity& e, FieldValue& v) { return v.integer = as<M>(e).backgroundFillOn() ? 2 : 0, true; },
+                       [](QxDbEntity& e, const FieldValue& v, FieldReading&) { as<M>(e).setBackgroundFill((v.integer & 3) != 0); });
+    return {"MTEXT", {s}, &M::desc, make<M>,
+            withCommon({point<M, &M::location, &M::setLocation>(s, 10),
+                        real<M, &M::textHeight, &M::setTextHeight>(s, 40, WriteRule::Always, 2.5),
+                        real<M, &M::width, &M::setWidth>(s, 41, WriteRule::Always, 0),
+                        choice<M, &M::attachment, &M::setAttachment, M::kTopLeft, M::kBottomRight>(s, 71, WriteRule::Always, M::kTopLeft),
+                        choice<M, &M::flowDirection, &M::setFlowDirection, M::kLtoR, M::kByStyle>(s, 72, WriteRule::Always, M::kLtoR),
+                        std::move(contents), textStyle<M>(s), std::move(direction),
+                        choice<M, &M::lineSpacingStyle, &M::setLineSpacingStyle, QxDb::kAtLeast, QxDb::kExactly>(
+                            s, 73, WriteRule::UnlessDefault, QxDb::kAtLeast),
+                        real<M, &M::lineSpacingFactor, &M::setLineSpacingFactor>(s, 44, WriteRule::UnlessDefault, 1.0),
+                        std::move(fill)})};
+}
+
+// TEXT positions are in the entity's own plane; the host keeps them as the file has them, and
+// only texts lying in the XY plane are written (the normal is not a text property here).
+std::vector<Field> textFields()
+{
+    using T = QxDbText;
+    const std::string_view s = "AcDbText";
+    Field value = field(s, {1}, FieldKind::Text, WriteRule::Always, {},
+                        [](const QxDbEntity& e, FieldValue& v) { return v.text = as<T>(e).textString(), true; },
+                        [](QxDbEntity& e, const FieldValue& v, FieldReading&) {
+                            if (v.text.find(u'^') == std::u16string::npos) {  // nothing to decode: no copy
+                                as<T>(e).setTextString(v.text.c_str());
+                                return;
+                            }
+                            std::u16string text = v.text;
+                            decodeCaretNotation(text);
+                            as<T>(e).setTextString(text.c_str());
+                        },
+                        TextRole::Plain);
+    return withCommon({point<T, &T::position, &T::setPosition>(s, 10), real<T, &T::height, &T::setHeight>(s, 40, WriteRule::Always, 2.5),
+                       std::move(value), angle<T, &T::rotation, &T::setRotation>(s, 50, WriteRule::UnlessDefault, 0),
+                       textStyle<T>(s)});
+}
+
+EntityKind textKind() { return {"TEXT", {"AcDbText"}, &QxDbText::desc, make<QxDbText>, textFields()}; }
+
+EntityKind attributeKind()
+{
+    using A = QxDbAttribute;
+    auto fields = textFields();
+    fields.push_back(name<A, &A::tag, &A::setTag>("AcDbAttribute", 2, WriteRule::Always, u""));
+    // New attributes are visible and not constant.
+    fields.push_back(field("AcDbAttribute", {70}, FieldKind::Integer, WriteRule::NewRecords, {},
+                           [](const QxDbEntity&, FieldValue& v) { return v.integer = 0, true; }, nullptr));
+    return {"ATTRIB", {"AcDbText", "AcDbAttribute"}, &A::desc, make<A>, std::move(fields)};
+}
+
+// The scale factors are set together: one of zero leaves all three at 1.
+template <int Code>
+Field scale()
+{
+    using B = QxDbBlockReference;
+    return field("AcDbBlockReference", {Code}, FieldKind::Real, WriteRule::UnlessDefault, FieldValue::number(1),
+                 [](const QxDbEntity& e, FieldValue& v) { return v.x = as<B>(e).scaleFactors()[Code - 41], true; },
+                 [](QxDbEntity& e, const FieldValue&, FieldReading& r) {
+                     as<B>(e).setScaleFactors({r.value(41).x, r.value(42).x, r.value(43).x});
+                 });
 }
 
 // The block reference part of INSERT and ACAD_TABLE records.
-bool readReferenceField(RecordReader& r, QxDbBlockReference& e, QxGePoint3d& position, QxGeVector3d& normal,
-                        QxGeScale3d& scale, const EntityContext& context)
+std::vector<Field> referenceFields()
 {
-    if (r.subclass() != "AcDbBlockReference" && !r.subclass().empty()) return false;
-    switch (r.code()) {
-    case 2: e.setBlockTableRecord(context.block(r.text())); return true;
-    case 10: case 20: case 30: setAxis(position.x, position.y, position.z, r.code(), 10, r.real()); return true;
-    case 41: scale.sx = r.real(); return true;
-    case 42: scale.sy = r.real(); return true;
-    case 43: scale.sz = r.real(); return true;
-    case 50: e.setRotation(r.real() / kDegrees); return true;
-    case 210: case 220: case 230: setAxis(normal.x, normal.y, normal.z, r.code(), 210, r.real()); return true;
-    default: return false;
-    }
+    using B = QxDbBlockReference;
+    const std::string_view s = "AcDbBlockReference";
+    Field block = field(s, {2}, FieldKind::Text, WriteRule::Always, {},
+                        [](const QxDbEntity& e, FieldValue& v) { return v.text = nameOf(as<B>(e).blockTableRecord()), true; },
+                        [](QxDbEntity& e, const FieldValue& v, FieldReading& r) { as<B>(e).setBlockTableRecord(r.context().block(v.text)); });
+    return {std::move(block), ocsPoint<B, &B::position, &B::setPosition>(s, 10), scale<41>(), scale<42>(), scale<43>(),
+            angle<B, &B::rotation, &B::setRotation>(s, 50, WriteRule::UnlessDefault, 0), normal<B>(s)};
 }
 
-QxDbEntity* readInsert(RecordReader& r, const EntityContext& context)
+EntityKind insertKind()
 {
-    auto* e = new QxDbBlockReference;
-    QxGePoint3d position;
-    QxGeVector3d normal = QxGeVector3d::kZAxis;
-    QxGeScale3d scale;
-    while (r.next()) {
-        if (!readCommon(r, *e)) readReferenceField(r, *e, position, normal, scale, context);
-    }
-    e->setPosition(toWcs(position, normal));
-    e->setNormal(normal);
-    e->setScaleFactors(scale);
-    return e;
+    using B = QxDbBlockReference;
+    // Attributes follow the new record (66 1).
+    Field follow = field("AcDbBlockReference", {66}, FieldKind::Integer, WriteRule::NewRecords, {},
+                         [](const QxDbEntity& e, FieldValue& v) { return v.integer = 1, !as<B>(e).attributeIds().empty(); }, nullptr);
+    std::vector<Field> own = {std::move(follow)};
+    for (Field& f : referenceFields()) own.push_back(std::move(f));
+    return {"INSERT", {"AcDbBlockReference"}, &B::desc, make<B>, withCommon(std::move(own))};
 }
 
 // The cell list of a table: sizes, row heights, column widths, then per cell its type, merge,
 // block and text. Older files carry the text in 1/2/3 right in the cell, newer ones in a value
 // block whose 302 is the displayed text.
-QxDbEntity* readTable(RecordReader& r, const DxfFile& file, const EntityContext& context)
-{
-    auto* e = new QxDbTable;
-    QxGePoint3d position;
-    QxGeVector3d normal = QxGeVector3d::kZAxis;
-    QxGeScale3d scale;
-    std::uint32_t rows = 0, columns = 0;
-    std::vector<double> heights, widths;
+class TableCells : public ExtraPairs {
+public:
+    explicit TableCells(const DxfFile& file) : m_newer(file.versionNumber() >= 1021) {}
+
+    void see(RecordReader& r) override
+    {
+        if (r.subclass() != "AcDbTable") return;
+        const int c = r.code();
+        if (m_cells.empty() && c != 171) {
+            if (c == 91) m_rows = static_cast<std::uint32_t>(std::max<std::int64_t>(0, r.integer()));
+            else if (c == 92) m_columns = static_cast<std::uint32_t>(std::max<std::int64_t>(0, r.integer()));
+            else if (c == 141) m_heights.push_back(r.real());
+            else if (c == 142) m_widths.push_back(r.real());
+            return;
+        }
+        if (c == 171) {
+            // Room for the stated cells at once, as far as the record can hold them (a cell
+            // takes at least one pair of six bytes): a table of a million cells grows no copies.
+            if (m_cells.empty()) m_cells.reserve(std::min<std::uint64_t>(std::uint64_t(m_rows) * m_columns, r.recordSize() / 6));
+            m_cells.emplace_back().type = static_cast<int>(r.integer());
+            m_inValue = false;
+            return;
+        }
+        CellData& cell = m_cells.back();
+        if (c == 301) m_inValue = true;
+        else if (c == 304) m_inValue = false;
+        else if (m_inValue) {
+            if (c == 302) cell.valueText = r.text(), cell.haveValueText = true;
+            else if (c == 1 && !cell.haveValueText) cell.valueText = r.text();
+        } else if (c == 173) cell.merged = r.integer() != 0;
+        else if (c == 174) cell.autoFit = r.integer() != 0;
+        else if (c == 175) cell.columnSpan = static_cast<std::uint32_t>(std::max<std::int64_t>(1, r.integer()));
+        else if (c == 176) cell.rowSpan = static_cast<std::uint32_t>(std::max<std::int64_t>(1, r.integer()));
+        else if (c == 340) {
+            std::uint64_t h = 0;
+            if (r.tag().toHandle(h)) cell.block = r.context().byHandle(h);
+        } else if (!m_newer && (c == 1 || c == 2 || c == 3)) cell.text += r.text();
+    }
+
+    // A file may state fewer cells than rows x columns; what is missing stays empty. A grid as
+    // large as the cells the record lists is always made: tables of millions of cells are
+    // written (by this host too). One claiming far more cells than it lists would take memory
+    // the file does not justify: the file is refused, as a table read empty would be lost on
+    // the next save.
+    void finish(QxDbEntity& entity, RecordReader& r) override
+    {
+        auto& e = as<QxDbTable>(entity);
+        const std::uint64_t cellCount = std::uint64_t(m_rows) * m_columns;
+        if (cellCount > std::max<std::uint64_t>(kUnlistedTableCells, m_cells.size())) {
+            r.refuse("ACAD_TABLE of " + std::to_string(m_rows) + " rows x " + std::to_string(m_columns) + " columns lists only " +
+                     std::to_string(m_cells.size()) + " cells; a table this large is read only when its cells are in the file");
+            return;
+        }
+        if (!m_rows || !m_columns) return;
+        e.setSize(m_rows, m_columns);
+        for (std::uint32_t i = 0; i < m_rows && i < m_heights.size(); ++i) e.setRowHeight(i, m_heights[i]);
+        for (std::uint32_t j = 0; j < m_columns && j < m_widths.size(); ++j) e.setColumnWidth(j, m_widths[j]);
+        for (std::size_t k = 0; k < m_cells.size() && k < cellCount; ++k) {
+            const auto row = static_cast<std::uint32_t>(k / m_columns), column = static_cast<std::uint32_t>(k % m_columns);
+            const CellData& cell = m_cells[k];
+            if (cell.type == 2) {
+                if (!cell.block.isNull()) e.setBlockTableRecordId(row, column, cell.block, cell.autoFit);
+            } else if (!cell.merged) {
+                std::u16string text = m_newer ? cell.valueText : cell.text;
+                decodeCaretNotation(text);
+                if (!text.empty()) e.setTextString(row, column, text.c_str());
+            }
+        }
+        for (std::size_t k = 0; k < m_cells.size() && k < cellCount; ++k) {
+            const CellData& cell = m_cells[k];
+            if (cell.merged || (cell.rowSpan == 1 && cell.columnSpan == 1)) continue;
+            const auto row = static_cast<std::uint32_t>(k / m_columns), column = static_cast<std::uint32_t>(k % m_columns);
+            e.mergeCells(row, std::min(m_rows - 1, row + cell.rowSpan - 1), column, std::min(m_columns - 1, column + cell.columnSpan - 1));
+        }
+    }
+
+private:
     struct CellData {
         int type = 1;
         bool merged = false;
@@ -481,282 +627,265 @@ QxDbEntity* readTable(RecordReader& r, const DxfFile& file, const EntityContext&
         std::u16string text, valueText;
         bool haveValueText = false;
     };
-    std::vector<CellData> cells;
-    bool inValue = false;
-    const bool newer = file.versionNumber() >= 1021;
-    while (r.next()) {
-        if (readCommon(r, *e)) continue;
-        if (readReferenceField(r, *e, position, normal, scale, context)) continue;
-        if (r.subclass() != "AcDbTable") continue;
-        const int c = r.code();
-        if (cells.empty() && c != 171) {
-            if (c == 91) rows = static_cast<std::uint32_t>(std::max<std::int64_t>(0, r.integer()));
-            else if (c == 92) columns = static_cast<std::uint32_t>(std::max<std::int64_t>(0, r.integer()));
-            else if (c == 141) heights.push_back(r.real());
-            else if (c == 142) widths.push_back(r.real());
-            continue;
-        }
-        if (c == 171) {
-            // Room for the stated cells at once, as far as the record can hold them (a cell
-            // takes at least one pair of six bytes): a table of a million cells grows no copies.
-            if (cells.empty()) cells.reserve(std::min<std::uint64_t>(std::uint64_t(rows) * columns, r.recordSize() / 6));
-            cells.emplace_back().type = static_cast<int>(r.integer());
-            inValue = false;
-            continue;
-        }
-        CellData& cell = cells.back();
-        if (c == 301) inValue = true;
-        else if (c == 304) inValue = false;
-        else if (inValue) {
-            if (c == 302) cell.valueText = r.text(), cell.haveValueText = true;
-            else if (c == 1 && !cell.haveValueText) cell.valueText = r.text();
-        } else if (c == 173) cell.merged = r.integer() != 0;
-        else if (c == 174) cell.autoFit = r.integer() != 0;
-        else if (c == 175) cell.columnSpan = static_cast<std::uint32_t>(std::max<std::int64_t>(1, r.integer()));
-        else if (c == 176) cell.rowSpan = static_cast<std::uint32_t>(std::max<std::int64_t>(1, r.integer()));
-        else if (c == 340) {
-            std::uint64_t h = 0;
-            if (r.tag().toHandle(h)) cell.block = context.byHandle(h);
-        } else if (!newer && (c == 2 || c == 3)) cell.text += r.text();
-        else if (!newer && c == 1) cell.text += r.text();
+    bool m_newer;
+    std::uint32_t m_rows = 0, m_columns = 0;
+    std::vector<double> m_heights, m_widths;
+    std::vector<CellData> m_cells;
+    bool m_inValue = false;
+};
+
+// A table is written whole (see the table writer); its fields are what it shares with other
+// entities and block references.
+EntityKind tableKind()
+{
+    EntityKind kind{"ACAD_TABLE", {}, &QxDbTable::desc, make<QxDbTable>, withCommon(referenceFields())};
+    kind.extra = [](const DxfFile& file) -> std::unique_ptr<ExtraPairs> { return std::make_unique<TableCells>(file); };
+    return kind;
+}
+
+// Kinds the host keeps without understanding: their common data only.
+EntityKind solid3dKind() { return {"3DSOLID", {}, &QxDb3dSolid::desc, make<QxDb3dSolid>, commonFields()}; }
+EntityKind unknownKind()
+{
+    return {"", {}, &QxDbUnknownEntity::desc, []() -> QxDbEntity* { return new QxDbUnknownEntity(u""); },
+            commonFields()};
+}
+
+// ---- reading and writing by the descriptions --------------------------------------------------
+
+[[gnu::always_inline]] inline bool sameValue(FieldKind kind, const FieldValue& a, const FieldValue& b)
+{
+    switch (kind) {
+    case FieldKind::Real: return a.x == b.x;
+    case FieldKind::Integer:
+    case FieldKind::Handle: return a.integer == b.integer;
+    case FieldKind::Text: return a.text == b.text;
+    case FieldKind::ChunkedText: return a.pieces + a.text == b.pieces + b.text;
+    case FieldKind::Point:
+    case FieldKind::Direction: return a.x == b.x && a.y == b.y && a.z == b.z;
+    case FieldKind::Vertices: return a.vertices.empty() && b.vertices.empty();
     }
-    e->setPosition(toWcs(position, normal));
-    e->setNormal(normal);
-    e->setScaleFactors(scale);
-    // A file may state fewer cells than rows x columns; what is missing stays empty. A grid as
-    // large as the cells the record lists is always made: tables of millions of cells are
-    // written (by this host too). One claiming far more cells than it lists would take memory
-    // the file does not justify: the file is refused, as a table read empty would be lost on
-    // the next save.
-    const std::uint64_t cellCount = std::uint64_t(rows) * columns;
-    if (cellCount > std::max<std::uint64_t>(kUnlistedTableCells, cells.size())) {
-        r.refuse("ACAD_TABLE of " + std::to_string(rows) + " rows x " + std::to_string(columns) + " columns lists only " +
-                 std::to_string(cells.size()) + " cells; a table this large is read only when its cells are in the file");
-        return e;
-    }
-    if (rows && columns) {
-        e->setSize(rows, columns);
-        for (std::uint32_t i = 0; i < rows && i < heights.size(); ++i) e->setRowHeight(i, heights[i]);
-        for (std::uint32_t j = 0; j < columns && j < widths.size(); ++j) e->setColumnWidth(j, widths[j]);
-        for (std::size_t k = 0; k < cells.size() && k < cellCount; ++k) {
-            const auto row = static_cast<std::uint32_t>(k / columns), column = static_cast<std::uint32_t>(k % columns);
-            const CellData& cell = cells[k];
-            if (cell.type == 2) {
-                if (!cell.block.isNull()) e->setBlockTableRecordId(row, column, cell.block, cell.autoFit);
-            } else if (!cell.merged) {
-                std::u16string text = newer ? cell.valueText : cell.text;
-                decodeCaretNotation(text);
-                if (!text.empty()) e->setTextString(row, column, text.c_str());
+    return false;
+}
+
+// A kind with what reading it needs, worked out once: which field owns each code, and which
+// defaults a new object holds already (those need not be set when a record lacks the field).
+struct PreparedKind {
+    EntityKind kind;
+    QxRxClass* objectClass;
+    std::vector<int> fieldOfCode;          // of the fields that are read
+    std::vector<bool> newObjectHasDefault;
+    std::vector<std::size_t> setOrder;      // the fields that are read, late ones last
+    std::vector<std::size_t> replacing, newRecord, common;  // the fields each use writes
+
+    explicit PreparedKind(EntityKind k) : kind(std::move(k)), objectClass(kind.objectClass())
+    {
+        std::unique_ptr<QxDbEntity> fresh(kind.make());
+        for (std::size_t f = 0; f < kind.fields.size(); ++f) {
+            const Field& field = kind.fields[f];
+            kind.replaced.push_back({field.subclass, field.replaces() ? field.codes : std::vector<int>{}});
+            FieldValue v;
+            newObjectHasDefault.push_back(!field.late && field.get && field.rule != WriteRule::NewRecords && field.get(*fresh, v) &&
+                                          sameValue(field.kind, v, field.fallback));
+            if (field.replaces()) replacing.push_back(f);
+            if (field.replaces() || field.rule == WriteRule::NewRecords) newRecord.push_back(f);
+            if (field.replaces() && field.subclass == "AcDbEntity") common.push_back(f);
+            if (!field.set) continue;
+            if (!field.late) setOrder.push_back(f);
+            for (int code : field.codes) {
+                if (static_cast<std::size_t>(code) >= fieldOfCode.size()) fieldOfCode.resize(code + 1, -1);
+                fieldOfCode[static_cast<std::size_t>(code)] = static_cast<int>(f);
             }
         }
-        for (std::size_t k = 0; k < cells.size() && k < cellCount; ++k) {
-            const CellData& cell = cells[k];
-            if (cell.merged || (cell.rowSpan == 1 && cell.columnSpan == 1)) continue;
-            const auto row = static_cast<std::uint32_t>(k / columns), column = static_cast<std::uint32_t>(k % columns);
-            e->mergeCells(row, std::min(rows - 1, row + cell.rowSpan - 1), column,
-                          std::min(columns - 1, column + cell.columnSpan - 1));
-        }
+        for (std::size_t f = 0; f < kind.fields.size(); ++f)
+            if (kind.fields[f].set && kind.fields[f].late) setOrder.push_back(f);
     }
-    return e;
-}
-
-QxDbEntity* readCommonOnly(RecordReader& r, QxDbEntity* e)
-{
-    while (r.next()) readCommon(r, *e);
-    return e;
-}
-
-std::u16string nameOf(QxDbObjectId id)
-{
-    const auto* record = QxDbSymbolTableRecord::cast(qx::peekObject(id));
-    return record ? record->name() : std::u16string();
-}
-
-void emitNormal(int group, const QxGeVector3d& n, FieldSink& s)
-{
-    if (n != QxGeVector3d::kZAxis) s.point(group, 210, n.x, n.y, n.z);
-}
-
-void emitThickness(int group, double thickness, FieldSink& s)
-{
-    if (thickness != 0) s.real(group, 39, thickness);
-}
-
-void emitPolyline(const QxDbPolyline& e, FieldSink& s)
-{
-    s.integer(gPlCount, 90, e.numVerts());
-    s.integer(gPlFlags, 70, (e.isClosed() ? 1 : 0) | (e.hasPlinegen() ? 128 : 0));
-    double constant = 0;
-    const bool isConstant = e.getConstantWidth(constant) == Qxapp::eOk;
-    if (isConstant) s.real(gPlConstWidth, 43, constant);
-    if (e.elevation() != 0) s.real(gPlElevation, 38, e.elevation());
-    emitThickness(gPlThickness, e.thickness(), s);
-    for (unsigned i = 0; i < e.numVerts(); ++i) {
-        QxGePoint2d p;
-        double bulge = 0, startWidth = 0, endWidth = 0;
-        e.getPointAt(i, p);
-        e.getBulgeAt(i, bulge);
-        e.getWidthsAt(i, startWidth, endWidth);
-        s.real(gPlVertices, 10, p.x);
-        s.real(gPlVertices, 20, p.y);
-        if (!isConstant) {
-            s.real(gPlVertices, 40, startWidth);
-            s.real(gPlVertices, 41, endWidth);
-        }
-        if (bulge != 0) s.real(gPlVertices, 42, bulge);
+    int fieldOf(int code) const
+    {
+        return code >= 0 && static_cast<std::size_t>(code) < fieldOfCode.size() ? fieldOfCode[static_cast<std::size_t>(code)] : -1;
     }
-    emitNormal(gPlNormal, e.normal(), s);
+};
+
+const std::vector<PreparedKind>& kinds()
+{
+    static const std::vector<PreparedKind> table = [] {
+        std::vector<PreparedKind> t;
+        for (auto make : {lineKind, circleKind, arcKind, polylineKind, solidKind, pointKind, mtextKind, textKind, attributeKind,
+                          insertKind, tableKind, solid3dKind, unknownKind})
+            t.emplace_back(make());
+        return t;
+    }();
+    return table;
 }
 
-// MTEXT text goes in 250-character chunks (3) and a final remainder (1), never cutting an
-// escape or a surrogate pair. Line breaks become \P before the text is cut.
-void emitMTextContents(const std::u16string& text, FieldSink& s)
+const PreparedKind& preparedOfType(std::string_view type)
 {
-    const std::u16string escaped = escapeText(text, TextRole::Formatted);
-    const auto chunks = textChunks(escaped, kTextChunk);
-    for (std::size_t k = 0; k + 1 < chunks.size(); ++k) s.text(gMtText, 3, chunks[k], TextRole::Verbatim);
-    s.text(gMtText, 1, chunks.back(), TextRole::Verbatim);
+    static const std::unordered_map<std::string_view, const PreparedKind*> byType = [] {
+        std::unordered_map<std::string_view, const PreparedKind*> map;
+        for (const PreparedKind& k : kinds()) map.emplace(k.kind.type, &k);
+        return map;
+    }();
+    const auto it = byType.find(type);
+    return it != byType.end() ? *it->second : kinds().back();
 }
 
-void emitText(const QxDbText& e, FieldSink& s)
+const PreparedKind& preparedOf(const QxDbEntity& entity)
 {
-    // TEXT positions are in the entity's own plane; the host keeps them in the world, and only
-    // texts lying in the XY plane are written (the normal is not a text property here).
-    const QxGePoint3d p = e.position();
-    s.point(gTxPosition, 10, p.x, p.y, p.z);
-    s.real(gTxHeight, 40, e.height());
-    s.text(gTxValue, 1, e.textString(), TextRole::Plain);
-    if (e.rotation() != 0) s.real(gTxRotation, 50, e.rotation() * kDegrees);
-    if (!e.textStyle().isNull()) s.text(gTxStyle, 7, nameOf(e.textStyle()), TextRole::Verbatim);
+    const auto& all = kinds();
+    const QxRxClass* cls = entity.isA();
+    for (const PreparedKind& k : all)
+        if (k.objectClass == cls) return k;
+    return all.back();
+}
+
+void readValue(const Field& f, FieldValue& v, RecordReader& r, int code)
+{
+    const int first = f.codes.front();
+    switch (f.kind) {
+    case FieldKind::Real:
+        if (code == first) v.x = r.real(), v.present = true;
+        return;
+    case FieldKind::Integer:
+        if (code == first) v.integer = r.integer(), v.present = true;
+        return;
+    case FieldKind::Handle: {
+        std::uint64_t h = 0;
+        if (code == first && r.tag().toHandle(h)) v.integer = static_cast<std::int64_t>(h), v.present = true;
+        return;
+    }
+    case FieldKind::Text:
+        if (code == first) v.text = r.text(), v.present = true;
+        return;
+    case FieldKind::ChunkedText:
+        if (code == first) v.text = r.text();
+        else v.pieces += r.text();
+        v.present = true;
+        return;
+    case FieldKind::Direction:
+        if (code == f.codes.back()) {
+            if (!v.haveAngle) v.angle = r.real(), v.haveAngle = true;
+        } else {
+            (&v.x)[(code - first) / 10] = r.real();
+            v.second = true;
+        }
+        v.present = true;
+        return;
+    case FieldKind::Point:
+        (&v.x)[(code - first) / 10] = r.real();
+        v.present = true;
+        return;
+    case FieldKind::Vertices:
+        v.present = true;
+        if (code == 10) {
+            v.vertices.emplace_back().point.x = r.real();
+            return;
+        }
+        if (v.vertices.empty()) return;
+        auto& vertex = v.vertices.back();
+        if (code == 20) vertex.point.y = r.real();
+        else if (code == 40) vertex.startWidth = r.real(), v.second = true;
+        else if (code == 41) vertex.endWidth = r.real(), v.second = true;
+        else if (code == 42) vertex.bulge = r.real();
+        return;
+    }
+}
+
+void writeValue(const Field& f, int index, const FieldValue& v, FieldSink& s)
+{
+    const int first = f.codes.front();
+    switch (f.kind) {
+    case FieldKind::Real: s.real(index, first, v.x); return;
+    case FieldKind::Integer: s.integer(index, first, v.integer); return;
+    case FieldKind::Handle: s.handle(index, first, static_cast<std::uint64_t>(v.integer)); return;
+    case FieldKind::Text: s.text(index, first, v.text, f.role); return;
+    case FieldKind::Point:
+    case FieldKind::Direction: s.point(index, first, v.x, v.y, v.z); return;
+    case FieldKind::ChunkedText:
+        formattedPieces(v.text, f.codes[1], first, [&](int code, std::u16string_view piece) { s.text(index, code, piece, TextRole::Verbatim); });
+        return;
+    case FieldKind::Vertices:
+        for (const auto& vertex : v.vertices) {
+            s.real(index, 10, vertex.point.x);
+            s.real(index, 20, vertex.point.y);
+            if (v.second) {
+                s.real(index, 40, vertex.startWidth);
+                s.real(index, 41, vertex.endWidth);
+            }
+            if (vertex.bulge != 0) s.real(index, 42, vertex.bulge);
+        }
+        return;
+    }
+}
+
+void writeFieldList(const EntityKind& kind, const std::vector<std::size_t>& fields, const QxDbEntity& entity, FieldSink& sink)
+{
+    FieldValue v;
+    for (const std::size_t i : fields) {
+        const Field& f = kind.fields[i];
+        if (!f.get(entity, v)) continue;
+        if (f.rule == WriteRule::UnlessDefault && sameValue(f.kind, v, f.fallback)) continue;
+        writeValue(f, static_cast<int>(i), v, sink);
+    }
 }
 
 }  // namespace
 
-// The common data, written only where it differs from what a reader assumes.
-void emitCommon(const QxDbEntity& e, FieldSink& s)
-{
-    s.text(gLayer, 8, e.layer(), TextRole::Verbatim);
-    const std::u16string linetype = e.linetype();
-    if (linetype != u"ByLayer") s.text(gLinetype, 6, linetype, TextRole::Verbatim);
-    if (e.colorIndex() != 256) s.integer(gColor, 62, e.colorIndex());
-    if (e.linetypeScale() != 1.0) s.real(gLtScale, 48, e.linetypeScale());
-    if (e.lineWeight() != QxDb::kLnWtByLayer) s.integer(gLineWeight, 370, e.lineWeight());
-}
-
-const std::vector<FieldGroup>& fieldGroups(std::u16string_view dxfType)
-{
-    const auto& table = kinds();
-    const auto it = table.find(dxfType);
-    return it != table.end() ? it->second : table.at(u"");
-}
-
-bool isMappedKind(std::string_view type)
-{
-    static constexpr std::string_view kMapped[] = {"LINE", "LWPOLYLINE", "ARC", "CIRCLE", "SOLID", "3DSOLID",
-                                                   "POINT", "MTEXT", "INSERT", "ATTRIB", "TEXT", "ACAD_TABLE"};
-    for (auto k : kMapped)
-        if (k == type) return true;
-    return false;
-}
+const EntityKind& kindOfType(std::string_view type) { return preparedOfType(type).kind; }
+const EntityKind& kindOfEntity(const QxDbEntity& entity) { return preparedOf(entity).kind; }
 
 EntityRead readEntity(const DxfFile& file, std::size_t record, const EntityContext& context, DxfError& error)
 {
-    RecordReader r(file, record, context, error);
+    return EntityReader().read(file, record, context, error);
+}
+
+EntityRead EntityReader::read(const DxfFile& file, std::size_t record, const EntityContext& context, DxfError& error)
+{
     const std::string_view type = file.recordType(record);
-    QxDbEntity* e = nullptr;
-    if (type == "LINE") e = readLine(r);
-    else if (type == "CIRCLE") e = readCircleOrArc(r, false);
-    else if (type == "ARC") e = readCircleOrArc(r, true);
-    else if (type == "LWPOLYLINE") e = readPolyline(r);
-    else if (type == "SOLID") e = readSolid(r);
-    else if (type == "POINT") e = readPoint(r);
-    else if (type == "MTEXT") e = readMText(r, context);
-    else if (type == "TEXT") e = readText(r, false, context);
-    else if (type == "ATTRIB") e = readText(r, true, context);
-    else if (type == "INSERT") e = readInsert(r, context);
-    else if (type == "ACAD_TABLE") e = readTable(r, file, context);
-    else if (type == "3DSOLID") e = readCommonOnly(r, new QxDb3dSolid);
-    else e = readCommonOnly(r, new QxDbUnknownEntity(file.decode(type)));
-    if (r.failed()) {
-        delete e;
-        return {};
+    const PreparedKind& prepared = preparedOfType(type);
+    const EntityKind& kind = prepared.kind;
+    RecordReader r(file, record, context, error);
+    std::unique_ptr<QxDbEntity> e(kind.type.empty() ? new QxDbUnknownEntity(file.decode(type)) : kind.make());
+    std::unique_ptr<ExtraPairs> extra = kind.extra ? kind.extra(file) : nullptr;
+    std::vector<FieldValue>& values = m_values;
+    if (values.size() < kind.fields.size()) values.resize(kind.fields.size());
+    while (r.next()) {
+        const int code = r.code();
+        const int f = prepared.fieldOf(code);
+        if (f >= 0 && kind.fields[static_cast<std::size_t>(f)].matches(r.subclass()))
+            readValue(kind.fields[static_cast<std::size_t>(f)], values[static_cast<std::size_t>(f)], r, code);
+        else if (extra)
+            extra->see(r);
     }
+    FieldReading reading(kind, prepared.fieldOfCode, values.data(), context);
+    for (const std::size_t f : prepared.setOrder) {
+        FieldValue& value = values[f];
+        if (value.present) {
+            kind.fields[f].set(*e, value, reading);
+        } else if (!prepared.newObjectHasDefault[f]) {
+            kind.fields[f].set(*e, kind.fields[f].fallback, reading);
+        }
+    }
+    for (const std::size_t f : prepared.setOrder)
+        if (values[f].present) values[f].clear();
+    if (extra) extra->finish(*e, r);
+    if (r.failed()) return {};
     EntityRead read;
     read.header = r.finish();
-    read.entity = e;
-    read.paperSpace = r.paperSpace;
+    read.entity = e.release();
+    read.paperSpace = reading.paperSpace;
     return read;
 }
 
-void emitEntity(const QxDbEntity& entity, FieldSink& s)
+void writeFields(const QxDbEntity& entity, FieldSink& sink, FieldUse use)
 {
-    emitCommon(entity, s);
-    if (const auto* e = QxDbLine::cast(&entity)) {
-        const QxGePoint3d a = e->startPoint(), b = e->endPoint();
-        s.point(gLineStart, 10, a.x, a.y, a.z);
-        s.point(gLineEnd, 11, b.x, b.y, b.z);
-        emitThickness(gLineThickness, e->thickness(), s);
-        emitNormal(gLineNormal, e->normal(), s);
-    } else if (const auto* e = QxDbArc::cast(&entity)) {
-        const QxGePoint3d c = toOcs(e->center(), e->normal());
-        s.point(gCenter, 10, c.x, c.y, c.z);
-        s.real(gRadius, 40, e->radius());
-        emitThickness(gCircleThickness, e->thickness(), s);
-        emitNormal(gCircleNormal, e->normal(), s);
-        s.real(gArcStart, 50, e->startAngle() * kDegrees);
-        s.real(gArcEnd, 51, e->endAngle() * kDegrees);
-    } else if (const auto* e = QxDbCircle::cast(&entity)) {
-        const QxGePoint3d c = toOcs(e->center(), e->normal());
-        s.point(gCenter, 10, c.x, c.y, c.z);
-        s.real(gRadius, 40, e->radius());
-        emitThickness(gCircleThickness, e->thickness(), s);
-        emitNormal(gCircleNormal, e->normal(), s);
-    } else if (const auto* e = QxDbPolyline::cast(&entity)) {
-        emitPolyline(*e, s);
-    } else if (const auto* e = QxDbSolid::cast(&entity)) {
-        for (std::uint16_t i = 0; i < 4; ++i) {
-            QxGePoint3d p;
-            e->getPointAt(i, p);
-            p = toOcs(p, e->normal());
-            s.point(gCorners, 10 + i, p.x, p.y, p.z);
-        }
-        emitThickness(gSolidThickness, e->thickness(), s);
-        emitNormal(gSolidNormal, e->normal(), s);
-    } else if (const auto* e = QxDbPoint::cast(&entity)) {
-        const QxGePoint3d p = e->position();
-        s.point(gPosition, 10, p.x, p.y, p.z);
-        emitThickness(gPointThickness, e->thickness(), s);
-        emitNormal(gPointNormal, e->normal(), s);
-    } else if (const auto* e = QxDbMText::cast(&entity)) {
-        const QxGePoint3d p = e->location();
-        s.point(gMtLocation, 10, p.x, p.y, p.z);
-        s.real(gMtHeight, 40, e->textHeight());
-        s.real(gMtWidth, 41, e->width());
-        s.integer(gMtAttachment, 71, e->attachment());
-        s.integer(gMtFlow, 72, e->flowDirection());
-        emitMTextContents(e->contents(), s);
-        if (!e->textStyle().isNull()) s.text(gMtStyle, 7, nameOf(e->textStyle()), TextRole::Verbatim);
-        if (e->rotation() != 0) s.point(gMtDirection, 11, std::cos(e->rotation()), std::sin(e->rotation()), 0);
-        if (e->lineSpacingStyle() != QxDb::kAtLeast) s.integer(gMtSpacingStyle, 73, e->lineSpacingStyle());
-        if (e->lineSpacingFactor() != 1.0) s.real(gMtSpacingFactor, 44, e->lineSpacingFactor());
-        if (e->backgroundFillOn()) s.integer(gMtFill, 90, 2);  // fill with the window colour
-    } else if (const auto* e = QxDbAttribute::cast(&entity)) {
-        emitText(*e, s);
-        s.text(gAttTag, 2, e->tag(), TextRole::Verbatim);
-    } else if (const auto* e = QxDbText::cast(&entity)) {
-        emitText(*e, s);
-    } else if (const auto* e = QxDbBlockReference::cast(&entity)) {
-        if (QxDbTable::cast(&entity)) return;  // a table is written whole, see the table writer
-        const QxGePoint3d p = toOcs(e->position(), e->normal());
-        s.text(gInName, 2, nameOf(e->blockTableRecord()), TextRole::Verbatim);
-        s.point(gInPosition, 10, p.x, p.y, p.z);
-        const QxGeScale3d scale = e->scaleFactors();
-        if (scale.sx != 1) s.real(gInScaleX, 41, scale.sx);
-        if (scale.sy != 1) s.real(gInScaleY, 42, scale.sy);
-        if (scale.sz != 1) s.real(gInScaleZ, 43, scale.sz);
-        if (e->rotation() != 0) s.real(gInRotation, 50, e->rotation() * kDegrees);
-        emitNormal(gInNormal, e->normal(), s);
-    }
+    const PreparedKind& prepared = preparedOf(entity);
+    writeFieldList(prepared.kind, use == FieldUse::NewRecord ? prepared.newRecord : prepared.replacing, entity, sink);
+}
+
+void writeCommonFields(const QxDbEntity& entity, FieldSink& sink)
+{
+    const PreparedKind& prepared = preparedOf(entity);
+    writeFieldList(prepared.kind, prepared.common, entity, sink);
 }
 
 }  // namespace qx::dxf

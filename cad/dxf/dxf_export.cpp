@@ -13,6 +13,7 @@
 #include "cad/db/xdata.h"
 #include "cad/dxf/dxf_drawing.h"
 #include "cad/dxf/dxf_entities.h"
+#include "cad/dxf/dxf_names.h"
 #include "dbsymbols.h"
 #include "dbtable.h"
 
@@ -50,12 +51,6 @@ XData xdataOf(const QxDbObject& object)
 
 namespace {
 
-std::u16string nameOf(QxDbObjectId id)
-{
-    const auto* record = QxDbSymbolTableRecord::cast(qx::peekObject(id));
-    return record ? record->name() : std::u16string();
-}
-
 // Collects the mapped values of an object as formatted pairs, by group.
 class PairCollector : public FieldSink {
 public:
@@ -92,22 +87,6 @@ private:
     const WriteStyle& m_style;
     std::vector<std::string> m_groups;
 };
-
-// The subclass markers a new record of each kind carries after AcDbEntity.
-std::vector<std::string_view> subclassesOf(std::u16string_view type)
-{
-    if (type == u"LINE") return {"AcDbLine"};
-    if (type == u"CIRCLE") return {"AcDbCircle"};
-    if (type == u"ARC") return {"AcDbCircle", "AcDbArc"};
-    if (type == u"LWPOLYLINE") return {"AcDbPolyline"};
-    if (type == u"SOLID") return {"AcDbTrace"};
-    if (type == u"POINT") return {"AcDbPoint"};
-    if (type == u"MTEXT") return {"AcDbMText"};
-    if (type == u"TEXT") return {"AcDbText"};
-    if (type == u"ATTRIB") return {"AcDbText", "AcDbAttribute"};
-    if (type == u"INSERT") return {"AcDbBlockReference"};
-    return {};
-}
 
 // What an object is in the file: its record type.
 std::string kindOf(const QxDbObject& object)
@@ -169,7 +148,7 @@ private:
                 m_currentTable = i;
                 if (m_source.stubs[i]) m_tableRecordOf.emplace(m_source.stubs[i], i);
             } else if (type == "CLASS") {
-                m_classes.insert(utf16ToUtf8(firstText(i, 1)));
+                m_classes.insert(utf16ToUtf8(firstText(m_file, i, 1)));
             }
         }
         // Blocks are BLOCK ... ENDBLK inside the BLOCKS section; one without its ENDBLK is left
@@ -181,26 +160,9 @@ private:
             std::size_t end = i + 1;
             while (end < blocks->end && m_file.recordType(end) != "ENDBLK" && m_file.recordType(end) != "BLOCK") ++end;
             if (end == blocks->end || m_file.recordType(end) != "ENDBLK") continue;
-            const std::u16string name = upper(firstText(i, 2));
+            const std::u16string name = upperAscii(firstText(m_file, i, 2));
             if (m_blockBegin.emplace(name, i).second) m_blockEnd.emplace(name, end);
         }
-    }
-
-    std::u16string firstText(std::size_t i, int code) const
-    {
-        TagCursor c = m_file.tags(i);
-        Tag t;
-        c.next(t);
-        while (c.next(t))
-            if (t.code == code) return m_file.decode(t.value);
-        return {};
-    }
-
-    static std::u16string upper(std::u16string s)
-    {
-        for (char16_t& c : s)
-            if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - 32);
-        return s;
     }
 
     // ---- records of the file ----------------------------------------------------------------
@@ -254,19 +216,20 @@ private:
     std::string regenerate(std::size_t i, const QxDbObject& object, bool fieldsChanged, bool xdataChanged)
     {
         writing(object);
-        std::vector<FieldGroup> groups;
+        std::vector<FieldGroup> ownGroups;  // of records that are no entities
+        const std::vector<FieldGroup>* described = nullptr;
         PairCollector values(m_style);
         if (const auto* entity = QxDbEntity::cast(&object)) {
-            groups = fieldGroups(entity->dxfTypeName());
-            emitEntity(*entity, values);
+            described = &kindOfEntity(*entity).replaced;
+            writeFields(*entity, values, FieldUse::Replace);
         } else if (const auto* table = QxDbSymbolTable::cast(&object)) {
-            groups = {{"AcDbSymbolTable", {70}}};
+            ownGroups = {{"AcDbSymbolTable", {70}}};
             values.integer(0, 70, static_cast<std::int64_t>(table->recordIds().size()));
         } else if (const auto* record = QxDbSymbolTableRecord::cast(&object)) {
-            groups = {{"*", {2}}};
+            ownGroups = {{"*", {2}}};
             values.text(0, 2, record->name(), TextRole::Verbatim);
             if (const auto* style = QxDbTextStyleTableRecord::cast(&object)) {
-                groups.push_back({"*", {40}}), groups.push_back({"*", {41}}), groups.push_back({"*", {3}});
+                ownGroups.push_back({"*", {40}}), ownGroups.push_back({"*", {41}}), ownGroups.push_back({"*", {3}});
                 values.real(1, 40, style->textSize()), values.real(2, 41, style->xScale()), values.text(3, 3, style->fileName(), TextRole::Verbatim);
             }
         } else if (const auto* dictionary = QxDbDictionary::cast(&object)) {
@@ -275,7 +238,8 @@ private:
             const RecordHeader h = readRecordHeader(m_file, i);
             return writeTableStyle(*style, h.handle, h.owner, m_style);
         }
-        if (!fieldsChanged) groups.clear();
+        static const std::vector<FieldGroup> kNone;
+        const std::vector<FieldGroup>& groups = !fieldsChanged ? kNone : described ? *described : ownGroups;
 
         const std::string_view text = m_file.recordText(i);
         const bool markers = text.find("\n100") != std::string_view::npos || text.find("\n100\r") != std::string_view::npos;
@@ -392,7 +356,7 @@ private:
         writing(table);
         const RecordHeader h = readRecordHeader(m_file, i);
         const std::u16string blockName = nameOf(table.blockTableRecord());
-        const auto begin = m_blockBegin.find(upper(blockName));
+        const auto begin = m_blockBegin.find(upperAscii(blockName));
         const std::uint64_t blockRecord = handleOf(table.blockTableRecord());
         if (blockName.empty() || begin == m_blockBegin.end()) {
             // No block of its own in the file: give it a new one.
@@ -405,7 +369,7 @@ private:
         // programs keep a round-trip copy of the cells there and would rebuild the table from it,
         // undoing the host's edit. The dictionary stays in the file, owned by the table.
         m_edits.replace(i, std::move(records.table));
-        const std::size_t end = m_blockEnd.at(upper(blockName));
+        const std::size_t end = m_blockEnd.at(upperAscii(blockName));
         for (std::size_t k = begin->second + 1; k < end; ++k) {
             m_edits.remove(k);
             m_replacedBlocks.insert(k);
@@ -433,7 +397,7 @@ private:
                 if (text.empty()) continue;
                 if (owner == m_impl.modelSpace || owner == m_impl.paperSpace) {
                     if (entities) m_edits.insertBefore(entities->end, text);
-                } else if (auto it = m_blockEnd.find(upper(block->name())); it != m_blockEnd.end()) {
+                } else if (auto it = m_blockEnd.find(upperAscii(block->name())); it != m_blockEnd.end()) {
                     m_edits.insertBefore(it->second, text);
                 } else {
                     m_newBlockContent[owner.stub()] += text;
@@ -469,7 +433,7 @@ private:
         if (end == m_tableEnd.end()) return;
         m_edits.insertBefore(end->second, newTableEntry(record));
         if (auto* block = QxDbBlockTableRecord::cast(&record)) {
-            if (!m_blockBegin.count(upper(block->name()))) m_newBlocks.push_back(block->stub());
+            if (!m_blockBegin.count(upperAscii(block->name()))) m_newBlocks.push_back(block->stub());
         }
     }
 
@@ -477,12 +441,16 @@ private:
     {
         writing(record);
         RecordBuilder b(m_style);
+        if (QxDbBlockTableRecord::cast(&record)) {
+            writeBlockRecord(b, record.handle().value(), record.name());
+            writeXData(b, xdataOf(record));
+            return b.take();
+        }
         std::string_view type, subclass;
         if (QxDbLayerTableRecord::cast(&record)) type = "LAYER", subclass = "AcDbLayerTableRecord";
         else if (QxDbLinetypeTableRecord::cast(&record)) type = "LTYPE", subclass = "AcDbLinetypeTableRecord";
         else if (QxDbTextStyleTableRecord::cast(&record)) type = "STYLE", subclass = "AcDbTextStyleTableRecord";
         else if (QxDbRegAppTableRecord::cast(&record)) type = "APPID", subclass = "AcDbRegAppTableRecord";
-        else if (QxDbBlockTableRecord::cast(&record)) type = "BLOCK_RECORD", subclass = "AcDbBlockTableRecord";
         else return {};
         b.raw(0, type).handle(5, record.handle().value()).handle(330, handleOf(record.ownerId()));
         b.raw(100, "AcDbSymbolTableRecord").raw(100, subclass).name(2, record.name());
@@ -493,25 +461,36 @@ private:
             b.integer(70, 0).real(40, s.textSize()).real(41, s.xScale()).real(50, 0).integer(71, 0).real(42, 2.5);
             b.name(3, s.fileName()).raw(4, "");
         } else if (type == "APPID") b.integer(70, 0);
-        else b.handle(340, 0).integer(70, 0).integer(280, 1).integer(281, 0);
         writeXData(b, xdataOf(record));
+        return b.take();
+    }
+
+    // A block record the host adds (of a new block or of a table's graphics).
+    void writeBlockRecord(RecordBuilder& b, std::uint64_t handle, std::u16string_view name)
+    {
+        b.raw(0, "BLOCK_RECORD").handle(5, handle).handle(330, handleOf(m_impl.blockTable));
+        b.raw(100, "AcDbSymbolTableRecord").raw(100, "AcDbBlockTableRecord").name(2, name);
+        b.handle(340, 0).integer(70, 0).integer(280, 1).integer(281, 0);
+    }
+
+    // A block's BLOCK, its content and its ENDBLK.
+    std::string blockText(std::uint64_t record, std::u16string_view name, bool anonymous, const QxGePoint3d& o,
+                          std::string_view content)
+    {
+        RecordBuilder b(m_style);
+        b.raw(0, "BLOCK").handle(5, m_handles.next()).handle(330, record).raw(100, "AcDbEntity").raw(8, "0");
+        b.raw(100, "AcDbBlockBegin").name(2, name).integer(70, anonymous ? 1 : 0).point(10, o.x, o.y, o.z);
+        b.name(3, name).raw(1, "");
+        b.pairs(content);
+        b.raw(0, "ENDBLK").handle(5, m_handles.next()).handle(330, record).raw(100, "AcDbEntity").raw(8, "0");
+        b.raw(100, "AcDbBlockEnd");
         return b.take();
     }
 
     std::string newBlock(const QxDbBlockTableRecord& block, const std::string& content)
     {
         writing(block);
-        const std::uint64_t record = block.handle().value();
-        const bool anonymous = block.isAnonymous();
-        const QxGePoint3d o = block.origin();
-        RecordBuilder b(m_style);
-        b.raw(0, "BLOCK").handle(5, m_handles.next()).handle(330, record).raw(100, "AcDbEntity").raw(8, "0");
-        b.raw(100, "AcDbBlockBegin").name(2, block.name()).integer(70, anonymous ? 1 : 0).point(10, o.x, o.y, o.z);
-        b.name(3, block.name()).raw(1, "");
-        b.pairs(content);
-        b.raw(0, "ENDBLK").handle(5, m_handles.next()).handle(330, record).raw(100, "AcDbEntity").raw(8, "0");
-        b.raw(100, "AcDbBlockEnd");
-        return b.take();
+        return blockText(block.handle().value(), block.name(), block.isAnonymous(), block.origin(), content);
     }
 
     std::string newObject(const QxDbObject& object)
@@ -536,15 +515,15 @@ private:
         const std::uint64_t owner = handleOf(entity.ownerId());
         if (const auto* table = QxDbTable::cast(&entity)) return newTable(*table, entity.handle().value(), owner);
         const std::u16string type = entity.dxfTypeName();
-        const auto subclasses = subclassesOf(type);
+        const EntityKind& kind = kindOfEntity(entity);
+        const auto& subclasses = kind.markers;
         if (subclasses.empty()) {
             m_result.warnings.push_back("a new " + utf16ToUtf8(type) + " (" + formatHandle(entity.handle().value()) +
                                         ") was not written: the host does not know all of its data");
             return {};
         }
-        const auto& groups = fieldGroups(type);
         PairCollector values(m_style);
-        emitEntity(entity, values);
+        writeFields(entity, values, FieldUse::NewRecord);
         const auto* reference = QxDbBlockReference::cast(&entity);
         const bool withAttributes = reference && !reference->attributeIds().empty();
 
@@ -553,21 +532,15 @@ private:
         if (entity.ownerId() == m_impl.paperSpace && !m_impl.paperSpace.isNull()) b.integer(67, 1);
         std::string text = b.take();
         std::string_view current = "AcDbEntity";
-        for (std::size_t g = 0; g < groups.size(); ++g) {
-            std::string_view subclass = groups[g].subclass == "*" ? subclasses.front() : groups[g].subclass;
+        for (std::size_t g = 0; g < kind.fields.size(); ++g) {
+            const std::string_view subclass = kind.fields[g].subclass == "*" ? subclasses.front() : kind.fields[g].subclass;
             if (subclass != current) {
                 RecordBuilder m(m_style);
                 m.raw(100, subclass);
-                if (withAttributes && subclass == "AcDbBlockReference") m.integer(66, 1);
                 text += m.str();
                 current = subclass;
             }
             text += values.pairs(static_cast<int>(g));
-            if (type == u"ATTRIB" && groups[g].subclass == "AcDbAttribute") {
-                RecordBuilder f(m_style);
-                f.integer(70, 0);
-                text += f.str();
-            }
         }
         RecordBuilder x(m_style);
         warnXDataSize(writeXData(x, xdataOf(entity)), entity.handle().value());
@@ -597,22 +570,13 @@ private:
         if (const auto tables = m_tableRecordOf.find(m_impl.blockTable.stub()); tables != m_tableRecordOf.end()) {
             if (auto end = m_tableEnd.find(tables->second); end != m_tableEnd.end()) {
                 RecordBuilder r(m_style);
-                r.raw(0, "BLOCK_RECORD").handle(5, blockRecord).handle(330, handleOf(m_impl.blockTable));
-                r.raw(100, "AcDbSymbolTableRecord").raw(100, "AcDbBlockTableRecord").name(2, name);
-                r.handle(340, 0).integer(70, 0).integer(280, 1).integer(281, 0);
+                writeBlockRecord(r, blockRecord, name);
                 m_edits.insertBefore(end->second, r.str());
                 ++m_addedBlockRecords;
             }
         }
-        if (const Section* blocks = m_file.section("BLOCKS")) {
-            RecordBuilder b(m_style);
-            b.raw(0, "BLOCK").handle(5, m_handles.next()).handle(330, blockRecord).raw(100, "AcDbEntity").raw(8, "0");
-            b.raw(100, "AcDbBlockBegin").name(2, name).integer(70, 1).point(10, 0, 0, 0).name(3, name).raw(1, "");
-            b.pairs(records.entities);
-            b.raw(0, "ENDBLK").handle(5, m_handles.next()).handle(330, blockRecord).raw(100, "AcDbEntity").raw(8, "0");
-            b.raw(100, "AcDbBlockEnd");
-            m_edits.insertBefore(blocks->end, b.str());
-        }
+        if (const Section* blocks = m_file.section("BLOCKS"))
+            m_edits.insertBefore(blocks->end, blockText(blockRecord, name, true, QxGePoint3d::kOrigin, records.entities));
         m_needClasses.insert("ACAD_TABLE");
         return std::move(records.table);
     }
@@ -623,7 +587,7 @@ private:
         auto* blocks = QxDbSymbolTable::cast(qx::peekObject(m_impl.blockTable));
         for (;;) {
             std::u16string name = std::u16string(prefix) + utf8ToUtf16(std::to_string(++m_anonymousCounter));
-            if (!m_blockBegin.count(upper(name)) && !(blocks && blocks->has(name.c_str()))) return name;
+            if (!m_blockBegin.count(upperAscii(name)) && !(blocks && blocks->has(name.c_str()))) return name;
         }
     }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cad/db/database_impl.h"
+#include "cad/dxf/dxf_names.h"
 #include "cad/dxf/dxf_record.h"
 #include "cad/dxf/dxf_writer.h"
 
@@ -22,8 +23,6 @@ public:
 private:
     QxDbDatabase::Impl& m_impl;
 };
-
-inline std::uint64_t handleOf(QxDbObjectId id) { return id.isNull() ? 0 : id.stub()->handle; }
 
 // The extended data of an object as values for writeXData.
 XData xdataOf(const QxDbObject& object);

@@ -1,8 +1,6 @@
 // Reading a drawing file into a database.
 #include <algorithm>
 #include <cstring>
-#include <map>
-#include <mutex>
 #include <unordered_map>
 
 #include "cad/db/database_impl.h"
@@ -10,216 +8,11 @@
 #include "cad/dxf/dxf_drawing.h"
 #include "cad/dxf/dxf_dynamic_blocks.h"
 #include "cad/dxf/dxf_entities.h"
+#include "cad/dxf/dxf_names.h"
 #include "cad/dxf/dxf_record.h"
 #include "dbtable.h"
 
 namespace qx::dxf {
-
-// ---- digests ------------------------------------------------------------------------------
-
-namespace {
-
-// A 64-bit digest of values fed word by word: fast enough to take for every object of a large
-// drawing when it is read and again when it is saved.
-class Digest : public FieldSink {
-public:
-    void text(int group, int code, std::u16string_view value, TextRole) override
-    {
-        mix(group, code);
-        bytes(value.data(), value.size() * sizeof(char16_t));
-    }
-    void real(int group, int code, double value) override
-    {
-        std::uint64_t bits;
-        std::memcpy(&bits, &value, sizeof bits);
-        word((static_cast<std::uint64_t>(group) << 32) ^ static_cast<std::uint32_t>(code));
-        word(bits);
-    }
-    void integer(int group, int code, std::int64_t value) override
-    {
-        mix(group, code);
-        word(static_cast<std::uint64_t>(value));
-    }
-    void handle(int group, int code, std::uint64_t value) override
-    {
-        mix(group, code);
-        word(value);
-    }
-    void mix(int a, std::int64_t b)
-    {
-        word((static_cast<std::uint64_t>(static_cast<std::uint32_t>(a)) << 32) ^ static_cast<std::uint64_t>(b));
-    }
-    void bytes(const void* data, std::size_t size)
-    {
-        const auto* p = static_cast<const unsigned char*>(data);
-        word(size);
-        for (; size >= 8; p += 8, size -= 8) {
-            std::uint64_t w;
-            std::memcpy(&w, p, 8);
-            word(w);
-        }
-        std::uint64_t tail = 0;
-        std::memcpy(&tail, p, size);
-        word(tail);
-    }
-    std::uint64_t value() const { return m_value; }
-
-private:
-    void word(std::uint64_t w)
-    {
-        m_value = (m_value ^ w) * 0x9E3779B97F4A7C15ull;
-        m_value ^= m_value >> 29;
-    }
-    std::uint64_t m_value = 0xCBF29CE484222325ull;
-};
-
-std::uint64_t handleOf(QxDbObjectId id) { return id.isNull() ? 0 : id.stub()->handle; }
-
-}  // namespace
-
-std::uint64_t fieldDigest(const QxDbObject& object)
-{
-    Digest d;
-    if (const auto* entity = QxDbEntity::cast(&object)) {
-        emitEntity(*entity, d);
-        if (const auto* table = QxDbTable::cast(&object)) {
-            d.handle(1, 342, handleOf(table->tableStyle()));
-            d.integer(1, 91, table->numRows());
-            d.integer(1, 92, table->numColumns());
-            for (std::uint32_t r = 0; r < table->numRows(); ++r) d.real(1, 141, table->rowHeight(r));
-            for (std::uint32_t c = 0; c < table->numColumns(); ++c) d.real(1, 142, table->columnWidth(c));
-            for (std::uint32_t r = 0; r < table->numRows(); ++r)
-                for (std::uint32_t c = 0; c < table->numColumns(); ++c) {
-                    const QxDbTable::Cell* cell = table->cell(r, c);
-                    if (!cell) continue;
-                    d.integer(2, 171, cell->type);
-                    d.text(2, 1, cell->text, TextRole::Formatted);
-                    d.handle(2, 340, handleOf(cell->block));
-                    d.integer(2, 173, cell->merged), d.integer(2, 175, cell->columnSpan), d.integer(2, 176, cell->rowSpan);
-                    d.integer(2, 174, cell->autoFit);
-                }
-            const QxGePoint3d p = table->position();
-            d.point(1, 10, p.x, p.y, p.z);
-            d.handle(1, 2, handleOf(table->blockTableRecord()));
-        }
-    } else if (const auto* record = QxDbSymbolTableRecord::cast(&object)) {
-        d.text(0, 2, record->name(), TextRole::Verbatim);
-        if (const auto* style = QxDbTextStyleTableRecord::cast(&object)) {
-            d.real(0, 40, style->textSize());
-            d.real(0, 41, style->xScale());
-            d.text(0, 3, style->fileName(), TextRole::Verbatim);
-        }
-    } else if (const auto* table = QxDbSymbolTable::cast(&object)) {
-        d.integer(0, 70, static_cast<std::int64_t>(table->recordIds().size()));
-    } else if (const auto* dictionary = QxDbDictionary::cast(&object)) {
-        for (const auto& [name, id] : dictionary->entries()) {
-            d.text(0, 3, name, TextRole::Verbatim);
-            d.handle(0, 350, handleOf(id));
-        }
-    } else if (const auto* style = QxDbTableStyle::cast(&object)) {
-        d.real(0, 40, style->horzCellMargin());
-        d.real(0, 41, style->vertCellMargin());
-        for (auto row : {QxDb::kDataRow, QxDb::kTitleRow, QxDb::kHeaderRow}) {
-            d.handle(0, 7, handleOf(style->textStyle(row)));
-            d.real(0, 140, style->textHeight(row));
-        }
-    }
-    return d.value();
-}
-
-namespace {
-const std::uint64_t kNoXData = Digest().value();
-}  // namespace
-
-void XDataDigests::add(std::size_t record, std::uint64_t digest)
-{
-    if (digest != kNoXData) m_digests.emplace_back(record, digest);
-}
-
-void XDataDigests::seal()
-{
-    std::sort(m_digests.begin(), m_digests.end());
-    m_digests.erase(std::unique(m_digests.begin(), m_digests.end()), m_digests.end());
-    m_digests.shrink_to_fit();
-}
-
-std::uint64_t XDataDigests::of(std::size_t record) const
-{
-    const auto it = std::lower_bound(m_digests.begin(), m_digests.end(), std::make_pair(record, std::uint64_t{0}));
-    return it != m_digests.end() && it->first == record ? it->second : kNoXData;
-}
-
-std::uint64_t xdataDigest(const QxDbObject& object)
-{
-    Digest d;
-    const QxDbXData* store = object.xdataStore();
-    if (!store) return d.value();
-    for (const QxDbXData::Value& value : store->values()) {
-        d.mix(value.code, 0);
-        switch (value.kind) {
-        case QxRbKind::String: d.bytes(value.text.data(), value.text.size() * sizeof(char16_t)); break;
-        case QxRbKind::Point: d.bytes(value.point, sizeof value.point); break;
-        case QxRbKind::Real: d.bytes(&value.real, sizeof value.real); break;
-        case QxRbKind::Short: d.mix(1, value.integer); break;
-        case QxRbKind::Long: d.mix(2, value.integer); break;
-        case QxRbKind::Binary: d.bytes(value.binary.data(), value.binary.size()); break;
-        default: break;
-        }
-    }
-    return d.value();
-}
-
-// ---- the database a file belongs to --------------------------------------------------------
-
-namespace {
-
-struct Attached {
-    std::weak_ptr<QxDbDatabase> database;
-    std::unique_ptr<DxfSource> source;
-};
-
-std::mutex& registryMutex()
-{
-    static std::mutex m;
-    return m;
-}
-
-std::map<const QxDbDatabase*, Attached>& registry()
-{
-    static std::map<const QxDbDatabase*, Attached> r;
-    return r;
-}
-
-void attach(const std::shared_ptr<QxDbDatabase>& database, std::unique_ptr<DxfSource> source)
-{
-    std::lock_guard lock(registryMutex());
-    // Entries of databases that are gone would otherwise keep their files in memory.
-    for (auto it = registry().begin(); it != registry().end();)
-        it = it->second.database.expired() ? registry().erase(it) : std::next(it);
-    registry()[database.get()] = {database, std::move(source)};
-}
-
-}  // namespace
-
-DxfSource* sourceOf(const QxDbDatabase* database)
-{
-    std::lock_guard lock(registryMutex());
-    auto it = registry().find(database);
-    if (it == registry().end()) return nullptr;
-    if (it->second.database.lock().get() != database) {  // another database at a reused address
-        registry().erase(it);
-        return nullptr;
-    }
-    return it->second.source.get();
-}
-
-void forgetSource(const QxDbDatabase* database)
-{
-    std::lock_guard lock(registryMutex());
-    registry().erase(database);
-}
-
-// ---- reading --------------------------------------------------------------------------------
 
 namespace {
 
@@ -308,7 +101,7 @@ public:
         result.warnings.insert(result.warnings.end(), m_warnings.begin(), m_warnings.end());
         result.database = m_database;
         m_source->xdataDigests.seal();
-        attach(m_database, std::move(m_source));
+        attachSource(*m_database, std::move(m_source));
         return true;
     }
 
@@ -390,17 +183,6 @@ private:
         if (id.isNull()) m_database->addObject(make(), QxDbHandle(), {}, id);
     }
 
-    std::u16string firstText(std::size_t i, int code) const
-    {
-        TagCursor c = file().tags(i);
-        Tag t;
-        c.next(t);
-        while (c.next(t))
-            if (t.code == code) return file().decode(t.value);
-            else if (t.code == 1001) break;
-        return {};
-    }
-
     bool readTables(const Section& section)
     {
         const DxfFile& f = file();
@@ -412,7 +194,7 @@ private:
             m_highestHandle = std::max(m_highestHandle, readRecordHeader(f, i).handle);
             if (type == "TABLE") {
                 table = QxDbObjectId();
-                const std::u16string name = firstText(i, 2);
+                const std::u16string name = firstText(file(), i, 2);
                 tableName = name;
                 QxDbObjectId* slot = nullptr;
                 QxDbObject* object = nullptr;
@@ -461,7 +243,7 @@ private:
         } else {
             return true;
         }
-        const std::u16string name = firstText(i, 2);
+        const std::u16string name = firstText(file(), i, 2);
         record->setName(name.c_str());
         auto* table = QxDbSymbolTable::cast(qx::peekObject(tableId));
         if (table->has(name.c_str())) {
@@ -481,18 +263,6 @@ private:
         }
         if (type == "STYLE" && equalsIgnoringCase(name, u"Standard")) m_impl.currentTextStyle = id;
         digest(i);
-        return true;
-    }
-
-    static bool equalsIgnoringCase(std::u16string_view a, std::u16string_view b)
-    {
-        if (a.size() != b.size()) return false;
-        for (std::size_t k = 0; k < a.size(); ++k) {
-            char16_t x = a[k], y = b[k];
-            if (x >= u'a' && x <= u'z') x = static_cast<char16_t>(x - 32);
-            if (y >= u'a' && y <= u'z') y = static_cast<char16_t>(y - 32);
-            if (x != y) return false;
-        }
         return true;
     }
 
@@ -646,7 +416,12 @@ private:
     {
         const DxfFile& f = file();
         EntityContext context;
-        context.textStyle = [this](std::u16string_view name) { return textStyleNamed(name); };
+        // Most texts of a drawing name the same style (or none, which is the standard one): the
+        // last one looked up is kept. No style is added while entities are read.
+        context.textStyle = [this, last = std::u16string(), lastId = QxDbObjectId()](std::u16string_view name) mutable {
+            if (name != last || lastId.isNull()) last = name, lastId = textStyleNamed(name);
+            return lastId;
+        };
         context.block = [this](std::u16string_view name) { return blockNamed(name); };
         context.plotStyle = [this](std::uint64_t h) {
             const auto it = m_plotStyles.find(h);
@@ -664,7 +439,7 @@ private:
             const std::string_view type = f.recordType(i);
             if (type == "BLOCK") {
                 m_highestHandle = std::max(m_highestHandle, readRecordHeader(f, i).handle);
-                block = blockNamed(firstText(i, 2));
+                block = blockNamed(firstText(file(), i, 2));
                 readBlockOrigin(i, block);
                 continue;
             }
@@ -675,7 +450,7 @@ private:
                 continue;
             }
             if (type == "ATTRIB" && !lastReference.isNull()) {
-                const EntityRead attribute = readEntity(f, i, context, m_error);
+                const EntityRead attribute = m_entityReader.read(f, i, context, m_error);
                 QxDbObjectId id;
                 if (!attribute.entity || !add(i, attribute.header, attribute.entity, lastReference, id)) return false;
                 if (!id.isNull()) {
@@ -686,7 +461,7 @@ private:
             }
             finishReference(lastReference, lastReferenceRecord);
             entityDone(i);
-            const EntityRead entity = readEntity(f, i, context, m_error);
+            const EntityRead entity = m_entityReader.read(f, i, context, m_error);
             if (!entity.entity) return false;
             const QxDbObjectId owner = inBlocks ? (block.isNull() ? spaceFor(false) : block) : spaceFor(entity.paperSpace);
             QxDbObjectId id;
@@ -768,6 +543,7 @@ private:
     std::vector<std::size_t> m_blockRecords, m_inserts;
     std::unordered_map<std::uint64_t, std::u16string> m_plotStyles;
     std::vector<std::string> m_warnings;
+    EntityReader m_entityReader;
 };
 
 bool importFile(std::unique_ptr<DxfFile> file, OpenResult& result, DxfError& error, const DxfFile::Progress& progress = {})

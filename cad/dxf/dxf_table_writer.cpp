@@ -6,18 +6,13 @@
 
 #include "cad/dxf/dxf_entities.h"
 #include "cad/dxf/dxf_export.h"
+#include "cad/dxf/dxf_names.h"
 #include "dbsymbols.h"
 #include "dbtable.h"
 
 namespace qx::dxf {
 
 namespace {
-
-std::u16string nameOf(QxDbObjectId id)
-{
-    const auto* record = QxDbSymbolTableRecord::cast(qx::peekObject(id));
-    return record ? record->name() : std::u16string();
-}
 
 // Writes the entity data shared by every kind straight into a record, in the order given.
 class BuilderSink : public FieldSink {
@@ -70,14 +65,10 @@ bool blockExtents(QxDbObjectId block, QxDbExtents& extents)
     return any;
 }
 
-// A cell's formatted text in pieces of 250 characters under `chunkCode` and the rest under
-// `lastCode`; line breaks become \P before the text is cut.
+// A cell's formatted text in pieces under `chunkCode` and the rest under `lastCode`.
 void writeChunks(RecordBuilder& b, int chunkCode, int lastCode, std::u16string_view text)
 {
-    const std::u16string escaped = escapeText(text, TextRole::Formatted);
-    const auto chunks = textChunks(escaped, kTextChunk);
-    for (std::size_t k = 0; k + 1 < chunks.size(); ++k) b.text(chunkCode, chunks[k], TextRole::Verbatim);
-    b.text(lastCode, chunks.back(), TextRole::Verbatim);
+    formattedPieces(text, chunkCode, lastCode, [&](int code, std::u16string_view piece) { b.text(code, piece, TextRole::Verbatim); });
 }
 
 struct CellBox {
@@ -188,7 +179,7 @@ TableRecords writeTable(const QxDbTable& table, std::uint64_t tableHandle, std::
     const QxGePoint3d p = table.position();
     t.raw(0, "ACAD_TABLE").handle(5, tableHandle).handle(330, owner).raw(100, "AcDbEntity");
     BuilderSink common(t);
-    emitCommon(table, common);
+    writeCommonFields(table, common);
     t.raw(100, "AcDbBlockReference").name(2, blockName).point(10, p.x, p.y, p.z);
     t.raw(100, "AcDbTable").handle(342, handleOf(table.tableStyle())).handle(343, blockRecord);
     t.point(11, std::cos(table.rotation()), std::sin(table.rotation()), 0);

@@ -10,6 +10,8 @@
 #include <iostream>
 #include <map>
 
+#include "cad/dxf/dxf_encoding.h"
+
 namespace qx {
 
 namespace {
@@ -216,21 +218,7 @@ std::string toUtf8(std::u16string_view text)
         } else if (c >= 0xD800 && c <= 0xDFFF) {
             c = 0xFFFD;  // a lone surrogate cannot be written as UTF-8
         }
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
+        qx::dxf::appendUtf8(out, c);
     }
     return out;
 }

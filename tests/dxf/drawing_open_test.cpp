@@ -124,6 +124,98 @@ TEST(DxfOpenEntities, MTextJoinsChunksAndTakesRotationFromItsDirection)
     EXPECT_NEAR(text->rotation(), M_PI / 2, 1e-12);  // the direction wins over code 50
 }
 
+// A drawing with the standard text style and another one, then the given entities.
+std::string styledDrawing(const Pairs& entities)
+{
+    Pairs pairs = {{0, "SECTION"}, {2, "HEADER"}, {9, "$ACADVER"}, {1, "AC1027"}, {9, "$HANDSEED"}, {5, "100"},
+                   {0, "ENDSEC"}, {0, "SECTION"}, {2, "TABLES"}, {0, "TABLE"}, {2, "STYLE"}, {5, "3"},
+                   {100, "AcDbSymbolTable"}, {70, "2"}, {0, "STYLE"}, {5, "11"}, {100, "AcDbSymbolTableRecord"},
+                   {100, "AcDbTextStyleTableRecord"}, {2, "Standard"}, {70, "0"}, {40, "0"}, {41, "1"}, {3, "txt"},
+                   {0, "STYLE"}, {5, "12"}, {100, "AcDbSymbolTableRecord"}, {100, "AcDbTextStyleTableRecord"},
+                   {2, "Notes"}, {70, "0"}, {40, "0"}, {41, "1"}, {3, "txt"}, {0, "ENDTAB"}, {0, "ENDSEC"},
+                   {0, "SECTION"}, {2, "ENTITIES"}};
+    pairs.insert(pairs.end(), entities.begin(), entities.end());
+    pairs.insert(pairs.end(), {{0, "ENDSEC"}, {0, "EOF"}});
+    return dxfText(pairs);
+}
+
+std::u16string styleName(QxDbObjectId style)
+{
+    const auto* record = style.isNull() ? nullptr : object<QxDbTextStyleTableRecord>(style);
+    return record ? record->name() : u"(none)";
+}
+
+TEST(DxfOpenDefaults, TextsWithoutAStyleHaveTheStandardOne)
+{
+    const std::string original = styledDrawing({
+        {0, "MTEXT"}, {5, "A0"}, {100, "AcDbEntity"}, {8, "0"}, {100, "AcDbMText"}, {10, "0"}, {20, "0"}, {30, "0"},
+        {40, "2.5"}, {1, "no style"},
+        {0, "MTEXT"}, {5, "A1"}, {100, "AcDbEntity"}, {8, "0"}, {100, "AcDbMText"}, {10, "0"}, {20, "0"}, {30, "0"},
+        {40, "2.5"}, {1, "styled"}, {7, "Notes"},
+        {0, "TEXT"}, {5, "A2"}, {100, "AcDbEntity"}, {8, "0"}, {100, "AcDbText"}, {10, "0"}, {20, "0"}, {30, "0"},
+        {40, "2.5"}, {1, "no style"},
+        {0, "INSERT"}, {5, "90"}, {100, "AcDbEntity"}, {8, "0"}, {100, "AcDbBlockReference"}, {66, "1"}, {2, "B"},
+        {10, "0"}, {20, "0"}, {30, "0"},
+        {0, "ATTRIB"}, {5, "91"}, {330, "90"}, {100, "AcDbEntity"}, {8, "0"}, {100, "AcDbText"}, {10, "0"}, {20, "0"},
+        {30, "0"}, {40, "2.5"}, {1, "value"}, {100, "AcDbAttribute"}, {2, "TAG"}, {70, "0"},
+        {0, "SEQEND"}, {5, "92"}, {330, "90"}, {100, "AcDbEntity"}, {8, "0"}});
+    std::vector<std::string> warnings;
+    auto db = openText(original, &warnings);
+    EXPECT_EQ(warnings, std::vector<std::string>{});
+    ASSERT_TRUE(db);
+    const auto ids = modelSpaceIds(*db);
+    ASSERT_EQ(ids.size(), 4u);
+    EXPECT_EQ(styleName(object<QxDbMText>(ids[0])->textStyle()), u"Standard");
+    EXPECT_EQ(styleName(object<QxDbMText>(ids[1])->textStyle()), u"Notes");
+    EXPECT_EQ(styleName(object<QxDbText>(ids[2])->textStyle()), u"Standard");
+    const auto* reference = object<QxDbBlockReference>(ids[3]);
+    ASSERT_EQ(reference->attributeIds().size(), 1u);
+    EXPECT_EQ(styleName(object<QxDbAttribute>(reference->attributeIds()[0])->textStyle()), u"Standard");
+
+    // The default is no change: the drawing saves as it was. A changed text keeps its style.
+    EXPECT_EQ(test::saveText(*db), original);
+    test::Writable<QxDbMText>(ids[0])->setContents(u"changed");
+    auto reopened = openText(test::saveText(*db));
+    ASSERT_TRUE(reopened);
+    const auto* changed = object<QxDbMText>(modelSpaceIds(*reopened)[0]);
+    EXPECT_EQ(changed->contents(), u"changed");
+    EXPECT_EQ(styleName(changed->textStyle()), u"Standard");
+}
+
+TEST(DxfOpenSource, EachDatabaseKeepsTheFileItWasReadFromUntilItGoes)
+{
+    const std::string text = entitiesDrawing({});
+    auto first = openText(text), second = openText(text);
+    ASSERT_TRUE(first && second);
+    DxfSource* firstSource = sourceOf(first.get());
+    ASSERT_TRUE(firstSource);
+    EXPECT_NE(sourceOf(second.get()), firstSource);
+    EXPECT_EQ(firstSource->file->recordCount(), sourceOf(second.get())->file->recordCount());
+    const QxDbDatabase fresh;
+    EXPECT_EQ(sourceOf(&fresh), nullptr);  // made in memory
+    forgetSource(first.get());
+    EXPECT_EQ(sourceOf(first.get()), nullptr);
+    EXPECT_TRUE(sourceOf(second.get()));
+    // A database made where a dropped one was finds no file: the file went with its database.
+    second.reset();
+    auto third = std::make_shared<QxDbDatabase>();
+    EXPECT_EQ(sourceOf(third.get()), nullptr);
+}
+
+TEST(DxfOpenDefaults, ASolidWithThreeCornersHasItsFourthAtTheThird)
+{
+    auto db = openText(entitiesDrawing({{0, "SOLID"}, {5, "30"}, {100, "AcDbEntity"}, {8, "0"}, {100, "AcDbTrace"},
+                                        {10, "0"}, {20, "0"}, {30, "0"}, {11, "4"}, {21, "0"}, {31, "0"},
+                                        {12, "0"}, {22, "3"}, {32, "0"}}));
+    auto* solid = object<QxDbSolid>(modelSpaceIds(*db)[0]);
+    ASSERT_TRUE(solid);
+    QxGePoint3d third, fourth;
+    solid->getPointAt(2, third);
+    solid->getPointAt(3, fourth);
+    EXPECT_EQ(third, QxGePoint3d(0, 3, 0));
+    EXPECT_EQ(fourth, third);
+}
+
 TEST(DxfOpenEntities, TextInOlderFilesIsDecodedWithItsCodePage)
 {
     std::string drawing = entitiesDrawing({{0, "TEXT"}, {5, "32"}, {100, "AcDbEntity"}, {8, "0"}, {100, "AcDbText"},

@@ -15,6 +15,7 @@
 #include "cad/dxf/dxf_drawing.h"
 #include "database.h"
 #include "dbsymbols.h"
+#include "tag_support.h"
 
 namespace qx::dxf::test {
 

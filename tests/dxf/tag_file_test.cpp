@@ -45,7 +45,7 @@ TEST(DxfRecordIndex, RecordsSplitAtGroupCodeZeroWithinSections)
     EXPECT_EQ(file->recordType(entities->begin + 1), "LINE");
     EXPECT_EQ(entities->end, entities->begin + 3);
     // A record runs to the next code 0: the circle keeps its extended data.
-    EXPECT_NE(file->recordText(entities->begin + 2).find("1001\nAPP\n"), std::string_view::npos);
+    EXPECT_TRUE(test::hasRun(test::pairsOf(*file, entities->begin + 2), {{1001, "APP"}}));
 }
 
 TEST(DxfRecordIndex, TagsCarryLineNumbersAndValuesWithoutLineEnds)

@@ -1,6 +1,7 @@
 // Helpers of the DXF tests: small drawings written as pairs, and the sample folder.
 #pragma once
 
+#include <algorithm>
 #include <filesystem>
 #include <initializer_list>
 #include <string>
@@ -12,6 +13,22 @@
 namespace qx::dxf::test {
 
 using Pairs = std::vector<std::pair<int, std::string>>;
+
+// The pairs of a record as the file has them (values as written), extended data included.
+inline Pairs pairsOf(const DxfFile& file, std::size_t record)
+{
+    Pairs pairs;
+    TagCursor cursor = file.tags(record);
+    Tag tag;
+    while (cursor.next(tag)) pairs.emplace_back(tag.code, std::string(tag.value));
+    return pairs;
+}
+
+// Whether `run` stands in `pairs` as consecutive pairs.
+inline bool hasRun(const Pairs& pairs, const Pairs& run)
+{
+    return std::search(pairs.begin(), pairs.end(), run.begin(), run.end()) != pairs.end();
+}
 
 // The pairs as file text, codes right-aligned like most writers do.
 inline std::string dxfText(const Pairs& pairs, const char* lineEnd = "\n")
