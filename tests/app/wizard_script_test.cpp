@@ -47,15 +47,13 @@ protected:
     static std::string exportTo(const std::string& file, int type) { return "click 1029\nfile \"" + file + "\" " + std::to_string(type) + "\n"; }
     static std::string saveQex(const std::string& file) { return "click 1003\nfile \"" + file + "\"\n"; }
 
-    // The cells of the first sheet of a workbook as python reads them, one row a line, cells
-    // separated by "|", numbers as python prints floats.
-    static std::string xlsCells(const std::string& file)
+    // What a python script prints about `file` (its first argument); a note when the module
+    // the script needs is missing.
+    static std::string pythonOutput(const std::string& module, const std::string& script, const std::string& file)
     {
-        if (std::system("/usr/bin/python3 -c 'import xlrd' 2>/dev/null") != 0) return "(xlrd missing)";
-        const std::string command = "/usr/bin/python3 -c 'import sys, xlrd\n"
-                                    "s = xlrd.open_workbook(sys.argv[1]).sheet_by_index(0)\n"
-                                    "for r in range(s.nrows): print(\"|\".join(str(c.value) for c in s.row(r)))' " +
-                                    qxtest::shellQuote(file);
+        if (std::system(("/usr/bin/python3 -c 'import " + module + "' 2>/dev/null").c_str()) != 0)
+            return "(" + module + " missing)";
+        const std::string command = "/usr/bin/python3 -c '" + script + "' " + qxtest::shellQuote(file);
         std::string out;
         if (FILE* pipe = popen(command.c_str(), "r")) {
             char buffer[4096];
@@ -66,13 +64,24 @@ protected:
         return out;
     }
 
+    // The cells of the first sheet of a workbook as python reads them, one row a line, cells
+    // separated by "|", numbers as python prints floats.
+    static std::string xlsCells(const std::string& file)
+    {
+        return pythonOutput("xlrd",
+                            "import sys, xlrd\n"
+                            "s = xlrd.open_workbook(sys.argv[1]).sheet_by_index(0)\n"
+                            "for r in range(s.nrows): print(\"|\".join(str(c.value) for c in s.row(r)))",
+                            file);
+    }
+
     // The cells of an .xlsx workbook as openpyxl reads them, one line a cell that holds
     // something: place, kind, "*" when bold, number format, value (and a formula's stored result).
     static std::string xlsxCells(const std::string& file)
     {
-        if (std::system("/usr/bin/python3 -c 'import openpyxl' 2>/dev/null") != 0) return "(openpyxl missing)";
-        const std::string command =
-            "/usr/bin/python3 -c 'import sys, openpyxl\n"
+        return pythonOutput(
+            "openpyxl",
+            "import sys, openpyxl\n"
             "book = openpyxl.load_workbook(sys.argv[1]); s = book.active\n"
             "stored = openpyxl.load_workbook(sys.argv[1], data_only=True).active\n"
             "print(s.title, book.properties.title, s.freeze_panes, s.auto_filter.ref)\n"
@@ -80,16 +89,8 @@ protected:
             "    for c in row:\n"
             "        if c.value is None: continue\n"
             "        extra = \" = \" + str(stored[c.coordinate].value) if c.data_type == \"f\" else \"\"\n"
-            "        print(c.coordinate, c.data_type + (\"*\" if c.font.b else \"\"), c.number_format, str(c.value) + extra)' " +
-            qxtest::shellQuote(file);
-        std::string out;
-        if (FILE* pipe = popen(command.c_str(), "r")) {
-            char buffer[4096];
-            std::size_t n;
-            while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-            pclose(pipe);
-        }
-        return out;
+            "        print(c.coordinate, c.data_type + (\"*\" if c.font.b else \"\"), c.number_format, str(c.value) + extra)",
+            file);
     }
 
     std::filesystem::path dir;
