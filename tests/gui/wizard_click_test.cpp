@@ -142,7 +142,10 @@ TEST(GuiWizard, ClicksGiveTheConsoleRunsFilesAndEveryPageIsDrawnAsItsTemplateSay
     const auto console = qxtest::runQxcad(consoleScript(consoleDir));
     ASSERT_EQ(console.exitCode, 0) << console.output;
     const std::string csv = readFile(guiDir / "openings.csv");
-    EXPECT_NE(csv.find("Number"), std::string::npos) << csv;
+    // The demo's rows: the first door and the last window, in reading order.
+    EXPECT_NE(csv.find("\"Type\",Number,\"Width (mm)\",\"Height (mm)\",\"Fire rating\",\"Quantity\""), std::string::npos) << csv;
+    ASSERT_NE(csv.find("W08"), std::string::npos) << csv;
+    EXPECT_LT(csv.find("D01"), csv.find("W08")) << csv;
     EXPECT_EQ(csv, readFile(consoleDir / "openings.csv"));
     EXPECT_EQ(replaceAll(readFile(guiDir / "openings.qex"), guiDir.string(), "DIR"),
               replaceAll(readFile(consoleDir / "openings.qex"), consoleDir.string(), "DIR"));
