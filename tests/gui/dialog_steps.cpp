@@ -25,6 +25,13 @@ int rowShowing(QTreeWidget& tree, const QString& text)
     return -1;
 }
 
+int columnTitled(QTreeWidget& tree, const std::string& title)
+{
+    for (int c = 0; c < tree.columnCount(); ++c)
+        if (tree.headerItem()->text(c) == QString::fromStdString(title)) return c;
+    return -1;
+}
+
 QRect cellRect(QTreeWidget& tree, int row, int column)
 {
     return tree.visualRect(tree.model()->index(row, column));
@@ -114,13 +121,23 @@ void DialogSteps::clickHeader(int listId, const std::string& title)
     const std::uint32_t page = m_page;
     m_driver.act("sorting by " + title, [page, listId, title] {
         QTreeWidget* tree = listOf(page, listId);
-        int column = -1;
-        for (int c = 0; c < tree->columnCount(); ++c)
-            if (tree->headerItem()->text(c) == QString::fromStdString(title)) column = c;
+        const int column = columnTitled(*tree, title);
         ASSERT_GE(column, 0) << title;
         QHeaderView* header = tree->header();
         const QPoint at(header->sectionViewportPosition(column) + header->sectionSize(column) / 2, header->height() / 2);
         QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
+    });
+}
+
+void DialogSteps::moveColumn(int listId, const std::string& title, int place)
+{
+    const std::uint32_t page = m_page;
+    m_driver.act("moving " + title, [page, listId, title, place] {
+        QTreeWidget* tree = listOf(page, listId);
+        const int column = columnTitled(*tree, title);
+        ASSERT_GE(column, 0) << title;
+        // What a drag of the header does: the toolkit moves the section, the page follows.
+        tree->header()->moveSection(tree->header()->visualIndex(column), place);
     });
 }
 

@@ -27,6 +27,9 @@ public:
     void rightClickCell(int listId, const std::string& row, int column);
     void editCell(int listId, const std::string& row, int column, const std::string& text);
     void clickHeader(int listId, const std::string& title);
+    // Drags the column titled `title` to `place` of the header order (0 is the first), as the
+    // console's move-column does.
+    void moveColumn(int listId, const std::string& title, int place);
     void chooseMenu(const std::string& entry);
     void chooseFile(const std::string& path);
 

@@ -26,7 +26,8 @@ protected:
         qxtest::application();
         qxtest::startHost();
         std::u16string error;
-        ASSERT_TRUE(qx::openDrawing(std::string(QX_SOURCE_DIR) + "/samples/plant-with-table.dxf", error));
+        // The sample plan with the demo's table of doors and windows beside it.
+        ASSERT_TRUE(qx::openDrawing(qxtest::demoDrawing().string(), error));
         m_session = std::make_unique<qxgui::GuiSession>();
         window().resize(1000, 700);
         window().show();
@@ -100,7 +101,7 @@ TEST_F(DrawingViewTest, DrawsWhereTheObjectsAreAndNothingElsewhere)
             for (int x = area.left(); x <= area.right(); ++x) drawn += picture.pixel(x, y) != kBackground;
         EXPECT_GT(drawn, 0) << "nothing drawn for the object " << std::hex << entity.handle;
     }
-    // The sample's table shows a text for every cell that has one.
+    // The demo's table shows a text for every cell that has one.
     const auto database = qx::currentDatabase();
     int tables = 0;
     for (const QxDbObjectId& id : qx::selectAll(*database, qx::SelectionFilter())) {
@@ -134,7 +135,7 @@ TEST_F(DrawingViewTest, DrawsWhereTheObjectsAreAndNothingElsewhere)
 
 TEST_F(DrawingViewTest, TheTitleNamesTheDrawingWhichHasNotChangedSinceItWasOpened)
 {
-    EXPECT_TRUE(window().windowTitle().startsWith(QStringLiteral("plant-with-table.dxf"))) << window().windowTitle().toStdString();
+    EXPECT_TRUE(window().windowTitle().startsWith(QStringLiteral("plan-with-openings.dxf"))) << window().windowTitle().toStdString();
     EXPECT_FALSE(window().isWindowModified());
 }
 

@@ -3,6 +3,9 @@
 #include <QLineEdit>
 #include <QTest>
 #include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <sstream>
 
 #include "cad/app/command_loop.h"
 #include "cad/dxf/dxf_builtins.h"
@@ -12,6 +15,7 @@
 #include "cad/ui/gui/main_window.h"
 #include "entrypoint.h"
 #include "module/module_state.h"
+#include "support/run_qxcad.h"
 
 extern "C" QxRx::AppRetCode qxrxEntryPoint(QxRx::AppMsgCode message, void* appPacket);
 
@@ -124,6 +128,54 @@ std::filesystem::path screenshotDir()
     const auto dir = std::filesystem::path(QX_BUILD_DIR) / "gui-screenshots";
     std::filesystem::create_directories(dir);
     return dir;
+}
+
+namespace {
+
+std::string replaceAll(std::string text, const std::string& from, const std::string& to)
+{
+    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+}  // namespace
+
+std::filesystem::path demoDrawing()
+{
+    static const std::filesystem::path drawing = [] {
+        const auto dir = std::filesystem::temp_directory_path() / ("qx-gui-demo-" + std::to_string(::getpid()));
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+        std::ifstream in(std::string(QX_SOURCE_DIR) + "/samples/demo.scr");
+        std::string script((std::istreambuf_iterator<char>(in)), {});
+        script = replaceAll(script, "samples/", std::string(QX_SOURCE_DIR) + "/samples/");
+        script = replaceAll(script, "build/demo/", dir.string() + "/");
+        const RunResult run = runQxcad(script);
+        EXPECT_EQ(run.exitCode, 0) << run.output;
+        return dir / "plan-with-openings.dxf";
+    }();
+    return drawing;
+}
+
+std::string tableHandleIn(const std::filesystem::path& drawing)
+{
+    std::ifstream in(drawing);
+    const auto trimmed = [](std::string text) {
+        text.erase(0, text.find_first_not_of(" \r"));
+        text.erase(text.find_last_not_of(" \r") + 1);
+        return text;
+    };
+    // Group codes and values come in pairs; an entity's handle (code 5) follows its type.
+    std::string code, value;
+    bool afterTable = false;
+    while (std::getline(in, code) && std::getline(in, value)) {
+        code = trimmed(code);
+        value = trimmed(value);
+        if (afterTable && code == "5") return value;
+        afterTable = code == "0" && value == "ACAD_TABLE";
+    }
+    return "";
 }
 
 }  // namespace qxtest

@@ -64,4 +64,13 @@ private:
 // Where the tests put their pictures: build/gui-screenshots/.
 std::filesystem::path screenshotDir();
 
+// The demo's drawing: the sample plan with its table of doors and windows beside it, made once
+// per test program by running samples/demo.scr on the console with its paths moved to a
+// folder of the test's own (the outputs the demo writes to build/demo/ go there too).
+std::filesystem::path demoDrawing();
+
+// The handle (hexadecimal, as the console takes it) of the first table in a DXF file; empty
+// when there is none.
+std::string tableHandleIn(const std::filesystem::path& drawing);
+
 }  // namespace qxtest

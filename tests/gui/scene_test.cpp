@@ -4,6 +4,7 @@
 
 #include <QColor>
 
+#include "cad/dxf/dxf_drawing.h"
 #include "cad/ui/gui/dialog_units.h"
 #include "cad/ui/gui/drawing_scene.h"
 #include "cad/ui/gui/gui_frontend.h"
@@ -135,4 +136,28 @@ TEST(FileDialogFilters, BecomeNameFiltersWithTheirPatternsOnce)
     EXPECT_EQ(qxgui::nameFilters(csvOrXls), (QStringList{QStringLiteral("Csv file (*.csv)"), QStringLiteral("Xls file (*.xls)")}));
     const CQxUiFileDialog drawings(true, u"", u"", 0, u"Drawings|*.dxf;*.dwg|All files (*.*)|*.*||");
     EXPECT_EQ(qxgui::nameFilters(drawings), (QStringList{QStringLiteral("Drawings (*.dxf *.dwg)"), QStringLiteral("All files (*.*)")}));
+}
+
+// The plan's title block: its texts are centred on their alignment points in the file, which
+// the database's texts do not keep.
+TEST(SceneFromFile, ACentredTextOfTheFileIsDrawnCentredOnItsAlignmentPoint)
+{
+    qxtest::application();
+    qx::dxf::OpenResult opened;
+    qx::dxf::DxfError error;
+    ASSERT_TRUE(qx::dxf::openDxf(std::string(QX_SOURCE_DIR) + "/samples/plan.dxf", opened, error)) << error.text();
+    qxgui::DrawingScene scene;
+    scene.build(*opened.database);
+    int titles = 0;
+    for (const qxgui::EntityPicture& picture : scene.entities())
+        for (const qxgui::TextRun& text : picture.texts) {
+            if (text.lines == QStringList{QStringLiteral("PLANT BUILDING - GROUND FLOOR PLAN")}) {
+                ++titles;
+                EXPECT_EQ(text.horizontal, 1);
+                EXPECT_NEAR(text.anchor.x(), 1500.0, 1e-9);  // the title block's middle
+                EXPECT_NEAR(text.anchor.y(), -190.0, 1e-9);
+            }
+        }
+    EXPECT_EQ(titles, 1);
+    qx::dxf::forgetSource(opened.database.get());
 }

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <map>
+#include <unordered_map>
 
 #include "cad/db/database_impl.h"
 #include "cad/dxf/dxf_drawing.h"
@@ -81,9 +82,53 @@ void addArc(QPainterPath& path, QPointF centre, double radius, double start, dou
     path.arcTo(box, -start * degrees, -(end - start) * degrees);
 }
 
+// Where a single-line text sits against its anchor. The database's text keeps only its first
+// point, so a centred or right-aligned text of a drawing read from a file takes its
+// justification and alignment point from the record it was read from.
+struct TextPlacement {
+    int horizontal = 0;  // as TextRun
+    int vertical = 3;
+    QPointF shift;  // from the first point to the alignment point
+};
+
+TextPlacement placementOf(qx::dxf::TagCursor tags)
+{
+    std::int64_t justify = 0, valign = 0;
+    double x10 = 0, y10 = 0, x11 = 0, y11 = 0;
+    bool alignmentPoint = false;
+    for (qx::dxf::Tag tag; tags.next(tag);) {
+        if (tag.code == 72) tag.toInt(justify);
+        else if (tag.code == 73) tag.toInt(valign);
+        else if (tag.code == 10) tag.toDouble(x10);
+        else if (tag.code == 20) tag.toDouble(y10);
+        else if (tag.code == 11) alignmentPoint = tag.toDouble(x11);
+        else if (tag.code == 21) tag.toDouble(y11);
+    }
+    TextPlacement placement;
+    // Aligned and fitted texts (3 and 5) run from the first point: drawn from there.
+    placement.horizontal = justify == 1 || justify == 4 ? 1 : justify == 2 ? 2 : 0;
+    placement.vertical = justify == 4 ? 1 : valign == 1 ? 2 : valign == 2 ? 1 : valign == 3 ? 0 : 3;
+    if (alignmentPoint && (placement.horizontal != 0 || placement.vertical != 3)) placement.shift = QPointF(x11 - x10, y11 - y10);
+    return placement;
+}
+
+std::unordered_map<const QxDbStub*, TextPlacement> textPlacements(const QxDbDatabase& database)
+{
+    std::unordered_map<const QxDbStub*, TextPlacement> placements;
+    const qx::dxf::DxfSource* source = qx::dxf::sourceOf(&database);
+    if (!source || !source->file) return placements;
+    const qx::dxf::DxfFile& file = *source->file;
+    for (std::size_t i = 0; i < file.recordCount() && i < source->stubs.size(); ++i) {
+        if (!source->stubs[i] || file.recordType(i) != "TEXT") continue;
+        const TextPlacement placement = placementOf(file.tags(i));
+        if (placement.horizontal != 0 || placement.vertical != 3) placements.emplace(source->stubs[i], placement);
+    }
+    return placements;
+}
+
 class PictureBuilder {
 public:
-    PictureBuilder(const QxDbDatabase& database) : m_layers(layerColors(database)) {}
+    PictureBuilder(const QxDbDatabase& database) : m_layers(layerColors(database)), m_placements(textPlacements(database)) {}
 
     EntityPicture picture(const QxDbEntity& entity)
     {
@@ -164,7 +209,10 @@ private:
             addText(out, t, scale, rotation, xy(mtext->location()), mtext->textHeight(), mtext->rotation(), qs(mtext->text()),
                     attachment % 3, attachment / 3);
         } else if (const auto* text = QxDbText::cast(&entity)) {
-            addText(out, t, scale, rotation, xy(text->position()), text->height(), text->rotation(), qs(text->textString()), 0, 3);
+            const auto found = m_placements.find(text->objectId().stub());
+            const TextPlacement placement = found == m_placements.end() ? TextPlacement() : found->second;
+            addText(out, t, scale, rotation, xy(text->position()) + placement.shift, text->height(), text->rotation(),
+                    qs(text->textString()), placement.horizontal, placement.vertical);
         } else if (const auto* table = QxDbTable::cast(&entity)) {
             addTable(*table, t, scale, rotation, out, depth);
         } else if (const auto* reference = QxDbBlockReference::cast(&entity)) {
@@ -302,6 +350,7 @@ private:
     }
 
     std::map<std::u16string, int> m_layers;
+    std::unordered_map<const QxDbStub*, TextPlacement> m_placements;
 };
 
 }  // namespace

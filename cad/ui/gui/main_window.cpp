@@ -11,6 +11,8 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QRegularExpression>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QVBoxLayout>
@@ -77,6 +79,12 @@ MainWindow::MainWindow()
     m_coordinates = new QLabel;
     m_coordinates->setObjectName(QStringLiteral("coordinates"));
     statusBar()->addPermanentWidget(m_coordinates);
+    m_progress = new QProgressBar;
+    m_progress->setObjectName(QStringLiteral("progress"));
+    m_progress->setRange(0, 100);
+    m_progress->setMaximumWidth(200);
+    m_progress->hide();
+    statusBar()->addPermanentWidget(m_progress);
     m_view->onCursor = [this](QPointF p) {
         m_coordinates->setText(QString::number(p.x(), 'f', 4) + QStringLiteral(", ") + QString::number(p.y(), 'f', 4));
     };
@@ -150,6 +158,8 @@ bool MainWindow::readLine(std::u16string_view prompt, qx::InputKind kind, std::u
 {
     if (m_closed) return false;
     if (kind == qx::InputKind::Text) drawingChanged();
+    // The command that read a drawing has finished with it.
+    m_progress->hide();
     m_prompt->setText(qs(prompt).trimmed());
     m_waiting = kind;
     m_answer.reset();
@@ -170,6 +180,22 @@ void MainWindow::appendOutput(std::u16string_view text)
     m_history->moveCursor(QTextCursor::End);
     m_history->insertPlainText(qs(text));
     m_history->ensureCursorVisible();
+    for (const QString& line : qs(text).split(u'\n', Qt::SkipEmptyParts)) showProgress(line);
+}
+
+// The host reports the reading of a large drawing as the console shows it, a line every tenth
+// ("Reading <path>: 40%"); the window shows the same in its bar. The reading holds the event
+// loop, so the bar and the history are painted at once.
+void MainWindow::showProgress(const QString& line)
+{
+    static const QRegularExpression reading(QStringLiteral("^Reading .+: (\\d{1,3})%$"));
+    const QRegularExpressionMatch match = reading.match(line);
+    if (!match.hasMatch()) return;
+    m_progress->setFormat(QStringLiteral("Reading %p%"));
+    m_progress->show();
+    m_progress->setValue(match.captured(1).toInt());
+    statusBar()->repaint();
+    m_history->repaint();
 }
 
 void MainWindow::drawingChanged()

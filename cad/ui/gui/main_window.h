@@ -1,6 +1,6 @@
 // The host's main window: the drawing view above, the command line below (history and input),
-// menus for the drawing files and the modules' commands, the cursor's coordinates in the
-// status bar. The window answers the host's input requests: what the user types or clicks
+// menus for the drawing files and the modules' commands, the cursor's coordinates and the
+// progress of reading a large drawing in the status bar. The window answers the host's input requests: what the user types or clicks
 // becomes the line the command loop reads.
 #pragma once
 
@@ -14,6 +14,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
+class QProgressBar;
 
 namespace qxgui {
 
@@ -34,6 +35,8 @@ public:
     DrawingView& view() const { return *m_view; }
     QLineEdit& commandInput() const { return *m_input; }
     QPlainTextEdit& history() const { return *m_history; }
+    // Shown in the status bar while a large drawing is read.
+    QProgressBar& progress() const { return *m_progress; }
     // The request the window waits for, if any.
     std::optional<qx::InputKind> waitingFor() const { return m_waiting; }
     // Shows the current drawing again: its pictures, name and changed mark.
@@ -48,12 +51,14 @@ private:
     void runMenuCommand(const QString& line);
     void inputEntered();
     void updateTitle();
+    void showProgress(const QString& line);
 
     DrawingView* m_view = nullptr;
     QPlainTextEdit* m_history = nullptr;
     QLineEdit* m_input = nullptr;
     QLabel* m_prompt = nullptr;
     QLabel* m_coordinates = nullptr;
+    QProgressBar* m_progress = nullptr;
     std::optional<qx::InputKind> m_waiting;
     std::optional<QString> m_answer;
     bool m_closed = false;
