@@ -62,6 +62,9 @@ protected:
     void copyObjectDataTo(QxDbObject& target) const;
 
 private:
+    // The host's bookkeeping: the database's slot of this object (null until it is added) and
+    // the extended data, reached by the host through qx::DbInternals.
+    friend class qx::DbInternals;
     QxDbStub* m_stub = nullptr;
     QxDbObjectId m_owner;
     std::unique_ptr<QxDbXData> m_xdata;
