@@ -66,8 +66,6 @@ public:
 
     // The inside, defined by the host; only the host reaches it, through qx::DbInternals.
     struct Impl;
-    Impl& impl() { return *m_impl; }
-    const Impl& impl() const { return *m_impl; }
 
 private:
     friend class qx::DbInternals;

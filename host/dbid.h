@@ -49,7 +49,6 @@ public:
     QxDbDatabase* database() const;
     // Equal ids hash equally; the value means nothing else.
     std::size_t hashValue() const noexcept { return std::hash<QxDbStub*>()(m_stub); }
-    QxDbStub* stub() const { return m_stub; }
 
     bool operator==(const QxDbObjectId&) const = default;
     bool operator<(const QxDbObjectId& other) const { return std::less<QxDbStub*>()(m_stub, other.m_stub); }
