@@ -230,3 +230,19 @@ TEST(EmptyDatabase, EnsureDefaultsAddsOnlyWhatIsMissing)
     EXPECT_FALSE(db.tablestyle().isNull());
     EXPECT_GT(db.handseed().value(), 0x10u);
 }
+
+// What a module sees ---------------------------------------------------------------------
+
+// A module compiles against host/ alone; the host's bookkeeping (an object's slot, its
+// extended data store, the database's inside) is for the host, reached through
+// qx::DbInternals. Publishing any of it again fails this file's build.
+template <class T>
+concept ShowsSlot = requires(const T& t) { t.stub(); };
+template <class T>
+concept ShowsBookkeeping = requires(T& t, QxDbStub* s) {
+    t.attachStub(s);
+} || requires(T& t) { t.xdataStore(); };
+template <class T>
+concept ShowsInside = requires(T& t) { t.impl(); };
+static_assert(!ShowsSlot<QxDbObjectId> && !ShowsSlot<QxDbObject> && !ShowsBookkeeping<QxDbObject>);
+static_assert(!ShowsInside<QxDbDatabase>);
