@@ -12,7 +12,7 @@ public:
     // A new, empty drawing: model and paper space, layer "0", linetypes "ByBlock", "ByLayer"
     // and "Continuous", text style "Standard", application "ACAD", and a table-style
     // dictionary holding a "Standard" table style. Without defaults the database starts
-    // empty, for the file reader, which then calls impl().ensureDefaults() to add whatever
+    // empty, for the file reader, which then calls Impl::ensureDefaults() to add whatever
     // standard object the file lacks.
     explicit QxDbDatabase(bool withDefaults = true);
     ~QxDbDatabase();
@@ -64,11 +64,11 @@ public:
     std::size_t openObjectCount() const;
     std::vector<std::u16string> describeOpenObjects() const;
 
+    // The inside, defined by the host; only the host reaches it, through qx::DbInternals.
     struct Impl;
-    Impl& impl() { return *m_impl; }
-    const Impl& impl() const { return *m_impl; }
 
 private:
+    friend class qx::DbInternals;
     std::unique_ptr<Impl> m_impl;
 };
 

@@ -13,6 +13,9 @@ class QxDbDatabase;
 class QxDbObject;
 class QxDbEntity;
 class QxDbStub;  // the database's slot for one object; defined by the host
+namespace qx {
+class DbInternals;  // the host's own access to what these classes keep private
+}
 
 // A handle: a 64-bit number, unique in its drawing and never reused; shown as upper-case
 // hexadecimal without leading zeros.
@@ -44,19 +47,21 @@ public:
     bool isErased() const;
     QxDbHandle handle() const;
     QxDbDatabase* database() const;
-    QxDbStub* stub() const { return m_stub; }
+    // Equal ids hash equally; the value means nothing else.
+    std::size_t hashValue() const noexcept { return std::hash<QxDbStub*>()(m_stub); }
 
     bool operator==(const QxDbObjectId&) const = default;
     bool operator<(const QxDbObjectId& other) const { return std::less<QxDbStub*>()(m_stub, other.m_stub); }
 
 private:
+    friend class qx::DbInternals;
     QxDbStub* m_stub = nullptr;
 };
 inline const QxDbObjectId QxDbObjectId::kNull{};
 
 template <>
 struct std::hash<QxDbObjectId> {
-    std::size_t operator()(const QxDbObjectId& id) const noexcept { return std::hash<QxDbStub*>()(id.stub()); }
+    std::size_t operator()(const QxDbObjectId& id) const noexcept { return id.hashValue(); }
 };
 
 namespace QxDb {

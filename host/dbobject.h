@@ -51,17 +51,14 @@ public:
     // copied.
     virtual QxDbObject* clone() const { return nullptr; }
 
-    // Host bookkeeping: the database's slot of this object, null until it is added.
-    QxDbStub* stub() const { return m_stub; }
-    void attachStub(QxDbStub* stub) { m_stub = stub; }
-    const QxDbXData* xdataStore() const { return m_xdata.get(); }
-    QxDbXData* xdataStore() { return m_xdata.get(); }
-
 protected:
     // Copies the parts of QxDbObject that a clone keeps (extended data).
     void copyObjectDataTo(QxDbObject& target) const;
 
 private:
+    // The host's bookkeeping: the database's slot of this object (null until it is added) and
+    // the extended data, reached by the host through qx::DbInternals.
+    friend class qx::DbInternals;
     QxDbStub* m_stub = nullptr;
     QxDbObjectId m_owner;
     std::unique_ptr<QxDbXData> m_xdata;

@@ -98,7 +98,7 @@ Qxapp::ErrorStatus QxDbDatabase::Impl::add(QxDbObject* object, std::uint64_t han
 {
     id = QxDbObjectId::kNull;
     if (!object) return Qxapp::eInvalidInput;
-    if (object->stub()) return Qxapp::eAlreadyInDb;
+    if (!object->isNewObject()) return Qxapp::eAlreadyInDb;
     if (handle == 0) {
         while (find(handseed)) ++handseed;  // a reader may have set a low seed
         handle = handseed;
@@ -110,7 +110,7 @@ Qxapp::ErrorStatus QxDbDatabase::Impl::add(QxDbObject* object, std::uint64_t han
     stub.object = object;
     stub.handle = handle;
     indexHandle(handle, &stub);
-    object->attachStub(&stub);
+    qx::DbInternals::attachStub(*object, &stub);
     object->setOwnerId(owner);
     id = QxDbObjectId(&stub);
     return Qxapp::eOk;

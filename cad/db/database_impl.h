@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "cad/db/internals.h"
 #include "cad/db/stub_list.h"
 #include "host/database.h"
 
@@ -71,6 +72,6 @@ namespace qx {
 // only (never handed to a caller as if opened).
 inline QxDbObject* peekObject(QxDbObjectId id)
 {
-    return id.isNull() ? nullptr : id.stub()->object;
+    return id.isNull() ? nullptr : DbInternals::stub(id)->object;
 }
 }  // namespace qx

@@ -335,14 +335,14 @@ Qxapp::ErrorStatus QxDbBlockReference::appendAttribute(QxDbObjectId& id, QxDbAtt
 {
     id = QxDbObjectId::kNull;
     if (!attribute) return Qxapp::eInvalidInput;
-    if (!stub()) return Qxapp::eNotInDatabase;
+    if (isNewObject()) return Qxapp::eNotInDatabase;
     QX_NEEDS_WRITE();
-    if (attribute->stub()) return Qxapp::eAlreadyInDb;
-    auto& impl = database()->impl();
+    if (!attribute->isNewObject()) return Qxapp::eAlreadyInDb;
+    auto& impl = qx::DbInternals::impl(*database());
     const Qxapp::ErrorStatus es = impl.add(attribute, 0, objectId(), id);
     if (es != Qxapp::eOk) return es;
     m_attributes.push_back(id);
-    impl.openNewForWrite(id.stub());
+    impl.openNewForWrite(qx::DbInternals::stub(id));
     return Qxapp::eOk;
 }
 

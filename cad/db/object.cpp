@@ -47,7 +47,7 @@ QxDbHandle QxDbObject::handle() const { return QxDbHandle(m_stub ? m_stub->handl
 Qxapp::ErrorStatus QxDbObject::close()
 {
     if (!m_stub) return Qxapp::eNotInDatabase;
-    return m_stub->database()->impl().close(m_stub);
+    return qx::DbInternals::impl(*m_stub->database()).close(m_stub);
 }
 
 Qxapp::ErrorStatus QxDbObject::upgradeOpen()
@@ -95,8 +95,8 @@ Qxapp::ErrorStatus qxdbOpenObject(QxDbObject*& object, QxDbObjectId id, QxDb::Op
 {
     object = nullptr;
     if (id.isNull()) return Qxapp::eNullObjectId;
-    QxDbStub* stub = id.stub();
-    const Qxapp::ErrorStatus es = stub->database()->impl().open(stub, mode, openErased);
+    QxDbStub* stub = qx::DbInternals::stub(id);
+    const Qxapp::ErrorStatus es = qx::DbInternals::impl(*stub->database()).open(stub, mode, openErased);
     if (es == Qxapp::eOk) object = stub->object;
     return es;
 }

@@ -32,7 +32,7 @@ Qxapp::ErrorStatus QxDbSymbolTableRecord::setName(const char16_t* name)
     if (!isWriteEnabled()) return Qxapp::eNotOpenForWrite;
     if (!name || !*name) return Qxapp::eInvalidInput;
     // A record in a table keeps the table's name index right.
-    if (auto* table = QxDbSymbolTable::cast(qx::peekObject(ownerId())); table && stub()) {
+    if (auto* table = QxDbSymbolTable::cast(qx::peekObject(ownerId())); table && !isNewObject()) {
         QxDbObjectId existing;
         if (table->getAt(name, existing, true) == Qxapp::eOk && existing != objectId()) return Qxapp::eDuplicateKey;
         table->unindexRecord(m_name);
@@ -54,14 +54,14 @@ Qxapp::ErrorStatus QxDbBlockTableRecord::appendQxDbEntity(QxDbObjectId& id, QxDb
 {
     id = QxDbObjectId::kNull;
     if (!entity) return Qxapp::eInvalidInput;
-    if (!stub()) return Qxapp::eNotInDatabase;
+    if (isNewObject()) return Qxapp::eNotInDatabase;
     if (!isWriteEnabled()) return Qxapp::eNotOpenForWrite;
-    if (entity->stub()) return Qxapp::eAlreadyInDb;
-    auto& impl = database()->impl();
+    if (!entity->isNewObject()) return Qxapp::eAlreadyInDb;
+    auto& impl = qx::DbInternals::impl(*database());
     const Qxapp::ErrorStatus es = impl.add(entity, 0, objectId(), id);
     if (es != Qxapp::eOk) return es;
     m_entities.push_back(id);
-    impl.openNewForWrite(id.stub());
+    impl.openNewForWrite(qx::DbInternals::stub(id));
     return Qxapp::eOk;
 }
 
@@ -114,16 +114,16 @@ Qxapp::ErrorStatus QxDbSymbolTable::add(QxDbObjectId& id, QxDbSymbolTableRecord*
 {
     id = QxDbObjectId::kNull;
     if (!record || record->name().empty()) return Qxapp::eInvalidInput;
-    if (!stub()) return Qxapp::eNotInDatabase;
+    if (isNewObject()) return Qxapp::eNotInDatabase;
     if (!isWriteEnabled()) return Qxapp::eNotOpenForWrite;
-    if (record->stub()) return Qxapp::eAlreadyInDb;
+    if (!record->isNewObject()) return Qxapp::eAlreadyInDb;
     QxDbObjectId existing;
     if (getAt(record->name().c_str(), existing, true) == Qxapp::eOk) return Qxapp::eDuplicateKey;
-    auto& impl = database()->impl();
+    auto& impl = qx::DbInternals::impl(*database());
     const Qxapp::ErrorStatus es = impl.add(record, 0, objectId(), id);
     if (es != Qxapp::eOk) return es;
     indexRecord(record->name(), id);
-    impl.openNewForWrite(id.stub());
+    impl.openNewForWrite(qx::DbInternals::stub(id));
     return Qxapp::eOk;
 }
 
@@ -183,20 +183,20 @@ Qxapp::ErrorStatus QxDbDictionary::setAt(const char16_t* name, QxDbObject* objec
 {
     id = QxDbObjectId::kNull;
     if (!name || !*name || !object) return Qxapp::eInvalidInput;
-    if (!stub()) return Qxapp::eNotInDatabase;
+    if (isNewObject()) return Qxapp::eNotInDatabase;
     if (!isWriteEnabled()) return Qxapp::eNotOpenForWrite;
-    if (object->stub()) {
+    if (!object->isNewObject()) {
         if (object->database() != database()) return Qxapp::eInvalidInput;
         id = object->objectId();
     } else {
-        auto& impl = database()->impl();
+        auto& impl = qx::DbInternals::impl(*database());
         const Qxapp::ErrorStatus es = impl.add(object, 0, objectId(), id);
         if (es != Qxapp::eOk) return es;
-        impl.openNewForWrite(id.stub());
+        impl.openNewForWrite(qx::DbInternals::stub(id));
     }
     // The object stored before under that name is no longer reachable: it goes.
     auto it = m_entries.find(name);
-    if (it != m_entries.end() && it->second != id) it->second.stub()->erased = true;
+    if (it != m_entries.end() && it->second != id) qx::DbInternals::stub(it->second)->erased = true;
     m_entries[name] = id;
     return Qxapp::eOk;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "cad/db/internals.h"
 #include "cad/db/xdata.h"
 #include "cad/dxf/dxf_drawing.h"
 #include "cad/dxf/dxf_entities.h"
@@ -143,7 +144,7 @@ std::uint64_t XDataDigests::of(std::size_t record) const
 std::uint64_t xdataDigest(const QxDbObject& object)
 {
     Digest d;
-    const QxDbXData* store = object.xdataStore();
+    const QxDbXData* store = qx::DbInternals::xdataStore(object);
     if (!store) return d.value();
     for (const QxDbXData::Value& value : store->values()) {
         d.mix(value.code, 0);

@@ -5,6 +5,7 @@
 #include <optional>
 #include <unordered_map>
 
+#include "cad/db/internals.h"
 #include "cad/dxf/dxf_record.h"
 #include "dbsymbols.h"
 
@@ -200,14 +201,14 @@ void readDynamicProperties(const DxfFile& file, const DxfSource& source, const s
         if (definition.isNull()) continue;
         if (!walker) walker.emplace(file);
 
-        auto known = parametersOf.find(definition.stub());
+        auto known = parametersOf.find(qx::DbInternals::stub(definition));
         if (known == parametersOf.end()) {
             std::vector<Parameter> params;
-            if (auto r = recordOf.find(definition.stub()); r != recordOf.end()) {
+            if (auto r = recordOf.find(qx::DbInternals::stub(definition)); r != recordOf.end()) {
                 const RecordHeader h = readRecordHeader(file, r->second);
                 if (h.extensionDictionary) params = walker->parameters(h.extensionDictionary);
             }
-            known = parametersOf.emplace(definition.stub(), std::move(params)).first;
+            known = parametersOf.emplace(qx::DbInternals::stub(definition), std::move(params)).first;
         }
         const RecordHeader h = readRecordHeader(file, i);
         const auto cache = h.extensionDictionary

@@ -10,6 +10,7 @@
 #include <set>
 #include <unordered_set>
 
+#include "cad/db/internals.h"
 #include "cad/db/xdata.h"
 #include "cad/dxf/dxf_drawing.h"
 #include "cad/dxf/dxf_entities.h"
@@ -22,7 +23,7 @@ namespace qx::dxf {
 XData xdataOf(const QxDbObject& object)
 {
     XData out;
-    const QxDbXData* store = object.xdataStore();
+    const QxDbXData* store = qx::DbInternals::xdataStore(object);
     if (!store) return out;
     for (const QxDbXData::Value& value : store->values()) {
         XValue v;
@@ -113,7 +114,7 @@ bool matches(std::string_view groupSubclass, std::string_view current, bool reco
 class Exporter {
 public:
     Exporter(QxDbDatabase& database, DxfSource& source, SaveResult& result)
-        : m_db(database), m_impl(database.impl()), m_source(source), m_file(*source.file),
+        : m_db(database), m_impl(qx::DbInternals::impl(database)), m_source(source), m_file(*source.file),
           m_style(WriteStyle::of(m_file, &m_refusal)), m_handles(m_impl), m_result(result)
     {
     }
@@ -400,7 +401,7 @@ private:
                 } else if (auto it = m_blockEnd.find(upperAscii(block->name())); it != m_blockEnd.end()) {
                     m_edits.insertBefore(it->second, text);
                 } else {
-                    m_newBlockContent[owner.stub()] += text;
+                    m_newBlockContent[qx::DbInternals::stub(owner)] += text;
                 }
             } else if (auto* record = QxDbSymbolTableRecord::cast(object)) {
                 addNewTableEntry(*record);
@@ -423,7 +424,7 @@ private:
     void addNewTableEntry(const QxDbSymbolTableRecord& record)
     {
         const QxDbObjectId tableId = record.ownerId();
-        const auto tableRecord = m_tableRecordOf.find(tableId.stub());
+        const auto tableRecord = m_tableRecordOf.find(qx::DbInternals::stub(tableId));
         if (tableRecord == m_tableRecordOf.end()) {
             m_result.warnings.push_back("the " + utf16ToUtf8(record.isA()->name()) + " \"" + utf16ToUtf8(record.name()) +
                                         "\" was not written: its table is not in the file");
@@ -433,7 +434,7 @@ private:
         if (end == m_tableEnd.end()) return;
         m_edits.insertBefore(end->second, newTableEntry(record));
         if (auto* block = QxDbBlockTableRecord::cast(&record)) {
-            if (!m_blockBegin.count(upperAscii(block->name()))) m_newBlocks.push_back(block->stub());
+            if (!m_blockBegin.count(upperAscii(block->name()))) m_newBlocks.push_back(qx::DbInternals::stub(*block));
         }
     }
 
@@ -567,7 +568,7 @@ private:
         TableRecords records = writeTable(table, handle, owner, blockRecord, name, m_style, m_file.versionNumber(), m_handles);
         warnXDataSize(records.xdataSize, handle);
         // Its block record and block.
-        if (const auto tables = m_tableRecordOf.find(m_impl.blockTable.stub()); tables != m_tableRecordOf.end()) {
+        if (const auto tables = m_tableRecordOf.find(qx::DbInternals::stub(m_impl.blockTable)); tables != m_tableRecordOf.end()) {
             if (auto end = m_tableEnd.find(tables->second); end != m_tableEnd.end()) {
                 RecordBuilder r(m_style);
                 writeBlockRecord(r, blockRecord, name);
@@ -613,8 +614,8 @@ private:
         if (!header || m_file.versionNumber() < 1012) return;
         // BLOCK_RECORD table count, when table blocks were added.
         if (m_addedBlockRecords) {
-            if (const auto tables = m_tableRecordOf.find(m_impl.blockTable.stub()); tables != m_tableRecordOf.end()) {
-                const auto* table = QxDbSymbolTable::cast(m_impl.blockTable.stub()->object);
+            if (const auto tables = m_tableRecordOf.find(qx::DbInternals::stub(m_impl.blockTable)); tables != m_tableRecordOf.end()) {
+                const auto* table = QxDbSymbolTable::cast(qx::peekObject(m_impl.blockTable));
                 const std::size_t i = tables->second;
                 m_edits.replace(i, regenerateCount(i, table->recordIds().size() + m_addedBlockRecords));
             }
@@ -716,7 +717,7 @@ private:
 // handles for the tables it has; everything else is added as new objects.
 std::unique_ptr<DxfSource> skeletonFor(QxDbDatabase& database, DxfError& error)
 {
-    QxDbDatabase::Impl& impl = database.impl();
+    QxDbDatabase::Impl& impl = qx::DbInternals::impl(database);
     HandleSource handles(impl);
     WriteStyle style;
     RecordBuilder b(style);
@@ -756,13 +757,13 @@ std::unique_ptr<DxfSource> skeletonFor(QxDbDatabase& database, DxfError& error)
     source->stubs.assign(n, nullptr);
     source->fieldDigest.assign(n, 0);  // differs from any digest: the counts are written
     for (const auto& [i, id] : tableRecords) {
-        source->stubs[i] = id.stub();
-        source->xdataDigests.add(i, xdataDigest(*id.stub()->object));
+        source->stubs[i] = qx::DbInternals::stub(id);
+        source->xdataDigests.add(i, xdataDigest(*qx::peekObject(id)));
     }
     std::size_t position = 0;
     for (const QxDbStub& stub : impl.stubs) {
         for (const auto& [i, id] : tableRecords)
-            if (id.stub() == &stub) source->markStubFromRecord(position);
+            if (qx::DbInternals::stub(id) == &stub) source->markStubFromRecord(position);
         ++position;
     }
     source->xdataDigests.seal();
@@ -788,7 +789,7 @@ bool hasChanges(QxDbDatabase& database, const DxfSource& source)
         ++known;
     }
     known += static_cast<std::size_t>(std::count_if(source.addedDefaults.begin(), source.addedDefaults.end(), live));
-    const auto& stubs = database.impl().stubs;
+    const auto& stubs = qx::DbInternals::impl(database).stubs;
     return static_cast<std::size_t>(std::count_if(stubs.begin(), stubs.end(), [&](const QxDbStub& s) { return live(&s); })) != known;
 }
 

@@ -55,7 +55,7 @@ qxresbuf* toResbufChain(const XData& xdata)
 class Importer {
 public:
     Importer(std::unique_ptr<DxfFile> file, DxfError& error, const DxfFile::Progress& progress)
-        : m_error(error), m_progress(progress), m_database(std::make_shared<QxDbDatabase>(false)), m_impl(m_database->impl())
+        : m_error(error), m_progress(progress), m_database(std::make_shared<QxDbDatabase>(false)), m_impl(qx::DbInternals::impl(*m_database))
     {
         m_source = std::make_unique<DxfSource>();
         m_source->file = std::move(file);
@@ -162,8 +162,8 @@ private:
             m_error = {file().name(), file().recordLine(i), "the record could not be added to the drawing"};
             return false;
         }
-        m_highestHandle = std::max(m_highestHandle, id.stub()->handle);
-        m_source->stubs[i] = id.stub();
+        m_highestHandle = std::max(m_highestHandle, qx::DbInternals::stub(id)->handle);
+        m_source->stubs[i] = qx::DbInternals::stub(id);
         m_source->markStubFromRecord(m_impl.stubs.size() - 1);  // the database appends each new stub
         return true;
     }
@@ -273,8 +273,8 @@ private:
         for (std::size_t i : m_blockRecords) {
             QxDbStub* stub = m_source->stubs[i];
             auto* record = stub ? QxDbBlockTableRecord::cast(stub->object) : nullptr;
-            if (!record || !record->xdataStore()) continue;
-            const QxDbXData& x = *record->xdataStore();
+            if (!record || !qx::DbInternals::xdataStore(*record)) continue;
+            const QxDbXData& x = *qx::DbInternals::xdataStore(*record);
             if (x.has(u"AcDbDynamicBlockGUID")) record->setDynamicDefinition(true);
             for (const QxDbXData::Value& value : x.values(u"AcDbBlockRepBTag")) {
                 if (value.code != 1005) continue;

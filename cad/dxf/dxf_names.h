@@ -19,7 +19,7 @@ inline std::u16string nameOf(QxDbObjectId id)
 }
 
 // The handle of an object; 0 for none.
-inline std::uint64_t handleOf(QxDbObjectId id) { return id.isNull() ? 0 : id.stub()->handle; }
+inline std::uint64_t handleOf(QxDbObjectId id) { return id.isNull() ? 0 : qx::DbInternals::stub(id)->handle; }
 
 // The first value under `code` after the record type, decoded; empty when the record has none
 // before its extended data (whose codes are application data, not the record's).

@@ -5,16 +5,16 @@
 
 namespace qx::dxf {
 
-void attachSource(QxDbDatabase& database, std::unique_ptr<DxfSource> source) { database.impl().fileSource = std::move(source); }
+void attachSource(QxDbDatabase& database, std::unique_ptr<DxfSource> source) { qx::DbInternals::impl(database).fileSource = std::move(source); }
 
 DxfSource* sourceOf(const QxDbDatabase* database)
 {
-    return database ? static_cast<DxfSource*>(database->impl().fileSource.get()) : nullptr;
+    return database ? static_cast<DxfSource*>(qx::DbInternals::impl(*database).fileSource.get()) : nullptr;
 }
 
 void forgetSource(const QxDbDatabase* database)
 {
-    if (database) const_cast<QxDbDatabase*>(database)->impl().fileSource.reset();
+    if (database) qx::DbInternals::impl(*const_cast<QxDbDatabase*>(database)).fileSource.reset();
 }
 
 }  // namespace qx::dxf

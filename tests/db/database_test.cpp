@@ -154,7 +154,7 @@ TEST_F(HandleAllocation, ReaderHandlesFarApartAreKeptFoundAndNeverHandedOutAgain
     db->setHandseed(QxDbHandle(2));
     EXPECT_GT(db->handseed().value(), 0x123456789ull);
     db->setHandseed(QxDbHandle(0x4000));
-    auto& impl = db->impl();
+    auto& impl = qx::DbInternals::impl(*db);
     for (int i = 0; i < 3; ++i) {
         const std::uint64_t h = impl.allocateHandle();
         EXPECT_EQ(impl.find(h), nullptr);
@@ -183,7 +183,7 @@ TEST(Stubs, ManyObjectsInTwoDatabasesKeepTheirIdsAndKnowTheirDatabase)
     }
     EXPECT_EQ(ofFirst.back().database(), &first);
     std::size_t listed = 0;
-    for (const QxDbStub& stub : first.impl().stubs) listed += QxDbLine::cast(stub.object) ? 1 : 0;
+    for (const QxDbStub& stub : qx::DbInternals::impl(first).stubs) listed += QxDbLine::cast(stub.object) ? 1 : 0;
     EXPECT_EQ(listed, ofFirst.size());
 }
 
@@ -222,7 +222,7 @@ TEST(EmptyDatabase, EnsureDefaultsAddsOnlyWhatIsMissing)
     zero->setName(u"0");
     ASSERT_EQ(db.addObject(zero, QxDbHandle(0x10), tableId, layerId), Qxapp::eOk);
     QxDbSymbolTable::cast(qx::peekObject(tableId))->indexRecord(u"0", layerId);
-    db.impl().ensureDefaults();
+    qx::DbInternals::impl(db).ensureDefaults();
     EXPECT_EQ(db.layerTableId(), tableId);
     auto* layers = QxDbSymbolTable::cast(qx::peekObject(tableId));
     EXPECT_EQ(layers->recordIds().size(), 1u);
@@ -230,3 +230,19 @@ TEST(EmptyDatabase, EnsureDefaultsAddsOnlyWhatIsMissing)
     EXPECT_FALSE(db.tablestyle().isNull());
     EXPECT_GT(db.handseed().value(), 0x10u);
 }
+
+// What a module sees ---------------------------------------------------------------------
+
+// A module compiles against host/ alone; the host's bookkeeping (an object's slot, its
+// extended data store, the database's inside) is for the host, reached through
+// qx::DbInternals. Publishing any of it again fails this file's build.
+template <class T>
+concept ShowsSlot = requires(const T& t) { t.stub(); };
+template <class T>
+concept ShowsBookkeeping = requires(T& t, QxDbStub* s) {
+    t.attachStub(s);
+} || requires(T& t) { t.xdataStore(); };
+template <class T>
+concept ShowsInside = requires(T& t) { t.impl(); };
+static_assert(!ShowsSlot<QxDbObjectId> && !ShowsSlot<QxDbObject> && !ShowsBookkeeping<QxDbObject>);
+static_assert(!ShowsInside<QxDbDatabase>);

@@ -19,7 +19,7 @@ using test::Pairs;
 template <class T>
 T* object(QxDbObjectId id)
 {
-    return T::cast(id.stub()->object);
+    return T::cast(qx::peekObject(id));
 }
 
 std::vector<QxDbObjectId> modelSpaceIds(QxDbDatabase& db) { return test::modelSpace(db)->entityIds(); }
@@ -45,7 +45,7 @@ TEST(DxfOpenHeader, PrecisionAndUcsReachTheDatabase)
     EXPECT_EQ(db->ucsydir(), QxGeVector3d(-1, 0, 0));
     // The file had no tables: the standard ones exist anyway.
     QxDbObjectId layer;
-    EXPECT_EQ(QxDbSymbolTable::cast(db->layerTableId().stub()->object)->getAt(u"0", layer), Qxapp::eOk);
+    EXPECT_EQ(QxDbSymbolTable::cast(qx::peekObject(db->layerTableId()))->getAt(u"0", layer), Qxapp::eOk);
 }
 
 TEST(DxfOpenEntities, GeneratedDrawingGivesEveryKindItsClass)
@@ -55,11 +55,11 @@ TEST(DxfOpenEntities, GeneratedDrawingGivesEveryKindItsClass)
     const auto ids = modelSpaceIds(*db);
     ASSERT_EQ(ids.size(), 20u);
     std::vector<std::u16string> types;
-    for (auto id : ids) types.push_back(id.stub()->object->dxfTypeName());
+    for (auto id : ids) types.push_back(qx::peekObject(id)->dxfTypeName());
     EXPECT_EQ(std::vector<std::u16string>(types.begin(), types.begin() + 10),
               (std::vector<std::u16string>{u"LINE", u"LWPOLYLINE", u"ARC", u"CIRCLE", u"SOLID", u"POINT", u"MTEXT", u"TEXT",
                                            u"ELLIPSE", u"INSERT"}));
-    EXPECT_TRUE(QxDbUnknownEntity::cast(ids[8].stub()->object));
+    EXPECT_TRUE(QxDbUnknownEntity::cast(qx::peekObject(ids[8])));
     EXPECT_EQ(ids[0].handle().value(), 0x100u);
 
     auto* arc = object<QxDbArc>(ids[2]);
@@ -87,10 +87,10 @@ TEST(DxfOpenEntities, HyperlinksComeFromExtendedData)
 {
     auto db = openText(bench::DxfDrawingGenerator(3).drawing(20));
     const auto ids = modelSpaceIds(*db);
-    auto* pe = QxDbEntityHyperlinkPE::cast(ids[0].stub()->object->x(QxDbEntityHyperlinkPE::desc()));
+    auto* pe = QxDbEntityHyperlinkPE::cast(qx::peekObject(ids[0])->x(QxDbEntityHyperlinkPE::desc()));
     ASSERT_TRUE(pe);
     QxDbHyperlinkCollection* links = nullptr;
-    ASSERT_EQ(pe->getHyperlinkCollection(ids[0].stub()->object, links), Qxapp::eOk);
+    ASSERT_EQ(pe->getHyperlinkCollection(qx::peekObject(ids[0]), links), Qxapp::eOk);
     ASSERT_EQ(links->count(), 1);
     EXPECT_EQ(links->item(0)->name(), u"https://example.org/item/0");
     EXPECT_EQ(links->item(0)->description(), u"item 0");
@@ -254,7 +254,7 @@ TEST(DxfOpenEntities, BinaryExtendedDataSurvivesEvenWithStrayDigits)
     auto db = openText(entitiesDrawing({{0, "POINT"}, {5, "34"}, {100, "AcDbEntity"}, {8, "0"}, {100, "AcDbPoint"},
                                         {10, "0"}, {20, "0"}, {30, "0"}, {1001, "ACAD"}, {1004, "0A1B"}, {1004, "Z"}}));
     ASSERT_TRUE(db);
-    QxDbObject* point = modelSpaceIds(*db)[0].stub()->object;
+    QxDbObject* point = qx::peekObject(modelSpaceIds(*db)[0]);
     qxresbuf* chain = point->xData(u"ACAD");
     ASSERT_TRUE(chain && chain->rbnext);
     EXPECT_EQ(chain->rbnext->resval.rbinary.clen, 2);

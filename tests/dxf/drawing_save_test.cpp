@@ -22,7 +22,7 @@ using test::Writable;
 template <class T>
 T* object(QxDbObjectId id)
 {
-    return T::cast(id.stub()->object);
+    return T::cast(qx::peekObject(id));
 }
 
 void registerApp(QxDbDatabase& db, const char16_t* name)
@@ -171,7 +171,7 @@ TEST(DxfSaveChanges, NewEntitiesWithNewApplicationsAreConsistent)
 // The groups of an object's extended data for one application, each as its code and value.
 std::vector<std::string> describeXData(QxDbObjectId id, const char16_t* app)
 {
-    qxresbuf* chain = id.stub()->object->xData(app);
+    qxresbuf* chain = qx::peekObject(id)->xData(app);
     std::vector<std::string> out;
     for (const qxresbuf* rb = chain; rb; rb = rb->rbnext) {
         const qxresval& v = rb->resval;
@@ -227,7 +227,7 @@ TEST(DxfSaveChanges, AChangeToAnyOneExtendedDataValueIsWritten)
         SCOPED_TRACE(given[k]);
         auto again = openText(saved);
         const QxDbObjectId id = test::modelSpace(*again)->entityIds()[0];
-        qxresbuf* changed = id.stub()->object->xData(u"QX_TEST");
+        qxresbuf* changed = qx::peekObject(id)->xData(u"QX_TEST");
         qxresbuf* rb = changed;
         for (int i = 0; i < k; ++i) rb = rb->rbnext;
         switch (qxutRbKind(rb->restype)) {
@@ -277,7 +277,7 @@ TEST(DxfSaveChanges, ASeedBelowTheHandlesInUseIsRaisedBeforeNewHandlesAreGiven)
 QxDbObjectId addTable(QxDbDatabase& db, const std::u16string& longItem)
 {
     QxDbObjectId doorId;
-    QxDbSymbolTable::cast(db.blockTableId().stub()->object)->getAt(u"DOOR", doorId);
+    QxDbSymbolTable::cast(qx::peekObject(db.blockTableId()))->getAt(u"DOOR", doorId);
     auto* table = new QxDbTable;
     table->setTableStyle(db.tablestyle());
     table->setPosition({100, 50, 0});
@@ -486,8 +486,8 @@ TEST(DxfSaveTables, ATableOfMoreThanAMillionCellsComesBackWhole)
     }
     auto back = saveAndReopen(*db);
     ASSERT_TRUE(back);
-    const QxDbObjectId readId = back->getObjectId(QxDbHandle(id.stub()->handle));
-    const auto* read = QxDbTable::cast(readId.stub()->object);
+    const QxDbObjectId readId = back->getObjectId(id.handle());
+    const auto* read = QxDbTable::cast(qx::peekObject(readId));
     ASSERT_TRUE(read);
     ASSERT_EQ(read->numRows(), kRows);
     ASSERT_EQ(read->numColumns(), kColumns);
@@ -501,7 +501,7 @@ TEST(DxfSaveTables, ATableOfMoreThanAMillionCellsComesBackWhole)
     }
     auto again = saveAndReopen(*back);
     ASSERT_TRUE(again);
-    const auto* second = QxDbTable::cast(again->getObjectId(QxDbHandle(id.stub()->handle)).stub()->object);
+    const auto* second = QxDbTable::cast(qx::peekObject(again->getObjectId(id.handle())));
     ASSERT_TRUE(second);
     EXPECT_EQ(second->numRows(), kRows);
     EXPECT_EQ(second->cell(1, 1)->text, u"changed");
@@ -529,7 +529,7 @@ TEST(DxfOpenTables, ATableClaimingFarMoreCellsThanItListsIsRefusedNotEmptied)
     text.replace(text.find("60000", at), 5, "2");
     auto db = openText(text);
     ASSERT_TRUE(db);
-    const auto* small = QxDbTable::cast(db->getObjectId(QxDbHandle(0xABC)).stub()->object);
+    const auto* small = QxDbTable::cast(qx::peekObject(db->getObjectId(QxDbHandle(0xABC))));
     ASSERT_TRUE(small);
     EXPECT_EQ(small->numRows(), 3u);
     EXPECT_EQ(small->cell(0, 0)->text, u"only cell");

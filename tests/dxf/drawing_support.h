@@ -83,7 +83,7 @@ inline std::vector<std::size_t> recordsOf(const DxfFile& file, std::string_view 
 
 inline QxDbBlockTableRecord* modelSpace(QxDbDatabase& db)
 {
-    return QxDbBlockTableRecord::cast(db.modelSpaceId().stub()->object);
+    return QxDbBlockTableRecord::cast(qx::peekObject(db.modelSpaceId()));
 }
 
 // Runs python3-ezdxf on a saved file: readfile, audit, and the count of modelspace entities by

@@ -5,6 +5,7 @@
 
 #include <sys/stat.h>
 
+#include "cad/db/internals.h"
 #include "cad/db/xdata.h"
 #include "dbtable.h"
 #include "drawing_support.h"
@@ -21,7 +22,7 @@ using test::Writable;
 template <class T>
 T* peek(QxDbObjectId id)
 {
-    return T::cast(id.stub()->object);
+    return T::cast(qx::peekObject(id));
 }
 
 std::shared_ptr<QxDbDatabase> generated(const char* version)
@@ -50,12 +51,12 @@ T* first(QxDbDatabase& db)
 }
 
 // The object of the same handle in a drawing read back.
-QxDbObjectId sameIn(QxDbDatabase& back, QxDbObjectId id) { return back.getObjectId(QxDbHandle(id.stub()->handle)); }
+QxDbObjectId sameIn(QxDbDatabase& back, QxDbObjectId id) { return back.getObjectId(id.handle()); }
 
 std::vector<std::u16string> xdataStrings(const QxDbObject& object, const char16_t* app)
 {
     std::vector<std::u16string> strings;
-    if (const QxDbXData* store = object.xdataStore())
+    if (const QxDbXData* store = qx::DbInternals::xdataStore(object))
         for (const QxDbXData::Value& v : store->values(app))
             if (v.code == 1000) strings.emplace_back(v.text);
     return strings;
@@ -180,7 +181,7 @@ TEST(DxfLineBreaks, NamesThatCannotBeWrittenRefuseTheSaveAndNameTheObject)
             layer->close();
         }
         const std::string message = refusal(*db);
-        EXPECT_NE(message.find("the LAYER " + formatHandle(id.stub()->handle)), std::string::npos) << message;
+        EXPECT_NE(message.find("the LAYER " + formatHandle(id.handle().value())), std::string::npos) << message;
         EXPECT_NE(message.find("line feed"), std::string::npos) << message;
     }
     {
@@ -195,7 +196,7 @@ TEST(DxfLineBreaks, NamesThatCannotBeWrittenRefuseTheSaveAndNameTheObject)
             l->setLayer(u"Walls\r");
         }
         const std::string message = refusal(*db);
-        EXPECT_NE(message.find("the LINE " + formatHandle(id.stub()->handle)), std::string::npos) << message;
+        EXPECT_NE(message.find("the LINE " + formatHandle(id.handle().value())), std::string::npos) << message;
         EXPECT_NE(message.find("carriage return"), std::string::npos) << message;
 
         // Saved to a file: the file on disk is left as it was, and no temporary file stays.

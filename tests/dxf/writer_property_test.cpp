@@ -18,6 +18,7 @@
 #include <cstdlib>
 #include <random>
 
+#include "cad/db/internals.h"
 #include "cad/db/xdata.h"
 #include "dbtable.h"
 #include "drawing_support.h"
@@ -86,12 +87,12 @@ std::u16string throughInterface(const std::u16string& text) { return text.substr
 
 bool holdsLineBreak(const std::u16string& text) { return text.find_first_of(u"\r\n") != std::u16string::npos; }
 
-QxDbObjectId sameIn(QxDbDatabase& db, QxDbObjectId id) { return db.getObjectId(QxDbHandle(id.stub()->handle)); }
+QxDbObjectId sameIn(QxDbDatabase& db, QxDbObjectId id) { return db.getObjectId(id.handle()); }
 
 template <class T>
 const T* peek(QxDbObjectId id)
 {
-    return id.isNull() ? nullptr : T::cast(id.stub()->object);
+    return id.isNull() ? nullptr : T::cast(qx::peekObject(id));
 }
 
 // The other reader reports layer names with characters that the CAD program does not let users
@@ -138,7 +139,7 @@ struct Case {
     void build()
     {
         QxDbObjectId door;
-        if (auto* blocks = QxDbSymbolTable::cast(db->blockTableId().stub()->object)) blocks->getAt(u"DOOR", door);
+        if (auto* blocks = QxDbSymbolTable::cast(qx::peekObject(db->blockTableId()))) blocks->getAt(u"DOOR", door);
         {
             Writable<QxDbLayerTable> layers(db->layerTableId());
             auto* record = new QxDbLayerTableRecord;
@@ -209,7 +210,7 @@ struct Case {
         }
         EXPECT_FALSE(saved);
         EXPECT_TRUE(text.empty());
-        EXPECT_NE(error.message.find("the LAYER " + formatHandle(layer.stub()->handle)), std::string::npos) << error.text();
+        EXPECT_NE(error.message.find("the LAYER " + formatHandle(layer.handle().value())), std::string::npos) << error.text();
         layerName = u"renamed";
         {
             Writable<QxDbLayerTableRecord> record(layer);
@@ -226,7 +227,7 @@ struct Case {
         ASSERT_TRUE(text);
         EXPECT_EQ(text->contents(), asFormatted(contents));
         std::vector<std::u16string> strings;
-        if (const QxDbXData* store = text->xdataStore())
+        if (const QxDbXData* store = qx::DbInternals::xdataStore(*text))
             for (const auto& v : store->values())
                 if (v.code == 1000) strings.emplace_back(v.text);
         EXPECT_EQ(strings, (std::vector<std::u16string>{xdata[0], xdata[1]}));

@@ -105,9 +105,9 @@ QxDbObjectId append(QxDbDatabase& db, QxDbEntity* entity)
 template <class T>
 const T* same(QxDbDatabase& back, QxDbObjectId id)
 {
-    const QxDbObjectId found = back.getObjectId(QxDbHandle(id.stub()->handle));
+    const QxDbObjectId found = back.getObjectId(id.handle());
     check(!found.isNull());
-    const T* object = T::cast(found.stub()->object);
+    const T* object = T::cast(qx::peekObject(found));
     check(object != nullptr);
     return object;
 }
@@ -155,7 +155,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     withData->close();
     qxutRelRb(chain);
     QxDbObjectId door;
-    if (auto* blocks = QxDbSymbolTable::cast(db.blockTableId().stub()->object)) blocks->getAt(u"DOOR", door);
+    if (auto* blocks = QxDbSymbolTable::cast(qx::peekObject(db.blockTableId()))) blocks->getAt(u"DOOR", door);
     auto* reference = new QxDbBlockReference;
     reference->setBlockTableRecord(door);
     const QxDbObjectId referenceId = append(db, reference);
@@ -187,7 +187,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(text->contents() == asFormatted(texts[2]));
     check(text->layer() == layerName);
     std::vector<std::u16string> strings;
-    for (const auto& v : text->xdataStore()->values())
+    for (const auto& v : qx::DbInternals::xdataStore(*text)->values())
         if (v.code == 1000) strings.emplace_back(v.text);
     check(strings == (std::vector<std::u16string>{texts[5], texts[6]}));
     check(same<QxDbAttribute>(read, attributeId)->textString() == texts[4]);
