@@ -104,7 +104,7 @@ bool openDrawing(const std::string& path, std::u16string& error)
             const int percent = total ? static_cast<int>(done * 100 / total) : 100;
             if (percent / 10 == lastPercent / 10) return;
             lastPercent = percent;
-            printLine(u"Reading " + fromUtf8(path) + u": " + fromUtf8(std::to_string(percent)) + u"%");
+            reportProgress(u"Reading " + fromUtf8(path), percent);
         };
     }
     dxf::OpenResult result;

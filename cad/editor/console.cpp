@@ -24,6 +24,7 @@ struct ConsoleState {
     int lineNumber = 0;
     LineReader reader;
     OutputListener listener;
+    ProgressListener progressListener;
 };
 
 ConsoleState& state()
@@ -77,6 +78,13 @@ void print(std::u16string_view text)
 
 void setLineReader(LineReader reader) { state().reader = std::move(reader); }
 void setOutputListener(OutputListener listener) { state().listener = std::move(listener); }
+void setProgressListener(ProgressListener listener) { state().progressListener = std::move(listener); }
+
+void reportProgress(std::u16string_view task, int percent)
+{
+    printLine(std::u16string(task) + u": " + fromUtf8(std::to_string(percent)) + u"%");
+    if (state().progressListener) state().progressListener(task, percent);
+}
 
 void printLine(std::u16string_view text)
 {

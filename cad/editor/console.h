@@ -39,6 +39,11 @@ void setLineReader(LineReader reader);
 // Called with everything printed, for a front end that shows the command line itself.
 using OutputListener = std::function<void(std::u16string_view text)>;
 void setOutputListener(OutputListener listener);
+// Progress of long work (the reading of a large drawing): printed as a line "<task>: N%" and
+// handed to the progress listener, through which a front end with a window shows a bar.
+void reportProgress(std::u16string_view task, int percent);
+using ProgressListener = std::function<void(std::u16string_view task, int percent)>;
+void setProgressListener(ProgressListener listener);
 // Sets the input: a script (lines numbered from 1) or an interactive stream.
 void setInput(std::istream& in, bool interactive, std::u16string scriptName = u"");
 bool inputIsScript();

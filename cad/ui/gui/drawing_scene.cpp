@@ -112,16 +112,16 @@ TextPlacement placementOf(qx::dxf::TagCursor tags)
     return placement;
 }
 
-std::unordered_map<const QxDbStub*, TextPlacement> textPlacements(const QxDbDatabase& database)
+std::unordered_map<QxDbObjectId, TextPlacement> textPlacements(const QxDbDatabase& database)
 {
-    std::unordered_map<const QxDbStub*, TextPlacement> placements;
+    std::unordered_map<QxDbObjectId, TextPlacement> placements;
     const qx::dxf::DxfSource* source = qx::dxf::sourceOf(&database);
     if (!source || !source->file) return placements;
     const qx::dxf::DxfFile& file = *source->file;
     for (std::size_t i = 0; i < file.recordCount() && i < source->stubs.size(); ++i) {
         if (!source->stubs[i] || file.recordType(i) != "TEXT") continue;
         const TextPlacement placement = placementOf(file.tags(i));
-        if (placement.horizontal != 0 || placement.vertical != 3) placements.emplace(source->stubs[i], placement);
+        if (placement.horizontal != 0 || placement.vertical != 3) placements.emplace(QxDbObjectId(source->stubs[i]), placement);
     }
     return placements;
 }
@@ -209,7 +209,7 @@ private:
             addText(out, t, scale, rotation, xy(mtext->location()), mtext->textHeight(), mtext->rotation(), qs(mtext->text()),
                     attachment % 3, attachment / 3);
         } else if (const auto* text = QxDbText::cast(&entity)) {
-            const auto found = m_placements.find(text->objectId().stub());
+            const auto found = m_placements.find(text->objectId());
             const TextPlacement placement = found == m_placements.end() ? TextPlacement() : found->second;
             addText(out, t, scale, rotation, xy(text->position()) + placement.shift, text->height(), text->rotation(),
                     qs(text->textString()), placement.horizontal, placement.vertical);
@@ -350,7 +350,7 @@ private:
     }
 
     std::map<std::u16string, int> m_layers;
-    std::unordered_map<const QxDbStub*, TextPlacement> m_placements;
+    std::unordered_map<QxDbObjectId, TextPlacement> m_placements;
 };
 
 }  // namespace

@@ -12,7 +12,6 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProgressBar>
-#include <QRegularExpression>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QVBoxLayout>
@@ -180,20 +179,15 @@ void MainWindow::appendOutput(std::u16string_view text)
     m_history->moveCursor(QTextCursor::End);
     m_history->insertPlainText(qs(text));
     m_history->ensureCursorVisible();
-    for (const QString& line : qs(text).split(u'\n', Qt::SkipEmptyParts)) showProgress(line);
 }
 
-// The host reports the reading of a large drawing as the console shows it, a line every tenth
-// ("Reading <path>: 40%"); the window shows the same in its bar. The reading holds the event
-// loop, so the bar and the history are painted at once.
-void MainWindow::showProgress(const QString& line)
+// The reading of a large drawing holds the event loop, so the bar and the history are painted
+// at once.
+void MainWindow::showProgress(int percent)
 {
-    static const QRegularExpression reading(QStringLiteral("^Reading .+: (\\d{1,3})%$"));
-    const QRegularExpressionMatch match = reading.match(line);
-    if (!match.hasMatch()) return;
     m_progress->setFormat(QStringLiteral("Reading %p%"));
     m_progress->show();
-    m_progress->setValue(match.captured(1).toInt());
+    m_progress->setValue(percent);
     statusBar()->repaint();
     m_history->repaint();
 }

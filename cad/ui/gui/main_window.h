@@ -29,6 +29,8 @@ public:
     bool readLine(std::u16string_view prompt, qx::InputKind kind, std::u16string& line);
     // Shows what the host printed in the history.
     void appendOutput(std::u16string_view text);
+    // Shows the bar at `percent`; it goes at the next prompt.
+    void showProgress(int percent);
     // Gives `line` as the answer to the request being waited for, as if typed.
     void submit(const QString& line);
 
@@ -51,7 +53,6 @@ private:
     void runMenuCommand(const QString& line);
     void inputEntered();
     void updateTitle();
-    void showProgress(const QString& line);
 
     DrawingView* m_view = nullptr;
     QPlainTextEdit* m_history = nullptr;
