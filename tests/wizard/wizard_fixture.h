@@ -45,7 +45,8 @@ protected:
         std::filesystem::remove_all(dir);
     }
 
-    std::u16string append(QxDbEntity* entity)
+    // Adds `entity` to model space, leaving it open.
+    void addToModelSpace(QxDbEntity* entity)
     {
         QxDbBlockTable* blocks = nullptr;
         EXPECT_EQ(db->getSymbolTable(blocks, QxDb::kForRead), Qxapp::eOk);
@@ -55,6 +56,11 @@ protected:
         QxDbObjectId id;
         EXPECT_EQ(model->appendQxDbEntity(id, entity), Qxapp::eOk);
         model->close();
+    }
+
+    std::u16string append(QxDbEntity* entity)
+    {
+        addToModelSpace(entity);
         const std::u16string handle = entity->handle().ascii();
         entity->close();
         return handle;
@@ -77,14 +83,7 @@ protected:
     std::u16string addReference(QxDbObjectId block, const char16_t* tag, const char16_t* value)
     {
         auto* reference = new QxDbBlockReference(QxGePoint3d{1, 2, 0}, block);
-        QxDbBlockTable* blocks = nullptr;
-        EXPECT_EQ(db->getSymbolTable(blocks, QxDb::kForRead), Qxapp::eOk);
-        QxDbBlockTableRecord* model = nullptr;
-        EXPECT_EQ(blocks->getAt(QXDB_MODEL_SPACE, model, QxDb::kForWrite), Qxapp::eOk);
-        blocks->close();
-        QxDbObjectId id;
-        EXPECT_EQ(model->appendQxDbEntity(id, reference), Qxapp::eOk);
-        model->close();
+        addToModelSpace(reference);
         auto* attribute = new QxDbAttribute;
         attribute->setTag(tag);
         attribute->setTextString(value);

@@ -422,45 +422,28 @@ public:
     // The dialog before an action; afterAction() must follow the action.
     std::vector<ControlView> beforeAction(const QxUiDialogModel& dialog)
     {
-        std::vector<ControlView> out;
-        for (const auto& control : dialog.controls) {
-            if (!control->visible) continue;
-            std::shared_ptr<const Lines> rows;
-            if (control->list) {
-                Rendered& cached = m_lists[control->list.get()];
-                if (!current(cached, *control)) {
-                    cached = {control->list->revision, control->style, std::make_shared<Lines>(), true};
-                }
-                if (cached.pending) {
-                    // Not rendered as it is: rendered from the hook, if the action changes it.
-                    const QxUiControlModel* pControl = control.get();
-                    control->list->beforeChange = [lines = cached.lines, pControl] {
-                        *lines = renderedRows(*pControl);
-                    };
-                }
-                rows = cached.lines;
+        return viewsOf(dialog, [this](const QxUiControlModel& control) -> std::shared_ptr<const Lines> {
+            Rendered& cached = m_lists[control.list.get()];
+            if (!current(cached, control))
+                cached = {control.list->revision, control.style, std::make_shared<Lines>(), true};
+            if (cached.pending) {
+                // Not rendered as it is: rendered from the hook, if the action changes it.
+                control.list->beforeChange = [lines = cached.lines, pControl = &control] {
+                    *lines = renderedRows(*pControl);
+                };
             }
-            out.push_back({lineOf(*control), std::move(rows)});
-        }
-        return out;
+            return cached.lines;
+        });
     }
 
     std::vector<ControlView> afterAction(const QxUiDialogModel& dialog)
     {
-        std::vector<ControlView> out;
-        for (const auto& control : dialog.controls) {
-            if (!control->visible) continue;
-            std::shared_ptr<const Lines> rows;
-            if (control->list) {
-                Rendered& cached = m_lists[control->list.get()];
-                if (!current(cached, *control))
-                    cached = {control->list->revision, control->style,
-                              std::make_shared<Lines>(renderedRows(*control)), false};
-                rows = cached.lines;
-            }
-            out.push_back({lineOf(*control), std::move(rows)});
-        }
-        return out;
+        return viewsOf(dialog, [this](const QxUiControlModel& control) -> std::shared_ptr<const Lines> {
+            Rendered& cached = m_lists[control.list.get()];
+            if (!current(cached, control))
+                cached = {control.list->revision, control.style, std::make_shared<Lines>(renderedRows(control)), false};
+            return cached.lines;
+        });
     }
 
     // After the action: a later change, made when no comparison waits for it, renders nothing.
@@ -471,6 +454,20 @@ public:
     }
 
 private:
+    // Every shown control as a line, with the rows `listRows` gives for a list.
+    template <typename ListRows>
+    static std::vector<ControlView> viewsOf(const QxUiDialogModel& dialog, ListRows listRows)
+    {
+        std::vector<ControlView> out;
+        for (const auto& control : dialog.controls) {
+            if (!control->visible) continue;
+            std::shared_ptr<const Lines> rows;
+            if (control->list) rows = listRows(*control);
+            out.push_back({lineOf(*control), std::move(rows)});
+        }
+        return out;
+    }
+
     struct Rendered {
         std::uint64_t revision = 0;
         std::uint32_t style = 0;
