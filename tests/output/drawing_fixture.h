@@ -68,6 +68,19 @@ protected:
         entity->close();
         return id;
     }
+    // An empty block definition named `name`.
+    QxDbObjectId addBlock(const char16_t* name)
+    {
+        QxDbBlockTable* blockTable = nullptr;
+        EXPECT_EQ(db->getSymbolTable(blockTable, QxDb::kForWrite), Qxapp::eOk);
+        auto* record = new QxDbBlockTableRecord;
+        record->setName(name);
+        QxDbObjectId id;
+        EXPECT_EQ(blockTable->add(id, record), Qxapp::eOk);
+        record->close();
+        blockTable->close();
+        return id;
+    }
     std::u16string addCircle(double radius, double x = 0)
     {
         return append(new QxDbCircle({x, 0, 0}, radius)).handle().ascii();

@@ -118,14 +118,7 @@ TEST_F(DrawingTable, ColumnsFitTheirWidestTextWithinTheCapAndTheTitleWidensNone)
 
 TEST_F(DrawingTable, BlockPreviewCellsShowTheBlockOfTheirRowAndTheHeaderItsName)
 {
-    QxDbBlockTable* blockTable = nullptr;
-    ASSERT_EQ(db->getSymbolTable(blockTable, QxDb::kForWrite), Qxapp::eOk);
-    auto* record = new QxDbBlockTableRecord;
-    record->setName(u"DOOR");
-    QxDbObjectId door;
-    ASSERT_EQ(blockTable->add(door, record), Qxapp::eOk);
-    record->close();
-    blockTable->close();
+    const QxDbObjectId door = addBlock(u"DOOR");
 
     const TableData data = {
         {u"Id", u"Block name", u"Block preview"},

@@ -294,14 +294,7 @@ TEST_F(TableUpdate, DialogRunsTheChosenActionOnThePickedTable)
 
 TEST_F(TableUpdate, BlockPreviewsStayAndRowsStartingEmptyAreNotTakenForTotals)
 {
-    QxDbBlockTable* blockTable = nullptr;
-    ASSERT_EQ(db->getSymbolTable(blockTable, QxDb::kForWrite), Qxapp::eOk);
-    auto* record = new QxDbBlockTableRecord;
-    record->setName(u"VALVE");
-    QxDbObjectId valve;
-    ASSERT_EQ(blockTable->add(valve, record), Qxapp::eOk);
-    record->close();
-    blockTable->close();
+    const QxDbObjectId valve = addBlock(u"VALVE");
     append(new QxDbBlockReference({0, 0, 0}, valve));
     addLine(2);
     const auto l2 = addLine(3);
