@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "support/drawing_builders.h"
 #include "cad/editor/console.h"
 #include "cad/runtime/documents.h"
 #include "engine/extraction_engine.h"
@@ -69,18 +70,7 @@ protected:
         return id;
     }
     // An empty block definition named `name`.
-    QxDbObjectId addBlock(const char16_t* name)
-    {
-        QxDbBlockTable* blockTable = nullptr;
-        EXPECT_EQ(db->getSymbolTable(blockTable, QxDb::kForWrite), Qxapp::eOk);
-        auto* record = new QxDbBlockTableRecord;
-        record->setName(name);
-        QxDbObjectId id;
-        EXPECT_EQ(blockTable->add(id, record), Qxapp::eOk);
-        record->close();
-        blockTable->close();
-        return id;
-    }
+    QxDbObjectId addBlock(const char16_t* name) { return qxtest::addBlock(*db, name); }
     std::u16string addCircle(double radius, double x = 0)
     {
         return append(new QxDbCircle({x, 0, 0}, radius)).handle().ascii();

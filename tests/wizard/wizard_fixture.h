@@ -12,6 +12,7 @@
 #include <vector>
 #include <algorithm>
 
+#include "support/drawing_builders.h"
 #include "cad/editor/console.h"
 #include "cad/runtime/documents.h"
 #include "cad/runtime/language.h"
@@ -66,18 +67,7 @@ protected:
         return handle;
     }
 
-    QxDbObjectId addBlock(const char16_t* name)
-    {
-        QxDbBlockTable* blocks = nullptr;
-        EXPECT_EQ(db->getSymbolTable(blocks, QxDb::kForWrite), Qxapp::eOk);
-        auto* record = new QxDbBlockTableRecord;
-        record->setName(name);
-        QxDbObjectId id;
-        EXPECT_EQ(blocks->add(id, record), Qxapp::eOk);
-        record->close();
-        blocks->close();
-        return id;
-    }
+    QxDbObjectId addBlock(const char16_t* name) { return qxtest::addBlock(*db, name); }
 
     // A reference to `block` with one attribute.
     std::u16string addReference(QxDbObjectId block, const char16_t* tag, const char16_t* value)
