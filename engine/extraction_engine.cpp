@@ -293,6 +293,7 @@ void ExtractionEngine::BuildTableData(std::vector<std::u16string>& lsPropsSelIn,
     // With block references among the kinds, rows combine only when the block name is a
     // column: references of different blocks would otherwise merge.
     const bool bCombine = bQuantity && (!bBlocksPresent || (bBlockName && csGroupBy.empty()));
+    bRowsCombined = bCombine;
     const bool bGroup = !bCombine && !csGroupBy.empty() && !bQuantity;
 
     TableData rows;

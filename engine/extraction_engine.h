@@ -82,6 +82,7 @@ public:
     std::vector<std::u16string> lsPropsSel;
     std::u16string csGroupBy;
     std::vector<std::u16string> lsColNames;
+    bool bRowsCombined = false;  // identical rows were combined with a quantity
     TableData lsTableRows;  // left empty when bKeepTableRows is off
     BlockIdMap mpBlockIds;
     // Whether a build keeps its rows in lsTableRows as well as giving them out. The update reads

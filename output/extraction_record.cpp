@@ -147,13 +147,15 @@ bool WriteInsertedTableRecord(const InsertedTableRecord& record)
     const std::vector<std::u16string> lsLayout = {record.bHeaderShown ? u"1" : u"0", record.bTotalsWritten ? u"1" : u"0"};
     bWritten = WriteRecordItems(idTbl, csTbLayout, lsLayout) && bWritten;
     bWritten = WriteRecordItems(idTbl, csTbColumns, record.lsTbColumns) && bWritten;
-    if (!record.veRowMembers.empty())
+    if (record.bRowsCombined)
         bWritten = WriteRecordItems(idTbl, csRowMembers, RowMembersItems(record.veRowMembers)) && bWritten;
     return bWritten;
 }
 
 std::vector<std::u16string> RowMembersItems(const std::vector<std::vector<std::u16string>>& veRowMembers)
 {
+    // A key without items is dropped by the host: one empty item keeps an empty table's mark.
+    if (veRowMembers.empty()) return {u""};
     std::vector<std::u16string> lsItems;
     for (const auto& members : veRowMembers) {
         if (!lsItems.empty()) lsItems.emplace_back();

@@ -28,8 +28,10 @@ inline constexpr const char16_t* csTbLayout = u"tb_layout";
 // display names.
 inline constexpr const char16_t* csTbColumns = u"tb_columns";
 // "row_members": only for tables whose rows were combined: the handles of the objects each
-// data row counts, row after row in the table's order, rows separated by an empty item. Without
-// it, a combined row stands for the one object whose handle "obj_handles" gives.
+// data row counts, row after row in the table's order, rows separated by an empty item; one
+// empty item when the table has no data rows. Without it, a combined row stands for the one
+// object whose handle "obj_handles" gives; in a record with "tb_layout", its absence says that
+// the rows were not combined, even under a quantity column.
 inline constexpr const char16_t* csRowMembers = u"row_members";
 
 // Everything Finish writes onto an inserted table, taken when the table is inserted: what the
@@ -45,11 +47,13 @@ struct InsertedTableRecord {
     std::vector<std::u16string> lsTbColumns;   // their properties, then those of hidden columns
     bool bHeaderShown = true;
     bool bTotalsWritten = false;
-    std::vector<std::vector<std::u16string>> veRowMembers;  // empty unless rows were combined
+    bool bRowsCombined = false;
+    std::vector<std::vector<std::u16string>> veRowMembers;  // when combined, one entry per data row
 };
 // Writes the whole record, every key in its order; false when the table did not take it.
 bool WriteInsertedTableRecord(const InsertedTableRecord& record);
-// "row_members" as items, and back; a malformed list reads as nothing.
+// "row_members" as items, and back; a malformed list, or the one empty item of a table
+// without data rows, reads as nothing.
 std::vector<std::u16string> RowMembersItems(const std::vector<std::vector<std::u16string>>& veRowMembers);
 std::vector<std::vector<std::u16string>> RowMembersFromItems(const std::vector<std::u16string>& lsItems);
 // "obj_handles" of a table without data rows: one empty item, because a key without items is

@@ -43,7 +43,9 @@ ColumnSetup ReadColumnSetup(const QxDbTable* pTbl, const RecordLists& rec, const
     const auto has = [&setup](const std::u16string& name) {
         return std::find(setup.lsPropsSel.begin(), setup.lsPropsSel.end(), name) != setup.lsPropsSel.end();
     };
-    setup.bQuantity = has(strHelper.quantityItem.name);
+    // A quantity column alone does not say the rows were combined: the user may show it on
+    // rows of one object each. A record that describes its layout also says whether they were.
+    setup.bQuantity = has(strHelper.quantityItem.name) && (!rec.bHeaderShown || rec.bHasMembers);
     setup.bBlockName = has(strHelper.blockNameItem.name);
 
     if (pTbl->numRows() > 0 && (setup.bTotals || !rec.bTotalsWritten)) {

@@ -23,7 +23,7 @@ struct ColumnSetup {
     std::size_t nShown = 0;  // how many of them the table shows
     bool bHeaderHidden = false;
     bool bTotals = false;  // the table ends with an empty row and a totals line
-    bool bQuantity = false;
+    bool bQuantity = false;  // the rows combine, counted in a quantity column
     bool bBlockName = false;
     Texts lsTotalHdr;
     bool bGrouped = false;

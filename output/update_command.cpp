@@ -125,6 +125,7 @@ struct Rebuilt {
     bool bChanged = false;
     bool bTotals = false;
     Texts veHdls;
+    bool bCombined = false;
     std::vector<Texts> veMembers;  // only when rows were combined
     Texts veShownHeaders;
     Texts lsColumns;  // the property names of the rebuilt columns
@@ -137,7 +138,7 @@ bool RebuildFromEngine(const ExtractionEngine& engine, QxDbTable* pTbl, const Co
 {
     const TableData before = AllCells(pTbl);
     const std::map<std::u16string, Texts> members = CombinedRowMembers(engine);
-    if (RowsCombined(engine)) {
+    if (engine.bRowsCombined) {
         veHdls.clear();
         for (std::size_t i = 1; i < engine.lsTableRows.size(); ++i) veHdls.push_back(CellOf(engine.lsTableRows[i], 0));
     }
@@ -145,7 +146,8 @@ bool RebuildFromEngine(const ExtractionEngine& engine, QxDbTable* pTbl, const Co
     if (!RebuildTableRows(engine, pTbl, veHdls, setup.bGrouped, setup.bHeaderHidden, rebuilt.bTotals)) return false;
     rebuilt.bChanged = AllCells(pTbl) != before;
     rebuilt.veHdls = veHdls;
-    if (RowsCombined(engine))
+    rebuilt.bCombined = engine.bRowsCombined;
+    if (engine.bRowsCombined)
         for (const std::u16string& csHdl : veHdls) {
             const auto found = members.find(csHdl);
             rebuilt.veMembers.push_back(found != members.end() ? found->second : Texts{csHdl});
@@ -164,7 +166,7 @@ void WriteRebuiltRecord(QxDbObjectId idTbl, const RecordLists& rec, const Column
         ReplaceRecordList(idTbl, csTbLayout, {setup.bHeaderHidden ? u"0" : u"1", rebuilt.bTotals ? u"1" : u"0"});
     if (!rec.lsTbColumns.empty()) ReplaceRecordList(idTbl, csTbColumns, rebuilt.lsColumns);
     if (rec.bHeaderShown || rec.bHasMembers) {
-        if (rebuilt.veMembers.empty())
+        if (!rebuilt.bCombined)
             RemoveRecordItems(idTbl, csRowMembers);
         else
             ReplaceRecordList(idTbl, csRowMembers, RowMembersItems(rebuilt.veMembers));
@@ -201,7 +203,7 @@ ColumnSetup ColumnsWithAdded(const ColumnSetup& setup, const PickedObjects& pick
     }
     ColumnSetup built = setup;
     built.lsPropsSel.assign(seTmpProps.begin(), seTmpProps.end());
-    built.bQuantity = seTmpProps.count(strHelper.quantityItem.name) != 0;
+    built.bQuantity = setup.bQuantity && seTmpProps.count(strHelper.quantityItem.name) != 0;
     built.bBlockName = seTmpProps.count(strHelper.blockNameItem.name) != 0;
     return built;
 }
@@ -290,7 +292,7 @@ void ReplaceTableSelection(CPnUiBaseDialog* pDialog, const StrHelper& strHelper,
         newExtEngine.OfferedProperties(veObjTypes);
         ColumnSetup built = setup;
         built.lsPropsSel = ShownNames(setup);
-        built.bQuantity = Contains(built.lsPropsSel, strHelper.quantityItem.name);
+        built.bQuantity = setup.bQuantity && Contains(built.lsPropsSel, strHelper.quantityItem.name);
         built.bBlockName = Contains(built.lsPropsSel, strHelper.blockNameItem.name);
         BuildShownRows(newExtEngine, built.lsPropsSel, built, rec);
         if (!RebuildFromEngine(newExtEngine, pTbl, setup, lsNewHdls, rebuilt)) return;

@@ -82,7 +82,8 @@ RecordState ReadRecord(QxDbObjectId idTbl, unsigned uses, const CatalogueNames& 
     if (!lsMembers.empty()) {
         rec.veRowMembers = RowMembersFromItems(lsMembers);
         rec.bHasMembers = true;
-        if (rec.veRowMembers.empty()) return refuse(csRowMembers);
+        const bool bNoRows = lsMembers.size() == 1 && lsMembers.front().empty();
+        if (rec.veRowMembers.empty() && !bNoRows) return refuse(csRowMembers);
         for (const Texts& members : rec.veRowMembers)
             if (!AllHandles(members)) return refuse(csRowMembers);
     }

@@ -422,16 +422,6 @@ bool RebuildTableRows(const ExtractionEngine& engine, QxDbTable* pTbl, std::vect
     return true;
 }
 
-bool RowsCombined(const ExtractionEngine& engine)
-{
-    // As the engine decides when it builds: with block references among the kinds, rows
-    // combine only when the block name is a column.
-    const StrHelper& helper = engine.strHelper;
-    const bool bBlocks = Contains(engine.lsObjectsSel, helper.KindName(kTypeBlock));
-    return Contains(engine.lsColNames, helper.quantityItem.name) &&
-           (!bBlocks || (Contains(engine.lsColNames, helper.blockNameItem.name) && engine.csGroupBy.empty()));
-}
-
 namespace {
 
 // Rows found by their cells: a tree of rows compared cell by cell cost more than the build.
@@ -455,7 +445,7 @@ std::map<std::u16string, std::vector<std::u16string>> CombinedRowMembers(const E
                                                                        const TableData& rows, std::size_t nEnd)
 {
     std::map<std::u16string, Texts> members;
-    if (!RowsCombined(engine)) return members;
+    if (!engine.bRowsCombined) return members;
     const std::u16string& csQuantity = engine.strHelper.quantityItem.name;
     const auto quantityAt = std::find(engine.lsColNames.begin(), engine.lsColNames.end(), csQuantity);
     const auto q = static_cast<std::size_t>(quantityAt - engine.lsColNames.begin());
@@ -527,7 +517,8 @@ InsertedTableRecord RecordOfInsertedTable(const TableInsertion& insertion, const
                                   : entry + nShift;
         if (i >= 1 && i < nDataEnd) record.lsHdl.push_back(CellOf(rows[i], 0));
     }
-    if (RowsCombined(engine)) {
+    record.bRowsCombined = engine.bRowsCombined;
+    if (engine.bRowsCombined) {
         // The rows the table shows are the engine's combined rows, whether or not it kept them.
         const std::map<std::u16string, Texts> members = CombinedRowMembers(engine, rows, nDataEnd);
         for (const std::u16string& csHdl : record.lsHdl) {

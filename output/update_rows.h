@@ -39,8 +39,6 @@ bool UpdateTableRows(const ExtractionEngine& engine, QxDbTable* pTbl, std::vecto
 // (nothing to total writes none).
 bool RebuildTableRows(const ExtractionEngine& engine, QxDbTable* pTbl, std::vector<std::u16string>& handles,
                       bool bGrouped, bool bHeaderHidden, bool& bTotals);
-// True when the engine's last build combined identical rows into one with a quantity.
-bool RowsCombined(const ExtractionEngine& engine);
 // For a build whose rows were combined: the handles of the objects each row counts, by the
 // handle the row shows (which comes first). Empty when rows were not combined.
 std::map<std::u16string, std::vector<std::u16string>> CombinedRowMembers(const ExtractionEngine& engine);
