@@ -117,20 +117,6 @@ TEST_F(WizardScript, TheThirdFileTypeWritesAWorkbookWithNumbersAndTotalsAsFormul
               "B9 f #,##0.0000 =SUM(B2:B7) = 5300\n");
 }
 
-TEST_F(WizardScript, InFrenchConventionsEveryNumberOfTheCsvHasTheFrenchMarks)
-{
-    const std::string choices = "choose \"No selection\"\ncheck 1025 \"Block name\"\ncheck 1025 WIDTH\nclick Next\n";
-    const auto run = runQxcad(toPage4() + choices + exportTo(path("en.csv"), 1) + "click Finish\nSETVAR VERLAN fr-FR\n" +
-                              toPage4().substr(toPage4().find("DATAEXTRACTION")) + choices + exportTo(path("fr.csv"), 1) +
-                              "click Finish\nQUIT\n");
-    ASSERT_EQ(run.exitCode, 0) << run.output;
-    // The second field is the unquoted one: English files keep its text as it always was.
-    EXPECT_EQ(readFile(path("en.csv")), "\"Block name\",WIDTH\r\n\"DOOR\",900\r\n\"DOOR\",900\r\n\"DOOR\",800\r\n"
-                                        "\"DOOR\",1000\r\n\"DOOR\",900\r\n\"DOOR\",800\r\n\"\",\r\n\"\",5300\r\n");
-    EXPECT_EQ(readFile(path("fr.csv")), "\"Block name\";WIDTH\r\n\"DOOR\";900\r\n\"DOOR\";900\r\n\"DOOR\";800\r\n"
-                                        "\"DOOR\";1\xA0" "000\r\n\"DOOR\";900\r\n\"DOOR\";800\r\n\"\";\r\n\"\";5\xA0" "300\r\n");
-}
-
 TEST_F(WizardScript, ACategoryShownAgainKeepsTheChecksAndNamesTheUserLeft)
 {
     const auto run = runQxcad(toPage4() +
