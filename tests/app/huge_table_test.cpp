@@ -5,8 +5,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "table_update_flow_support.h"
 
@@ -41,20 +39,18 @@ std::size_t occurrences(const std::string& text, const std::string& part)
 
 std::size_t lineCount(const std::string& file)
 {
-    std::ifstream in(file, std::ios::binary);
-    const std::string text(std::istreambuf_iterator<char>(in), {});
-    return occurrences(text, "\n");
+    return occurrences(readFile(file), "\n");
 }
 
 class HugeTable : public ::testing::Test {
 protected:
-    HugeTable() : dir("huge-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()))
+    HugeTable()
     {
         drawing = dir.write("d.dxf", qx::bench::DxfDrawingGenerator(7).drawing(kEntities));
     }
     RunResult run(const std::string& script) { return runQxcad(script + "QUIT\n", shellQuote(drawing)); }
 
-    FlowFolder dir;
+    TempDir dir;
     std::string drawing;
 };
 
@@ -62,8 +58,8 @@ protected:
 
 TEST_F(HugeTable, NoKeepsThePageAsItWasAndInsertsNothing)
 {
-    const auto run1 = run(toPage5() + "click 1031\nno\nclick 1029\nfile \"" + dir.path("t.csv") +
-                          "\" 1\nclick Finish\nSAVEAS " + dir.path("saved.dxf") + "\n");
+    const auto run1 = run(toPage5() + "click 1031\nno\nclick 1029\nfile \"" + dir.file("t.csv") +
+                          "\" 1\nclick Finish\nSAVEAS " + dir.file("saved.dxf") + "\n");
     ASSERT_EQ(run1.exitCode, 0) << tail(run1.output);
     // The question tells the rows below the title, the size and the limit.
     const auto asked = run1.output.find(kQuestion + std::to_string(kDataRows + 1) + " rows below its title and add about ");
@@ -71,23 +67,23 @@ TEST_F(HugeTable, NoKeepsThePageAsItWasAndInsertsNothing)
     EXPECT_NE(run1.output.find(" MB to the drawing. A table of more than 10000 rows", asked), std::string::npos);
     EXPECT_EQ(run1.output.find("Please input table insertion point"), std::string::npos);
     // The page kept every row: the export that follows writes them all.
-    EXPECT_EQ(lineCount(dir.path("t.csv")), kDataRows + 1);
-    EXPECT_FALSE(readSavedTable(dir.path("saved.dxf")).found);
+    EXPECT_EQ(lineCount(dir.file("t.csv")), kDataRows + 1);
+    EXPECT_FALSE(readSavedTable(dir.file("saved.dxf")).found);
 }
 
 TEST_F(HugeTable, YesInsertsTheWholeTable)
 {
-    const auto made = run(toPage5() + "click 1031\nyes\n0,0\nclick Finish\nSAVEAS " + dir.path("saved.dxf") + "\n");
+    const auto made = run(toPage5() + "click 1031\nyes\n0,0\nclick Finish\nSAVEAS " + dir.file("saved.dxf") + "\n");
     ASSERT_EQ(made.exitCode, 0) << tail(made.output);
     EXPECT_EQ(occurrences(made.output, kQuestion), 1u);
-    const SavedTable saved = readSavedTable(dir.path("saved.dxf"));
+    const SavedTable saved = readSavedTable(dir.file("saved.dxf"));
     ASSERT_TRUE(saved.found);
     EXPECT_EQ(saved.cells.size(), kDataRows + 2);  // title, header line, data rows
     EXPECT_EQ(saved.cells[1], std::vector<std::string>{"Layer"});
     // The size it told is what the table added to the saved drawing, give or take a half.
     const std::string about = " rows below its title and add about ";
     const double told = std::stod(made.output.substr(made.output.find(about) + about.size()));
-    const double added = double(std::filesystem::file_size(dir.path("saved.dxf")) - std::filesystem::file_size(drawing));
+    const double added = double(std::filesystem::file_size(dir.file("saved.dxf")) - std::filesystem::file_size(drawing));
     EXPECT_GT(told, 0.5 * added / (1024 * 1024));
     EXPECT_LT(told, 1.5 * added / (1024 * 1024));
 }
@@ -96,10 +92,10 @@ TEST_F(HugeTable, ATableAtTheLimitIsInsertedWithoutAsking)
 {
     // Without the header line the table has exactly the limit's rows.
     const auto made =
-        run(toPage5("", "check 1029\n") + "click 1031\n0,0\nclick Finish\nSAVEAS " + dir.path("saved.dxf") + "\n");
+        run(toPage5("", "check 1029\n") + "click 1031\n0,0\nclick Finish\nSAVEAS " + dir.file("saved.dxf") + "\n");
     ASSERT_EQ(made.exitCode, 0) << tail(made.output);
     EXPECT_EQ(occurrences(made.output, kQuestion), 0u);
-    const SavedTable saved = readSavedTable(dir.path("saved.dxf"));
+    const SavedTable saved = readSavedTable(dir.file("saved.dxf"));
     ASSERT_TRUE(saved.found);
     EXPECT_EQ(saved.cells.size(), kDataRows + 1);
 }
@@ -108,21 +104,21 @@ TEST_F(HugeTable, AnAddThatGrowsTheTablePastTheLimitAsksAndNoLeavesItAsItWas)
 {
     // Points left out: 8,750 rows, below the limit; adding every object grows it past it.
     const auto made = run(toPage5("uncheck 1022 \"Point\"\n") + "click 1031\n0,0\nclick Finish\nSAVEAS " +
-                          dir.path("small.dxf") + "\n");
+                          dir.file("small.dxf") + "\n");
     ASSERT_EQ(made.exitCode, 0) << tail(made.output);
     EXPECT_EQ(occurrences(made.output, kQuestion), 0u);
-    const std::size_t nSmall = readSavedTable(dir.path("small.dxf")).cells.size();
+    const std::size_t nSmall = readSavedTable(dir.file("small.dxf")).cells.size();
     ASSERT_EQ(nSmall, kDataRows / 8 * 7 + 2);
 
     for (const std::string answer : {"no", "yes"}) {
         const auto added = runQxcad("DATAEXTRACTIONUPDATE\nclick 1052\nhandles " +
-                                        readSavedTable(dir.path("small.dxf")).handle + "\nall\n" + answer +
-                                        "\nSAVEAS " + dir.path(answer + ".dxf") + "\nQUIT\n",
-                                    shellQuote(dir.path("small.dxf")));
+                                        readSavedTable(dir.file("small.dxf")).handle + "\nall\n" + answer +
+                                        "\nSAVEAS " + dir.file(answer + ".dxf") + "\nQUIT\n",
+                                    shellQuote(dir.file("small.dxf")));
         ASSERT_EQ(added.exitCode, 0) << tail(added.output);
         EXPECT_NE(added.output.find(kQuestion + std::to_string(kDataRows + 1) + " rows"), std::string::npos)
             << answer << tail(added.output);
-        EXPECT_EQ(readSavedTable(dir.path(answer + ".dxf")).cells.size(), answer == "no" ? nSmall : kDataRows + 2)
+        EXPECT_EQ(readSavedTable(dir.file(answer + ".dxf")).cells.size(), answer == "no" ? nSmall : kDataRows + 2)
             << answer;
     }
 }

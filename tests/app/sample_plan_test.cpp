@@ -2,16 +2,14 @@
 // other programs open it, and the demo script writes every output with the doors and windows.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "support/run_qxcad.h"
 
+using qxtest::readFile;
+using qxtest::runCommand;
 using qxtest::runQxcad;
 using qxtest::shellQuote;
 
@@ -19,32 +17,14 @@ namespace {
 
 const std::string kPlan = std::string(QX_SOURCE_DIR) + "/samples/plan.dxf";
 
-std::string readFile(const std::string& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 bool have(const std::string& command) { return std::system(("command -v " + command + " >/dev/null 2>&1").c_str()) == 0; }
-
-// Runs a shell command; its exit status and what it printed.
-int run(const std::string& command, std::string& output)
-{
-    output.clear();
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    if (!pipe) return -1;
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
-    const int status = pclose(pipe);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
 
 // Opens a drawing with python3-ezdxf and prints its audit's errors and the count of door and
 // window references.
 std::string ezdxfReport(const std::string& file)
 {
     std::string output;
-    run("/usr/bin/python3 -c 'import sys, ezdxf\n"
+    runCommand("/usr/bin/python3 -c 'import sys, ezdxf\n"
         "d = ezdxf.readfile(sys.argv[1]); a = d.audit()\n"
         "n = len(d.modelspace().query(\"INSERT[name==\\\"DOOR\\\" | name==\\\"WINDOW\\\"]\"))\n"
         "print(len(a.errors), n)' " +
@@ -55,16 +35,9 @@ std::string ezdxfReport(const std::string& file)
 
 class SamplePlan : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        dir = std::filesystem::temp_directory_path() / ("qx-sample-plan-" + std::to_string(::getpid()));
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
-    std::string path(const std::string& name) const { return (dir / name).string(); }
+    std::string path(const std::string& name) const { return dir.file(name); }
 
-    std::filesystem::path dir;
+    qxtest::TempDir dir;
 };
 
 }  // namespace
@@ -73,7 +46,7 @@ TEST_F(SamplePlan, TheCommittedDrawingIsWhatItsGeneratorWrites)
 {
     if (!have("/usr/bin/python3")) GTEST_SKIP() << "/usr/bin/python3 is not installed: generator not run";
     std::string output;
-    ASSERT_EQ(run("/usr/bin/python3 " + shellQuote(std::string(QX_SOURCE_DIR) + "/samples/make_plan.py") + " " +
+    ASSERT_EQ(runCommand("/usr/bin/python3 " + shellQuote(std::string(QX_SOURCE_DIR) + "/samples/make_plan.py") + " " +
                       shellQuote(path("plan.dxf")),
                   output),
               0)
@@ -84,14 +57,14 @@ TEST_F(SamplePlan, TheCommittedDrawingIsWhatItsGeneratorWrites)
 
 TEST_F(SamplePlan, OtherProgramsOpenThePlan)
 {
-    if (std::system("/usr/bin/python3 -c 'import ezdxf' 2>/dev/null") != 0)
+    if (!qxtest::havePythonModule("ezdxf"))
         GTEST_SKIP() << "python3-ezdxf is not installed: plan not checked";
     EXPECT_EQ(ezdxfReport(kPlan), "0 15\n");
 
     if (!have("librecad")) GTEST_SKIP() << "LibreCAD is not installed: its conversion to PDF not checked";
     std::filesystem::copy_file(kPlan, path("plan.dxf"));
     std::string output;
-    EXPECT_EQ(run("cd " + shellQuote(dir.string()) + " && QT_QPA_PLATFORM=offscreen librecad dxf2pdf plan.dxf", output), 0)
+    EXPECT_EQ(runCommand("cd " + shellQuote(dir.root().string()) + " && QT_QPA_PLATFORM=offscreen librecad dxf2pdf plan.dxf", output), 0)
         << output;
     EXPECT_TRUE(std::filesystem::exists(path("plan.pdf"))) << output;
 }
@@ -131,14 +104,14 @@ TEST_F(SamplePlan, TheDemoWritesTheTableBesideThePlanAndEveryFile)
     EXPECT_EQ(readFile(path("openings.xls")).substr(0, 4), std::string("\xD0\xCF\x11\xE0"));
 
     // The workbooks hold the same rows as the CSV file.
-    if (std::system("/usr/bin/python3 -c 'import xlrd, openpyxl' 2>/dev/null") == 0) {
+    if (qxtest::havePythonModule("xlrd, openpyxl")) {
         std::string xls, xlsx;
-        run("/usr/bin/python3 -c 'import sys, xlrd\ns = xlrd.open_workbook(sys.argv[1]).sheet_by_index(0)\n"
+        runCommand("/usr/bin/python3 -c 'import sys, xlrd\ns = xlrd.open_workbook(sys.argv[1]).sheet_by_index(0)\n"
             "print([s.row_values(r) for r in (0, 4, 17)])' " + shellQuote(path("openings.xls")),
             xls);
         EXPECT_EQ(xls, "[['Type', 'Number', 'Width (mm)', 'Height (mm)', 'Fire rating', 'Quantity'], "
                        "['DOOR', 'D04', '1800', '2400', 'EI60', '1'], ['', '', '', '', '', '15']]\n");
-        run("/usr/bin/python3 -c 'import sys, openpyxl\ns = openpyxl.load_workbook(sys.argv[1]).active\n"
+        runCommand("/usr/bin/python3 -c 'import sys, openpyxl\ns = openpyxl.load_workbook(sys.argv[1]).active\n"
             "print([[c.value for c in s[r]] for r in (1, 5, 18)], s.auto_filter.ref)' " + shellQuote(path("openings.xlsx")),
             xlsx);
         EXPECT_EQ(xlsx, "[['Type', 'Number', 'Width (mm)', 'Height (mm)', 'Fire rating', 'Quantity'], "
@@ -148,7 +121,7 @@ TEST_F(SamplePlan, TheDemoWritesTheTableBesideThePlanAndEveryFile)
     // The drawing with its table opens again, in the host and in another program.
     const auto reopened = runQxcad("OPEN " + path("plan-with-openings.dxf") + "\nQUIT\n");
     EXPECT_EQ(reopened.exitCode, 0) << reopened.output;
-    if (std::system("/usr/bin/python3 -c 'import ezdxf' 2>/dev/null") == 0) {
+    if (qxtest::havePythonModule("ezdxf")) {
         EXPECT_EQ(ezdxfReport(path("plan-with-openings.dxf")), "0 15\n");
     }
 }

@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -45,27 +43,6 @@ inline std::string line(const std::string& handle, double length)
 {
     return "0\nLINE\n5\n" + handle + "\n8\n0\n10\n0\n20\n0\n30\n0\n11\n" + std::to_string(length) + "\n21\n0\n31\n0\n";
 }
-
-// A scratch folder of its own per test.
-class FlowFolder {
-public:
-    explicit FlowFolder(const std::string& name)
-        : m_dir(std::filesystem::temp_directory_path() / ("qx-flow-" + name + "-" + std::to_string(::getpid())))
-    {
-        std::filesystem::remove_all(m_dir);
-        std::filesystem::create_directories(m_dir);
-    }
-    ~FlowFolder() { std::filesystem::remove_all(m_dir); }
-    std::string path(const std::string& file) const { return (m_dir / file).string(); }
-    std::string write(const std::string& file, const std::string& text) const
-    {
-        std::ofstream(path(file), std::ios::binary) << text;
-        return path(file);
-    }
-
-private:
-    std::filesystem::path m_dir;
-};
 
 // The first table of a saved drawing: its cells (title row included) and its record.
 struct SavedTable {

@@ -2,8 +2,7 @@
 // up to date, read back from the saved drawing (cells, record keys in order, totals).
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
+#include <algorithm>
 
 #include "table_update_flow_support.h"
 
@@ -44,19 +43,36 @@ RunResult wizard(const std::string& drawing, const std::string& script)
     return runQxcad(script + "QUIT\n", shellQuote(drawing));
 }
 
+// Writes the drawing, runs the wizard's `script` on it (which saves made.dxf), and reads the
+// saved table back.
+SavedTable insertTable(const TempDir& dir, const std::string& drawing, const std::string& script)
+{
+    const auto made = wizard(dir.write("d.dxf", drawing), script);
+    EXPECT_EQ(made.exitCode, 0) << made.output;
+    return readSavedTable(dir.file("made.dxf"));
+}
+
+// A refresh of the saved made.dxf, nothing having changed: it says so and the table keeps
+// `cells`.
+void expectRefreshChangesNothing(const TempDir& dir, const Rows& cells)
+{
+    const auto refreshed = update(dir.file("made.dxf"), dir.file("refreshed.dxf"));
+    EXPECT_NE(refreshed.output.find("Table already up to date."), std::string::npos) << refreshed.output;
+    EXPECT_EQ(refreshed.output.find("Table updated."), std::string::npos);
+    EXPECT_EQ(readSavedTable(dir.file("refreshed.dxf")).cells, cells);
+}
+
 }  // namespace
 
 TEST(TableUpdateFlow, ColumnsMovedHiddenRenamedAndRowsSortedStayAsInsertedOnRefresh)
 {
-    FlowFolder dir("preview");
-    const std::string drawing = dir.write("d.dxf", threeCircles());
-    const auto made = wizard(drawing, onlyProperties({"Object type", "Radius", "Area", "Diameter"}) +
-                                          "edit 1025 \"Area\" 2 \"Surface\"\ntype 1056 \"Parts\"\nclick Next\n"
-                                          "move-column 1022 4 0\nheader-menu 1022 1\nchoose \"Diameter\"\n"
-                                          "sort 1022 Radius\nsort 1022 Radius\n" +
-                                          insertAndSave(dir.path("made.dxf")));
-    ASSERT_EQ(made.exitCode, 0) << made.output;
-    const SavedTable inserted = readSavedTable(dir.path("made.dxf"));
+    TempDir dir;
+    const SavedTable inserted = insertTable(dir, threeCircles(),
+                                            onlyProperties({"Object type", "Radius", "Area", "Diameter"}) +
+                                            "edit 1025 \"Area\" 2 \"Surface\"\ntype 1056 \"Parts\"\nclick Next\n"
+                                            "move-column 1022 4 0\nheader-menu 1022 1\nchoose \"Diameter\"\n"
+                                            "sort 1022 Radius\nsort 1022 Radius\n" +
+                                            insertAndSave(dir.file("made.dxf")));
     ASSERT_TRUE(inserted.found);
     // Radius moved first, Diameter hidden, rows by descending radius, totals of the totalled
     // columns after an empty row.
@@ -74,15 +90,12 @@ TEST(TableUpdateFlow, ColumnsMovedHiddenRenamedAndRowsSortedStayAsInsertedOnRefr
     EXPECT_EQ(*inserted.itemsOf("obj_handles"), (std::vector<std::string>{"2C", "2B", "2A"}));
     EXPECT_EQ(*inserted.itemsOf("tb_layout"), (std::vector<std::string>{"1", "1"}));
 
-    const auto refreshed = update(dir.path("made.dxf"), dir.path("refreshed.dxf"));
-    EXPECT_NE(refreshed.output.find("Table already up to date."), std::string::npos) << refreshed.output;
-    EXPECT_EQ(refreshed.output.find("Table updated."), std::string::npos);
-    EXPECT_EQ(readSavedTable(dir.path("refreshed.dxf")).cells, expected);
+    expectRefreshChangesNothing(dir, expected);
 
     // A changed radius rewrites its row where it stands and the totals.
-    const auto changed = update(dir.path("made.dxf"), dir.path("changed.dxf"), "SETPROP 2B radius 5\n");
+    const auto changed = update(dir.file("made.dxf"), dir.file("changed.dxf"), "SETPROP 2B radius 5\n");
     EXPECT_NE(changed.output.find("Table updated."), std::string::npos) << changed.output;
-    const Rows after = readSavedTable(dir.path("changed.dxf")).cells;
+    const Rows after = readSavedTable(dir.file("changed.dxf")).cells;
     ASSERT_EQ(after.size(), expected.size());
     EXPECT_EQ(after[3], (std::vector<std::string>{"5", "Circle", "78.5398"}));
     EXPECT_EQ(after[6], (std::vector<std::string>{"9", "", "109.956"}));
@@ -90,42 +103,34 @@ TEST(TableUpdateFlow, ColumnsMovedHiddenRenamedAndRowsSortedStayAsInsertedOnRefr
 
 TEST(TableUpdateFlow, HandlesFollowTheInsertedRowsWhateverIsSortedAfterwards)
 {
-    FlowFolder dir("sorted");
-    const std::string drawing = dir.write("d.dxf", threeCircles());
-    const auto made = wizard(drawing, onlyProperties({"Object type", "Radius"}) + "click Next\n" +
-                                          "sort 1022 Radius\nsort 1022 Radius\nclick 1031\n0,0\n"
-                                          "sort 1022 Radius\nclick 1029\nfile \"" + dir.path("out.csv") +
-                                          "\" 1\nclick Finish\nSAVEAS " + dir.path("made.dxf") + "\n");
-    ASSERT_EQ(made.exitCode, 0) << made.output;
-    const SavedTable inserted = readSavedTable(dir.path("made.dxf"));
+    TempDir dir;
+    const SavedTable inserted = insertTable(dir, threeCircles(),
+                                            onlyProperties({"Object type", "Radius"}) + "click Next\n" +
+                                            "sort 1022 Radius\nsort 1022 Radius\nclick 1031\n0,0\n"
+                                            "sort 1022 Radius\nclick 1029\nfile \"" + dir.file("out.csv") +
+                                            "\" 1\nclick Finish\nSAVEAS " + dir.file("made.dxf") + "\n");
     EXPECT_EQ(*inserted.itemsOf("obj_handles"), (std::vector<std::string>{"2C", "2B", "2A"}));
-    const auto refreshed = update(dir.path("made.dxf"), dir.path("refreshed.dxf"));
-    EXPECT_NE(refreshed.output.find("Table already up to date."), std::string::npos) << refreshed.output;
-    EXPECT_EQ(readSavedTable(dir.path("refreshed.dxf")).cells, inserted.cells);
+    expectRefreshChangesNothing(dir, inserted.cells);
 }
 
 TEST(TableUpdateFlow, ATableWithoutTotalsKeepsItsLastRowsWhenOneStartsEmpty)
 {
-    FlowFolder dir("nototals");
+    TempDir dir;
     // Lines have no radius: with Radius first, their rows start with an empty cell.
-    const std::string drawing =
-        dir.write("d.dxf", drawingWith(circle("2A", 1) + line("2B", 4) + circle("2C", 2) + line("2D", 6)));
-    const auto made = wizard(drawing, onlyProperties({"Radius", "Length"}) + "uncheck 1028\nclick Next\n" +
-                                          "move-column 1022 2 0\nsort 1022 Radius\nsort 1022 Radius\n" +
-                                          insertAndSave(dir.path("made.dxf")));
-    ASSERT_EQ(made.exitCode, 0) << made.output;
-    const SavedTable inserted = readSavedTable(dir.path("made.dxf"));
+    const SavedTable inserted =
+        insertTable(dir, drawingWith(circle("2A", 1) + line("2B", 4) + circle("2C", 2) + line("2D", 6)),
+                    onlyProperties({"Radius", "Length"}) + "uncheck 1028\nclick Next\n" +
+                    "move-column 1022 2 0\nsort 1022 Radius\nsort 1022 Radius\n" +
+                    insertAndSave(dir.file("made.dxf")));
     ASSERT_EQ(inserted.cells.size(), 6u);
     EXPECT_EQ(*inserted.itemsOf("tb_layout"), (std::vector<std::string>{"1", "0"}));
-    ASSERT_EQ(inserted.cells[4][0], "") << made.output;  // the second-to-last row starts empty
+    ASSERT_EQ(inserted.cells[4][0], "");  // the second-to-last row starts empty
 
-    const auto refreshed = update(dir.path("made.dxf"), dir.path("refreshed.dxf"));
-    EXPECT_NE(refreshed.output.find("Table already up to date."), std::string::npos) << refreshed.output;
-    EXPECT_EQ(readSavedTable(dir.path("refreshed.dxf")).cells, inserted.cells);
+    expectRefreshChangesNothing(dir, inserted.cells);
 
     // The last object erased: its row goes, no row is taken for a totals line.
-    const auto erased = update(dir.path("made.dxf"), dir.path("erased.dxf"), "ERASE 2D\n");
-    const Rows after = readSavedTable(dir.path("erased.dxf")).cells;
+    const auto erased = update(dir.file("made.dxf"), dir.file("erased.dxf"), "ERASE 2D\n");
+    const Rows after = readSavedTable(dir.file("erased.dxf")).cells;
     Rows expected = inserted.cells;
     expected.pop_back();
     EXPECT_EQ(after, expected) << erased.output;
@@ -133,18 +138,16 @@ TEST(TableUpdateFlow, ATableWithoutTotalsKeepsItsLastRowsWhenOneStartsEmpty)
 
 TEST(TableUpdateFlow, AHeaderEditedByHandStaysAHeaderAndKeepsTheUsersText)
 {
-    FlowFolder dir("header");
-    const std::string drawing = dir.write("d.dxf", threeCircles());
-    const auto made = wizard(drawing, onlyProperties({"Object type", "Radius"}) + "click Next\n" +
-                                          insertAndSave(dir.path("made.dxf")));
-    ASSERT_EQ(made.exitCode, 0) << made.output;
-    const SavedTable inserted = readSavedTable(dir.path("made.dxf"));
+    TempDir dir;
+    const SavedTable inserted = insertTable(dir, threeCircles(),
+                                            onlyProperties({"Object type", "Radius"}) + "click Next\n" +
+                                            insertAndSave(dir.file("made.dxf")));
     ASSERT_TRUE(inserted.found);
     const std::string table = inserted.handle;
-    const auto refreshed = update(dir.path("made.dxf"), dir.path("refreshed.dxf"),
+    const auto refreshed = update(dir.file("made.dxf"), dir.file("refreshed.dxf"),
                                   "SETPROP " + table + " cell 1,1 \"Rayon (mm)\"\nSETPROP 2A radius 7\n");
     EXPECT_NE(refreshed.output.find("Table updated."), std::string::npos) << refreshed.output;
-    const Rows after = readSavedTable(dir.path("refreshed.dxf")).cells;
+    const Rows after = readSavedTable(dir.file("refreshed.dxf")).cells;
     ASSERT_EQ(after.size(), inserted.cells.size());
     EXPECT_EQ(after[1], (std::vector<std::string>{"Object type", "Rayon (mm)"}));
     EXPECT_EQ(after[2], (std::vector<std::string>{"Circle", "7"}));
@@ -153,65 +156,63 @@ TEST(TableUpdateFlow, AHeaderEditedByHandStaysAHeaderAndKeepsTheUsersText)
 
 TEST(TableUpdateFlow, ATableMadeInEnglishIsRefreshedInFrench)
 {
-    FlowFolder dir("language");
-    const std::string drawing = dir.write("d.dxf", threeCircles());
+    TempDir dir;
     // Object types are written in the language of the run; radii and layers in none.
-    const auto made = wizard(drawing, onlyProperties({"Layer", "Radius"}) + "click Next\n" +
-                                          insertAndSave(dir.path("made.dxf")));
-    ASSERT_EQ(made.exitCode, 0) << made.output;
-    const SavedTable inserted = readSavedTable(dir.path("made.dxf"));
+    const SavedTable inserted = insertTable(dir, threeCircles(),
+                                            onlyProperties({"Layer", "Radius"}) + "click Next\n" +
+                                            insertAndSave(dir.file("made.dxf")));
 
-    const auto same = update(dir.path("made.dxf"), dir.path("same.dxf"), "", "1051", "", "--lang fr");
+    const auto same = update(dir.file("made.dxf"), dir.file("same.dxf"), "", "1051", "", "--lang fr");
     EXPECT_NE(same.output.find("Tableau déjà à jour."), std::string::npos) << same.output;
-    const SavedTable kept = readSavedTable(dir.path("same.dxf"));
+    const SavedTable kept = readSavedTable(dir.file("same.dxf"));
     EXPECT_EQ(kept.cells, inserted.cells);
     EXPECT_EQ(kept.itemsOf("obj_handles") ? *kept.itemsOf("obj_handles") : std::vector<std::string>{},
               (std::vector<std::string>{"2A", "2B", "2C"}));
 
-    const auto changed = update(dir.path("made.dxf"), dir.path("changed.dxf"), "SETPROP 2C radius 9\n", "1051", "",
+    const auto changed = update(dir.file("made.dxf"), dir.file("changed.dxf"), "SETPROP 2C radius 9\n", "1051", "",
                                 "--lang es");
     EXPECT_NE(changed.output.find("Tabla actualizada."), std::string::npos) << changed.output;
-    EXPECT_EQ(readSavedTable(dir.path("changed.dxf")).cells[4], (std::vector<std::string>{"0", "9"}));
+    EXPECT_EQ(readSavedTable(dir.file("changed.dxf")).cells[4], (std::vector<std::string>{"0", "9"}));
 }
 
 TEST(TableUpdateFlow, CombinedRowsCountEveryObjectStillThereOnce)
 {
-    FlowFolder dir("combined");
+    TempDir dir;
     const std::string drawing =
         dir.write("d.dxf", drawingWith(circle("2A", 1) + circle("2B", 1, 5) + circle("2C", 1, 10) + circle("2D", 2)));
     const auto made = wizard(drawing, onlyProperties({"Object type", "Radius"}) + "check 1033\nuncheck 1028\n"
                                                                                   "click Next\n" +
-                                          insertAndSave(dir.path("made.dxf")));
+                                          insertAndSave(dir.file("made.dxf")));
     ASSERT_EQ(made.exitCode, 0) << made.output;
-    const SavedTable inserted = readSavedTable(dir.path("made.dxf"));
+    const SavedTable inserted = readSavedTable(dir.file("made.dxf"));
     ASSERT_EQ(inserted.cells.size(), 4u) << made.output;
     EXPECT_EQ(inserted.cells[2], (std::vector<std::string>{"Circle", "3", "1"}));
     EXPECT_EQ(inserted.cells[3], (std::vector<std::string>{"Circle", "1", "2"}));
     EXPECT_EQ(*inserted.itemsOf("row_members"), (std::vector<std::string>{"2A", "2B", "2C", "", "2D"}));
 
     // The object whose handle the row shows is erased: the row stays, counting two.
-    const auto erased = update(dir.path("made.dxf"), dir.path("erased.dxf"), "ERASE 2A\n");
+    const auto erased = update(dir.file("made.dxf"), dir.file("erased.dxf"), "ERASE 2A\n");
     EXPECT_NE(erased.output.find("Table updated."), std::string::npos) << erased.output;
-    const SavedTable afterErase = readSavedTable(dir.path("erased.dxf"));
+    const SavedTable afterErase = readSavedTable(dir.file("erased.dxf"));
     ASSERT_EQ(afterErase.cells.size(), 4u);
     EXPECT_EQ(afterErase.cells[2], (std::vector<std::string>{"Circle", "2", "1"}));
     EXPECT_EQ(*afterErase.itemsOf("row_members"), (std::vector<std::string>{"2B", "2C", "", "2D"}));
 
     // An object of a combined row whose value changes moves to the row of its new value.
-    const auto moved = update(dir.path("erased.dxf"), dir.path("moved.dxf"), "SETPROP 2C radius 2\n");
-    const SavedTable afterMove = readSavedTable(dir.path("moved.dxf"));
+    const auto moved = update(dir.file("erased.dxf"), dir.file("moved.dxf"), "SETPROP 2C radius 2\n");
+    const SavedTable afterMove = readSavedTable(dir.file("moved.dxf"));
     ASSERT_EQ(afterMove.cells.size(), 4u) << moved.output;
     EXPECT_EQ(afterMove.cells[2], (std::vector<std::string>{"Circle", "1", "1"}));
     EXPECT_EQ(afterMove.cells[3], (std::vector<std::string>{"Circle", "2", "2"}));
 
     // An add keeps counting every member, not only the handles the rows show.
-    const auto copied = runQxcad("COPY 2B 0,0\nSAVEAS " + dir.path("copied.dxf") + "\nQUIT\n",
-                                 shellQuote(dir.path("moved.dxf")));
+    const auto copied = runQxcad("COPY 2B 0,0\nSAVEAS " + dir.file("copied.dxf") + "\nQUIT\n",
+                                 shellQuote(dir.file("moved.dxf")));
     const std::string copy = copiedHandle(copied.output);
     ASSERT_FALSE(copy.empty()) << copied.output;
-    const auto added = update(dir.path("copied.dxf"), dir.path("added.dxf"), "", "1052", "handles " + copy + "\n");
+    const auto added = update(dir.file("copied.dxf"), dir.file("added.dxf"), "", "1052", "handles " + copy + "\n");
     EXPECT_NE(added.output.find("Table updated."), std::string::npos) << added.output;
-    const SavedTable afterAdd = readSavedTable(dir.path("added.dxf"));
+    const SavedTable afterAdd = readSavedTable(dir.file("added.dxf"));
     // The add brings the circles' geometry columns (the centres set the copy apart), and the
     // quantities still count the four objects.
     ASSERT_GE(afterAdd.cells.size(), 3u);
@@ -231,24 +232,22 @@ TEST(TableUpdateFlow, CombinedRowsCountEveryObjectStillThereOnce)
 
 TEST(TableUpdateFlow, AnEmptiedTableKeepsItsRecordAndTakesNewObjects)
 {
-    FlowFolder dir("emptied");
-    const std::string drawing = dir.write("d.dxf", drawingWith(circle("2A", 1) + circle("2B", 2) + circle("2C", 3) +
-                                                               line("2D", 5)));
-    const auto made = wizard(drawing, onlyProperties({"Object type", "Radius"}, "uncheck 1022 \"Line\"\n") +
-                                          "click Next\n" + insertAndSave(dir.path("made.dxf")));
-    ASSERT_EQ(made.exitCode, 0) << made.output;
-    const auto erased = update(dir.path("made.dxf"), dir.path("erased.dxf"), "ERASE 2A 2B 2C\n");
-    const SavedTable empty = readSavedTable(dir.path("erased.dxf"));
+    TempDir dir;
+    insertTable(dir, drawingWith(circle("2A", 1) + circle("2B", 2) + circle("2C", 3) + line("2D", 5)),
+                onlyProperties({"Object type", "Radius"}, "uncheck 1022 \"Line\"\n") +
+                "click Next\n" + insertAndSave(dir.file("made.dxf")));
+    const auto erased = update(dir.file("made.dxf"), dir.file("erased.dxf"), "ERASE 2A 2B 2C\n");
+    const SavedTable empty = readSavedTable(dir.file("erased.dxf"));
     ASSERT_NE(empty.itemsOf("obj_handles"), nullptr) << erased.output;
     EXPECT_EQ(*empty.itemsOf("obj_handles"), (std::vector<std::string>{""}));
 
-    const auto again = update(dir.path("erased.dxf"), dir.path("again.dxf"));
+    const auto again = update(dir.file("erased.dxf"), dir.file("again.dxf"));
     EXPECT_NE(again.output.find("Table already up to date."), std::string::npos) << again.output;
     EXPECT_EQ(again.output.find("None identified"), std::string::npos) << again.output;
 
-    const auto added = update(dir.path("erased.dxf"), dir.path("added.dxf"), "", "1052", "handles 2D\n");
+    const auto added = update(dir.file("erased.dxf"), dir.file("added.dxf"), "", "1052", "handles 2D\n");
     EXPECT_NE(added.output.find("Table updated."), std::string::npos) << added.output;
-    const SavedTable afterAdd = readSavedTable(dir.path("added.dxf"));
+    const SavedTable afterAdd = readSavedTable(dir.file("added.dxf"));
     EXPECT_EQ(*afterAdd.itemsOf("obj_handles"), (std::vector<std::string>{"2D"}));
     ASSERT_GE(afterAdd.cells.size(), 3u);
     EXPECT_EQ(afterAdd.cells[2][0], "Line");
@@ -256,27 +255,18 @@ TEST(TableUpdateFlow, AnEmptiedTableKeepsItsRecordAndTakesNewObjects)
 
 TEST(TableUpdateFlow, InsertPreviousNextFinishStillGivesTheTableItsRecord)
 {
-    FlowFolder dir("prevnext");
+    TempDir dir;
     const std::string drawing = dir.write("d.dxf", threeCircles());
     const auto made = wizard(drawing, onlyProperties({"Object type", "Radius"}) +
                                           "click Next\nclick 1031\n0,0\nclick Previous\nclick Next\nclick Finish\n"
-                                          "SAVEAS " + dir.path("made.dxf") + "\n");
+                                          "SAVEAS " + dir.file("made.dxf") + "\n");
     ASSERT_EQ(made.exitCode, 0) << made.output;
     EXPECT_EQ(made.output.find("No output choice"), std::string::npos) << made.output;
-    const SavedTable inserted = readSavedTable(dir.path("made.dxf"));
+    const SavedTable inserted = readSavedTable(dir.file("made.dxf"));
     ASSERT_TRUE(inserted.found);
     EXPECT_EQ(*inserted.itemsOf("obj_handles"), (std::vector<std::string>{"2A", "2B", "2C"}));
-    const auto refreshed = update(dir.path("made.dxf"), dir.path("refreshed.dxf"));
+    const auto refreshed = update(dir.file("made.dxf"), dir.file("refreshed.dxf"));
     EXPECT_NE(refreshed.output.find("Table already up to date."), std::string::npos) << refreshed.output;
-}
-
-TEST(TableUpdateFlow, ACancelledPointPickGivesCmdechoBackAsItWas)
-{
-    FlowFolder dir("cmdecho");
-    const std::string drawing = dir.write("d.dxf", threeCircles());
-    const auto run = wizard(drawing, "SETVAR CMDECHO 0\n" + onlyProperties({"Radius"}) +
-                                         "click Next\nclick 1031\ncancel\ncancel\nGETVAR CMDECHO\n");
-    EXPECT_NE(run.output.find("CMDECHO = 0"), std::string::npos) << run.output;
 }
 
 namespace {
@@ -295,30 +285,30 @@ int countBlocks(const Rows& cells)
 
 TEST(TableUpdateFlow, ARenamedBlockPreviewColumnShowsItsBlocksAtInsertionRefreshAndAdd)
 {
-    FlowFolder dir("preview-renamed");
+    TempDir dir;
     const std::string drawing = dir.write("d.dxf", drawingWith(door("2A", 0) + door("2B", 50) + door("2C", 100)));
     const auto made = wizard(drawing, wizardToProperties() +
                                           "cell-menu 1025 \"Block name\" 1\nchoose \"No selection\"\n"
                                           "check 1025 \"Block name\" 1\ncheck 1025 \"Block preview\" 1\n"
                                           "edit 1025 \"Block preview\" 2 \"Picture\"\nclick Next\n" +
-                                          insertAndSave(dir.path("made.dxf")));
+                                          insertAndSave(dir.file("made.dxf")));
     ASSERT_EQ(made.exitCode, 0) << made.output;
-    const SavedTable inserted = readSavedTable(dir.path("made.dxf"));
+    const SavedTable inserted = readSavedTable(dir.file("made.dxf"));
     ASSERT_TRUE(inserted.found) << made.output;
     EXPECT_EQ(countBlocks(inserted.cells), 3) << made.output;
 
-    const auto refreshed = update(dir.path("made.dxf"), dir.path("refreshed.dxf"), "ERASE 2C\n");
-    const SavedTable afterRefresh = readSavedTable(dir.path("refreshed.dxf"));
+    const auto refreshed = update(dir.file("made.dxf"), dir.file("refreshed.dxf"), "ERASE 2C\n");
+    const SavedTable afterRefresh = readSavedTable(dir.file("refreshed.dxf"));
     EXPECT_EQ(countBlocks(afterRefresh.cells), 2) << refreshed.output;
     EXPECT_EQ(afterRefresh.cells.size(), inserted.cells.size() - 1);
 
-    const auto copied = runQxcad("COPY 2A 10,0\nSAVEAS " + dir.path("copied.dxf") + "\nQUIT\n",
-                                 shellQuote(dir.path("refreshed.dxf")));
+    const auto copied = runQxcad("COPY 2A 10,0\nSAVEAS " + dir.file("copied.dxf") + "\nQUIT\n",
+                                 shellQuote(dir.file("refreshed.dxf")));
     const std::string copy = copiedHandle(copied.output);
     ASSERT_FALSE(copy.empty()) << copied.output;
-    const auto added = update(dir.path("copied.dxf"), dir.path("added.dxf"), "", "1052", "handles " + copy + "\n");
+    const auto added = update(dir.file("copied.dxf"), dir.file("added.dxf"), "", "1052", "handles " + copy + "\n");
     EXPECT_NE(added.output.find("Table updated."), std::string::npos) << added.output;
-    const SavedTable afterAdd = readSavedTable(dir.path("added.dxf"));
+    const SavedTable afterAdd = readSavedTable(dir.file("added.dxf"));
     EXPECT_EQ(countBlocks(afterAdd.cells), 3) << added.output;
     ASSERT_GE(afterAdd.cells.size(), 2u);
     EXPECT_NE(std::find(afterAdd.cells[1].begin(), afterAdd.cells[1].end(), "Picture"), afterAdd.cells[1].end());
@@ -326,14 +316,13 @@ TEST(TableUpdateFlow, ARenamedBlockPreviewColumnShowsItsBlocksAtInsertionRefresh
 
 TEST(TableUpdateFlow, AddingABlockToATableOfCirclesBringsNoRotationColumn)
 {
-    FlowFolder dir("rotation");
-    const std::string drawing = dir.write("d.dxf", drawingWith(circle("2A", 1) + circle("2B", 2) + door("2C", 0)));
-    const auto made = wizard(drawing, onlyProperties({"Object type", "Radius"}, "uncheck 1022 \"Block\"\n") +
-                                          "click Next\n" + insertAndSave(dir.path("made.dxf")));
-    ASSERT_EQ(made.exitCode, 0) << made.output;
-    const auto added = update(dir.path("made.dxf"), dir.path("added.dxf"), "", "1052", "handles 2C\n");
+    TempDir dir;
+    insertTable(dir, drawingWith(circle("2A", 1) + circle("2B", 2) + door("2C", 0)),
+                onlyProperties({"Object type", "Radius"}, "uncheck 1022 \"Block\"\n") +
+                "click Next\n" + insertAndSave(dir.file("made.dxf")));
+    const auto added = update(dir.file("made.dxf"), dir.file("added.dxf"), "", "1052", "handles 2C\n");
     EXPECT_NE(added.output.find("Table updated."), std::string::npos) << added.output;
-    const SavedTable afterAdd = readSavedTable(dir.path("added.dxf"));
+    const SavedTable afterAdd = readSavedTable(dir.file("added.dxf"));
     ASSERT_GE(afterAdd.cells.size(), 2u);
     const auto& header = afterAdd.cells[1];
     EXPECT_EQ(std::find(header.begin(), header.end(), "Rotation"), header.end()) << added.output;
@@ -344,35 +333,28 @@ TEST(TableUpdateFlow, AddingABlockToATableOfCirclesBringsNoRotationColumn)
 
 TEST(TableUpdateFlow, AHiddenHeaderLineIsTakenFromTheRecordNotGuessed)
 {
-    FlowFolder dir("hidden-header");
-    const std::string drawing = dir.write("d.dxf", threeCircles());
-    const auto made = wizard(drawing, onlyProperties({"Object type", "Radius"}) + "check 1029\nclick Next\n" +
-                                          "sort 1022 2\nsort 1022 2\n" + insertAndSave(dir.path("made.dxf")));
-    ASSERT_EQ(made.exitCode, 0) << made.output;
-    const SavedTable inserted = readSavedTable(dir.path("made.dxf"));
+    TempDir dir;
+    const SavedTable inserted = insertTable(dir, threeCircles(),
+                                            onlyProperties({"Object type", "Radius"}) + "check 1029\nclick Next\n" +
+                                            "sort 1022 2\nsort 1022 2\n" + insertAndSave(dir.file("made.dxf")));
     EXPECT_EQ(*inserted.itemsOf("tb_layout"), (std::vector<std::string>{"0", "1"}));
     ASSERT_EQ(inserted.cells.size(), 6u);  // title, three rows, empty row, totals
 
-    const auto same = update(dir.path("made.dxf"), dir.path("same.dxf"));
-    EXPECT_NE(same.output.find("Table already up to date."), std::string::npos) << same.output;
-    EXPECT_EQ(readSavedTable(dir.path("same.dxf")).cells, inserted.cells);
+    expectRefreshChangesNothing(dir, inserted.cells);
 
-    const auto erased = update(dir.path("made.dxf"), dir.path("erased.dxf"), "ERASE " + std::string("2A") + "\n");
-    const Rows after = readSavedTable(dir.path("erased.dxf")).cells;
+    const auto erased = update(dir.file("made.dxf"), dir.file("erased.dxf"), "ERASE " + std::string("2A") + "\n");
+    const Rows after = readSavedTable(dir.file("erased.dxf")).cells;
     ASSERT_EQ(after.size(), 5u) << erased.output;
     EXPECT_EQ(after.back()[1], "5");
 }
 
 TEST(TableUpdateFlow, ARecordEditedInTheFileIsRefusedAndTheTableLeftAsItWas)
 {
-    FlowFolder dir("tampered");
-    const std::string drawing = dir.write("d.dxf", threeCircles());
-    const auto made = wizard(drawing, onlyProperties({"Object type", "Radius"}) + "click Next\n" +
-                                          insertAndSave(dir.path("made.dxf")));
-    ASSERT_EQ(made.exitCode, 0) << made.output;
-    const SavedTable inserted = readSavedTable(dir.path("made.dxf"));
-    std::ifstream in(dir.path("made.dxf"), std::ios::binary);
-    std::string text((std::istreambuf_iterator<char>(in)), {});
+    TempDir dir;
+    const SavedTable inserted = insertTable(dir, threeCircles(),
+                                            onlyProperties({"Object type", "Radius"}) + "click Next\n" +
+                                            insertAndSave(dir.file("made.dxf")));
+    std::string text = readFile(dir.file("made.dxf"));
     // One handle taken out of the record: the table now has a row more than handles.
     const std::string handles = "obj_handles\n1000\n2A\n";
     const auto at = text.find(handles);
@@ -381,13 +363,13 @@ TEST(TableUpdateFlow, ARecordEditedInTheFileIsRefusedAndTheTableLeftAsItWas)
     dir.write("tampered.dxf", text);
 
     for (const std::string& button : {std::string("1051"), std::string("1052")}) {
-        const auto run = update(dir.path("tampered.dxf"), dir.path("after.dxf"), "", button,
+        const auto run = update(dir.file("tampered.dxf"), dir.file("after.dxf"), "", button,
                                 button == "1052" ? "handles 2A\n" : "");
         EXPECT_NE(run.output.find("The extraction record of this table does not fit the table (obj_handles)"),
                   std::string::npos)
             << run.output;
         EXPECT_EQ(run.output.find("Table updated."), std::string::npos) << run.output;
-        EXPECT_EQ(readSavedTable(dir.path("after.dxf")).cells, inserted.cells);
+        EXPECT_EQ(readSavedTable(dir.file("after.dxf")).cells, inserted.cells);
     }
 }
 

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "host/qxhost.h"
+#include "support/drawing_builders.h"
 
 class DrawingTest : public ::testing::Test {
 protected:
@@ -21,16 +22,7 @@ protected:
     }
 
     // Appends to model space and closes; returns the new id.
-    QxDbObjectId add(QxDbEntity* entity)
-    {
-        QxDbBlockTableRecord* space = nullptr;
-        EXPECT_EQ(qxdbOpenObject(space, db->modelSpaceId(), QxDb::kForWrite), Qxapp::eOk);
-        QxDbObjectId id;
-        EXPECT_EQ(space->appendQxDbEntity(id, entity), Qxapp::eOk);
-        space->close();
-        entity->close();
-        return id;
-    }
+    QxDbObjectId add(QxDbEntity* entity) { return qxtest::appendToModelSpace(*db, entity); }
 
     // Adds a block holding a line from (0,0) to (2,1).
     QxDbObjectId addBlock(const char16_t* name, bool dynamic = false, QxDbObjectId represents = {})

@@ -59,16 +59,7 @@ protected:
         qx::clearTranscript();
     }
 
-    QxDbObjectId append(QxDbEntity* entity)
-    {
-        QxDbBlockTableRecord* space = nullptr;
-        EXPECT_EQ(qxdbOpenObject(space, db->modelSpaceId(), QxDb::kForWrite), Qxapp::eOk);
-        QxDbObjectId id;
-        EXPECT_EQ(space->appendQxDbEntity(id, entity), Qxapp::eOk);
-        space->close();
-        entity->close();
-        return id;
-    }
+    QxDbObjectId append(QxDbEntity* entity) { return appendToModelSpace(*db, entity); }
     // An empty block definition named `name`.
     QxDbObjectId addBlock(const char16_t* name) { return qxtest::addBlock(*db, name); }
     std::u16string addCircle(double radius, double x = 0)

@@ -8,7 +8,7 @@
 #include "output/xls/basic_excel.h"
 #include "output/xls_export.h"
 
-using testfiles::ReadBytes;
+using testfiles::readFile;
 using testfiles::TempDir;
 
 namespace {
@@ -37,18 +37,18 @@ TEST_F(HostLanguage, FrenchHostSwitchesTheCsvConventions)
     setLanguage(u"fr-FR");
     EXPECT_EQ(ReadHostLanguage(), u"fr-FR");
     ASSERT_TRUE(ExportCsv(kTable, dir.wfile("a.csv"), {true, true, true}, {2, 1}, {0, 1}, true, u","));
-    EXPECT_EQ(ReadBytes(dir.file("a.csv")), "\"Area\";Name\r\n\"12,5\";Door\r\n");
+    EXPECT_EQ(readFile(dir.file("a.csv")), "\"Area\";Name\r\n\"12,5\";Door\r\n");
     ASSERT_TRUE(ReExportCsv({{u"12.5", u"1234"}}, dir.wfile("b.csv"), u","));
-    EXPECT_EQ(ReadBytes(dir.file("b.csv")), "12,5;\"1\xA0" "234\"\r\n");
+    EXPECT_EQ(readFile(dir.file("b.csv")), "12,5;\"1\xA0" "234\"\r\n");
 
     setLanguage(u"es-ES");
     ASSERT_TRUE(ExportCsv(kTable, dir.wfile("a.csv"), {true, true, true}, {2, 1}, {0, 1}, true, u","));
-    EXPECT_EQ(ReadBytes(dir.file("a.csv")), "\"Area\",Name\r\n\"12.5\",Door\r\n");
+    EXPECT_EQ(readFile(dir.file("a.csv")), "\"Area\",Name\r\n\"12.5\",Door\r\n");
 }
 
 TEST_F(HostLanguage, FrenchHostPutsACommaInNumericSheetCells)
 {
-    if (!testfiles::HavePythonModule("xlrd")) GTEST_SKIP() << "python3-xlrd is not installed: xlrd check skipped";
+    if (!testfiles::havePythonModule("xlrd")) GTEST_SKIP() << "python3-xlrd is not installed: xlrd check skipped";
     setLanguage(u"fr-FR");
     ASSERT_TRUE(ExportXls(kTable, dir.wfile("a.xls"), {true, true, true}, {1, 2}, {0, 1}, true).bWritten);
     ASSERT_TRUE(ReExportXls({{u"Name", u"Area"}, {u"Door", u"1.5E3"}}, dir.wfile("b.xls")).bWritten);

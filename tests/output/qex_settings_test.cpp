@@ -3,7 +3,7 @@
 #include "file_helpers.h"
 #include "output/qex_settings.h"
 
-using testfiles::ReadBytes;
+using testfiles::readFile;
 using testfiles::TempDir;
 
 namespace {
@@ -163,7 +163,7 @@ TEST(QexLoad, NestingBeyondAnyStoredFileIsRefusedBeforeParsing)
     // Tens of thousands of levels overflowed the parser's stack.
     EXPECT_FALSE(parse(nestedDocument(40'000)).ok);
     TempDir dir;
-    testfiles::WriteBytes(dir.file("deep.qex"), nestedDocument(40'000));
+    testfiles::writeFile(dir.file("deep.qex"), nestedDocument(40'000));
     Loaded l;
     EXPECT_FALSE(LoadQexSettings(dir.wfile("deep.qex"), l.originals, l.title, l.names, l.options, l.groupBy));
 
@@ -228,7 +228,7 @@ TEST(QexSave, FailureIsReportedAndKeepsTheOldFile)
         EXPECT_FALSE(SaveQexSettings(u"/dev/full", {}, u"", {}, -1));
     }
     ASSERT_TRUE(SaveQexSettings(dir.wfile("s.qex"), {{u"a", u"b"}}, u"t", {}, -1));
-    EXPECT_EQ(ReadBytes(dir.file("s.qex")), BuildQexDocument({{u"a", u"b"}}, u"t", {}, -1));
+    EXPECT_EQ(readFile(dir.file("s.qex")), BuildQexDocument({{u"a", u"b"}}, u"t", {}, -1));
 }
 
 }  // namespace

@@ -55,33 +55,25 @@ TEST(Utf8, OnlyValidMultiByteTextCountsAsUtf8)
     EXPECT_FALSE(IsMultiByteUtf8("\xC3\xA9 then caf\xE9"));
 }
 
-TEST(LocaleNumber, EnglishGroupsWithCommasAndUsesThePoint)
+// English groups with commas and uses the point, French groups with no-break spaces and uses
+// the comma; beyond six digits before or four zeros after the point, an exponent with a sign
+// and three digits.
+TEST(LocaleNumber, GroupsDecimalMarksAndExponentsOfEachLanguage)
 {
-    EXPECT_EQ(FormatLocaleNumber(1234.5, NumberMarks::English), u"1,234.5");
-    EXPECT_EQ(FormatLocaleNumber(999999, NumberMarks::English), u"999,999");
-    EXPECT_EQ(FormatLocaleNumber(-123456.7, NumberMarks::English), u"-123,457");
-    EXPECT_EQ(FormatLocaleNumber(100, NumberMarks::English), u"100");
-    EXPECT_EQ(FormatLocaleNumber(2.50, NumberMarks::English), u"2.5");
-    EXPECT_EQ(FormatLocaleNumber(7, NumberMarks::English), u"7");
-    EXPECT_EQ(FormatLocaleNumber(0, NumberMarks::English), u"0");
-}
-
-TEST(LocaleNumber, FrenchGroupsWithNoBreakSpacesAndUsesTheComma)
-{
-    EXPECT_EQ(FormatLocaleNumber(1234.5, NumberMarks::French), u"1\u00A0" u"234,5");
-    EXPECT_EQ(FormatLocaleNumber(12.5, NumberMarks::French), u"12,5");
-    EXPECT_EQ(FormatLocaleNumber(-1500, NumberMarks::French), u"-1\u00A0" u"500");
-    EXPECT_EQ(FormatLocaleNumber(0.001234, NumberMarks::French), u"0,001234");
-}
-
-TEST(LocaleNumber, ExponentHasASignAndThreeDigits)
-{
-    EXPECT_EQ(FormatLocaleNumber(1234567, NumberMarks::English), u"1.23457e+006");
-    EXPECT_EQ(FormatLocaleNumber(0.00001, NumberMarks::English), u"1e-005");
-    EXPECT_EQ(FormatLocaleNumber(1e6, NumberMarks::French), u"1e+006");
-    EXPECT_EQ(FormatLocaleNumber(-2.5e-7, NumberMarks::French), u"-2,5e-007");
-    EXPECT_EQ(FormatLocaleNumber(1.5e300, NumberMarks::English), u"1.5e+300");
-    EXPECT_EQ(FormatLocaleNumber(0.0001, NumberMarks::English), u"0.0001");  // still fixed
+    const NumberMarks en = NumberMarks::English, fr = NumberMarks::French;
+    const struct {
+        double value;
+        NumberMarks marks;
+        const char16_t* expected;
+    } cases[] = {
+        {1234.5, en, u"1,234.5"},         {999999, en, u"999,999"},         {-123456.7, en, u"-123,457"},
+        {100, en, u"100"},                {2.50, en, u"2.5"},               {7, en, u"7"},
+        {0, en, u"0"},                    {1234.5, fr, u"1\u00A0" u"234,5"}, {12.5, fr, u"12,5"},
+        {-1500, fr, u"-1\u00A0" u"500"},  {0.001234, fr, u"0,001234"},      {1234567, en, u"1.23457e+006"},
+        {0.00001, en, u"1e-005"},         {1e6, fr, u"1e+006"},             {-2.5e-7, fr, u"-2,5e-007"},
+        {1.5e300, en, u"1.5e+300"},       {0.0001, en, u"0.0001"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(FormatLocaleNumber(c.value, c.marks), c.expected) << c.value;
 }
 
 // The rewrite on the text must give what converting the value gives, for every text: rounding

@@ -32,33 +32,24 @@ protected:
         qx::clearTranscript();
         RefreshTable(strHelper, idTbl);
     }
+    void setRadius(const std::u16string& circle, double radius)
+    {
+        change<QxDbCircle>(circle, [radius](QxDbCircle* c) { c->setRadius(radius); });
+    }
+    // Runs an action that asks for objects, picking `handles` ("cancel" when there are none).
+    void pick(decltype(&AddObjectsToTable) action, const Texts& handles)
+    {
+        std::string line = handles.empty() ? "cancel" : "handles";
+        for (const auto& handle : handles) line += " " + qxtest::utf8(handle);
+        answer(line + "\n");
+        action(nullptr, strHelper, idTbl);
+    }
 
     StrHelper strHelper;
     QxDbObjectId idTbl;
 };
 
 }  // namespace
-
-TEST_F(TableUpdate, RefreshRewritesOnlyWhatChangedAndSaysWhetherAnythingDid)
-{
-    const auto c1 = addCircle(1), c2 = addCircle(2);
-    idTbl = insertExtraction(Circles());
-    const auto before = cells(idTbl);
-    ASSERT_EQ(before.size(), 4u);
-    EXPECT_EQ(before[3], (Texts{u"Circle", u"2"}));
-
-    refresh();
-    EXPECT_EQ(qx::transcript(), kUpToDate);
-    EXPECT_EQ(cells(idTbl), before);
-
-    change<QxDbCircle>(c2, [](QxDbCircle* c) { c->setRadius(5); });
-    refresh();
-    EXPECT_EQ(qx::transcript(), kUpdated);
-    auto after = before;
-    after[3][1] = u"5";
-    EXPECT_EQ(cells(idTbl), after);
-    EXPECT_EQ(record(csAppHdls), (Texts{c1, c2}));
-}
 
 TEST_F(TableUpdate, RefreshDropsTheRowOfAnErasedObjectAndRecomputesTheTotals)
 {
@@ -96,10 +87,13 @@ TEST_F(TableUpdate, ErasingOneOfTwoIdenticalObjectsRemovesOneRow)
     EXPECT_EQ(rows[2], (Texts{u"Circle", u"3"}));
     EXPECT_EQ(record(csAppHdls), (Texts{c2}));
 
-    // The remaining object is still followed.
-    change<QxDbCircle>(c2, [](QxDbCircle* c) { c->setRadius(6); });
+    // The remaining object is still followed: a changed value is rewritten where it stands,
+    // the record keeps its handle.
+    setRadius(c2, 6);
     refresh();
+    EXPECT_EQ(qx::transcript(), kUpdated);
     EXPECT_EQ(cells(idTbl)[2][1], u"6");
+    EXPECT_EQ(record(csAppHdls), (Texts{c2}));
 }
 
 TEST_F(TableUpdate, RenamedColumnsAreFollowedWithTheHeaderShownOrHidden)
@@ -117,7 +111,7 @@ TEST_F(TableUpdate, RenamedColumnsAreFollowedWithTheHeaderShownOrHidden)
         const std::uint32_t row = bDisplayHeader ? 3 : 2;
         ASSERT_EQ(cells(idTbl)[row][1], u"2");
 
-        change<QxDbCircle>(c2, [](QxDbCircle* c) { c->setRadius(8); });
+        setRadius(c2, 8);
         refresh();
         EXPECT_EQ(qx::transcript(), kUpdated);
         const auto rows = cells(idTbl);
@@ -147,8 +141,7 @@ TEST_F(TableUpdate, AddingObjectsBringsTheirRowsAndColumns)
     const auto l1 = addLine(4);
     const auto c2 = addCircle(2);
 
-    answer("handles " + qxtest::utf8(l1) + " " + qxtest::utf8(c2) + "\n");
-    AddObjectsToTable(nullptr, strHelper, idTbl);
+    pick(&AddObjectsToTable, {l1, c2});
     EXPECT_TRUE(printed(u"\nPlease select new objects"));
     EXPECT_TRUE(printed(kUpdated));
     const auto rows = cells(idTbl);
@@ -175,8 +168,7 @@ TEST_F(TableUpdate, AddingObjectsBringsTheirRowsAndColumns)
 
     // Objects that are in the table already change nothing.
     const auto before = cells(idTbl);
-    answer("handles " + qxtest::utf8(c1) + " " + qxtest::utf8(l1) + "\n");
-    AddObjectsToTable(nullptr, strHelper, idTbl);
+    pick(&AddObjectsToTable, {c1, l1});
     EXPECT_TRUE(printed(kUpToDate));
     EXPECT_EQ(cells(idTbl), before);
 }
@@ -190,8 +182,7 @@ TEST_F(TableUpdate, MultiLineTextsMayBeAdded)
     text->setContents(u"Pump room");
     const auto t1 = append(text).handle().ascii();
 
-    answer("handles " + qxtest::utf8(t1) + "\n");
-    AddObjectsToTable(nullptr, strHelper, idTbl);
+    pick(&AddObjectsToTable, {t1});
     EXPECT_TRUE(printed(kUpdated));
     EXPECT_EQ(record(csAppObjTypes), (Texts{u"Circle", u"MText"}));
     const auto rows = cells(idTbl);
@@ -209,8 +200,7 @@ TEST_F(TableUpdate, ReplacingTheSelectionDecidesWhatLaterRefreshesRead)
     idTbl = insertExtraction(Circles());
     const auto c3 = addCircle(3), c4 = addCircle(4);
 
-    answer("handles " + qxtest::utf8(c4) + " " + qxtest::utf8(c3) + "\n");
-    ReplaceTableSelection(nullptr, strHelper, idTbl);
+    pick(&ReplaceTableSelection, {c4, c3});
     EXPECT_TRUE(printed(u"\nYour new selection"));
     EXPECT_TRUE(printed(kUpdated));
     // Rows come in the order the objects were read: the order of the pick.
@@ -221,15 +211,14 @@ TEST_F(TableUpdate, ReplacingTheSelectionDecidesWhatLaterRefreshesRead)
 
     // Only the replaced objects are read: a later circle with the same radius changes nothing.
     addCircle(3);
-    change<QxDbCircle>(c4, [](QxDbCircle* c) { c->setRadius(7); });
+    setRadius(c4, 7);
     refresh();
     EXPECT_EQ(qx::transcript(), kUpdated);
     EXPECT_EQ(cells(idTbl)[2], (Texts{u"Circle", u"7"}));
     EXPECT_EQ(cells(idTbl).size(), 4u);
 
     // A cancelled pick changes nothing.
-    answer("cancel\n");
-    ReplaceTableSelection(nullptr, strHelper, idTbl);
+    pick(&ReplaceTableSelection, {});
     EXPECT_FALSE(printed(kUpdated));
     EXPECT_EQ(record(csAppReplacedHdls), (Texts{c4, c3}));
 }
@@ -244,8 +233,7 @@ TEST_F(TableUpdate, RebuildKeepsATotalsLineAndTotalsRenamedColumnsToo)
     ASSERT_EQ(cells(idTbl).back(), (Texts{u"", u"1"}));
     const auto c2 = addCircle(2.5);
 
-    answer("handles " + qxtest::utf8(c2) + "\n");
-    AddObjectsToTable(nullptr, strHelper, idTbl);
+    pick(&AddObjectsToTable, {c2});
     const auto rows = cells(idTbl);
     ASSERT_GE(rows.size(), 6u);
     const std::size_t r = std::size_t(std::find(rows[1].begin(), rows[1].end(), u"R") - rows[1].begin());
@@ -265,7 +253,7 @@ TEST_F(TableUpdate, DialogRunsTheChosenActionOnThePickedTable)
 {
     const auto c1 = addCircle(1);
     idTbl = insertExtraction(Circles());
-    change<QxDbCircle>(c1, [](QxDbCircle* c) { c->setRadius(2); });
+    setRadius(c1, 2);
 
     // The refresh runs on the picked table once the dialog has ended.
     answer("click 1051\nhandles " + qxtest::utf8(idTbl.handle().ascii()) + "\n");
@@ -280,7 +268,7 @@ TEST_F(TableUpdate, DialogRunsTheChosenActionOnThePickedTable)
 
     // The pick takes tables only: a circle picked instead leaves no table to act on, and the
     // dialog ends all the same.
-    change<QxDbCircle>(c1, [](QxDbCircle* c) { c->setRadius(3); });
+    setRadius(c1, 3);
     answer("click 1051\nhandles " + qxtest::utf8(c1) + "\n");
     {
         DlgUpdateA1 dlg(pwsw_qxappMainWnd());
@@ -329,8 +317,7 @@ TEST_F(TableUpdate, AfterAddingToATableWithoutHeaderLaterRefreshesStillFindTheCo
     idTbl = insertExtraction(choice);
     const auto c2 = addCircle(2);
 
-    answer("handles " + qxtest::utf8(c2) + "\n");
-    AddObjectsToTable(nullptr, strHelper, idTbl);
+    pick(&AddObjectsToTable, {c2});
     // The added kind's geometry comes as columns too, in name order; "R" is the radius.
     const Texts headers = record(csTbHeaders);
     const auto r = std::size_t(std::find(headers.begin(), headers.end(), u"R") - headers.begin());
@@ -341,7 +328,7 @@ TEST_F(TableUpdate, AfterAddingToATableWithoutHeaderLaterRefreshesStillFindTheCo
     EXPECT_EQ(rows[1][r], u"1");
     EXPECT_EQ(rows[2][r], u"2");
 
-    change<QxDbCircle>(c2, [](QxDbCircle* c) { c->setRadius(4); });
+    setRadius(c2, 4);
     refresh();
     EXPECT_EQ(qx::transcript(), kUpdated);
     rows = cells(idTbl);

@@ -2,10 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "drawing_fixture.h"
+#include "support/files.h"
 #include "output/update_command.h"
 
 using qxtest::DrawingTest;
@@ -17,8 +16,6 @@ protected:
     void SetUp() override
     {
         DrawingTest::SetUp();
-        dir = std::filesystem::temp_directory_path() / ("drawtable-export-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(dir);
         addCircle(1);
         addCircle(2.5);
         qxtest::ExtractionChoice choice;
@@ -26,18 +23,10 @@ protected:
         choice.mapNames = {{u"Object type", u"Object type"}, {u"Radius", u"Radius"}};
         idTbl = insertExtraction(choice);
     }
-    void TearDown() override
-    {
-        std::filesystem::remove_all(dir);
-        DrawingTest::TearDown();
-    }
-    std::string read(const std::filesystem::path& path)
-    {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
+    static std::string read(const std::filesystem::path& path) { return qxtest::readFile(path.string()); }
 
-    std::filesystem::path dir;
+    qxtest::TempDir temp;
+    const std::filesystem::path& dir = temp.root();
     QxDbObjectId idTbl;
 };
 
@@ -68,15 +57,16 @@ TEST_F(TableExport, AFileThatWasNotWrittenIsReportedAsSuch)
     // A folder stands where the file would go.
     const auto nowhere = dir / "parts.csv";
     std::filesystem::create_directories(nowhere);
-    answer("file \"" + nowhere.string() + "\" 1\n");
-    ReExportTable(idTbl);
-    EXPECT_NE(qx::transcript().find(u"\nCSV export failed : " + nowhere.u16string()), std::u16string::npos)
-        << qxtest::utf8(qx::transcript());
-    EXPECT_EQ(qx::transcript().find(u"CSV export done"), std::u16string::npos);
-
-    answer("file \"" + nowhere.string() + "\" 2\n");
-    ReExportTable(idTbl);
-    EXPECT_NE(qx::transcript().find(u"\nXLS exportation failed : " + nowhere.u16string()), std::u16string::npos);
+    const std::pair<const char*, std::u16string> types[] = {
+        {"1", u"\nCSV export failed : "}, {"2", u"\nXLS exportation failed : "}, {"3", u"\nXLSX exportation failed : "}};
+    for (const auto& [type, failed] : types) {
+        answer("file \"" + nowhere.string() + "\" " + type + "\n");
+        ReExportTable(idTbl);
+        EXPECT_NE(qx::transcript().find(failed + nowhere.u16string()), std::u16string::npos)
+            << qxtest::utf8(qx::transcript());
+        EXPECT_EQ(qx::transcript().find(u"done"), std::u16string::npos);
+        EXPECT_EQ(qx::transcript().find(u"Finished"), std::u16string::npos);
+    }
 
     // Cancelling the dialog writes and prints nothing.
     answer("cancel\n");
@@ -134,7 +124,7 @@ TEST_F(TableExport, TheWorkbookTypeWritesNumbersWhereTheTableHasThemAndTakesItsT
     EXPECT_NE(qx::transcript().find(u"\nFinished XLSX exportation to : " + book.u16string()), std::u16string::npos)
         << qxtest::utf8(qx::transcript());
     ASSERT_EQ(read(book).substr(0, 2), "PK");
-    if (std::system("/usr/bin/python3 -c 'import openpyxl' 2>/dev/null") != 0)
+    if (!qxtest::havePythonModule("openpyxl"))
         GTEST_SKIP() << "python3-openpyxl is not installed: cells not checked";
     const std::string command = "/usr/bin/python3 -c 'import sys, openpyxl\n"
                                 "b = openpyxl.load_workbook(sys.argv[1]); s = b.active\n"
@@ -142,20 +132,9 @@ TEST_F(TableExport, TheWorkbookTypeWritesNumbersWhereTheTableHasThemAndTakesItsT
                                 "for r in s.iter_rows(values_only=True): print(r)' '" +
                                 book.string() + "'";
     std::string out;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[4096];
-        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
-        pclose(pipe);
-    }
+    qxtest::runCommand(command, out, false);
     // Radii are numbers, the totals line a sum over the three circles; nothing else is a number.
     EXPECT_EQ(out, "Circles A2\n('Kind', 'R')\n('Circle', 1)\n('Circle', 2.5)\n('Circle', 4)\n(None, None)\n"
                    "(None, '=SUM(B2:B4)')\n")
         << out;
-
-    // A folder where the file would go is reported as a failure of this type.
-    const auto nowhere = dir / "folder.xlsx";
-    std::filesystem::create_directories(nowhere);
-    answer("file \"" + nowhere.string() + "\" 3\n");
-    ReExportTable(idTotalled);
-    EXPECT_NE(qx::transcript().find(u"\nXLSX exportation failed : " + nowhere.u16string()), std::u16string::npos);
 }

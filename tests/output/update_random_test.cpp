@@ -21,6 +21,7 @@
 #include "output/drawing_table.h"
 #include "output/extraction_record.h"
 #include "output/update_command.h"
+#include "support/drawing_builders.h"
 
 namespace {
 
@@ -72,16 +73,7 @@ private:
         qx::setInput(m_noInput, true);
     }
 
-    QxDbObjectId append(QxDbEntity* entity)
-    {
-        QxDbBlockTableRecord* space = nullptr;
-        EXPECT_EQ(qxdbOpenObject(space, m_db->modelSpaceId(), QxDb::kForWrite), Qxapp::eOk);
-        QxDbObjectId id;
-        EXPECT_EQ(space->appendQxDbEntity(id, entity), Qxapp::eOk);
-        space->close();
-        entity->close();
-        return id;
-    }
+    QxDbObjectId append(QxDbEntity* entity) { return qxtest::appendToModelSpace(*m_db, entity); }
 
     // Few distinct values, so that rows combine and sort with ties.
     void makeObjects()

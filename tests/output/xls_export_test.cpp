@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <csignal>
-#include <sys/resource.h>
 
 #include "file_helpers.h"
 #include "output/text_codec.h"
@@ -35,7 +33,7 @@ class XlsInterop : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (!testfiles::HavePythonModule("xlrd")) GTEST_SKIP() << "python3-xlrd is not installed: xlrd checks skipped";
+        if (!testfiles::havePythonModule("xlrd")) GTEST_SKIP() << "python3-xlrd is not installed: xlrd checks skipped";
         ::setenv("PYTHONIOENCODING", "utf-8", 1);
     }
     std::string dump(const std::string& path)
@@ -57,43 +55,36 @@ TableData sampleTable()
     };
 }
 
-TEST_F(XlsInterop, HeaderRowIsBoldInEveryCellAndTheOrderFollowsThePreview)
+TEST_F(XlsInterop, CellsFollowThePreviewWithABoldHeaderAndTheNumberMarksOfTheLanguage)
 {
-    const TableData table = sampleTable();
-    const auto result = WriteXlsExport(table, dir.wfile("a.xls"), {true, true, true, true}, {2, 1, 3}, {0, 3, 1, 2}, true,
-                                       u"en-US");
-    ASSERT_TRUE(result.bWritten);
-    EXPECT_EQ(result.nRowsLeftOut + result.nColumnsLeftOut + result.nTextsShortened, 0u);
-    EXPECT_EQ(dump(dir.file("a.xls")),
-              "Sheet1\n"
-              "T*21:Area | T*21:Name | T*21:Note\n"
-              "B0 | T0:\u4E2D \U0001F600 caf\u00E9 | T0:x\n"
-              "T0:12.5 | T0:Door | B0\n"
-              "T0:1.5E3 | T0:Window | T0:12.5.3\n");
-}
-
-TEST_F(XlsInterop, FrenchCommaOnlyInNumbersAndHiddenHeaderMakesNothingBold)
-{
-    const TableData table = sampleTable();
-    ASSERT_TRUE(WriteXlsExport(table, dir.wfile("f.xls"), {true, true, true, true}, {1, 2, 3}, {1, 2, 3}, false, u"fr-FR")
-                    .bWritten);
-    EXPECT_EQ(dump(dir.file("f.xls")),
-              "Sheet1\n"
-              "T0:Door | T0:12,5 | B0\n"
-              "T0:Window | T0:1,5E3 | T0:12.5.3\n"
-              "T0:\u4E2D \U0001F600 caf\u00E9 | B0 | T0:x\n");
-    // Spanish keeps the point.
-    ASSERT_TRUE(WriteXlsExport(table, dir.wfile("s.xls"), {true, true, true, true}, {2}, {1}, false, u"es-ES").bWritten);
-    EXPECT_EQ(dump(dir.file("s.xls")), "Sheet1\nT0:12.5\n");
-}
-
-TEST_F(XlsInterop, ExcludedColumnsLeaveTheirSheetColumnEmpty)
-{
-    const TableData table = sampleTable();
-    ASSERT_TRUE(
-        WriteXlsExport(table, dir.wfile("e.xls"), {true, true, false, true}, {1, 2, 3}, {0, 1}, true, u"en-US").bWritten);
-    // The writer gives every grid position a record, so the gap is a blank cell.
-    EXPECT_EQ(dump(dir.file("e.xls")), "Sheet1\nT*21:Name | B0 | T*21:Note\nT0:Door | B0 | B0\n");
+    const struct {
+        const char* what;
+        std::vector<bool> include;
+        std::vector<int> order, rows;
+        bool bHeader;
+        const char16_t* language;
+        const char* expected;
+    } cases[] = {
+        {"header bold in every cell, order of the preview", {true, true, true, true}, {2, 1, 3}, {0, 3, 1, 2}, true,
+         u"en-US",
+         "Sheet1\nT*21:Area | T*21:Name | T*21:Note\nB0 | T0:\u4E2D \U0001F600 caf\u00E9 | T0:x\n"
+         "T0:12.5 | T0:Door | B0\nT0:1.5E3 | T0:Window | T0:12.5.3\n"},
+        {"French comma only in numbers, hidden header makes nothing bold", {true, true, true, true}, {1, 2, 3},
+         {1, 2, 3}, false, u"fr-FR",
+         "Sheet1\nT0:Door | T0:12,5 | B0\nT0:Window | T0:1,5E3 | T0:12.5.3\nT0:\u4E2D \U0001F600 caf\u00E9 | B0 | T0:x\n"},
+        {"Spanish keeps the point", {true, true, true, true}, {2}, {1}, false, u"es-ES", "Sheet1\nT0:12.5\n"},
+        // The writer gives every grid position a record, so the gap is a blank cell.
+        {"an excluded column is left blank", {true, true, false, true}, {1, 2, 3}, {0, 1}, true, u"en-US",
+         "Sheet1\nT*21:Name | B0 | T*21:Note\nT0:Door | B0 | B0\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto result = WriteXlsExport(sampleTable(), dir.wfile("a.xls"), c.include, c.order, c.rows, c.bHeader,
+                                           c.language);
+        ASSERT_TRUE(result.bWritten);
+        EXPECT_EQ(result.nRowsLeftOut + result.nColumnsLeftOut + result.nTextsShortened, 0u);
+        EXPECT_EQ(dump(dir.file("a.xls")), c.expected);
+    }
 }
 
 TEST_F(XlsInterop, ReExportBoldsTheFirstRowAndFormatsNumericCells)
@@ -145,7 +136,7 @@ TEST(XlsExport, CellsBeyondTheSheetAreCountedAndTheRestIsWritten)
     EXPECT_TRUE(reResult.bWritten);
     EXPECT_EQ(reResult.nRowsLeftOut, 4u);
     EXPECT_EQ(reResult.nColumnsLeftOut, 0u);
-    if (testfiles::HavePythonModule("xlrd")) {
+    if (testfiles::havePythonModule("xlrd")) {
         std::string output;
         ASSERT_EQ(testfiles::RunPython("import sys, xlrd\ns = xlrd.open_workbook(sys.argv[1]).sheet_by_index(0)\n"
                                        "print(s.nrows, s.ncols, s.cell_value(65535, 1))",
@@ -175,27 +166,19 @@ TEST(XlsExport, FailuresAreReportedAndKeepTheOldFile)
         EXPECT_FALSE(WriteXlsExport(table, u"/dev/full", include, {1}, {0, 1}, true, u"en-US").bWritten);
         EXPECT_FALSE(WriteXlsReExport(table, u"/dev/full", u"en-US").bWritten);
     }
-    testfiles::WriteBytes(dir.file("keep.xls"), "old");
+    testfiles::writeFile(dir.file("keep.xls"), "old");
     EXPECT_FALSE(WriteXlsExport(table, dir.wfile("keep.xls/x"), include, {1}, {0, 1}, true, u"en-US").bWritten);
-    EXPECT_EQ(testfiles::ReadBytes(dir.file("keep.xls")), "old");
+    EXPECT_EQ(testfiles::readFile(dir.file("keep.xls")), "old");
 
     // The disk fills up in the middle of the workbook: the old file stays whole.
     TableData big(1, {u"Id", u"Name"});
     for (int i = 0; i < 20000; ++i) big.push_back({u"1", std::u16string{u't', char16_t(u'A' + i % 26), char16_t(0x100 + i)}});
-    std::vector<int> rows(big.size());
-    for (std::size_t i = 0; i < rows.size(); ++i) rows[i] = static_cast<int>(i);
-    rlimit old{};
-    ::getrlimit(RLIMIT_FSIZE, &old);
-    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = old;
-    small.rlim_cur = 64 * 1024;
-    ::setrlimit(RLIMIT_FSIZE, &small);
-    const bool written = WriteXlsExport(big, dir.wfile("keep.xls"), {true, true}, {1}, rows, true, u"en-US").bWritten;
-    ::setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, previous);
-    EXPECT_FALSE(written);
-    EXPECT_EQ(testfiles::ReadBytes(dir.file("keep.xls")), "old");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1) << "temporary file left behind";
+    EXPECT_FALSE(testfiles::WriteOnAFullDisk([&] {
+        return WriteXlsExport(big, dir.wfile("keep.xls"), {true, true}, {1}, testfiles::AllRows(big.size()), true, u"en-US")
+            .bWritten;
+    }));
+    EXPECT_EQ(testfiles::readFile(dir.file("keep.xls")), "old");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.root()), {}), 1) << "temporary file left behind";
 
     EXPECT_TRUE(WriteXlsExport({}, dir.wfile("empty.xls"), {}, {}, {}, true, u"en-US").bWritten);
     EXPECT_FALSE(std::filesystem::exists(dir.file("empty.xls")));

@@ -39,7 +39,7 @@ class XlsxInterop : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (!testfiles::HavePythonModule("openpyxl"))
+        if (!testfiles::havePythonModule("openpyxl"))
             GTEST_SKIP() << "python3-openpyxl is not installed: workbook checks skipped";
         ::setenv("PYTHONIOENCODING", "utf-8", 1);
     }
@@ -168,7 +168,7 @@ TEST(XlsxExport, CellsBeyondTheSheetAreCountedAndTheRestIsWritten)
     EXPECT_TRUE(reResult.bWritten);
     EXPECT_EQ(reResult.nRowsLeftOut, 4u);
     EXPECT_EQ(reResult.nColumnsLeftOut, 0u);
-    if (testfiles::HavePythonModule("openpyxl")) {
+    if (testfiles::havePythonModule("openpyxl")) {
         std::string output;
         ASSERT_EQ(testfiles::RunPython("import sys, openpyxl\ns = openpyxl.load_workbook(sys.argv[1], read_only=True).active\n"
                                        "print(s.max_row, list(s.iter_rows(min_row=1048576, values_only=True))[0])",
@@ -208,14 +208,14 @@ TEST(XlsxExport, FailuresAreReportedAndKeepTheOldFile)
     if (std::filesystem::exists("/dev/full")) {
         EXPECT_FALSE(WriteXlsxExport(table, u"/dev/full", layout, doorInfo()).bWritten);
     }
-    testfiles::WriteBytes(dir.file("keep.xlsx"), "old");
+    testfiles::writeFile(dir.file("keep.xlsx"), "old");
     EXPECT_FALSE(WriteXlsxExport(table, dir.wfile("keep.xlsx/x"), layout, doorInfo()).bWritten);
-    EXPECT_EQ(testfiles::ReadBytes(dir.file("keep.xlsx")), "old");
+    EXPECT_EQ(testfiles::readFile(dir.file("keep.xlsx")), "old");
 
     // A folder where the file would go: refused before anything is written, nothing left over.
     std::filesystem::create_directory(dir.file("folder.xlsx"));
     EXPECT_FALSE(WriteXlsxExport(table, dir.wfile("folder.xlsx"), layout, doorInfo()).bWritten);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2) << "temporary file left behind";
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.root()), {}), 2) << "temporary file left behind";
 
     EXPECT_TRUE(WriteXlsxExport({}, dir.wfile("empty.xlsx"), ExportLayout{}, XlsxSheetInfo{}).bWritten);
     EXPECT_FALSE(std::filesystem::exists(dir.file("empty.xlsx")));

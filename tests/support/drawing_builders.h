@@ -8,6 +8,18 @@
 
 namespace qxtest {
 
+// Appends `entity` to the model space of `db` and closes both; the new object's id.
+inline QxDbObjectId appendToModelSpace(QxDbDatabase& db, QxDbEntity* entity)
+{
+    QxDbBlockTableRecord* space = nullptr;
+    EXPECT_EQ(qxdbOpenObject(space, db.modelSpaceId(), QxDb::kForWrite), Qxapp::eOk);
+    QxDbObjectId id;
+    EXPECT_EQ(space->appendQxDbEntity(id, entity), Qxapp::eOk);
+    space->close();
+    entity->close();
+    return id;
+}
+
 // An empty block definition named `name`.
 inline QxDbObjectId addBlock(QxDbDatabase& db, const char16_t* name)
 {

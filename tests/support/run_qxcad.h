@@ -1,12 +1,12 @@
 // Runs the built host as a user would, with a script, and captures what it prints.
 #pragma once
 
-#include <sys/wait.h>
+#include <unistd.h>
 
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
+
+#include "support/files.h"
 
 namespace qxtest {
 
@@ -14,13 +14,6 @@ struct RunResult {
     int exitCode = -1;
     std::string output;  // standard output and standard error together
 };
-
-inline std::string shellQuote(const std::string& text)
-{
-    std::string out = "'";
-    for (char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
 
 // Writes `script` to a file and runs `qxcad <arguments> --script <file>`, with `environment`
 // (such as "LANG=fr_FR.UTF-8") in front of the command.
@@ -31,18 +24,12 @@ inline RunResult runQxcad(const std::string& script, const std::string& argument
     std::filesystem::create_directories(dir);
     static int counter = 0;
     const auto scriptPath = dir / ("script-" + std::to_string(::getpid()) + "-" + std::to_string(++counter) + ".scr");
-    std::ofstream(scriptPath) << script;
+    writeFile(scriptPath.string(), script);
     const std::string command = "env -u LANGUAGE -u LC_ALL -u LC_MESSAGES -u LANG " + environment + " " +
                                 shellQuote(std::string(QX_BUILD_DIR) + "/qxcad") + " " + arguments + " --script " +
-                                shellQuote(scriptPath.string()) + " 2>&1";
+                                shellQuote(scriptPath.string());
     RunResult result;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return result;
-    char buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) result.output.append(buffer, n);
-    const int status = pclose(pipe);
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.exitCode = runCommand(command, result.output);
     std::filesystem::remove(scriptPath);
     return result;
 }

@@ -4,13 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
-#include <algorithm>
 
 #include "support/drawing_builders.h"
 #include "cad/editor/console.h"
@@ -21,6 +18,7 @@
 #include "host/dbsymbols.h"
 #include "module/commands.h"
 #include "module/module_state.h"
+#include "support/files.h"
 #include "support/ui_dialogs.h"
 
 namespace qxtest {
@@ -33,17 +31,11 @@ protected:
         qx::setUserLanguage(qx::Language::English);
         db = std::make_shared<QxDbDatabase>();
         qx::setCurrentDocument(u"/drawings/plant.dxf", db);
-        dir =
-            std::filesystem::temp_directory_path() / ("qx-wizard-" + std::to_string(::getpid()) + "-" +
-                                                      ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
     }
     void TearDown() override
     {
         EXPECT_EQ(db->openObjectCount(), 0u) << "every object opened is closed again";
         qx::setCurrentDocument(u"Drawing1.dxf", std::make_shared<QxDbDatabase>());
-        std::filesystem::remove_all(dir);
     }
 
     // Adds `entity` to model space, leaving it open.
@@ -136,12 +128,8 @@ protected:
         return cell;
     }
 
-    std::string path(const std::string& name) const { return (dir / name).string(); }
-    static std::string readFile(const std::string& file)
-    {
-        std::ifstream in(file, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
+    std::string path(const std::string& name) const { return scratch.file(name); }
+    static std::string readFile(const std::string& file) { return qxtest::readFile(file); }
     static bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
     static std::size_t count(const std::string& text, const std::string& part)
     {
@@ -151,7 +139,7 @@ protected:
     }
 
     std::shared_ptr<QxDbDatabase> db;
-    std::filesystem::path dir;
+    TempDir scratch;
 };
 
 }  // namespace qxtest
