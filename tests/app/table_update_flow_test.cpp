@@ -375,19 +375,16 @@ TEST(TableUpdateFlow, ARecordEditedInTheFileIsRefusedAndTheTableLeftAsItWas)
 
 TEST(TableUpdateFlow, AQuantityColumnOfUncombinedRowsDoesNotCombineThemOnRefresh)
 {
-    FlowFolder dir("uncombined-quantity");
-    const std::string drawing =
-        dir.write("d.dxf", drawingWith(circle("2A", 1) + circle("2B", 1, 5) + circle("2C", 1, 10) + circle("2D", 2)));
-    const auto made = wizard(drawing, onlyProperties({"Object type", "Quantity", "Radius"}) +
-                                          "uncheck 1033\nuncheck 1028\nclick Next\n" +
-                                          insertAndSave(dir.path("made.dxf")));
-    ASSERT_EQ(made.exitCode, 0) << made.output;
-    const SavedTable inserted = readSavedTable(dir.path("made.dxf"));
-    ASSERT_EQ(inserted.cells.size(), 6u) << made.output;
+    TempDir dir;
+    const SavedTable inserted = insertTable(
+        dir, drawingWith(circle("2A", 1) + circle("2B", 1, 5) + circle("2C", 1, 10) + circle("2D", 2)),
+        onlyProperties({"Object type", "Quantity", "Radius"}) + "uncheck 1033\nuncheck 1028\nclick Next\n" +
+            insertAndSave(dir.file("made.dxf")));
+    ASSERT_EQ(inserted.cells.size(), 6u);
 
-    const auto refreshed = update(dir.path("made.dxf"), dir.path("refreshed.dxf"), "ERASE 2D\n");
+    const auto refreshed = update(dir.file("made.dxf"), dir.file("refreshed.dxf"), "ERASE 2D\n");
     EXPECT_NE(refreshed.output.find("Table updated."), std::string::npos) << refreshed.output;
-    const SavedTable afterRefresh = readSavedTable(dir.path("refreshed.dxf"));
+    const SavedTable afterRefresh = readSavedTable(dir.file("refreshed.dxf"));
     ASSERT_EQ(afterRefresh.cells.size(), 5u) << refreshed.output;
     for (std::size_t r = 2; r < 5; ++r)
         EXPECT_EQ(afterRefresh.cells[r], (std::vector<std::string>{"Circle", "1", "1"})) << "row " << r;
@@ -396,25 +393,23 @@ TEST(TableUpdateFlow, AQuantityColumnOfUncombinedRowsDoesNotCombineThemOnRefresh
 
 TEST(TableUpdateFlow, ACombinedTableEmptiedByARefreshStillCombinesWhatIsAddedLater)
 {
-    FlowFolder dir("emptied-combined");
-    const std::string drawing = dir.write("d.dxf", drawingWith(circle("2A", 1) + circle("2B", 1, 5) + line("2C", 4) +
-                                                               line("2D", 4)));
-    const auto made = wizard(drawing, onlyProperties({"Object type", "Radius"}, "uncheck 1022 \"Line\"\n") +
-                                          "check 1033\nuncheck 1028\nclick Next\n" +
-                                          insertAndSave(dir.path("made.dxf")));
-    ASSERT_EQ(made.exitCode, 0) << made.output;
-    ASSERT_EQ(readSavedTable(dir.path("made.dxf")).cells.size(), 3u) << made.output;
-    const auto emptied = update(dir.path("made.dxf"), dir.path("emptied.dxf"), "ERASE 2A 2B\n");
-    ASSERT_EQ(readSavedTable(dir.path("emptied.dxf")).cells.size(), 2u) << emptied.output;
+    TempDir dir;
+    const SavedTable inserted =
+        insertTable(dir, drawingWith(circle("2A", 1) + circle("2B", 1, 5) + line("2C", 4) + line("2D", 4)),
+                    onlyProperties({"Object type", "Radius"}, "uncheck 1022 \"Line\"\n") +
+                        "check 1033\nuncheck 1028\nclick Next\n" + insertAndSave(dir.file("made.dxf")));
+    ASSERT_EQ(inserted.cells.size(), 3u);
+    const auto emptied = update(dir.file("made.dxf"), dir.file("emptied.dxf"), "ERASE 2A 2B\n");
+    ASSERT_EQ(readSavedTable(dir.file("emptied.dxf")).cells.size(), 2u) << emptied.output;
 
     // Two identical lines added to the empty table share one row.
-    const auto added = update(dir.path("emptied.dxf"), dir.path("added.dxf"), "", "1052", "handles 2C 2D\n");
+    const auto added = update(dir.file("emptied.dxf"), dir.file("added.dxf"), "", "1052", "handles 2C 2D\n");
     EXPECT_NE(added.output.find("Table updated."), std::string::npos) << added.output;
-    const SavedTable afterAdd = readSavedTable(dir.path("added.dxf"));
+    const SavedTable afterAdd = readSavedTable(dir.file("added.dxf"));
     ASSERT_EQ(afterAdd.cells.size(), 3u) << added.output;
     const auto& header = afterAdd.cells[1];
-    const auto quantity = std::find(header.begin(), header.end(), "Quantity") - header.begin();
-    ASSERT_LT(std::size_t(quantity), header.size());
-    EXPECT_EQ(afterAdd.cells[2][std::size_t(quantity)], "2");
+    const auto quantity = std::size_t(std::find(header.begin(), header.end(), "Quantity") - header.begin());
+    ASSERT_LT(quantity, header.size());
+    EXPECT_EQ(afterAdd.cells[2][quantity], "2");
     EXPECT_EQ(*afterAdd.itemsOf("row_members"), (std::vector<std::string>{"2C", "2D"}));
 }
