@@ -46,11 +46,13 @@ TableRow totalsOver(const TableRow& header, const std::vector<const TableRow*>& 
     const auto quantityAt = csQuantityName.empty() ? header.end()
                                                    : std::find(header.begin(), header.end(), csQuantityName);
     const std::size_t quantityColumn = static_cast<std::size_t>(quantityAt - header.begin());
-    // A combined row stands for as many objects as its quantity says.
-    auto objectsOf = [&](const TableRow& row) {
-        if (quantityColumn >= row.size() || row[quantityColumn].empty()) return 1.0;
-        return ReadLeadingNumber(row[quantityColumn]);
-    };
+    // A combined row stands for as many objects as its quantity says; read once per row, not
+    // once per totalled column.
+    std::vector<double> objects(dataRows.size(), 1.0);
+    for (std::size_t r = 0; r < dataRows.size(); ++r) {
+        const TableRow& row = *dataRows[r];
+        if (quantityColumn < row.size() && !row[quantityColumn].empty()) objects[r] = ReadLeadingNumber(row[quantityColumn]);
+    }
     TableRow line(header.size());
     std::unordered_map<std::u16string, int> timesNamed;
     for (const std::u16string& name : lsTotalCols) ++timesNamed[name];
@@ -59,9 +61,10 @@ TableRow totalsOver(const TableRow& header, const std::vector<const TableRow*>& 
         if (named == timesNamed.end()) continue;
         double sum = 0.0;
         bool touched = false;
-        for (const TableRow* row : dataRows) {
+        for (std::size_t r = 0; r < dataRows.size(); ++r) {
+            const TableRow* row = dataRows[r];
             if (c >= row->size()) continue;
-            const double value = ReadLeadingNumber((*row)[c]) * (c == quantityColumn ? 1.0 : objectsOf(*row));
+            const double value = ReadLeadingNumber((*row)[c]) * (c == quantityColumn ? 1.0 : objects[r]);
             for (int k = 0; k < named->second; ++k) sum += value;
             touched = true;
         }
