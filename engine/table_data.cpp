@@ -8,18 +8,26 @@
 
 namespace {
 
-// Hash and equality of a row from cell 1 on, so that rows differing only by handle meet.
+// Hash of a row from cell 1 on, so that rows differing only by handle meet.
+std::size_t tailHash(const TableRow& row)
+{
+    std::size_t h = std::hash<std::size_t>()(row.size());
+    const std::hash<std::u16string> cellHash;
+    for (std::size_t c = 1; c < row.size(); ++c) h ^= cellHash(row[c]) + 0x9e3779b97f4a7c15ULL + (h << 6) + (h >> 2);
+    return h;
+}
+
+// A row with its tail's hash, worked out once: a row that starts a group is looked up and
+// then indexed, and hashing every cell twice was a good part of combining a million rows.
+struct RowTail {
+    const TableRow* row;
+    std::size_t hash;
+};
 struct RowTailHash {
-    std::size_t operator()(const TableRow* row) const
-    {
-        std::size_t h = std::hash<std::size_t>()(row->size());
-        const std::hash<std::u16string> cellHash;
-        for (std::size_t c = 1; c < row->size(); ++c) h ^= cellHash((*row)[c]) + 0x9e3779b97f4a7c15ULL + (h << 6) + (h >> 2);
-        return h;
-    }
+    std::size_t operator()(const RowTail& tail) const { return tail.hash; }
 };
 struct RowTailEqual {
-    bool operator()(const TableRow* a, const TableRow* b) const { return RowsEqualFrom(*a, *b, 1); }
+    bool operator()(const RowTail& a, const RowTail& b) const { return RowsEqualFrom(*a.row, *b.row, 1); }
 };
 
 std::u16string FormatCount(std::size_t count)
@@ -100,7 +108,7 @@ struct RowCombiner::Groups {
         std::size_t count;
     };
     std::deque<Group> groups;  // stable addresses: the index below points into it
-    std::unordered_map<const TableRow*, Group*, RowTailHash, RowTailEqual> byTail;
+    std::unordered_map<RowTail, Group*, RowTailHash, RowTailEqual> byTail;
 };
 
 RowCombiner::RowCombiner() : m_groups(std::make_unique<Groups>()) {}
@@ -108,10 +116,11 @@ RowCombiner::~RowCombiner() = default;
 
 void RowCombiner::add(TableRow row)
 {
-    const auto found = m_groups->byTail.find(&row);
+    const std::size_t hash = tailHash(row);
+    const auto found = m_groups->byTail.find(RowTail{&row, hash});
     if (found == m_groups->byTail.end()) {
         Groups::Group& group = m_groups->groups.emplace_back(Groups::Group{std::move(row), 1});
-        m_groups->byTail.emplace(&group.kept, &group);
+        m_groups->byTail.emplace(RowTail{&group.kept, hash}, &group);
         return;
     }
     Groups::Group& group = *found->second;
