@@ -8,18 +8,26 @@
 
 namespace {
 
-// Hash and equality of a row from cell 1 on, so that rows differing only by handle meet.
+// Hash of a row from cell 1 on, so that rows differing only by handle meet.
+std::size_t tailHash(const TableRow& row)
+{
+    std::size_t h = std::hash<std::size_t>()(row.size());
+    const std::hash<std::u16string> cellHash;
+    for (std::size_t c = 1; c < row.size(); ++c) h ^= cellHash(row[c]) + 0x9e3779b97f4a7c15ULL + (h << 6) + (h >> 2);
+    return h;
+}
+
+// A row with its tail's hash, worked out once: a row that starts a group is looked up and
+// then indexed, and hashing every cell twice was a good part of combining a million rows.
+struct RowTail {
+    const TableRow* row;
+    std::size_t hash;
+};
 struct RowTailHash {
-    std::size_t operator()(const TableRow* row) const
-    {
-        std::size_t h = std::hash<std::size_t>()(row->size());
-        const std::hash<std::u16string> cellHash;
-        for (std::size_t c = 1; c < row->size(); ++c) h ^= cellHash((*row)[c]) + 0x9e3779b97f4a7c15ULL + (h << 6) + (h >> 2);
-        return h;
-    }
+    std::size_t operator()(const RowTail& tail) const { return tail.hash; }
 };
 struct RowTailEqual {
-    bool operator()(const TableRow* a, const TableRow* b) const { return RowsEqualFrom(*a, *b, 1); }
+    bool operator()(const RowTail& a, const RowTail& b) const { return RowsEqualFrom(*a.row, *b.row, 1); }
 };
 
 std::u16string FormatCount(std::size_t count)
@@ -46,11 +54,13 @@ TableRow totalsOver(const TableRow& header, const std::vector<const TableRow*>& 
     const auto quantityAt = csQuantityName.empty() ? header.end()
                                                    : std::find(header.begin(), header.end(), csQuantityName);
     const std::size_t quantityColumn = static_cast<std::size_t>(quantityAt - header.begin());
-    // A combined row stands for as many objects as its quantity says.
-    auto objectsOf = [&](const TableRow& row) {
-        if (quantityColumn >= row.size() || row[quantityColumn].empty()) return 1.0;
-        return ReadLeadingNumber(row[quantityColumn]);
-    };
+    // A combined row stands for as many objects as its quantity says; read once per row, not
+    // once per totalled column.
+    std::vector<double> objects(dataRows.size(), 1.0);
+    for (std::size_t r = 0; r < dataRows.size(); ++r) {
+        const TableRow& row = *dataRows[r];
+        if (quantityColumn < row.size() && !row[quantityColumn].empty()) objects[r] = ReadLeadingNumber(row[quantityColumn]);
+    }
     TableRow line(header.size());
     std::unordered_map<std::u16string, int> timesNamed;
     for (const std::u16string& name : lsTotalCols) ++timesNamed[name];
@@ -59,9 +69,10 @@ TableRow totalsOver(const TableRow& header, const std::vector<const TableRow*>& 
         if (named == timesNamed.end()) continue;
         double sum = 0.0;
         bool touched = false;
-        for (const TableRow* row : dataRows) {
+        for (std::size_t r = 0; r < dataRows.size(); ++r) {
+            const TableRow* row = dataRows[r];
             if (c >= row->size()) continue;
-            const double value = ReadLeadingNumber((*row)[c]) * (c == quantityColumn ? 1.0 : objectsOf(*row));
+            const double value = ReadLeadingNumber((*row)[c]) * (c == quantityColumn ? 1.0 : objects[r]);
             for (int k = 0; k < named->second; ++k) sum += value;
             touched = true;
         }
@@ -97,7 +108,7 @@ struct RowCombiner::Groups {
         std::size_t count;
     };
     std::deque<Group> groups;  // stable addresses: the index below points into it
-    std::unordered_map<const TableRow*, Group*, RowTailHash, RowTailEqual> byTail;
+    std::unordered_map<RowTail, Group*, RowTailHash, RowTailEqual> byTail;
 };
 
 RowCombiner::RowCombiner() : m_groups(std::make_unique<Groups>()) {}
@@ -105,10 +116,11 @@ RowCombiner::~RowCombiner() = default;
 
 void RowCombiner::add(TableRow row)
 {
-    const auto found = m_groups->byTail.find(&row);
+    const std::size_t hash = tailHash(row);
+    const auto found = m_groups->byTail.find(RowTail{&row, hash});
     if (found == m_groups->byTail.end()) {
         Groups::Group& group = m_groups->groups.emplace_back(Groups::Group{std::move(row), 1});
-        m_groups->byTail.emplace(&group.kept, &group);
+        m_groups->byTail.emplace(RowTail{&group.kept, hash}, &group);
         return;
     }
     Groups::Group& group = *found->second;

@@ -247,6 +247,20 @@ protected:
     QxUiControlModel* m_pControl = nullptr;
 };
 
+// The rows of a list view in virtual mode (CQxUiListCtrl::SetVirtualItems): the list stores
+// nothing per row and asks the source for a cell when it shows, searches or sorts it. Rows
+// are the source's own indexes (the list's order of them may differ once it is sorted) and
+// columns the list's column indexes.
+class CQxUiListSource {
+public:
+    virtual ~CQxUiListSource() = default;
+    // The text of a cell; it must stay valid until the source is asked again.
+    virtual std::u16string_view GetCellText(int row, int subItem) const = 0;
+    // The image of a cell: an index into the list's small images, -1 for none.
+    virtual int GetCellImage(int /*row*/, int /*subItem*/) const { return -1; }
+    virtual std::uint64_t GetItemData(int row) const { return std::uint64_t(row); }
+};
+
 // A list view of a dialog. Attached to the control (Attach or DDX_Control), the object sees
 // the control's notifications first in OnReflectedNotify; what it does not handle goes on to
 // the dialog's OnNotify. Changes of an item's state, whether made by the user or by calls
@@ -288,6 +302,14 @@ public:
     // Header order: the column shown at each place, from left to right.
     std::vector<int> GetColumnOrderArray() const;
     bool SetColumnOrderArray(const std::vector<int>& order);
+
+    // Virtual mode: the list shows `count` rows of `source` instead of items of its own, for
+    // lists too long to copy (a preview of a million rows). The list keeps only what changes
+    // after this: states, and texts, images or data set through the calls below. Inserting
+    // and deleting single items is refused; DeleteAllItems leaves virtual mode. Sorting
+    // reorders the rows without copying them.
+    bool SetVirtualItems(int count, std::shared_ptr<const CQxUiListSource> source);
+    bool IsVirtual() const;
 
     // Items. The index of the inserted item, or -1.
     int GetItemCount() const;

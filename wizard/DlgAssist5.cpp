@@ -26,6 +26,37 @@ void PrintMessage(const std::u16string& csText)
 {
     qxutPrintf(u"%s", csText.c_str());
 }
+
+// The preview's rows, read where the outputs read them: the table data. Preview row k is
+// table row k + 1, after the header line; with a totals line, the empty row the outputs put
+// before it is skipped. A row's item data is its table row.
+class PreviewRows : public CQxUiListSource {
+public:
+    PreviewRows(const TableData& veTable, std::size_t nColumns, int nRows, bool bTotalsMoved)
+        : m_veTable(veTable), m_nColumns(nColumns), m_nRows(nRows), m_bTotalsMoved(bTotalsMoved)
+    {
+    }
+
+    std::u16string_view GetCellText(int nRow, int nCol) const override
+    {
+        const TableRow& row = m_veTable[TableRowOf(nRow)];
+        if (nCol < 0 || std::size_t(nCol) >= row.size() || std::size_t(nCol) >= m_nColumns) return {};
+        return row[std::size_t(nCol)];
+    }
+
+    std::uint64_t GetItemData(int nRow) const override { return TableRowOf(nRow); }
+
+private:
+    std::size_t TableRowOf(int nRow) const
+    {
+        return std::size_t(nRow) + 1 + (m_bTotalsMoved && nRow == m_nRows - 1 ? 1 : 0);
+    }
+
+    const TableData& m_veTable;
+    std::size_t m_nColumns;
+    int m_nRows;
+    bool m_bTotalsMoved;
+};
 }  // namespace
 
 DlgAssist5::DlgAssist5(QxWindowHandle pParent, WizardState state, ExtractionData data, PropItemSet seHeaders,
@@ -94,27 +125,18 @@ void DlgAssist5::FillPreview()
                                 int(nCol) - 1, std::move(pTrait));
     }
 
-    int nPos = 0;
-    for (std::size_t nRow = 1; nRow < m_veTableDataOut.size(); ++nRow) {
-        const TableRow& row = m_veTableDataOut[nRow];
-        const int nItem = m_gridPreview.InsertItem(nPos, row.empty() ? std::u16string() : row[0]);
-        if (nItem < 0) break;
-        m_gridPreview.SetItemData(nItem, nRow);
-        for (std::size_t nCol = 1; nCol < row.size() && nCol < header.size(); ++nCol)
-            m_gridPreview.SetItemText(nItem, int(nCol), row[nCol]);
-        nPos = nItem + 1;
-    }
-    m_gridPreview.ShowSortArrow(1, false);
-
-    if (m_bHasTotalLine && m_veTableDataOut.size() >= 2) {
+    // The preview reads the rows from the table data rather than holding a copy of every cell:
+    // at a million rows the copy was the largest thing in memory.
+    const int nRows = int(m_veTableDataOut.size() - 1);
+    const bool bTotals = m_bHasTotalLine && m_veTableDataOut.size() >= 2;
+    if (bTotals) {
         // The outputs show an empty row between the data and the totals; the preview does not.
         const std::size_t nTotals = m_veTableDataOut.size() - 1;
         m_veTableDataOut.insert(m_veTableDataOut.begin() + std::ptrdiff_t(nTotals), TableRow(header.size()));
-        // The totals line moved down by the empty row: its preview row must name it there.
-        for (int nItem = 0; nItem < m_gridPreview.GetItemCount(); ++nItem)
-            if (m_gridPreview.GetItemData(nItem) == nTotals) m_gridPreview.SetItemData(nItem, nTotals + 1);
         m_gridPreview.bTotalsAtEnd = true;
     }
+    m_gridPreview.SetVirtualItems(nRows, std::make_shared<PreviewRows>(m_veTableDataOut, header.size(), nRows, bTotals));
+    m_gridPreview.ShowSortArrow(1, false);
 }
 
 std::vector<int> DlgAssist5::HeaderOrder() const

@@ -3,6 +3,8 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -93,8 +95,31 @@ void newDrawing() { qx::setCurrentDocument(u"Drawing1.dxf", std::make_shared<QxD
 
 }  // namespace
 
+namespace {
+
+// A drawing of a million objects makes the wizard allocate some hundred million small blocks.
+// On a heap that asks for transparent huge pages, first touching that memory costs a fraction
+// of the page faults: the whole wizard runs about a third faster. The C library reads that
+// setting only from the environment at start, so qxcad starts itself once more with it.
+// QXCAD_SMALL_PAGES, or a GLIBC_TUNABLES that names the setting, leaves the process as it is.
+void restartWithHugePageHeap(char** argv)
+{
+    const char* tunables = std::getenv("GLIBC_TUNABLES");
+    if (std::getenv("QXCAD_SMALL_PAGES") || (tunables && std::strstr(tunables, "glibc.malloc.hugetlb"))) return;
+    const std::string setting = "glibc.malloc.hugetlb=1";
+    const std::string value = tunables && *tunables ? std::string(tunables) + ":" + setting : setting;
+    if (setenv("GLIBC_TUNABLES", value.c_str(), 1) != 0) return;
+    execv("/proc/self/exe", argv);
+    // Only a failed start comes back here: the usual heap does the job, more slowly.
+    unsetenv("GLIBC_TUNABLES");
+    if (tunables) setenv("GLIBC_TUNABLES", tunables, 1);
+}
+
+}  // namespace
+
 int main(int argc, char** argv)
 {
+    restartWithHugePageHeap(argv);
     Options options;
     std::string error;
     std::u16string uerror;

@@ -59,7 +59,7 @@ QxUiControlModel* reachableList(QxUiDialogModel& dialog, int id, ActionResult& r
 
 bool checkItem(const QxUiControlModel& control, int item, ActionResult& result)
 {
-    if (item >= 0 && item < int(control.list->items.size())) return true;
+    if (control.list->hasItem(item)) return true;
     result = ActionResult::failed(u"list " + number(control.id) + u" has no row " + number(item));
     return false;
 }
@@ -75,9 +75,8 @@ bool checkShownColumn(const QxUiControlModel& control, int column, ActionResult&
 void selectOnly(QxUiControlModel& control, int item)
 {
     CQxUiListCtrl list(&control);
-    for (int other = 0; other < int(control.list->items.size()); ++other)
-        if (other != item && (control.list->items[other].state & QxUiList::Selected))
-            list.SetItemState(other, 0, QxUiList::Selected);
+    for (int other : control.list->itemsWithState(QxUiList::Selected))
+        if (other != item) list.SetItemState(other, 0, QxUiList::Selected);
     list.SetItemState(item, QxUiList::Selected | QxUiList::Focused, QxUiList::Selected | QxUiList::Focused);
 }
 
@@ -189,7 +188,7 @@ ActionResult setCellChecked(QxUiDialogModel& dialog, int id, int item, int colum
     ActionResult result;
     QxUiControlModel* control = reachableList(dialog, id, result);
     if (!control || !checkItem(*control, item, result) || !checkShownColumn(*control, column, result)) return result;
-    auto cellBox = [&]() { return control->list->smallImages.GetImage(control->list->items[item].cells[column].image); };
+    auto cellBox = [&]() { return control->list->smallImages.GetImage(control->list->cellImage(item, column)); };
     CQxUiImage image = cellBox();
     if (image.GetKind() != CQxUiImage::CheckBox)
         return ActionResult::failed(u"row " + number(item) + u", column " + number(column) + u" of list " + number(id) +
@@ -197,7 +196,7 @@ ActionResult setCellChecked(QxUiDialogModel& dialog, int id, int item, int colum
     if (image.IsCheckedBox() == checked) return result;
     result = clickCell(dialog, id, item, column);
     // The click may have re-sorted or refilled the list; the item keeps its place here.
-    if (result.ok && item < int(control->list->items.size()) && column < int(control->list->columns.size()) &&
+    if (result.ok && control->list->hasCell(item, column) && column < int(control->list->columns.size()) &&
         cellBox().IsCheckedBox() != checked)
         return ActionResult::failed(u"the list did not change that check box when clicked");
     return result;

@@ -100,20 +100,14 @@ QxUiListModel* changingListOf(QxUiControlModel* control)
     return list;
 }
 
-bool validItem(const QxUiListModel* list, int item) { return list && item >= 0 && item < int(list->items.size()); }
+bool validItem(const QxUiListModel* list, int item) { return list && list->hasItem(item); }
 
 bool validColumn(const QxUiListModel* list, int column)
 {
     return list && column >= 0 && column < int(list->columns.size());
 }
 
-// Cells are kept by column; a list without columns still has the item's label.
-std::size_t cellCount(const QxUiListModel& list) { return std::max<std::size_t>(1, list.columns.size()); }
-
-bool validCell(const QxUiListModel* list, int item, int subItem)
-{
-    return validItem(list, item) && subItem >= 0 && subItem < int(cellCount(*list));
-}
+bool validCell(const QxUiListModel* list, int item, int subItem) { return list && list->hasCell(item, subItem); }
 
 }  // namespace
 
@@ -148,9 +142,11 @@ void CQxUiListCtrl::SetExtendedStyle(std::uint32_t styles)
     if (!list) return;
     bool addsChecks = (styles & QxUiList::CheckBoxes) && !(list->exStyle & QxUiList::CheckBoxes);
     list->exStyle = styles;
-    if (addsChecks)
-        for (auto& item : list->items)
-            if (QxUiList::StateImageOf(item.state) == 0) item.state |= QxUiList::StateImage(1);
+    if (!addsChecks) return;
+    for (auto& item : list->items)
+        if (QxUiList::StateImageOf(item.state) == 0) item.state |= QxUiList::StateImage(1);
+    for (auto& [row, state] : list->rowStates)
+        if (QxUiList::StateImageOf(state) == 0) state |= QxUiList::StateImage(1);
 }
 
 bool CQxUiListCtrl::IsReportView() const
@@ -171,8 +167,7 @@ int CQxUiListCtrl::InsertColumn(int column, std::u16string_view title, int forma
     model.subItem = subItem < 0 ? column : subItem;
     list->columns.insert(list->columns.begin() + column, model);
     // The first column takes over the label cell the items already have.
-    if (!firstColumn)
-        for (auto& item : list->items) item.cells.insert(item.cells.begin() + column, QxUiCellModel{});
+    if (!firstColumn) list->shiftCells(column, 1);
     for (int& place : list->order)
         if (place >= column) ++place;
     list->order.insert(list->order.begin() + std::min(column, int(list->order.size())), column);
@@ -184,8 +179,7 @@ bool CQxUiListCtrl::DeleteColumn(int column)
     QxUiListModel* list = changingListOf(m_pControl);
     if (!validColumn(list, column)) return false;
     list->columns.erase(list->columns.begin() + column);
-    if (!list->columns.empty())
-        for (auto& item : list->items) item.cells.erase(item.cells.begin() + column);
+    if (!list->columns.empty()) list->shiftCells(column, -1);
     list->order.erase(std::find(list->order.begin(), list->order.end(), column));
     for (int& place : list->order)
         if (place > column) --place;
@@ -289,19 +283,35 @@ bool CQxUiListCtrl::SetColumnOrderArray(const std::vector<int>& order)
 int CQxUiListCtrl::GetItemCount() const
 {
     const QxUiListModel* list = listOf(m_pControl);
-    return list ? int(list->items.size()) : 0;
+    return list ? int(list->itemCount()) : 0;
+}
+
+bool CQxUiListCtrl::SetVirtualItems(int count, std::shared_ptr<const CQxUiListSource> source)
+{
+    QxUiListModel* list = changingListOf(m_pControl);
+    if (!list || count < 0 || !source) return false;
+    list->clearItems();
+    list->source = std::move(source);
+    list->rowCount = std::size_t(count);
+    return true;
+}
+
+bool CQxUiListCtrl::IsVirtual() const
+{
+    const QxUiListModel* list = listOf(m_pControl);
+    return list && list->isVirtual();
 }
 
 int CQxUiListCtrl::InsertItem(int item, std::u16string_view text, int image)
 {
     QxUiListModel* list = changingListOf(m_pControl);
-    if (!list || item < 0) return -1;
+    if (!list || item < 0 || list->isVirtual()) return -1;
     item = std::min(item, int(list->items.size()));
     QxUiItemModel model;
-    model.cells.resize(cellCount(*list));
+    model.cells.resize(list->cellCount());
     model.cells[0].text = text;
     model.cells[0].image = image;
-    if (list->exStyle & QxUiList::CheckBoxes) model.state = QxUiList::StateImage(1);
+    model.state = list->newItemState();
     list->items.insert(list->items.begin() + item, std::move(model));
     return item;
 }
@@ -309,7 +319,7 @@ int CQxUiListCtrl::InsertItem(int item, std::u16string_view text, int image)
 bool CQxUiListCtrl::DeleteItem(int item)
 {
     QxUiListModel* list = changingListOf(m_pControl);
-    if (!validItem(list, item)) return false;
+    if (!validItem(list, item) || list->isVirtual()) return false;
     list->items.erase(list->items.begin() + item);
     return true;
 }
@@ -318,23 +328,22 @@ bool CQxUiListCtrl::DeleteAllItems()
 {
     QxUiListModel* list = changingListOf(m_pControl);
     if (!list) return false;
-    list->items.clear();
+    list->clearItems();
     return true;
 }
 
 std::u16string CQxUiListCtrl::GetItemText(int item, int subItem) const
 {
     const QxUiListModel* list = listOf(m_pControl);
-    return validCell(list, item, subItem) ? list->items[item].cells[subItem].text : std::u16string();
+    return validCell(list, item, subItem) ? std::u16string(list->cellText(item, subItem)) : std::u16string();
 }
 
 bool CQxUiListCtrl::SetItemText(int item, int subItem, std::u16string_view text)
 {
     QxUiListModel* list = changingListOf(m_pControl);
     if (!validCell(list, item, subItem)) return false;
-    QxUiCellModel& cell = list->items[item].cells[subItem];
-    if (cell.text == text) return true;
-    cell.text = text;
+    if (list->cellText(item, subItem) == text) return true;
+    list->setCellText(item, subItem, text);
     if (subItem == 0) {
         QxUiNotify notify;
         notify.code = QxUiNotifyCode::ItemChanged;
@@ -350,36 +359,35 @@ bool CQxUiListCtrl::SetItemText(int item, int subItem, std::u16string_view text)
 std::uint64_t CQxUiListCtrl::GetItemData(int item) const
 {
     const QxUiListModel* list = listOf(m_pControl);
-    return validItem(list, item) ? list->items[item].data : 0;
+    return validItem(list, item) ? list->itemData(item) : 0;
 }
 
 bool CQxUiListCtrl::SetItemData(int item, std::uint64_t data)
 {
     QxUiListModel* list = changingListOf(m_pControl);
     if (!validItem(list, item)) return false;
-    list->items[item].data = data;
+    list->setItemData(item, data);
     return true;
 }
 
 std::uint32_t CQxUiListCtrl::GetItemState(int item, std::uint32_t mask) const
 {
     const QxUiListModel* list = listOf(m_pControl);
-    return validItem(list, item) ? list->items[item].state & mask : 0;
+    return validItem(list, item) ? list->itemState(item) & mask : 0;
 }
 
 bool CQxUiListCtrl::SetItemState(int item, std::uint32_t state, std::uint32_t mask)
 {
     QxUiListModel* list = changingListOf(m_pControl);
     if (!validItem(list, item)) return false;
-    std::uint32_t oldState = list->items[item].state;
+    std::uint32_t oldState = list->itemState(item);
     std::uint32_t newState = (oldState & ~mask) | (state & mask);
     if (newState == oldState) return true;
     // One item has the focus at a time.
     if ((newState & QxUiList::Focused) && !(oldState & QxUiList::Focused))
-        for (int other = 0; other < int(list->items.size()); ++other)
-            if (other != item && (list->items[other].state & QxUiList::Focused))
-                SetItemState(other, 0, QxUiList::Focused);
-    list->items[item].state = newState;
+        for (int other : list->itemsWithState(QxUiList::Focused))
+            if (other != item) SetItemState(other, 0, QxUiList::Focused);
+    list->setItemState(item, newState);
     QxUiNotify notify;
     notify.code = QxUiNotifyCode::ItemChanged;
     notify.controlId = m_pControl->id;
@@ -405,16 +413,15 @@ bool CQxUiListCtrl::SetCheck(int item, bool checked)
 int CQxUiListCtrl::GetItemImage(int item, int subItem) const
 {
     const QxUiListModel* list = listOf(m_pControl);
-    return validCell(list, item, subItem) ? list->items[item].cells[subItem].image : -1;
+    return validCell(list, item, subItem) ? list->cellImage(item, subItem) : -1;
 }
 
 bool CQxUiListCtrl::SetItemImage(int item, int subItem, int image)
 {
     QxUiListModel* list = changingListOf(m_pControl);
     if (!validCell(list, item, subItem)) return false;
-    QxUiCellModel& cell = list->items[item].cells[subItem];
-    if (cell.image == image) return true;
-    cell.image = image;
+    if (list->cellImage(item, subItem) == image) return true;
+    list->setCellImage(item, subItem, image);
     // A cell image is part of the item as the dialog sees it: report the change with the
     // item's state, so that a dialog that follows a check picture learns of it at once.
     QxUiNotify notify;
@@ -422,7 +429,7 @@ bool CQxUiListCtrl::SetItemImage(int item, int subItem, int image)
     notify.controlId = m_pControl->id;
     notify.item = item;
     notify.subItem = subItem;
-    notify.oldState = notify.newState = list->items[item].state;
+    notify.oldState = notify.newState = list->itemState(item);
     notify.changed = QxUiList::ChangedImage;
     qxui::deliverListNotify(*m_pControl, notify);
     return true;
@@ -430,12 +437,8 @@ bool CQxUiListCtrl::SetItemImage(int item, int subItem, int image)
 
 std::vector<int> CQxUiListCtrl::GetSelectedItems() const
 {
-    std::vector<int> selected;
     const QxUiListModel* list = listOf(m_pControl);
-    if (!list) return selected;
-    for (int item = 0; item < int(list->items.size()); ++item)
-        if (list->items[item].state & QxUiList::Selected) selected.push_back(item);
-    return selected;
+    return list ? list->itemsWithState(QxUiList::Selected) : std::vector<int>();
 }
 
 int CQxUiListCtrl::GetSelectedCount() const { return int(GetSelectedItems().size()); }
@@ -456,24 +459,19 @@ void CQxUiListCtrl::SetImageList(const CQxUiImageList& images, int kind)
 
 bool CQxUiListCtrl::SortItems(const std::function<int(std::uint64_t, std::uint64_t)>& compare)
 {
-    QxUiListModel* list = changingListOf(m_pControl);
+    const QxUiListModel* list = listOf(m_pControl);
     if (!list || !compare) return false;
-    std::stable_sort(list->items.begin(), list->items.end(),
-                     [&](const QxUiItemModel& a, const QxUiItemModel& b) { return compare(a.data, b.data) < 0; });
-    return true;
+    return SortItemsByIndex([&](int a, int b) { return compare(list->itemData(a), list->itemData(b)); });
 }
 
 bool CQxUiListCtrl::SortItemsByIndex(const std::function<int(int, int)>& compare)
 {
     QxUiListModel* list = changingListOf(m_pControl);
     if (!list || !compare) return false;
-    std::vector<int> places(list->items.size());
+    std::vector<int> places(list->itemCount());
     std::iota(places.begin(), places.end(), 0);
     std::stable_sort(places.begin(), places.end(), [&](int a, int b) { return compare(a, b) < 0; });
-    std::vector<QxUiItemModel> sorted;
-    sorted.reserve(places.size());
-    for (int place : places) sorted.push_back(std::move(list->items[place]));
-    list->items = std::move(sorted);
+    list->reorder(places);
     return true;
 }
 

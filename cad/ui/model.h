@@ -4,8 +4,11 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "host/ui.h"
@@ -38,7 +41,16 @@ struct QxUiListModel {
     std::uint32_t exStyle = 0;
     std::vector<QxUiColumnModel> columns;
     std::vector<int> order;  // header order: column index at each place
-    std::vector<QxUiItemModel> items;
+    std::vector<QxUiItemModel> items;  // the items, unless the list is virtual
+    // Virtual mode (a source is set): `rowCount` rows of the source, shown in the order of
+    // `rows` (the source row at each place; empty while in the source's order). Only what
+    // changed since is kept, by source row, so that it follows its row through a sort.
+    std::shared_ptr<const CQxUiListSource> source;
+    std::size_t rowCount = 0;
+    std::vector<int> rows;
+    std::unordered_map<int, std::uint32_t> rowStates;
+    std::unordered_map<int, std::uint64_t> rowData;
+    std::map<std::pair<int, int>, QxUiCellModel> rowCells;  // by (source row, column)
     CQxUiImageList smallImages;
     CQxUiImageList stateImages;
     std::u16string emptyText;
@@ -60,6 +72,35 @@ struct QxUiListModel {
         }
         ++revision;
     }
+
+    // Items whatever the mode. Readers and writers take an existing item and cell; writers
+    // send no notification (the list control does).
+    bool isVirtual() const { return source != nullptr; }
+    std::size_t itemCount() const { return isVirtual() ? rowCount : items.size(); }
+    bool hasItem(int item) const { return item >= 0 && std::size_t(item) < itemCount(); }
+    // Cells are kept by column; a list without columns still has the item's label.
+    std::size_t cellCount() const { return columns.empty() ? 1 : columns.size(); }
+    bool hasCell(int item, int column) const { return hasItem(item) && column >= 0 && std::size_t(column) < cellCount(); }
+    std::u16string_view cellText(int item, int column) const;
+    int cellImage(int item, int column) const;
+    std::uint32_t itemState(int item) const;
+    std::uint64_t itemData(int item) const;
+    void setCellText(int item, int column, std::u16string_view text);
+    void setCellImage(int item, int column, int image);
+    void setItemState(int item, std::uint32_t state);
+    void setItemData(int item, std::uint64_t data);
+    // The items whose state has any of `bits`, in shown order.
+    std::vector<int> itemsWithState(std::uint32_t bits) const;
+    // Puts the item that was at places[k] at place k.
+    void reorder(const std::vector<int>& places);
+    // A column inserted at `column` (delta 1) or deleted there (delta -1): cells move with it.
+    void shiftCells(int column, int delta);
+    // Leaves no items, and leaves virtual mode.
+    void clearItems();
+    // The state of a new item: an unchecked box when the rows have check boxes.
+    std::uint32_t newItemState() const { return (exStyle & QxUiList::CheckBoxes) ? QxUiList::StateImage(1) : 0; }
+    // Whether any cell shows a check-box picture (a list without images has none).
+    bool hasCellCheckImages(int column = -1) const;
 
     // A list in list mode shows one column, the item texts, whether or not columns were made.
     bool showsColumn(int column) const { return column >= 0 && column < int(columns.size()) && columns[column].width > 0; }

@@ -11,28 +11,30 @@ namespace qxtest {
 
 namespace {
 
-QTreeWidget* listOf(std::uint32_t page, int listId)
+QTreeView* listOf(std::uint32_t page, int listId)
 {
     qxgui::DialogWindow* dialog = shownDialog(page);
-    return dialog ? qobject_cast<QTreeWidget*>(dialog->controlWidget(listId)) : nullptr;
+    return dialog ? qobject_cast<QTreeView*>(dialog->controlWidget(listId)) : nullptr;
 }
 
-int rowShowing(QTreeWidget& tree, const QString& text)
+int rowShowing(QTreeView& tree, const QString& text)
 {
-    for (int row = 0; row < tree.topLevelItemCount(); ++row)
-        for (int column = 0; column < tree.columnCount(); ++column)
-            if (tree.topLevelItem(row)->text(column) == text) return row;
+    const QAbstractItemModel& rows = *tree.model();
+    for (int row = 0; row < rows.rowCount(); ++row)
+        for (int column = 0; column < rows.columnCount(); ++column)
+            if (rows.index(row, column).data().toString() == text) return row;
     return -1;
 }
 
-int columnTitled(QTreeWidget& tree, const std::string& title)
+int columnTitled(QTreeView& tree, const std::string& title)
 {
-    for (int c = 0; c < tree.columnCount(); ++c)
-        if (tree.headerItem()->text(c) == QString::fromStdString(title)) return c;
+    const QAbstractItemModel& rows = *tree.model();
+    for (int c = 0; c < rows.columnCount(); ++c)
+        if (rows.headerData(c, Qt::Horizontal).toString() == QString::fromStdString(title)) return c;
     return -1;
 }
 
-QRect cellRect(QTreeWidget& tree, int row, int column)
+QRect cellRect(QTreeView& tree, int row, int column)
 {
     return tree.visualRect(tree.model()->index(row, column));
 }
@@ -77,13 +79,13 @@ void DialogSteps::clickCheck(int listId, const std::string& row, int column)
 {
     const std::uint32_t page = m_page;
     m_driver.act("checking " + row, [page, listId, row, column] {
-        QTreeWidget* tree = listOf(page, listId);
+        QTreeView* tree = listOf(page, listId);
         const int index = rowShowing(*tree, QString::fromStdString(row));
         ASSERT_GE(index, 0) << row;
         const QRect cell = cellRect(*tree, index, column < 0 ? 0 : column);
         int x = cell.left() + 8;
         // In the first column a picture comes after the row's own check box.
-        if (column == 0 && tree->topLevelItem(index)->data(0, Qt::CheckStateRole).isValid())
+        if (column == 0 && tree->model()->index(index, 0).data(Qt::CheckStateRole).isValid())
             x += tree->style()->pixelMetric(QStyle::PM_IndicatorWidth) + 6;
         QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, QPoint(x, cell.center().y()));
     });
@@ -93,7 +95,7 @@ void DialogSteps::rightClickCell(int listId, const std::string& row, int column)
 {
     const std::uint32_t page = m_page;
     m_driver.act("right-clicking " + row, [page, listId, row, column] {
-        QTreeWidget* tree = listOf(page, listId);
+        QTreeView* tree = listOf(page, listId);
         const int index = rowShowing(*tree, QString::fromStdString(row));
         ASSERT_GE(index, 0) << row;
         QTest::mouseClick(tree->viewport(), Qt::RightButton, {}, cellRect(*tree, index, column).center());
@@ -104,7 +106,7 @@ void DialogSteps::editCell(int listId, const std::string& row, int column, const
 {
     const std::uint32_t page = m_page;
     m_driver.act("editing " + row, [page, listId, row, column, text] {
-        QTreeWidget* tree = listOf(page, listId);
+        QTreeView* tree = listOf(page, listId);
         const int index = rowShowing(*tree, QString::fromStdString(row));
         ASSERT_GE(index, 0) << row;
         QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, cellRect(*tree, index, column).center());
@@ -120,7 +122,7 @@ void DialogSteps::clickHeader(int listId, const std::string& title)
 {
     const std::uint32_t page = m_page;
     m_driver.act("sorting by " + title, [page, listId, title] {
-        QTreeWidget* tree = listOf(page, listId);
+        QTreeView* tree = listOf(page, listId);
         const int column = columnTitled(*tree, title);
         ASSERT_GE(column, 0) << title;
         QHeaderView* header = tree->header();
@@ -133,7 +135,7 @@ void DialogSteps::moveColumn(int listId, const std::string& title, int place)
 {
     const std::uint32_t page = m_page;
     m_driver.act("moving " + title, [page, listId, title, place] {
-        QTreeWidget* tree = listOf(page, listId);
+        QTreeView* tree = listOf(page, listId);
         const int column = columnTitled(*tree, title);
         ASSERT_GE(column, 0) << title;
         // What a drag of the header does: the toolkit moves the section, the page follows.

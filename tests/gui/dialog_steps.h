@@ -2,7 +2,7 @@
 // and list cells, typing, header clicks, menu choices and file names.
 #pragma once
 
-#include <QTreeWidget>
+#include <QTreeView>
 #include <string>
 
 #include "cad/ui/gui/dialog_window.h"

@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QTest>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include "cad/ui/gui/dialog_window.h"
 #include "gui_fixture.h"
@@ -95,7 +95,7 @@ TEST(GenericDialog, ChecksHeaderMovesAndNestedModalRunsReachTheDialog)
     Outer outer;
     driver.waitFor("the outer dialog", [] { return shownWithCaption(QStringLiteral("Outer")); });
     driver.act("checking beta and moving the first column last", [] {
-        auto* tree = qobject_cast<QTreeWidget*>(shownWithCaption(QStringLiteral("Outer"))->controlWidget(11));
+        auto* tree = qobject_cast<QTreeView*>(shownWithCaption(QStringLiteral("Outer"))->controlWidget(11));
         const QRect cell = tree->visualRect(tree->model()->index(1, 0));
         QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, QPoint(cell.left() + 8, cell.center().y()));
         // What a drag of the header does: the toolkit moves the section, the model follows.
@@ -120,4 +120,73 @@ TEST(GenericDialog, ChecksHeaderMovesAndNestedModalRunsReachTheDialog)
     EXPECT_TRUE(outer.list.GetCheck(1));
     EXPECT_EQ(outer.list.GetColumnOrderArray(), (std::vector<int>{1, 2, 0}));
     EXPECT_EQ(outer.orderChanges, 1);
+}
+
+namespace {
+
+// A million rows answered on demand; counts what the window asked for.
+class CountingRows : public CQxUiListSource {
+public:
+    std::u16string_view GetCellText(int row, int subItem) const override
+    {
+        ++asked;
+        m_text = (subItem == 0 ? u"row-" : u"size-") + QString::number(row).toStdU16String();
+        return m_text;
+    }
+    mutable int asked = 0;
+
+private:
+    mutable std::u16string m_text;
+};
+
+class Huge : public CQxUiDialog {
+public:
+    static constexpr int kRows = 1'000'000;
+    Huge()
+        : CQxUiDialog(dialogTemplate(u"Huge", {{11, QxUiControlKind::ListView, u"", 10, 10, 180, 80, QxUiStyle::ReportView | QxUiStyle::Border},
+                                               {1, QxUiControlKind::DefPushButton, u"OK", 80, 100, 50, 14, 0}}))
+    {
+    }
+    bool OnInitDialog() override
+    {
+        list.Attach(GetDialogModel()->find(11));
+        list.SetExtendedStyle(QxUiList::CheckBoxes);
+        list.InsertColumn(0, u"Name", QxUiList::Left, 80);
+        list.InsertColumn(1, u"Size", QxUiList::Right, 80);
+        list.SetVirtualItems(kRows, rows);
+        return true;
+    }
+    CQxUiListCtrl list;
+    std::shared_ptr<CountingRows> rows = std::make_shared<CountingRows>();
+};
+
+}  // namespace
+
+TEST(GenericDialog, AVirtualListOfAMillionRowsShowsOnlyWhatItPaints)
+{
+    qxtest::application();
+    qxtest::startHost();
+    qxgui::GuiSession session;
+    qxtest::Driver driver(session);
+    Huge huge;
+    int rowsShown = 0;
+    QString lastText;
+    driver.waitFor("the dialog", [] { return shownWithCaption(QStringLiteral("Huge")); });
+    driver.act("checking the second row and looking at the last", [&] {
+        auto* tree = qobject_cast<QTreeView*>(shownWithCaption(QStringLiteral("Huge"))->controlWidget(11));
+        rowsShown = tree->model()->rowCount();
+        lastText = tree->model()->index(Huge::kRows - 1, 1).data().toString();
+        const QRect cell = tree->visualRect(tree->model()->index(1, 0));
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, QPoint(cell.left() + 8, cell.center().y()));
+    });
+    driver.act("pressing Enter", [] { QTest::keyClick(shownWithCaption(QStringLiteral("Huge")), Qt::Key_Return); });
+    driver.startTicking();
+
+    EXPECT_EQ(huge.DoModal(), IDOK);
+    EXPECT_EQ(rowsShown, Huge::kRows);
+    EXPECT_EQ(lastText, QStringLiteral("size-999999"));
+    EXPECT_TRUE(huge.list.GetCheck(1));
+    EXPECT_FALSE(huge.list.GetCheck(0));
+    // A few screenfuls of cells at most, however many times the window repainted.
+    EXPECT_LT(huge.rows->asked, 20000);
 }

@@ -165,17 +165,17 @@ std::optional<int> resolveRow(const QxUiControlModel& control, const Word& word,
 {
     const QxUiListModel& list = *control.list;
     if (!word.quoted && word.text.size() > 1 && word.text[0] == u'#') {
-        if (auto index = asNumber(Word{word.text.substr(1), false}); index && *index >= 0 && *index < int(list.items.size()))
+        if (auto index = asNumber(Word{word.text.substr(1), false}); index && list.hasItem(*index))
             return *index;
         reason = u"list " + number(control.id) + u" has no row " + word.text;
         return std::nullopt;
     }
     // A row is named by the text of any of its cells that the user sees.
     for (int pass = 0; pass < 2; ++pass)
-        for (int item = 0; item < int(list.items.size()); ++item)
-            for (std::size_t column = 0; column < list.items[std::size_t(item)].cells.size(); ++column) {
-                if (!list.columns.empty() && !list.showsColumn(int(column))) continue;
-                const std::u16string& text = list.items[std::size_t(item)].cells[column].text;
+        for (int item = 0; item < int(list.itemCount()); ++item)
+            for (int column = 0; column < int(list.cellCount()); ++column) {
+                if (!list.columns.empty() && !list.showsColumn(column)) continue;
+                const std::u16string_view text = list.cellText(item, column);
                 if (pass == 0 ? text == word.text : sameIgnoringCase(text, word.text)) return item;
             }
     reason = u"list " + number(control.id) + u" has no row \"" + word.text + u"\"";
@@ -218,13 +218,7 @@ std::vector<int> checkImageColumns(const QxUiControlModel& control)
     const QxUiListModel& list = *control.list;
     std::vector<int> columns;
     for (int column : list.order) {
-        if (!list.showsColumn(column)) continue;
-        for (const auto& item : list.items)
-            if (std::size_t(column) < item.cells.size() &&
-                list.smallImages.GetImage(item.cells[std::size_t(column)].image).GetKind() == CQxUiImage::CheckBox) {
-                columns.push_back(column);
-                break;
-            }
+        if (list.showsColumn(column) && list.hasCellCheckImages(column)) columns.push_back(column);
     }
     return columns;
 }
@@ -279,7 +273,7 @@ std::vector<MenuPlace> menuPlaces(QxUiDialogModel& dialog)
             continue;
         for (int column : std::vector<int>(control->list->order)) {
             if (!control->list->showsColumn(column)) continue;
-            if (!control->list->items.empty())
+            if (control->list->itemCount() != 0)
                 if (auto entries = probeMenu(*control, 0, column); !entries.empty())
                     places.push_back({control.get(), false, column, std::move(entries)});
             if (auto entries = probeMenu(*control, -1, column); !entries.empty())
@@ -576,7 +570,7 @@ bool showRowsAction(QxUiDialogModel& dialog, const std::vector<Word>& w, std::u1
         const auto from = dash == std::u16string::npos ? std::nullopt : asNumber(Word{w[2].text.substr(0, dash), false});
         const auto to = dash == std::u16string::npos ? std::nullopt : asNumber(Word{w[2].text.substr(dash + 1), false});
         if (w[2].quoted || !from || !to || *from < 0 || *to < *from) return usage(kUsage, reason);
-        const int count = int(list->list->items.size());
+        const int count = int(list->list->itemCount());
         if (*from >= count) {
             reason = u"list " + number(list->id) + u" has " + number(count) + u" rows, #0 to #" + number(count - 1);
             return false;

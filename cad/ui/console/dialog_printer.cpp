@@ -40,22 +40,22 @@ std::u16string stateMarks(const QxUiControlModel& control)
     return marks;
 }
 
-std::u16string cellText(const QxUiListModel& list, const QxUiItemModel& item, int column)
+std::u16string cellText(const QxUiListModel& list, int item, int column)
 {
-    const QxUiCellModel& cell = item.cells[std::size_t(column)];
     std::u16string text;
-    if (cell.image >= 0) {
-        CQxUiImage image = list.smallImages.GetImage(cell.image);
-        if (!image.IsNull()) text = image.Describe() + u" ";
+    if (const int image = list.cellImage(item, column); image >= 0) {
+        CQxUiImage picture = list.smallImages.GetImage(image);
+        if (!picture.IsNull()) text = picture.Describe() + u" ";
     }
-    return text + cell.text;
+    return text.append(list.cellText(item, column));
 }
 
-std::u16string rowPrefix(const QxUiListModel& list, const QxUiItemModel& item, int index)
+std::u16string rowPrefix(const QxUiListModel& list, int item)
 {
-    std::u16string prefix = u"#" + number(index) + ((item.state & QxUiList::Selected) ? u"*" : u"");
+    const std::uint32_t state = list.itemState(item);
+    std::u16string prefix = u"#" + number(item) + ((state & QxUiList::Selected) ? u"*" : u"");
     if (list.exStyle & QxUiList::CheckBoxes) {
-        int stateImage = QxUiList::StateImageOf(item.state);
+        int stateImage = QxUiList::StateImageOf(state);
         prefix = padded(prefix, 4) + (stateImage == 2 ? u" [x]" : u" [ ]");
     }
     return prefix;
@@ -77,7 +77,7 @@ void renderRows(const QxUiControlModel& control, std::size_t from, std::size_t t
     const QxUiListModel& list = *control.list;
     if (!isReport(control)) {
         for (std::size_t i = from; i < to; ++i)
-            out += kListIndent + rowPrefix(list, list.items[i], int(i)) + u" " + cellText(list, list.items[i], 0) + u"\n";
+            out += kListIndent + rowPrefix(list, int(i)) + u" " + cellText(list, int(i), 0) + u"\n";
         return;
     }
     std::vector<int> shown;
@@ -98,8 +98,8 @@ void renderRows(const QxUiControlModel& control, std::size_t from, std::size_t t
     table.reserve(to - from + 1);
     table.push_back(header);
     for (std::size_t i = from; i < to; ++i) {
-        std::vector<std::u16string> row{rowPrefix(list, list.items[i], int(i))};
-        for (int column : shown) row.push_back(cellText(list, list.items[i], column));
+        std::vector<std::u16string> row{rowPrefix(list, int(i))};
+        for (int column : shown) row.push_back(cellText(list, int(i), column));
         table.push_back(std::move(row));
     }
     std::vector<std::size_t> widths(header.size(), 0);
@@ -116,18 +116,19 @@ void renderRows(const QxUiControlModel& control, std::size_t from, std::size_t t
 void renderList(const QxUiControlModel& control, std::size_t from, std::size_t to, std::u16string& out)
 {
     const QxUiListModel& list = *control.list;
-    if (list.items.empty()) {
+    const std::size_t count = list.itemCount();
+    if (count == 0) {
         if (isReport(control)) renderRows(control, 0, 0, out);
         out += kListIndent + (list.emptyText.empty() ? u"(no items)" : list.emptyText) + u"\n";
         return;
     }
-    to = std::min(to, list.items.size());
+    to = std::min(to, count);
     from = std::min(from, to);
     if (from > 0)
         out += kListIndent + u"(rows #" + number(static_cast<long long>(from)) + u" to #" + number(static_cast<long long>(to) - 1) + u" of " +
-               number(static_cast<long long>(list.items.size())) + u")\n";
+               number(static_cast<long long>(count)) + u")\n";
     renderRows(control, from, to, out);
-    if (to < list.items.size()) out += moreRowsLine(control.id, to, list.items.size() - to);
+    if (to < count) out += moreRowsLine(control.id, to, count - to);
 }
 
 std::u16string describeControl(const QxUiControlModel& control)
@@ -212,9 +213,7 @@ std::u16string renderDialogHelp(const QxUiDialogModel& dialog)
             reports = true;
             movable = movable || (list.exStyle & QxUiList::HeaderDragDrop);
             for (const auto& column : list.columns) editable = editable || column.editable;
-            for (const auto& item : list.items)
-                for (const auto& cell : item.cells)
-                    cellChecks = cellChecks || list.smallImages.GetImage(cell.image).GetKind() == CQxUiImage::CheckBox;
+            cellChecks = cellChecks || list.hasCellCheckImages();
             break;
         }
         default: break;

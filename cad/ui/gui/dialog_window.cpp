@@ -11,10 +11,11 @@
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QStyle>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include "cad/editor/console.h"
 #include "cad/ui/gui/images.h"
+#include "cad/ui/gui/list_table_model.h"
 
 namespace qxgui {
 
@@ -28,35 +29,11 @@ std::map<const QxUiDialogModel*, DialogWindow*>& openWindows()
 
 QString qs(const std::u16string& text) { return QString::fromStdU16String(text); }
 
-Qt::Alignment columnAlignment(int format)
-{
-    if (format == QxUiList::Right) return Qt::AlignRight | Qt::AlignVCenter;
-    if (format == QxUiList::Center) return Qt::AlignHCenter | Qt::AlignVCenter;
-    return Qt::AlignLeft | Qt::AlignVCenter;
-}
-
-// Icons of a list's images, made once per image: a long list shows the same few pictures.
-QIcon cachedIcon(const CQxUiImage& image)
-{
-    static std::map<std::tuple<int, std::uint32_t, bool, const void*>, QIcon> cache;
-    const auto key = std::make_tuple(int(image.GetKind()), image.GetResourceId(), image.IsCheckedBox(),
-                                     static_cast<const void*>(image.GetResource()));
-    auto it = cache.find(key);
-    if (it == cache.end()) it = cache.emplace(key, QIcon(pixmapOf(image))).first;
-    return it->second;
-}
-
 // Templates leave room for the classic 13-pixel check box and a small gap before its text.
 const QString kClassicIndicator = QStringLiteral("QCheckBox, QRadioButton { spacing: 4px; }"
                                                  "QCheckBox::indicator, QRadioButton::indicator { width: 13px; height: 13px; }");
 
-bool hasStateImages(const QxUiListModel& list)
-{
-    if (list.exStyle & QxUiList::CheckBoxes) return true;
-    for (const auto& item : list.items)
-        if (QxUiList::StateImageOf(item.state) != 0) return true;
-    return false;
-}
+ListTableModel& rowsOf(QTreeView& tree) { return *static_cast<ListTableModel*>(tree.model()); }
 
 }  // namespace
 
@@ -146,7 +123,9 @@ QWidget* DialogWindow::makeControl(QxUiControlModel& control)
 
 QWidget* DialogWindow::makeList(QxUiControlModel& control)
 {
-    auto* tree = new QTreeWidget(this);
+    auto* tree = new QTreeView(this);
+    auto* rows = new ListTableModel(control, palette(), tree);
+    tree->setModel(rows);
     const int id = control.id;
     tree->setRootIsDecorated(false);
     tree->setUniformRowHeights(true);
@@ -172,12 +151,9 @@ QWidget* DialogWindow::makeList(QxUiControlModel& control)
     });
     // Only the text of the cell being edited in place is the user's; other changes come from
     // refreshing the list.
-    connect(tree, &QTreeWidget::itemChanged, this, [this, id, tree](QTreeWidgetItem* item, int column) {
-        const int row = tree->indexOfTopLevelItem(item);
-        if (m_refreshing || m_edit.tree != tree || m_edit.row != row || m_edit.column != column) return;
-        m_edit = {};
-        apply(qxui::editCell(m_dialog, id, row, column, item->text(column).toStdU16String()));
-    });
+    rows->onEdited = [this, id](int row, int column, const QString& text) {
+        apply(qxui::editCell(m_dialog, id, row, column, text.toStdU16String()));
+    };
     tree->viewport()->installEventFilter(this);
     m_listViewports[tree->viewport()] = &control;
     return tree;
@@ -209,70 +185,38 @@ void DialogWindow::refreshControl(const QxUiControlModel& control, QWidget* widg
             button->setChecked(control.check != 0);
     } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
         if (edit->text() != text) edit->setText(text);
-    } else if (auto* tree = qobject_cast<QTreeWidget*>(widget)) {
+    } else if (auto* tree = qobject_cast<QTreeView*>(widget)) {
         refreshList(control, tree);
     }
 }
 
-void DialogWindow::refreshList(const QxUiControlModel& control, QTreeWidget* tree)
+void DialogWindow::refreshList(const QxUiControlModel& control, QTreeView* tree)
 {
     const QxUiListModel& list = *control.list;
     const QSignalBlocker blockTree(tree);
     const QSignalBlocker blockHeader(tree->header());
+    rowsOf(*tree).refresh();
     const bool report = (control.style & QxUiStyle::ReportView) != 0;
-    const int columns = report ? std::max<int>(1, int(list.columns.size())) : 1;
-    tree->setColumnCount(columns);
     tree->setHeaderHidden(!report);
     QHeaderView* header = tree->header();
     header->setSectionsMovable(report && (list.exStyle & QxUiList::HeaderDragDrop));
     if (report) {
-        QStringList titles;
         int arrowColumn = -1, arrow = QxUiList::NoArrow;
         for (int c = 0; c < int(list.columns.size()); ++c) {
             const QxUiColumnModel& column = list.columns[c];
-            titles << qs(column.title);
             tree->setColumnWidth(c, column.width);
             tree->setColumnHidden(c, column.width <= 0);
             if (column.sortArrow != QxUiList::NoArrow) arrowColumn = c, arrow = column.sortArrow;
         }
-        tree->setHeaderLabels(titles);
         for (int place = 0; place < int(list.order.size()); ++place)
             if (const int from = header->visualIndex(list.order[place]); from >= 0 && from != place) header->moveSection(from, place);
         header->setSortIndicator(arrowColumn, arrow == QxUiList::ArrowDown ? Qt::DescendingOrder : Qt::AscendingOrder);
     } else {
         tree->setColumnWidth(0, std::max(tree->viewport()->width(), 100));
     }
-
-    const bool checks = hasStateImages(list);
-    while (tree->topLevelItemCount() > int(list.items.size())) delete tree->takeTopLevelItem(tree->topLevelItemCount() - 1);
-    while (tree->topLevelItemCount() < int(list.items.size())) {
-        // Checks and edits are the model's: the item itself takes none from the user.
-        auto* item = new QTreeWidgetItem;
-        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-        tree->addTopLevelItem(item);
-    }
-    for (int row = 0; row < int(list.items.size()); ++row) {
-        const QxUiItemModel& item = list.items[row];
-        QTreeWidgetItem* shown = tree->topLevelItem(row);
-        for (int c = 0; c < columns; ++c) {
-            const QxUiCellModel* cell = c < int(item.cells.size()) ? &item.cells[c] : nullptr;
-            shown->setText(c, cell ? qs(cell->text) : QString());
-            if (report && c < int(list.columns.size())) shown->setTextAlignment(c, columnAlignment(list.columns[c].format));
-            const CQxUiImage image = cell && cell->image >= 0 ? list.smallImages.GetImage(cell->image) : CQxUiImage();
-            shown->setIcon(c, image.IsNull() ? QIcon() : cachedIcon(image));
-        }
-        if (checks) shown->setCheckState(0, QxUiList::StateImageOf(item.state) == 2 ? Qt::Checked : Qt::Unchecked);
-        else shown->setData(0, Qt::CheckStateRole, QVariant());
-        shown->setSelected((item.state & QxUiList::Selected) != 0);
-        shown->setBackground(0, (item.state & QxUiList::Selected) ? palette().highlight() : QBrush());
-        for (int c = 0; c < columns; ++c) {
-            shown->setBackground(c, (item.state & QxUiList::Selected) ? palette().highlight() : QBrush());
-            shown->setForeground(c, (item.state & QxUiList::Selected) ? palette().highlightedText() : QBrush());
-        }
-    }
 }
 
-bool DialogWindow::listMouse(QxUiControlModel& control, QTreeWidget* tree, QEvent* event)
+bool DialogWindow::listMouse(QxUiControlModel& control, QTreeView* tree, QEvent* event)
 {
     auto* mouse = static_cast<QMouseEvent*>(event);
     const QPoint at = mouse->position().toPoint();
@@ -284,13 +228,8 @@ bool DialogWindow::listMouse(QxUiControlModel& control, QTreeWidget* tree, QEven
     if (event->type() == QEvent::MouseButtonRelease) return true;
     if (event->type() == QEvent::MouseButtonDblClick) {
         if (column < int(list.columns.size()) && list.columns[column].editable) {
-            QTreeWidgetItem* item = tree->topLevelItem(row);
-            {
-                const QSignalBlocker block(tree);
-                item->setFlags(item->flags() | Qt::ItemIsEditable);
-            }
-            m_edit = {tree, row, column};
-            tree->editItem(item, column);
+            rowsOf(*tree).allowEdit(row, column);
+            tree->edit(index);
         }
         return true;
     }
@@ -300,15 +239,15 @@ bool DialogWindow::listMouse(QxUiControlModel& control, QTreeWidget* tree, QEven
     }
     if (mouse->button() != Qt::LeftButton) return false;
     const int indicator = tree->style()->pixelMetric(QStyle::PM_IndicatorWidth) + 6;
-    const QxUiItemModel& item = list.items[std::size_t(row)];
-    if (column == 0 && hasStateImages(list) && at.x() < cell.left() + indicator) {
-        apply(qxui::setItemChecked(m_dialog, control.id, row, QxUiList::StateImageOf(item.state) != 2));
+    const bool checks = column == 0 && rowsOf(*tree).hasChecks();
+    if (checks && at.x() < cell.left() + indicator) {
+        apply(qxui::setItemChecked(m_dialog, control.id, row, QxUiList::StateImageOf(list.itemState(row)) != 2));
         return true;
     }
-    const int image = column < int(item.cells.size()) ? item.cells[std::size_t(column)].image : -1;
+    const int image = list.hasCell(row, column) ? list.cellImage(row, column) : -1;
     const CQxUiImage picture = image >= 0 ? list.smallImages.GetImage(image) : CQxUiImage();
     int iconLeft = cell.left();
-    if (column == 0 && hasStateImages(list)) iconLeft += indicator;
+    if (checks) iconLeft += indicator;
     if (picture.GetKind() == CQxUiImage::CheckBox && at.x() >= iconLeft && at.x() < iconLeft + tree->iconSize().width() + 6) {
         apply(qxui::setCellChecked(m_dialog, control.id, row, column, !picture.IsCheckedBox()));
         return true;
@@ -323,7 +262,7 @@ bool DialogWindow::eventFilter(QObject* watched, QEvent* event)
     if (it != m_listViewports.end() &&
         (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick ||
          event->type() == QEvent::MouseButtonRelease))
-        return listMouse(*it->second, static_cast<QTreeWidget*>(m_widgets[it->second]), event);
+        return listMouse(*it->second, static_cast<QTreeView*>(m_widgets[it->second]), event);
     return QDialog::eventFilter(watched, event);
 }
 

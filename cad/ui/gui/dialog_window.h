@@ -11,7 +11,7 @@
 #include "cad/ui/actions.h"
 #include "cad/ui/gui/dialog_units.h"
 
-class QTreeWidget;
+class QTreeView;
 class QWidget;
 
 namespace qxgui {
@@ -42,8 +42,8 @@ private:
     QWidget* makeControl(QxUiControlModel& control);
     QWidget* makeList(QxUiControlModel& control);
     void refreshControl(const QxUiControlModel& control, QWidget* widget);
-    void refreshList(const QxUiControlModel& control, QTreeWidget* tree);
-    bool listMouse(QxUiControlModel& control, QTreeWidget* tree, QEvent* event);
+    void refreshList(const QxUiControlModel& control, QTreeView* tree);
+    bool listMouse(QxUiControlModel& control, QTreeView* tree, QEvent* event);
     // Carries out an action, then shows its effect, or says why it could not apply.
     void apply(const qxui::ActionResult& result);
 
@@ -53,10 +53,6 @@ private:
     std::map<QObject*, QxUiControlModel*> m_listViewports;
     QEventLoop m_loop;
     bool m_refreshing = false;
-    struct CellEdit {
-        QTreeWidget* tree = nullptr;
-        int row = -1, column = -1;
-    } m_edit;  // the cell being edited in place
 };
 
 }  // namespace qxgui
