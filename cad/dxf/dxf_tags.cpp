@@ -35,7 +35,7 @@ bool equalsLower(std::string_view s, std::string_view lower)
 
 namespace {
 
-ValueKind valueKindOf(int code)
+constexpr ValueKind valueKindOf(int code)
 {
     if (code < 10) return ValueKind::String;
     if (code < 60) return ValueKind::Real;
@@ -73,17 +73,18 @@ ValueKind valueKindOf(int code)
     return ValueKind::String;
 }
 
+// Asked for every pair a file has: looked up in a table made by the compiler.
+constexpr auto kValueKinds = [] {
+    std::array<ValueKind, kMaxGroupCode + 1> kinds{};
+    for (int c = 0; c <= kMaxGroupCode; ++c) kinds[static_cast<std::size_t>(c)] = valueKindOf(c);
+    return kinds;
+}();
+
 }  // namespace
 
-// Asked for every pair a file has: looked up in a table made once.
 ValueKind valueKind(int code)
 {
-    static const auto table = [] {
-        std::array<ValueKind, kMaxGroupCode + 1> kinds{};
-        for (int c = 0; c <= kMaxGroupCode; ++c) kinds[static_cast<std::size_t>(c)] = valueKindOf(c);
-        return kinds;
-    }();
-    return code >= 0 && code <= kMaxGroupCode ? table[static_cast<std::size_t>(code)] : valueKindOf(code);
+    return code >= 0 && code <= kMaxGroupCode ? kValueKinds[static_cast<std::size_t>(code)] : valueKindOf(code);
 }
 
 bool isNumeric(ValueKind kind)
@@ -92,14 +93,11 @@ bool isNumeric(ValueKind kind)
            kind == ValueKind::Int64 || kind == ValueKind::Bool;
 }
 
-bool looksLikeNumber(std::string_view value)
+namespace {
+
+// Digits with an optional point and exponent, the form nearly every number has.
+bool isDecimal(std::string_view s)
 {
-    std::string_view s = trimBlanks(value);
-    if (s.empty()) return false;
-    if (s.front() == '+' || s.front() == '-') s.remove_prefix(1);
-    // Values some writers print for invalid numbers; they are numbers to the format.
-    if (equalsLower(s, "nan") || equalsLower(s, "inf") || equalsLower(s, "infinity") || s.starts_with("1.#"))
-        return true;
     std::size_t i = 0, digits = 0;
     while (i < s.size() && isDigit(s[i])) ++i, ++digits;
     if (i < s.size() && s[i] == '.') {
@@ -115,6 +113,18 @@ bool looksLikeNumber(std::string_view value)
         if (expDigits == 0) return false;
     }
     return i == s.size();
+}
+
+}  // namespace
+
+bool looksLikeNumber(std::string_view value)
+{
+    std::string_view s = trimBlanks(value);
+    if (s.empty()) return false;
+    if (s.front() == '+' || s.front() == '-') s.remove_prefix(1);
+    if (isDecimal(s)) return true;
+    // Values some writers print for invalid numbers; they are numbers to the format.
+    return equalsLower(s, "nan") || equalsLower(s, "inf") || equalsLower(s, "infinity") || s.starts_with("1.#");
 }
 
 bool TagCursor::next(Tag& tag)
