@@ -105,9 +105,34 @@ void writeCell(RecordBuilder& t, const QxDbTable::Cell* cell, bool newer)
     }
 }
 
+// How much text the cells hold. The graphics and the record of a large table are hundreds of
+// megabytes; a string grown by doubling would copy them again and again, so room is reserved
+// from these counts. Reserving more than is used costs little: pages never written are never
+// touched.
+struct CellTotals {
+    std::size_t texts = 0;  // cells with a text
+    std::size_t units = 0;  // their UTF-16 units
+};
+
+CellTotals totalsOf(const QxDbTable& table)
+{
+    CellTotals totals;
+    for (std::uint32_t r = 0; r < table.numRows(); ++r)
+        for (std::uint32_t c = 0; c < table.numColumns(); ++c)
+            if (const QxDbTable::Cell* cell = table.cell(r, c); cell && !cell->text.empty()) {
+                ++totals.texts;
+                totals.units += cell->text.size();
+            }
+    return totals;
+}
+
+// Generous sizes of the records: a UTF-16 unit takes at most 3 bytes (\U+XXXX escapes 7 for
+// two), and the rest of an MTEXT or LINE record stays under these counts.
+constexpr std::size_t kBytesPerUnit = 4, kTextRecordBytes = 384, kLineRecordBytes = 256, kCellTextBytes = 96;
+
 // The cells of the table record, row by row. Most cells of a large table are empty, and the
 // pairs of an empty cell never vary: they are made once and copied.
-void writeCells(RecordBuilder& t, const QxDbTable& table, bool newer)
+void writeCells(RecordBuilder& t, const QxDbTable& table, const CellTotals& totals, bool newer)
 {
     auto pairsOf = [&](const QxDbTable::Cell* cell) {
         RecordBuilder b(t.style());
@@ -119,7 +144,8 @@ void writeCells(RecordBuilder& t, const QxDbTable& table, bool newer)
     const std::string emptyCell[2] = {pairsOf(nullptr), pairsOf(&coveredCell)};  // not covered, covered
     // At least as much as empty cells take: a record of hundreds of megabytes is not grown by
     // copying it again and again.
-    t.reserveMore(std::size_t(table.numRows()) * table.numColumns() * emptyCell[0].size());
+    t.reserveMore(std::size_t(table.numRows()) * table.numColumns() * emptyCell[0].size() +
+                  totals.texts * kCellTextBytes + 2 * kBytesPerUnit * totals.units);
     for (std::uint32_t r = 0; r < table.numRows(); ++r) {
         for (std::uint32_t c = 0; c < table.numColumns(); ++c) {
             const QxDbTable::Cell* cell = table.cell(r, c);
@@ -173,6 +199,9 @@ TableRecords writeTable(const QxDbTable& table, std::uint64_t tableHandle, std::
     // Grid: each horizontal border as segments between cells that are not merged across it,
     // and the same for the vertical ones.
     RecordBuilder g(style);
+    const CellTotals totals = totalsOf(table);
+    g.reserveMore((std::size_t(rows) + columns + 2) * 2 * kLineRecordBytes + totals.texts * kTextRecordBytes +
+                  kBytesPerUnit * totals.units);
     for (std::uint32_t r = 0; r <= rows; ++r) {
         for (std::uint32_t c = 0; c < columns;) {
             std::uint32_t end = c;
@@ -262,7 +291,7 @@ TableRecords writeTable(const QxDbTable& table, std::uint64_t tableHandle, std::
     for (int flag = 93; flag <= 96; ++flag) t.integer(flag, 0);
     for (std::uint32_t r = 0; r < rows; ++r) t.real(141, table.rowHeight(r));
     for (std::uint32_t c = 0; c < columns; ++c) t.real(142, table.columnWidth(c));
-    writeCells(t, table, version >= 1021);
+    writeCells(t, table, totals, version >= 1021);
     out.xdataSize = writeXData(t, xdataOf(table));
     out.table = t.take();
     return out;
