@@ -117,7 +117,8 @@ private:
     struct StyleValues;
     StyleValues styleValues() const;
     Cell* mutableCell(std::uint32_t row, std::uint32_t column);
-    double defaultRowHeight(std::uint32_t row) const;
+    static QxDb::RowType rowType(const StyleValues& values, std::uint32_t row);
+    static double defaultRowHeight(const StyleValues& values, std::uint32_t row);
     void resizeGrid(std::uint32_t rows, std::uint32_t columns, std::uint32_t rowAt, std::int64_t rowShift,
                     std::uint32_t columnAt, std::int64_t columnShift);
     void refreshMergeFlags();

@@ -68,6 +68,18 @@ std::uint64_t QxDbDatabase::Impl::allocateHandle()
     return handseed++;
 }
 
+void QxDbDatabase::Impl::moveToFreeHandle(QxDbStub* stub)
+{
+    const std::uint64_t old = stub->handle;
+    if (old < denseHandles.size()) {
+        if (denseHandles[old] == stub) denseHandles[old] = nullptr;
+    } else if (auto it = sparseHandles.find(old); it != sparseHandles.end() && it->second == stub) {
+        sparseHandles.erase(it);
+    }
+    stub->handle = allocateHandle();
+    indexHandle(stub->handle, stub);
+}
+
 void QxDbDatabase::Impl::indexHandle(std::uint64_t handle, QxDbStub* stub)
 {
     highestHandle = std::max(highestHandle, handle);

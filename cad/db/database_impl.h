@@ -49,6 +49,10 @@ struct QxDbDatabase::Impl {
     // Takes the next handle that no object uses, for records a writer adds to a file
     // (every handle written stays below the seed written with it).
     std::uint64_t allocateHandle();
+    // Gives an object another handle that no object uses; its ids stay valid. For a reader
+    // that made an object before it had read every record and then meets a record that
+    // carries the object's handle.
+    void moveToFreeHandle(QxDbStub* stub);
 
     // Opening and closing as the host does it for every caller.
     Qxapp::ErrorStatus open(QxDbStub* stub, QxDb::OpenMode mode, bool openErased);

@@ -125,9 +125,10 @@ Qxapp::ErrorStatus QxDbTable::setTableStyle(QxDbObjectId style)
     return Qxapp::eOk;
 }
 
-QxDb::RowType QxDbTable::rowType(std::uint32_t row) const
+QxDb::RowType QxDbTable::rowType(std::uint32_t row) const { return rowType(styleValues(), row); }
+
+QxDb::RowType QxDbTable::rowType(const StyleValues& v, std::uint32_t row)
 {
-    const StyleValues v = styleValues();
     std::uint32_t next = 0;
     if (!v.titleSuppressed) {
         if (row == next) return QxDb::kTitleRow;
@@ -137,10 +138,9 @@ QxDb::RowType QxDbTable::rowType(std::uint32_t row) const
     return QxDb::kDataRow;
 }
 
-double QxDbTable::defaultRowHeight(std::uint32_t row) const
+double QxDbTable::defaultRowHeight(const StyleValues& v, std::uint32_t row)
 {
-    const StyleValues v = styleValues();
-    return 4.0 / 3.0 * v.textHeight[slotOf(rowType(row))] + 2 * v.vertMargin;
+    return 4.0 / 3.0 * v.textHeight[slotOf(rowType(v, row))] + 2 * v.vertMargin;
 }
 
 const QxDbTable::Cell* QxDbTable::cell(std::uint32_t row, std::uint32_t column) const
@@ -242,7 +242,10 @@ Qxapp::ErrorStatus QxDbTable::setSize(std::uint32_t rows, std::uint32_t columns)
     resizeGrid(rows, columns, 0, 0, 0, 0);
     m_columnWidths.resize(columns, lastWidth);
     m_rowHeights.resize(rows);
-    for (std::uint32_t r = oldRows; r < rows; ++r) m_rowHeights[r] = defaultRowHeight(r);
+    // The style is looked up once: opening it for each of 100,000 new rows was a sixth of
+    // inserting a large table.
+    const StyleValues v = styleValues();
+    for (std::uint32_t r = oldRows; r < rows; ++r) m_rowHeights[r] = defaultRowHeight(v, r);
     return Qxapp::eOk;
 }
 
@@ -403,13 +406,15 @@ bool QxDbTable::isAutoScale(std::uint32_t row, std::uint32_t column) const
 QxDbObjectId QxDbTable::textStyle(std::uint32_t row, std::uint32_t column) const
 {
     if (!cell(row, column)) return QxDbObjectId::kNull;
-    return styleValues().textStyle[slotOf(rowType(row))];
+    const StyleValues v = styleValues();
+    return v.textStyle[slotOf(rowType(v, row))];
 }
 
 double QxDbTable::textHeight(std::uint32_t row, std::uint32_t column) const
 {
     if (!cell(row, column)) return 0;
-    return styleValues().textHeight[slotOf(rowType(row))];
+    const StyleValues v = styleValues();
+    return v.textHeight[slotOf(rowType(v, row))];
 }
 
 Qxapp::ErrorStatus QxDbTable::mergeCells(std::uint32_t minRow, std::uint32_t maxRow, std::uint32_t minColumn,
@@ -465,6 +470,8 @@ namespace {
 // Number of lines a text takes when wrapped at word boundaries to `available` width.
 std::size_t wrappedLineCount(const std::u16string& text, const QxGiTextStyle& style, double available)
 {
+    // One word on one line, as most cells of an extracted table hold, cannot wrap.
+    if (text.find_first_of(u" \n") == std::u16string::npos) return 1;
     std::size_t lines = 0;
     std::size_t start = 0;
     while (true) {
@@ -503,13 +510,17 @@ Qxapp::ErrorStatus QxDbTable::generateLayout()
 {
     QX_NEEDS_WRITE();
     const StyleValues v = styleValues();
+    // The text style of each row type, made once rather than for each of many rows.
+    QxGiTextStyle styles[3];
+    for (int slot = 0; slot < 3; ++slot) {
+        fromQxDbTextStyle(styles[slot], v.textStyle[slot]);
+        styles[slot].setTextSize(v.textHeight[slot]);
+    }
     for (std::uint32_t r = 0; r < m_rows; ++r) {
-        const int slot = slotOf(rowType(r));
+        const int slot = slotOf(rowType(v, r));
         const double h = v.textHeight[slot];
         double need = 4.0 / 3.0 * h + 2 * v.vertMargin;
-        QxGiTextStyle style;
-        fromQxDbTextStyle(style, v.textStyle[slot]);
-        style.setTextSize(h);
+        const QxGiTextStyle& style = styles[slot];
         for (std::uint32_t c = 0; c < m_columns; ++c) {
             const Cell* cl = cell(r, c);
             if (cl->merged || cl->rowSpan > 1 || cl->type != QxDb::kTextCell || cl->text.empty()) continue;

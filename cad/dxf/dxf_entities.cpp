@@ -568,8 +568,9 @@ public:
         if (c == 301) m_inValue = true;
         else if (c == 304) m_inValue = false;
         else if (m_inValue) {
-            if (c == 302) cell.valueText = r.text(), cell.haveValueText = true;
-            else if (c == 1 && !cell.haveValueText) cell.valueText = r.text();
+            if (!m_newer) return;  // an older file's text is in the cell's own pairs
+            if (c == 302) cell.text = r.text(), cell.haveValueText = true;
+            else if (c == 1 && !cell.haveValueText) cell.text = r.text();
         } else if (c == 173) cell.merged = r.integer() != 0;
         else if (c == 174) cell.autoFit = r.integer() != 0;
         else if (c == 175) cell.columnSpan = static_cast<std::uint32_t>(std::max<std::int64_t>(1, r.integer()));
@@ -600,13 +601,12 @@ public:
         for (std::uint32_t j = 0; j < m_columns && j < m_widths.size(); ++j) e.setColumnWidth(j, m_widths[j]);
         for (std::size_t k = 0; k < m_cells.size() && k < cellCount; ++k) {
             const auto row = static_cast<std::uint32_t>(k / m_columns), column = static_cast<std::uint32_t>(k % m_columns);
-            const CellData& cell = m_cells[k];
+            CellData& cell = m_cells[k];
             if (cell.type == 2) {
                 if (!cell.block.isNull()) e.setBlockTableRecordId(row, column, cell.block, cell.autoFit);
-            } else if (!cell.merged) {
-                std::u16string text = m_newer ? cell.valueText : cell.text;
-                decodeCaretNotation(text);
-                if (!text.empty()) e.setTextString(row, column, text.c_str());
+            } else if (!cell.merged && !cell.text.empty()) {
+                decodeCaretNotation(cell.text);
+                if (!cell.text.empty()) e.setTextString(row, column, cell.text.c_str());
             }
         }
         for (std::size_t k = 0; k < m_cells.size() && k < cellCount; ++k) {
@@ -624,7 +624,9 @@ private:
         bool autoFit = false;
         std::uint32_t columnSpan = 1, rowSpan = 1;
         QxDbObjectId block;
-        std::u16string text, valueText;
+        // Older files: the chunks joined; newer ones: the displayed text (302), or else the
+        // value (1). One string for both: a table may list millions of cells.
+        std::u16string text;
         bool haveValueText = false;
     };
     bool m_newer;

@@ -63,14 +63,9 @@ public:
         if (static_cast<std::size_t>(group) >= m_groups.size()) m_groups.resize(group + 1);
         m_groups[group] += b.str();
     }
-    void real(int group, int code, double value) override { add(group, code, formatReal(value)); }
-    void integer(int group, int code, std::int64_t value) override
-    {
-        char digits[24];
-        const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, value);
-        add(group, code, std::string_view(digits, static_cast<std::size_t>(end - digits)));
-    }
-    void handle(int group, int code, std::uint64_t value) override { add(group, code, formatHandle(value)); }
+    void real(int group, int code, double value) override { add(group, code, realText(value).view()); }
+    void integer(int group, int code, std::int64_t value) override { add(group, code, integerText(value).view()); }
+    void handle(int group, int code, std::uint64_t value) override { add(group, code, handleText(value).view()); }
 
     // The pairs of one group, formatted.
     const std::string& pairs(int group) const
@@ -375,7 +370,7 @@ private:
             m_edits.remove(k);
             m_replacedBlocks.insert(k);
         }
-        m_edits.insertBefore(end, records.entities);
+        m_edits.insertBefore(end, std::move(records.entities));
     }
 
     // ---- new objects ---------------------------------------------------------------------
@@ -394,12 +389,12 @@ private:
                 const QxDbObjectId owner = entity->ownerId();
                 auto* block = QxDbBlockTableRecord::cast(qx::peekObject(owner));
                 if (!block) continue;
-                const std::string text = newEntity(*entity);
+                std::string text = newEntity(*entity);
                 if (text.empty()) continue;
                 if (owner == m_impl.modelSpace || owner == m_impl.paperSpace) {
-                    if (entities) m_edits.insertBefore(entities->end, text);
+                    if (entities) m_edits.insertBefore(entities->end, std::move(text));
                 } else if (auto it = m_blockEnd.find(upperAscii(block->name())); it != m_blockEnd.end()) {
-                    m_edits.insertBefore(it->second, text);
+                    m_edits.insertBefore(it->second, std::move(text));
                 } else {
                     m_newBlockContent[qx::DbInternals::stub(owner)] += text;
                 }
@@ -482,10 +477,14 @@ private:
         b.raw(0, "BLOCK").handle(5, m_handles.next()).handle(330, record).raw(100, "AcDbEntity").raw(8, "0");
         b.raw(100, "AcDbBlockBegin").name(2, name).integer(70, anonymous ? 1 : 0).point(10, o.x, o.y, o.z);
         b.name(3, name).raw(1, "");
-        b.pairs(content);
-        b.raw(0, "ENDBLK").handle(5, m_handles.next()).handle(330, record).raw(100, "AcDbEntity").raw(8, "0");
-        b.raw(100, "AcDbBlockEnd");
-        return b.take();
+        RecordBuilder end(m_style);
+        end.raw(0, "ENDBLK").handle(5, m_handles.next()).handle(330, record).raw(100, "AcDbEntity").raw(8, "0");
+        end.raw(100, "AcDbBlockEnd");
+        // Sized once: a table's graphics can be hundreds of megabytes.
+        std::string text;
+        text.reserve(b.str().size() + content.size() + end.str().size());
+        text.append(b.str()).append(content).append(end.str());
+        return text;
     }
 
     std::string newBlock(const QxDbBlockTableRecord& block, const std::string& content)

@@ -144,11 +144,11 @@ private:
         if (m_pos >= n) return false;
         const std::size_t start = m_pos;
         const char* base = m_text.data();
-        const void* nl = std::memchr(base + m_pos, '\n', n - m_pos);
-        const std::size_t codeEnd = nl ? static_cast<const char*>(nl) - base : n;
-        const std::string_view codeLine = m_text.substr(m_pos, codeEnd - m_pos);
+        std::size_t codeEnd = n;
         tag.line = m_line;
-        tag.code = parseGroupCode(codeLine);
+        tag.code = scanGroupCode(m_text, m_pos, codeEnd);
+        const std::string_view codeLine = m_text.substr(m_pos, codeEnd - m_pos);
+        const bool hasValueLine = codeEnd < n;
         // Blank lines at the very end of a file are common and harmless.
         if (tag.code < 0 && m_text.find_first_not_of(" \t\r\n", m_pos) == std::string_view::npos) return false;
         if (tag.code < 0 || (tag.code > kMaxGroupCode && tag.code != 999)) {
@@ -157,12 +157,12 @@ private:
             fail(m_line, (tag.code < 0 ? "group code expected, found " : "invalid group code ") + quoted(shown));
             return false;
         }
-        if (!nl) {
+        if (!hasValueLine) {
             fail(m_line, "the file is truncated: group code " + std::to_string(tag.code) + " has no value line");
             return false;
         }
         m_pos = codeEnd + 1;
-        nl = m_pos < n ? std::memchr(base + m_pos, '\n', n - m_pos) : nullptr;
+        const void* nl = m_pos < n ? std::memchr(base + m_pos, '\n', n - m_pos) : nullptr;
         const std::size_t valueEnd = nl ? static_cast<const char*>(nl) - base : n;
         if (m_pos >= n) {
             fail(m_line, "the file is truncated: group code " + std::to_string(tag.code) + " has no value line");

@@ -88,6 +88,11 @@ public:
             seed = m_highestHandle + 1;
         }
         m_impl.handseed = std::max(m_impl.handseed, seed);
+        // What was made while reading took handles among the file's; records kept as text
+        // (BLOCK, ENDBLK, SEQEND) may carry them too. Above the file's, they are the new
+        // objects they are.
+        for (QxDbStub* made : m_madeWhileReading)
+            if (made->handle <= m_highestHandle) m_impl.moveToFreeHandle(made);
         m_impl.ensureDefaults();
         std::size_t position = 0;
         for (QxDbStub& stub : m_impl.stubs)
@@ -148,6 +153,7 @@ private:
             qxutRelRb(chain);
             if (es != Qxapp::eOk) m_warnings.push_back("line " + std::to_string(file().recordLine(i)) + ": extended data not kept");
         }
+        makeRoomForHandle(h.handle);
         const auto es = m_database->addObject(object, QxDbHandle(h.handle), owner, id);
         if (es == Qxapp::eDuplicateKey) {
             // Keep the first; the second is written back as text only.
@@ -168,6 +174,17 @@ private:
         return true;
     }
 
+    // A table or block record the file lacks is made while the file is read (a block named
+    // before any record of it; an R12 file has no block records at all) and takes the next
+    // free handle, which a record further on may carry: the record keeps its handle, and the
+    // made object moves to another.
+    void makeRoomForHandle(std::uint64_t handle)
+    {
+        QxDbStub* holder = handle ? m_impl.find(handle) : nullptr;
+        if (holder && std::find(m_madeWhileReading.begin(), m_madeWhileReading.end(), holder) != m_madeWhileReading.end())
+            m_impl.moveToFreeHandle(holder);
+    }
+
     // Digests are taken once the object is complete (attributes, dictionary entries...).
     void digest(std::size_t i)
     {
@@ -180,7 +197,9 @@ private:
     template <class Make>
     void ensureTable(QxDbObjectId& id, Make make)
     {
-        if (id.isNull()) m_database->addObject(make(), QxDbHandle(), {}, id);
+        if (!id.isNull()) return;
+        m_database->addObject(make(), QxDbHandle(), {}, id);
+        m_madeWhileReading.push_back(qx::DbInternals::stub(id));
     }
 
     bool readTables(const Section& section)
@@ -397,6 +416,7 @@ private:
         auto* record = new QxDbBlockTableRecord;
         record->setName(std::u16string(name).c_str());
         m_database->addObject(record, QxDbHandle(), m_impl.blockTable, id);
+        m_madeWhileReading.push_back(qx::DbInternals::stub(id));
         table->indexRecord(std::u16string(name), id);
         if (equalsIgnoringCase(name, QXDB_MODEL_SPACE)) m_impl.modelSpace = id;
         else if (equalsIgnoringCase(name, QXDB_PAPER_SPACE)) m_impl.paperSpace = id;
@@ -542,6 +562,7 @@ private:
     std::uint64_t m_fileSeed = 0, m_highestHandle = 0;
     std::vector<std::size_t> m_blockRecords, m_inserts;
     std::unordered_map<std::uint64_t, std::u16string> m_plotStyles;
+    std::vector<QxDbStub*> m_madeWhileReading;  // a handful: the tables and blocks a file lacks
     std::vector<std::string> m_warnings;
     EntityReader m_entityReader;
 };

@@ -76,6 +76,106 @@ struct CellBox {
     double left, top, width, height;
 };
 
+bool isBlockCell(const QxDbTable::Cell* cell) { return cell && cell->type == QxDb::kBlockCell && !cell->block.isNull(); }
+
+// One cell's pairs in the table record; `cell` is null where the table has none.
+void writeCell(RecordBuilder& t, const QxDbTable::Cell* cell, bool newer)
+{
+    const bool block = isBlockCell(cell);
+    const bool covered = cell && cell->merged;
+    const std::uint32_t columnSpan = cell && !covered ? cell->columnSpan : 1;
+    const std::uint32_t rowSpan = cell && !covered ? cell->rowSpan : 1;
+    t.integer(171, block ? 2 : 1).integer(172, 0).integer(173, covered ? 1 : 0).integer(174, block && cell->autoFit ? 1 : 0);
+    t.integer(175, columnSpan).integer(176, rowSpan);
+    t.integer(newer ? 91 : 177, 0).integer(178, 0).real(145, 0);
+    if (block) t.handle(340, handleOf(cell->block)).real(144, 1.0);
+    const std::u16string_view text = cell && !covered && !block ? std::u16string_view(cell->text) : std::u16string_view();
+    if (newer) {
+        // The value and the displayed text are the same string: escaped and encoded once.
+        const std::string bytes = text.empty() ? std::string() : t.style().encoding.encode(escapeText(text, TextRole::Formatted));
+        t.integer(92, 0).raw(301, "CELL_VALUE");
+        if (text.empty()) {
+            t.integer(93, 3).integer(90, 0).integer(91, 0);
+        } else {
+            t.integer(93, 2).integer(90, 4).raw(1, bytes);
+        }
+        t.integer(94, 0).raw(300, "").raw(302, bytes).raw(304, "ACVALUE_END");
+    } else if (!block) {
+        writeChunks(t, 2, 1, text);
+    }
+}
+
+// How much text the cells hold. The graphics and the record of a large table are hundreds of
+// megabytes; a string grown by doubling would copy them again and again, so room is reserved
+// from these counts. Reserving more than is used costs little: pages never written are never
+// touched.
+struct CellTotals {
+    std::size_t texts = 0;  // cells with a text
+    std::size_t units = 0;  // their UTF-16 units
+};
+
+CellTotals totalsOf(const QxDbTable& table)
+{
+    CellTotals totals;
+    for (std::uint32_t r = 0; r < table.numRows(); ++r)
+        for (std::uint32_t c = 0; c < table.numColumns(); ++c)
+            if (const QxDbTable::Cell* cell = table.cell(r, c); cell && !cell->text.empty()) {
+                ++totals.texts;
+                totals.units += cell->text.size();
+            }
+    return totals;
+}
+
+// Generous sizes of the records: a UTF-16 unit takes at most 3 bytes (\U+XXXX escapes 7 for
+// two), and the rest of an MTEXT or LINE record stays under these counts.
+constexpr std::size_t kBytesPerUnit = 4, kTextRecordBytes = 384, kLineRecordBytes = 256, kCellTextBytes = 96;
+
+// The cells of the table record, row by row. Most cells of a large table are empty, and the
+// pairs of an empty cell never vary: they are made once and copied.
+void writeCells(RecordBuilder& t, const QxDbTable& table, const CellTotals& totals, bool newer)
+{
+    auto pairsOf = [&](const QxDbTable::Cell* cell) {
+        RecordBuilder b(t.style());
+        writeCell(b, cell, newer);
+        return b.take();
+    };
+    QxDbTable::Cell coveredCell;
+    coveredCell.merged = true;
+    const std::string emptyCell[2] = {pairsOf(nullptr), pairsOf(&coveredCell)};  // not covered, covered
+    // At least as much as empty cells take: a record of hundreds of megabytes is not grown by
+    // copying it again and again.
+    t.reserveMore(std::size_t(table.numRows()) * table.numColumns() * emptyCell[0].size() +
+                  totals.texts * kCellTextBytes + 2 * kBytesPerUnit * totals.units);
+    for (std::uint32_t r = 0; r < table.numRows(); ++r) {
+        for (std::uint32_t c = 0; c < table.numColumns(); ++c) {
+            const QxDbTable::Cell* cell = table.cell(r, c);
+            const bool covered = cell && cell->merged;
+            const bool alike = !isBlockCell(cell) &&
+                               (covered || !cell || (cell->text.empty() && cell->rowSpan == 1 && cell->columnSpan == 1));
+            if (!alike) {
+                writeCell(t, cell, newer);
+                continue;
+            }
+            t.pairs(emptyCell[covered ? 1 : 0]);
+        }
+    }
+}
+
+// Names of text styles by id, remembered: a table's cells share a few styles.
+class StyleNames {
+public:
+    const std::u16string& of(QxDbObjectId id)
+    {
+        if (!m_known || id != m_id) m_id = id, m_name = nameOf(id), m_known = true;
+        return m_name;
+    }
+
+private:
+    bool m_known = false;
+    QxDbObjectId m_id;
+    std::u16string m_name;
+};
+
 }  // namespace
 
 TableRecords writeTable(const QxDbTable& table, std::uint64_t tableHandle, std::uint64_t owner, std::uint64_t blockRecord,
@@ -99,6 +199,9 @@ TableRecords writeTable(const QxDbTable& table, std::uint64_t tableHandle, std::
     // Grid: each horizontal border as segments between cells that are not merged across it,
     // and the same for the vertical ones.
     RecordBuilder g(style);
+    const CellTotals totals = totalsOf(table);
+    g.reserveMore((std::size_t(rows) + columns + 2) * 2 * kLineRecordBytes + totals.texts * kTextRecordBytes +
+                  kBytesPerUnit * totals.units);
     for (std::uint32_t r = 0; r <= rows; ++r) {
         for (std::uint32_t c = 0; c < columns;) {
             std::uint32_t end = c;
@@ -135,7 +238,9 @@ TableRecords writeTable(const QxDbTable& table, std::uint64_t tableHandle, std::
     }
 
     // Contents: one text or reference per cell that is not covered by a merge.
+    StyleNames styleNames;
     for (std::uint32_t r = 0; r < rows; ++r) {
+        const QxDb::RowType type = table.rowType(r);
         for (std::uint32_t c = 0; c < columns; ++c) {
             const QxDbTable::Cell* cell = table.cell(r, c);
             if (!cell || cell->merged) continue;
@@ -159,7 +264,6 @@ TableRecords writeTable(const QxDbTable& table, std::uint64_t tableHandle, std::
                 continue;
             }
             if (cell->text.empty()) continue;
-            const QxDb::RowType type = table.rowType(r);
             const bool centred = type == QxDb::kTitleRow || type == QxDb::kHeaderRow;
             const double x = box.left + box.width / 2;
             const double y = centred ? box.top - box.height / 2 : box.top - vMargin;
@@ -169,7 +273,7 @@ TableRecords writeTable(const QxDbTable& table, std::uint64_t tableHandle, std::
             g.integer(71, centred ? 5 : 2).integer(72, 5);
             writeChunks(g, 3, 1, cell->text);
             const QxDbObjectId textStyle = table.textStyle(r, c);
-            if (!textStyle.isNull()) g.name(7, nameOf(textStyle));
+            if (!textStyle.isNull()) g.name(7, styleNames.of(textStyle));
         }
     }
     out.entities = g.take();
@@ -187,34 +291,7 @@ TableRecords writeTable(const QxDbTable& table, std::uint64_t tableHandle, std::
     for (int flag = 93; flag <= 96; ++flag) t.integer(flag, 0);
     for (std::uint32_t r = 0; r < rows; ++r) t.real(141, table.rowHeight(r));
     for (std::uint32_t c = 0; c < columns; ++c) t.real(142, table.columnWidth(c));
-    const bool newer = version >= 1021;
-    for (std::uint32_t r = 0; r < rows; ++r) {
-        for (std::uint32_t c = 0; c < columns; ++c) {
-            const QxDbTable::Cell* cell = table.cell(r, c);
-            const bool block = cell && cell->type == QxDb::kBlockCell && !cell->block.isNull();
-            const bool covered = cell && cell->merged;
-            const std::uint32_t columnSpan = cell && !covered ? cell->columnSpan : 1;
-            const std::uint32_t rowSpan = cell && !covered ? cell->rowSpan : 1;
-            t.integer(171, block ? 2 : 1).integer(172, 0).integer(173, covered ? 1 : 0).integer(174, block && cell->autoFit ? 1 : 0);
-            t.integer(175, columnSpan).integer(176, rowSpan);
-            t.integer(newer ? 91 : 177, 0).integer(178, 0).real(145, 0);
-            if (block) {
-                t.handle(340, handleOf(cell->block)).real(144, 1.0);
-            }
-            const std::u16string text = cell && !covered && !block ? cell->text : std::u16string();
-            if (newer) {
-                t.integer(92, 0).raw(301, "CELL_VALUE");
-                if (text.empty()) {
-                    t.integer(93, 3).integer(90, 0).integer(91, 0);
-                } else {
-                    t.integer(93, 2).integer(90, 4).formatted(1, text);
-                }
-                t.integer(94, 0).raw(300, "").formatted(302, text).raw(304, "ACVALUE_END");
-            } else if (!block) {
-                writeChunks(t, 2, 1, text);
-            }
-        }
-    }
+    writeCells(t, table, totals, version >= 1021);
     out.xdataSize = writeXData(t, xdataOf(table));
     out.table = t.take();
     return out;

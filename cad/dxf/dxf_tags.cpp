@@ -1,5 +1,6 @@
 #include "cad/dxf/dxf_tags.h"
 
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -8,8 +9,10 @@ namespace qx::dxf {
 
 namespace {
 
-std::string_view trimBlanks(std::string_view s)
+// Most values have no blanks to trim: they are returned at once.
+[[gnu::always_inline]] inline std::string_view trimBlanks(std::string_view s)
 {
+    if (!s.empty() && s.front() > ' ' && s.back() > ' ') return s;
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
     while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
     return s;
@@ -30,7 +33,9 @@ bool equalsLower(std::string_view s, std::string_view lower)
 
 }  // namespace
 
-ValueKind valueKind(int code)
+namespace {
+
+constexpr ValueKind valueKindOf(int code)
 {
     if (code < 10) return ValueKind::String;
     if (code < 60) return ValueKind::Real;
@@ -68,20 +73,31 @@ ValueKind valueKind(int code)
     return ValueKind::String;
 }
 
+// Asked for every pair a file has: looked up in a table made by the compiler.
+constexpr auto kValueKinds = [] {
+    std::array<ValueKind, kMaxGroupCode + 1> kinds{};
+    for (int c = 0; c <= kMaxGroupCode; ++c) kinds[static_cast<std::size_t>(c)] = valueKindOf(c);
+    return kinds;
+}();
+
+}  // namespace
+
+ValueKind valueKind(int code)
+{
+    return code >= 0 && code <= kMaxGroupCode ? kValueKinds[static_cast<std::size_t>(code)] : valueKindOf(code);
+}
+
 bool isNumeric(ValueKind kind)
 {
     return kind == ValueKind::Real || kind == ValueKind::Int16 || kind == ValueKind::Int32 ||
            kind == ValueKind::Int64 || kind == ValueKind::Bool;
 }
 
-bool looksLikeNumber(std::string_view value)
+namespace {
+
+// Digits with an optional point and exponent, the form nearly every number has.
+bool isDecimal(std::string_view s)
 {
-    std::string_view s = trimBlanks(value);
-    if (s.empty()) return false;
-    if (s.front() == '+' || s.front() == '-') s.remove_prefix(1);
-    // Values some writers print for invalid numbers; they are numbers to the format.
-    if (equalsLower(s, "nan") || equalsLower(s, "inf") || equalsLower(s, "infinity") || s.starts_with("1.#"))
-        return true;
     std::size_t i = 0, digits = 0;
     while (i < s.size() && isDigit(s[i])) ++i, ++digits;
     if (i < s.size() && s[i] == '.') {
@@ -99,16 +115,16 @@ bool looksLikeNumber(std::string_view value)
     return i == s.size();
 }
 
-int parseGroupCode(std::string_view line)
+}  // namespace
+
+bool looksLikeNumber(std::string_view value)
 {
-    std::string_view s = trimBlanks(line);
-    if (s.empty() || s.size() > 6) return -1;
-    int code = 0;
-    for (char c : s) {
-        if (!isDigit(c)) return -1;
-        code = code * 10 + (c - '0');
-    }
-    return code;
+    std::string_view s = trimBlanks(value);
+    if (s.empty()) return false;
+    if (s.front() == '+' || s.front() == '-') s.remove_prefix(1);
+    if (isDecimal(s)) return true;
+    // Values some writers print for invalid numbers; they are numbers to the format.
+    return equalsLower(s, "nan") || equalsLower(s, "inf") || equalsLower(s, "infinity") || s.starts_with("1.#");
 }
 
 bool TagCursor::next(Tag& tag)
@@ -118,12 +134,11 @@ bool TagCursor::next(Tag& tag)
     const char* base = m_text.data();
     const std::size_t n = m_text.size();
 
-    const void* nl = std::memchr(base + m_pos, '\n', n - m_pos);
-    const std::size_t codeEnd = nl ? static_cast<const char*>(nl) - base : n;
-    tag.code = parseGroupCode(m_text.substr(m_pos, codeEnd - m_pos));
+    std::size_t codeEnd = n;
+    tag.code = scanGroupCode(m_text, m_pos, codeEnd);
     m_pos = codeEnd < n ? codeEnd + 1 : n;
 
-    nl = m_pos < n ? std::memchr(base + m_pos, '\n', n - m_pos) : nullptr;
+    const void* nl = m_pos < n ? std::memchr(base + m_pos, '\n', n - m_pos) : nullptr;
     const std::size_t valueEnd = nl ? static_cast<const char*>(nl) - base : n;
     std::size_t valueStop = valueEnd;
     if (valueStop > m_pos && base[valueStop - 1] == '\r') --valueStop;
@@ -182,23 +197,40 @@ bool Tag::toHandle(std::uint64_t& out) const
     return true;
 }
 
-std::string formatReal(double value)
+NumberText realText(double value)
 {
-    char buffer[64];
-    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
-    std::string text(buffer, ec == std::errc() ? end : buffer);
-    if (text.find_first_of(".eEn") == std::string::npos) text += ".0";
-    return text;
+    NumberText out;
+    char* const begin = out.digits;
+    const auto [end, ec] = std::to_chars(begin, begin + sizeof out.digits - 2, value);
+    char* last = ec == std::errc() ? end : begin;
+    if (std::string_view(begin, static_cast<std::size_t>(last - begin)).find_first_of(".eEn") == std::string_view::npos) {
+        *last++ = '.';
+        *last++ = '0';
+    }
+    out.size = static_cast<std::uint8_t>(last - begin);
+    return out;
 }
 
-std::string formatHandle(std::uint64_t handle)
+NumberText handleText(std::uint64_t handle)
 {
-    char buffer[20];
-    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, handle, 16);
-    std::string text(buffer, ec == std::errc() ? end : buffer);
-    for (char& c : text)
-        if (c >= 'a' && c <= 'f') c = static_cast<char>(c - 'a' + 'A');
-    return text;
+    NumberText out;
+    const auto [end, ec] = std::to_chars(out.digits, out.digits + sizeof out.digits, handle, 16);
+    out.size = static_cast<std::uint8_t>(ec == std::errc() ? end - out.digits : 0);
+    for (std::uint8_t i = 0; i < out.size; ++i)
+        if (out.digits[i] >= 'a' && out.digits[i] <= 'f') out.digits[i] = static_cast<char>(out.digits[i] - 'a' + 'A');
+    return out;
 }
+
+NumberText integerText(std::int64_t value)
+{
+    NumberText out;
+    const auto [end, ec] = std::to_chars(out.digits, out.digits + sizeof out.digits, value);
+    out.size = static_cast<std::uint8_t>(ec == std::errc() ? end - out.digits : 0);
+    return out;
+}
+
+std::string formatReal(double value) { return std::string(realText(value).view()); }
+
+std::string formatHandle(std::uint64_t handle) { return std::string(handleText(handle).view()); }
 
 }  // namespace qx::dxf

@@ -50,13 +50,43 @@ private:
 // exponent; integer kinds accept a decimal form too since some writers print "1.0" there.
 bool looksLikeNumber(std::string_view value);
 
-// Parses a group-code line: optional blanks, an unsigned decimal number, optional blanks.
-// Returns -1 when the line is not one.
-int parseGroupCode(std::string_view line);
+// Parses the group-code line that starts at `pos`: optional blanks, an unsigned decimal number
+// of up to six digits, optional blanks. Returns -1 when the line is not one. `lineEnd` becomes
+// the index of the line's '\n' (the text's size on the last line), found in the same pass:
+// every pair of a file starts with such a short line, so this is the reader's most frequent step.
+inline int scanGroupCode(std::string_view text, std::size_t pos, std::size_t& lineEnd)
+{
+    const char* const base = text.data();
+    const char* p = base + pos;
+    const char* const end = base + text.size();
+    while (p < end && (*p == ' ' || *p == '\t')) ++p;
+    int code = 0, digits = 0;
+    for (; p < end && *p >= '0' && *p <= '9'; ++p, ++digits)
+        if (digits < 7) code = code * 10 + (*p - '0');
+    while (p < end && (*p == ' ' || *p == '\t' || *p == '\r')) ++p;
+    if (p < end && *p != '\n') {
+        const std::size_t nl = text.find('\n', static_cast<std::size_t>(p - base));
+        lineEnd = nl == std::string_view::npos ? text.size() : nl;
+        return -1;
+    }
+    lineEnd = static_cast<std::size_t>(p - base);
+    return digits == 0 || digits > 6 ? -1 : code;
+}
 
 // Formats a double the way new values are written: shortest text that reads back exactly,
 // always with a decimal point or exponent.
 std::string formatReal(double value);
 std::string formatHandle(std::uint64_t handle);
+
+// The same texts in place, for writers that append millions of numbers and should not
+// allocate for each.
+struct NumberText {
+    char digits[32];
+    std::uint8_t size = 0;
+    std::string_view view() const { return {digits, size}; }
+};
+NumberText realText(double value);
+NumberText handleText(std::uint64_t handle);
+NumberText integerText(std::int64_t value);
 
 }  // namespace qx::dxf

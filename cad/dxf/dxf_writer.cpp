@@ -44,14 +44,20 @@ void RecordBuilder::appendPair(std::string& out, const WriteStyle& style, int co
         appendPair(out, style, code, safe);
         return;
     }
+    appendCheckedPair(out, style, code, value);
+}
+
+void RecordBuilder::appendCheckedPair(std::string& out, const WriteStyle& style, int code, std::string_view value)
+{
     char digits[12];
     const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, code);
     const std::size_t length = static_cast<std::size_t>(end - digits);
+    const std::string_view lineEnd = style.crlf ? "\r\n" : "\n";
     if (style.paddedCodes && length < 3) out.append(3 - length, ' ');
     out.append(digits, length);
-    out += style.crlf ? "\r\n" : "\n";
+    out += lineEnd;
     out += value;
-    out += style.crlf ? "\r\n" : "\n";
+    out += lineEnd;
 }
 
 RecordBuilder& RecordBuilder::raw(int code, std::string_view value)
@@ -71,15 +77,25 @@ RecordBuilder& RecordBuilder::text(int code, std::u16string_view value, TextRole
     return raw(code, bytes);
 }
 
-RecordBuilder& RecordBuilder::real(int code, double value) { return raw(code, formatReal(value)); }
+// Numbers never hold a line break, so they skip the check that every other value needs.
+RecordBuilder& RecordBuilder::real(int code, double value)
+{
+    appendCheckedPair(m_text, m_style, code, realText(value).view());
+    return *this;
+}
 
 RecordBuilder& RecordBuilder::integer(int code, std::int64_t value)
 {
-    // Right-aligned small integers are how most writers print them; readers accept both.
-    return raw(code, std::to_string(value));
+    // Left-aligned: readers accept it as well as the right-aligned form some writers use.
+    appendCheckedPair(m_text, m_style, code, integerText(value).view());
+    return *this;
 }
 
-RecordBuilder& RecordBuilder::handle(int code, std::uint64_t value) { return raw(code, formatHandle(value)); }
+RecordBuilder& RecordBuilder::handle(int code, std::uint64_t value)
+{
+    appendCheckedPair(m_text, m_style, code, handleText(value).view());
+    return *this;
+}
 
 RecordBuilder& RecordBuilder::point(int code, double x, double y, double z)
 {

@@ -71,8 +71,13 @@ public:
     const std::string& str() const { return m_text; }
     std::string take() { return std::move(m_text); }
     bool empty() const { return m_text.empty(); }
+    // Room for `more` bytes beyond those written, for a caller that knows how much follows.
+    void reserveMore(std::size_t more) { m_text.reserve(m_text.size() + more); }
 
 private:
+    // Appends a pair whose value is known to hold no line break.
+    static void appendCheckedPair(std::string& out, const WriteStyle& style, int code, std::string_view value);
+
     WriteStyle m_style;
     std::string m_text;
 };
@@ -86,6 +91,14 @@ public:
     // Records added before the given record (the file's record count: before nothing, i.e. at
     // the very end, which a well-formed file never needs).
     void insertBefore(std::size_t record, std::string_view text) { m_edits[record].before += text; }
+    // The same, taking the text over where nothing was added there yet: a table's records can
+    // be hundreds of megabytes, which must not be copied.
+    void insertBefore(std::size_t record, std::string&& text)
+    {
+        std::string& before = m_edits[record].before;
+        if (before.empty()) before = std::move(text);
+        else before += text;
+    }
     // The record's new text is made by `rewriter` while the file is written, so that a drawing
     // with many changed records never holds all their new texts at once. Records are marked in
     // increasing order; a replace() of the same record wins.

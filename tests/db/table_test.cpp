@@ -53,6 +53,30 @@ TEST_F(TableTest, RowTypesFollowTheStyleAndItsSuppressedTitleRow)
     EXPECT_EQ(table->textStyle(0, 0), db->textstyle());  // a style without a text style: the drawing's
 }
 
+TEST_F(TableTest, NewRowsTakeTheHeightOfTheirTypeAndOldRowsKeepTheirs)
+{
+    auto* style = new QxDbTableStyle;
+    style->suppressTitleRow(true);
+    style->setTextHeight(2.0, QxDb::kHeaderRow);
+    style->setVertCellMargin(1.0);
+    QxDbDictionary* styles = nullptr;
+    ASSERT_EQ(db->getTableStyleDictionary(styles, QxDb::kForWrite), Qxapp::eOk);
+    QxDbObjectId styleId;
+    ASSERT_EQ(styles->setAt(u"Short", style, styleId), Qxapp::eOk);
+    style->close();
+    styles->close();
+    table->setTableStyle(styleId);
+
+    ASSERT_EQ(table->setSize(2, 1), Qxapp::eOk);
+    EXPECT_NEAR(table->rowHeight(0), 4.0 / 3 * 2.0 + 2, 1e-12);  // the header: no title row
+    EXPECT_NEAR(table->rowHeight(1), 4.0 / 3 * 4.5 + 2, 1e-12);
+    ASSERT_EQ(table->setRowHeight(0, 20), Qxapp::eOk);
+    ASSERT_EQ(table->setSize(4, 1), Qxapp::eOk);
+    EXPECT_EQ(table->rowHeight(0), 20);
+    EXPECT_NEAR(table->rowHeight(1), 4.0 / 3 * 4.5 + 2, 1e-12);
+    EXPECT_NEAR(table->rowHeight(3), 4.0 / 3 * 4.5 + 2, 1e-12);
+}
+
 TEST_F(TableTest, CellsOutsideTheTableFailWithoutHarm)
 {
     fill(3, 2);

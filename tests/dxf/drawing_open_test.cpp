@@ -279,6 +279,80 @@ TEST(DxfOpenBadValues, AnEntryOfAnotherKindInATableIsKeptAsText)
     EXPECT_EQ(test::saveText(*db), text);
 }
 
+// An R12 drawing has no block records: the reader makes the block table, one record per block
+// and model space's while it reads, and each took the next free handle, which records further
+// on carry. Those records were kept as text only ("handle used twice") and were missing from
+// the drawing.
+TEST(DxfOpenHandles, ObjectsMadeWhileReadingLeaveTheFilesHandlesToItsRecords)
+{
+    Pairs pairs = {{0, "SECTION"}, {2, "HEADER"}, {9, "$ACADVER"}, {1, "AC1009"}, {9, "$HANDSEED"}, {5, "60"},
+                   {0, "ENDSEC"}, {0, "SECTION"}, {2, "BLOCKS"}, {0, "BLOCK"}, {5, "40"}, {8, "0"}, {2, "A"},
+                   {70, "0"}, {10, "0"}, {20, "0"}, {30, "0"}, {0, "LINE"}, {5, "41"}, {8, "0"}, {10, "0"}, {20, "0"},
+                   {30, "0"}, {11, "1"}, {21, "1"}, {31, "0"}, {0, "ENDBLK"}, {5, "42"}, {8, "0"}, {0, "ENDSEC"},
+                   {0, "SECTION"}, {2, "ENTITIES"}};
+    // Model space's entities carry every handle from 1 up, whichever the made objects took.
+    constexpr int kPoints = 0x30;
+    for (int h = 1; h <= kPoints; ++h) {
+        const char* type = h == 7 ? "INSERT" : "POINT";
+        pairs.insert(pairs.end(), {{0, type}, {5, formatHandle(h)}, {8, "0"}});
+        if (h == 7) pairs.push_back({2, "A"});
+        pairs.insert(pairs.end(), {{10, std::to_string(h)}, {20, "0"}, {30, "0"}});
+    }
+    pairs.insert(pairs.end(), {{0, "ENDSEC"}, {0, "EOF"}});
+    const std::string text = dxfText(pairs);
+    std::vector<std::string> warnings;
+    auto db = openText(text, &warnings);
+    ASSERT_TRUE(db);
+    EXPECT_EQ(warnings, std::vector<std::string>{});
+    const auto ids = modelSpaceIds(*db);
+    ASSERT_EQ(ids.size(), std::size_t(kPoints));
+    for (int h = 1; h <= kPoints; ++h) EXPECT_EQ(ids[h - 1].handle().value(), std::uint64_t(h));
+    const auto* reference = object<QxDbBlockReference>(ids[6]);
+    ASSERT_TRUE(reference);
+    const auto* block = object<QxDbBlockTableRecord>(reference->blockTableRecord());
+    ASSERT_TRUE(block);
+    EXPECT_EQ(block->name(), u"A");
+    EXPECT_EQ(block->entityIds().size(), 1u);
+    // Nor do the made objects keep a handle that a record kept as text has (BLOCK 40, ENDBLK 42).
+    for (QxDbObjectId made : {reference->blockTableRecord(), db->modelSpaceId(), db->blockTableId()})
+        EXPECT_GT(made.handle().value(), 0x42u);
+    EXPECT_EQ(test::saveText(*db), text);
+}
+
+// A newer drawing whose block-record table lacks a block that its BLOCK names: the record made
+// for it must not take the handle of the reference that follows.
+TEST(DxfOpenHandles, ABlockWithoutItsRecordDoesNotTakeAReferencesHandle)
+{
+    Pairs pairs = {{0, "SECTION"}, {2, "HEADER"}, {9, "$ACADVER"}, {1, "AC1027"}, {9, "$HANDSEED"}, {5, "60"},
+                   {0, "ENDSEC"}, {0, "SECTION"}, {2, "TABLES"}, {0, "TABLE"}, {2, "BLOCK_RECORD"}, {5, "1"}, {70, "1"},
+                   {0, "BLOCK_RECORD"}, {5, "2"}, {330, "1"}, {100, "AcDbSymbolTableRecord"}, {100, "AcDbBlockTableRecord"},
+                   {2, "*Model_Space"}, {0, "ENDTAB"}, {0, "ENDSEC"}, {0, "SECTION"}, {2, "BLOCKS"}, {0, "BLOCK"}, {5, "22"},
+                   {330, "2"}, {100, "AcDbEntity"}, {8, "0"}, {100, "AcDbBlockBegin"}, {2, "*Model_Space"}, {70, "0"},
+                   {10, "0"}, {20, "0"}, {30, "0"}, {3, "*Model_Space"}, {1, ""}, {0, "ENDBLK"}, {5, "23"}, {330, "2"},
+                   {100, "AcDbEntity"}, {8, "0"}, {100, "AcDbBlockEnd"}, {0, "BLOCK"},
+                   {5, "20"}, {8, "0"}, {2, "B"}, {70, "0"}, {10, "0"}, {20, "0"}, {30, "0"}, {0, "ENDBLK"}, {5, "21"},
+                   {8, "0"}, {0, "ENDSEC"}, {0, "SECTION"}, {2, "ENTITIES"}, {0, "INSERT"}, {5, "3"}, {330, "2"},
+                   {100, "AcDbEntity"}, {8, "0"}, {100, "AcDbBlockReference"}, {2, "B"}, {10, "1"}, {20, "2"}, {30, "0"},
+                   {0, "ENDSEC"}, {0, "EOF"}};
+    std::vector<std::string> warnings;
+    auto db = openText(dxfText(pairs), &warnings);
+    ASSERT_TRUE(db);
+    EXPECT_EQ(warnings, std::vector<std::string>{});
+    const auto ids = modelSpaceIds(*db);
+    ASSERT_EQ(ids.size(), 1u);
+    EXPECT_EQ(ids[0].handle().value(), 3u);
+    const auto* reference = object<QxDbBlockReference>(ids[0]);
+    ASSERT_TRUE(reference);
+    EXPECT_EQ(object<QxDbBlockTableRecord>(reference->blockTableRecord())->name(), u"B");
+    // Saved, the made record is a new one with a handle of its own, and the file stays consistent.
+    {
+        test::Writable<QxDbBlockReference> r(ids[0]);
+        r->setPosition({5, 5, 0});
+    }
+    const std::string saved = test::saveText(*db);
+    test::reread(saved);
+}
+
 TEST(DxfOpenBadValues, ANonNumberWhereANumberIsNeededNamesTheLine)
 {
     // 1.5 is a number, so the loader lets it pass; the flags of an LWPOLYLINE need a whole one.

@@ -386,6 +386,47 @@ QxDbObjectId tableOf(QxDbDatabase& db)
     return {};
 }
 
+// Empty cells are most of a large table and are written alike; the cells among them keep their
+// places, and an empty cell that anchors a merge keeps its span.
+TEST(DxfSaveTables, TextsAndMergesAmongEmptyCellsKeepTheirPlaces)
+{
+    const std::map<std::pair<std::uint32_t, std::uint32_t>, std::u16string> texts = {
+        {{0, 0}, u"Title"}, {{2, 3}, u"a"}, {{4, 3}, u"c"}, {{5, 0}, u"b"}};
+    for (const char* version : {"AC1018", "AC1027"}) {
+        SCOPED_TRACE(version);
+        std::string text = bench::DxfDrawingGenerator(5).drawing(3);
+        text.replace(text.find("AC1027"), 6, version);
+        auto db = openText(text);
+        auto* table = new QxDbTable;
+        table->setTableStyle(db->tablestyle());
+        table->setSize(6, 4);
+        table->mergeCells(0, 0, 0, 3);
+        table->mergeCells(3, 4, 1, 2);
+        for (const auto& [at, value] : texts) table->setTextString(at.first, at.second, value.c_str());
+        {
+            Writable<QxDbBlockTableRecord> space(db->modelSpaceId());
+            ASSERT_EQ(space->appendQxDbEntity(table), Qxapp::eOk);
+            table->close();
+        }
+        auto again = openText(saveText(*db));
+        const auto* back = object<QxDbTable>(tableOf(*again));
+        ASSERT_TRUE(back);
+        ASSERT_EQ(back->numRows(), 6u);
+        ASSERT_EQ(back->numColumns(), 4u);
+        for (std::uint32_t r = 0; r < 6; ++r)
+            for (std::uint32_t c = 0; c < 4; ++c) {
+                const auto it = texts.find({r, c});
+                EXPECT_EQ(back->textString(r, c), it == texts.end() ? u"" : it->second) << r << "," << c;
+            }
+        std::uint32_t r0 = 0, r1 = 0, c0 = 0, c1 = 0;
+        ASSERT_TRUE(back->isMergedCell(4, 2, &r0, &r1, &c0, &c1));
+        EXPECT_EQ(std::vector<std::uint32_t>({r0, r1, c0, c1}), std::vector<std::uint32_t>({3, 4, 1, 2}));
+        EXPECT_TRUE(back->isMergedCell(0, 3));
+        EXPECT_FALSE(back->isMergedCell(2, 1));
+        EXPECT_FALSE(back->isMergedCell(5, 3));
+    }
+}
+
 TEST(DxfSaveTables, AChangedTableRewritesItsBlockInPlace)
 {
     auto reopened = reopenedWithTable();
