@@ -125,6 +125,7 @@ Qxapp::ErrorStatus QxDbDatabase::Impl::open(QxDbStub* stub, QxDb::OpenMode mode,
     if (mode == QxDb::kForWrite) {
         if (stub->readers) return Qxapp::eWasOpenForRead;
         stub->writer = true;
+        stub->written = ++revision;
         ++openCount;
         return Qxapp::eOk;
     }
@@ -148,6 +149,7 @@ Qxapp::ErrorStatus QxDbDatabase::Impl::close(QxDbStub* stub)
 void QxDbDatabase::Impl::openNewForWrite(QxDbStub* stub)
 {
     stub->writer = true;
+    stub->written = ++revision;
     ++openCount;
 }
 

@@ -1,5 +1,6 @@
 #include "cad/ui/gui/drawing_view.h"
 
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -21,6 +22,11 @@ constexpr double kDragPixels = 4;  // a press and release closer than this is a 
 // Letters of the view's font reach this part of an em above the baseline: a text's height in
 // the drawing is that of its capitals.
 constexpr double kCapitalHeight = 0.72;
+// An entity less than this many pixels across is plotted as the pixels of its bounds.
+constexpr double kSmallPixels = 2;
+// A picture that took longer than this is not made again at every step of a pan or zoom.
+constexpr qint64 kQuickRenderMs = 30;
+constexpr int kSettleMs = 150;
 
 QString number(double value) { return QString::number(value, 'g', 12); }
 
@@ -33,18 +39,55 @@ DrawingView::DrawingView(QWidget* parent) : QWidget(parent)
     setFocusPolicy(Qt::StrongFocus);
     setMinimumSize(200, 150);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    m_settle.setSingleShot(true);
+    m_settle.setInterval(kSettleMs);
+    connect(&m_settle, &QTimer::timeout, this, [this] {
+        m_moving = false;
+        update();
+    });
 }
 
 void DrawingView::rebuild()
 {
-    m_scene = DrawingScene();
     const auto database = qx::currentDatabase();
-    if (database) m_scene.build(*database);
-    // Another drawing is shown whole.
-    if (database.get() != m_shownDatabase) m_userMoved = false;
-    m_shownDatabase = database.get();
+    // Another drawing (which may have taken the address of one closed) is made whole and
+    // shown whole; the same one is brought up to date.
+    const bool another = database != m_shownDatabase.lock();
+    m_shownDatabase = database;
+    if (!database) m_scene = DrawingScene();
+    else if (another) m_scene.build(*database);
+    else if (!m_scene.update(*database)) return;
+    if (another) m_userMoved = false;
     if (!m_userMoved) fitExtents();
     m_markPaint = true;
+    redraw();
+}
+
+void DrawingView::holdPictureWhileMoving(bool on)
+{
+    m_holdWhileMoving = on;
+    if (on) return;
+    m_settle.stop();
+    m_moving = false;
+    update();
+}
+
+void DrawingView::redraw()
+{
+    m_frameStale = true;
+    update();
+}
+
+// A pan or zoom step: a picture quick to make is made again at once, a slow one when the user
+// pauses.
+void DrawingView::moved()
+{
+    m_userMoved = true;
+    m_frameStale = true;
+    if (m_holdWhileMoving || m_renderMs > kQuickRenderMs) {
+        m_moving = true;
+        m_settle.start();
+    }
     update();
 }
 
@@ -72,7 +115,7 @@ void DrawingView::fitArea(const QRectF& area)
     m_centre = area.center();
     m_scale = 0.9 * std::min(width() / w, height() / h);
     if (m_scale <= 0) m_scale = 1;
-    update();
+    redraw();
 }
 
 QPointF DrawingView::toScreen(QPointF world) const
@@ -101,7 +144,7 @@ void DrawingView::setRequest(qx::InputKind kind)
     m_picked.clear();
     m_dragging = false;
     setCursor(kind == qx::InputKind::Text ? Qt::ArrowCursor : Qt::CrossCursor);
-    update();
+    redraw();
 }
 
 void DrawingView::finishSelection()
@@ -148,29 +191,12 @@ void DrawingView::pickRectangle(QPointF from, QPointF to)
     }
 }
 
-// Two passes: every stroke under one world transform, then the texts in screen space, so that
-// a large drawing does not pay for a transform and a saved painter state per object.
 void DrawingView::paintEvent(QPaintEvent*)
 {
+    if (m_frameStale && !m_moving) renderFrame();
     QPainter painter(this);
-    painter.fillRect(rect(), kBackground);
-    const QRectF visible = QRectF(toWorld(QPointF(0, height())), toWorld(QPointF(width(), 0))).normalized();
-    std::vector<const EntityPicture*> shown;
-    for (const EntityPicture& entity : m_scene.entities())
-        if (overlaps(entity.bounds, visible)) shown.push_back(&entity);
-
-    QTransform world;
-    world.translate(width() / 2.0, height() / 2.0);
-    world.scale(m_scale, -m_scale);
-    world.translate(-m_centre.x(), -m_centre.y());
-    painter.setTransform(world);
-    for (const EntityPicture* entity : shown) drawStrokes(painter, *entity, colorOf(*entity));
-    painter.resetTransform();
-    for (const EntityPicture* entity : shown) {
-        if (entity->texts.empty() || isDot(*entity)) continue;
-        painter.setPen(colorOf(*entity));
-        for (const TextRun& text : entity->texts) drawText(painter, text);
-    }
+    if (m_frameStale) drawFrameMoved(painter);
+    else painter.drawImage(0, 0, m_frame);
 
     if (m_dragging) {
         const bool window = m_cursorAt.x() >= m_pressAt.x();
@@ -186,26 +212,86 @@ void DrawingView::paintEvent(QPaintEvent*)
     }
 }
 
-QColor DrawingView::colorOf(const EntityPicture& entity) const
+// The last picture where the drawing now is: the world point at the old picture's pixel p is
+// at (p - middle) · scale / old scale + middle + (old centre - centre) · scale.
+void DrawingView::drawFrameMoved(QPainter& painter) const
 {
-    return m_picked.count(entity.handle) ? kHighlight : entity.color;
+    painter.fillRect(rect(), kBackground);
+    const double k = m_scale / m_frameScale;
+    const QPointF middle(width() / 2.0, height() / 2.0);
+    const QPointF shift = m_frameCentre - m_centre;
+    QTransform t;
+    t.translate(middle.x() + shift.x() * m_scale, middle.y() - shift.y() * m_scale);
+    t.scale(k, k);
+    t.translate(-middle.x(), -middle.y());
+    painter.setTransform(t);
+    painter.drawImage(0, 0, m_frame);
+    painter.resetTransform();
 }
 
-// An entity smaller than a pixel is drawn as a dot, whatever its parts.
-bool DrawingView::isDot(const EntityPicture& entity) const
+// Three passes over what is in view: entities of a pixel or two are written straight into
+// the image (a million of them cost little), then every stroke under one world transform,
+// then the texts in screen space, so that no object pays for a transform or a saved state.
+void DrawingView::renderFrame()
 {
-    return entity.bounds.width() * m_scale < 1 && entity.bounds.height() * m_scale < 1;
+    QElapsedTimer timer;
+    timer.start();
+    const qreal ratio = devicePixelRatioF();
+    m_frame = QImage((QSizeF(size()) * ratio).toSize(), QImage::Format_RGB32);
+    m_frame.setDevicePixelRatio(ratio);
+    m_frame.fill(kBackground);
+    const QRectF visible = QRectF(toWorld(QPointF(0, height())), toWorld(QPointF(width(), 0))).normalized();
+    std::vector<const EntityPicture*> shown;
+    for (int index : m_scene.visible(visible)) {
+        const EntityPicture& entity = m_scene.entities()[std::size_t(index)];
+        if (isSmall(entity)) plotSmall(entity, colorOf(entity).rgb());
+        else shown.push_back(&entity);
+    }
+
+    QPainter painter(&m_frame);
+    QTransform world;
+    world.translate(width() / 2.0, height() / 2.0);
+    world.scale(m_scale, -m_scale);
+    world.translate(-m_centre.x(), -m_centre.y());
+    painter.setTransform(world);
+    for (const EntityPicture* entity : shown) drawStrokes(painter, *entity, colorOf(*entity));
+    painter.resetTransform();
+    for (const EntityPicture* entity : shown) {
+        if (entity->texts.empty()) continue;
+        painter.setPen(colorOf(*entity));
+        for (const TextRun& text : entity->texts) drawText(painter, text);
+    }
+    m_frameCentre = m_centre;
+    m_frameScale = m_scale;
+    m_frameStale = false;
+    m_renderMs = timer.elapsed();
+}
+
+QColor DrawingView::colorOf(const EntityPicture& entity) const
+{
+    return !m_picked.empty() && m_picked.count(entity.handle) ? kHighlight : entity.color;
+}
+
+bool DrawingView::isSmall(const EntityPicture& entity) const
+{
+    return entity.bounds.width() * m_scale < kSmallPixels && entity.bounds.height() * m_scale < kSmallPixels;
+}
+
+// The image's pixels under the entity's bounds, at least one.
+void DrawingView::plotSmall(const EntityPicture& entity, QRgb color)
+{
+    const qreal ratio = m_frame.devicePixelRatio();
+    const QPointF a = toScreen(entity.bounds.topLeft()) * ratio, b = toScreen(entity.bounds.bottomRight()) * ratio;
+    const int x0 = std::max(0, int(std::floor(std::min(a.x(), b.x())))), x1 = std::min(m_frame.width() - 1, int(std::floor(std::max(a.x(), b.x()))));
+    const int y0 = std::max(0, int(std::floor(std::min(a.y(), b.y())))), y1 = std::min(m_frame.height() - 1, int(std::floor(std::max(a.y(), b.y()))));
+    for (int y = y0; y <= y1; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(m_frame.scanLine(y));
+        for (int x = x0; x <= x1; ++x) line[x] = color;
+    }
 }
 
 void DrawingView::drawStrokes(QPainter& painter, const EntityPicture& entity, const QColor& color) const
 {
-    if (isDot(entity)) {
-        QPen dot(color);
-        dot.setCosmetic(true);
-        painter.setPen(dot);
-        painter.drawPoint(entity.bounds.center());
-        return;
-    }
     for (const Stroke& stroke : entity.strokes) {
         QPen pen(color);
         const bool wide = stroke.width * m_scale > 1.5;
@@ -253,6 +339,7 @@ void DrawingView::drawText(QPainter& painter, const TextRun& text) const
 void DrawingView::resizeEvent(QResizeEvent*)
 {
     if (!m_userMoved) fitExtents();
+    redraw();
 }
 
 void DrawingView::wheelEvent(QWheelEvent* event)
@@ -261,11 +348,10 @@ void DrawingView::wheelEvent(QWheelEvent* event)
     const QPointF before = toWorld(at);
     const double steps = event->angleDelta().y() / 120.0;
     m_scale *= std::pow(1.25, steps);
-    m_userMoved = true;
     // Keep the point under the cursor where it was.
     const QPointF after = toWorld(at);
     m_centre += before - after;
-    update();
+    moved();
 }
 
 void DrawingView::mousePressEvent(QMouseEvent* event)
@@ -284,11 +370,11 @@ void DrawingView::mouseMoveEvent(QMouseEvent* event)
     if (m_panning) {
         const QPointF delta = m_cursorAt - m_lastAt;
         m_centre -= QPointF(delta.x() / m_scale, -delta.y() / m_scale);
-        m_userMoved = true;
+        moved();
     }
     m_lastAt = m_cursorAt;
     if (onCursor) onCursor(toUcs(toWorld(m_cursorAt)));
-    if (m_panning || m_dragging) update();
+    if (m_dragging) update();
 }
 
 void DrawingView::mouseReleaseEvent(QMouseEvent* event)
@@ -306,10 +392,10 @@ void DrawingView::mouseReleaseEvent(QMouseEvent* event)
     }
     if (!picking() || !m_dragging) return;
     m_dragging = false;
-    const QPointF moved = m_cursorAt - m_pressAt;
-    if (std::hypot(moved.x(), moved.y()) < kDragPixels) pickAt(m_cursorAt);
+    const QPointF travel = m_cursorAt - m_pressAt;
+    if (std::hypot(travel.x(), travel.y()) < kDragPixels) pickAt(m_cursorAt);
     else pickRectangle(m_pressAt, m_cursorAt);
-    update();
+    redraw();
     // A request for one object ends with the first pick.
     if (m_request == qx::InputKind::SingleObject && !m_picked.empty()) finishSelection();
 }
