@@ -9,6 +9,7 @@
 
 #include "cad/editor/selection.h"
 #include "cad/runtime/documents.h"
+#include "cad/ui/gui/pixel_lines.h"
 #include "database.h"
 
 namespace qxgui {
@@ -24,6 +25,10 @@ constexpr double kDragPixels = 4;  // a press and release closer than this is a 
 constexpr double kCapitalHeight = 0.72;
 // An entity less than this many pixels across is plotted as the pixels of its bounds.
 constexpr double kSmallPixels = 2;
+// A stroke narrower than this is drawn one pixel wide.
+constexpr double kWidePixels = 1.5;
+// A text whose capitals are lower than this is drawn as a line: it could not be read.
+constexpr double kReadablePixels = 4;
 // A picture that took longer than this is not made again at every step of a pan or zoom.
 constexpr qint64 kQuickRenderMs = 30;
 constexpr int kSettleMs = 150;
@@ -229,9 +234,10 @@ void DrawingView::drawFrameMoved(QPainter& painter) const
     painter.resetTransform();
 }
 
-// Three passes over what is in view: entities of a pixel or two are written straight into
-// the image (a million of them cost little), then every stroke under one world transform,
-// then the texts in screen space, so that no object pays for a transform or a saved state.
+// Two passes over what is in view. First, straight into the image's pixels, entities of a
+// pixel or two and every thin stroke (a million of them cost little that way); then, with
+// the toolkit's painter, the filled and wide strokes under one world transform and the texts
+// in screen space, so that no object pays for a saved painter state.
 void DrawingView::renderFrame()
 {
     QElapsedTimer timer;
@@ -241,18 +247,28 @@ void DrawingView::renderFrame()
     m_frame.setDevicePixelRatio(ratio);
     m_frame.fill(kBackground);
     const QRectF visible = QRectF(toWorld(QPointF(0, height())), toWorld(QPointF(width(), 0))).normalized();
-    std::vector<const EntityPicture*> shown;
-    for (int index : m_scene.visible(visible)) {
-        const EntityPicture& entity = m_scene.entities()[std::size_t(index)];
-        if (isSmall(entity)) plotSmall(entity, colorOf(entity).rgb());
-        else shown.push_back(&entity);
-    }
-
-    QPainter painter(&m_frame);
     QTransform world;
     world.translate(width() / 2.0, height() / 2.0);
     world.scale(m_scale, -m_scale);
     world.translate(-m_centre.x(), -m_centre.y());
+    std::vector<const EntityPicture*> shown;
+    {
+        PixelLines lines(m_frame);
+        const QTransform toPixels = world * QTransform::fromScale(ratio, ratio);
+        for (int index : m_scene.visible(visible)) {
+            const EntityPicture& entity = m_scene.entities()[std::size_t(index)];
+            const QRgb color = colorOf(entity).rgb();
+            if (isSmall(entity)) {
+                plotSmall(entity, color);
+                continue;
+            }
+            for (const Stroke& stroke : entity.strokes)
+                if (isThin(stroke)) lines.path(stroke.path, toPixels, color);
+            shown.push_back(&entity);
+        }
+    }
+
+    QPainter painter(&m_frame);
     painter.setTransform(world);
     for (const EntityPicture* entity : shown) drawStrokes(painter, *entity, colorOf(*entity));
     painter.resetTransform();
@@ -261,6 +277,7 @@ void DrawingView::renderFrame()
         painter.setPen(colorOf(*entity));
         for (const TextRun& text : entity->texts) drawText(painter, text);
     }
+    painter.resetTransform();
     m_frameCentre = m_centre;
     m_frameScale = m_scale;
     m_frameStale = false;
@@ -271,6 +288,8 @@ QColor DrawingView::colorOf(const EntityPicture& entity) const
 {
     return !m_picked.empty() && m_picked.count(entity.handle) ? kHighlight : entity.color;
 }
+
+bool DrawingView::isThin(const Stroke& stroke) const { return !stroke.filled && stroke.width * m_scale <= kWidePixels; }
 
 bool DrawingView::isSmall(const EntityPicture& entity) const
 {
@@ -290,50 +309,69 @@ void DrawingView::plotSmall(const EntityPicture& entity, QRgb color)
     }
 }
 
+// Filled and wide strokes. The pen and brush change only where an entity needs other ones
+// than the last: a large drawing has few colours.
 void DrawingView::drawStrokes(QPainter& painter, const EntityPicture& entity, const QColor& color) const
 {
     for (const Stroke& stroke : entity.strokes) {
-        QPen pen(color);
-        const bool wide = stroke.width * m_scale > 1.5;
-        pen.setCosmetic(!wide);
-        pen.setWidthF(wide ? stroke.width : 0);
-        painter.setPen(pen);
-        painter.setBrush(stroke.filled ? QBrush(color) : Qt::NoBrush);
+        if (isThin(stroke)) continue;  // drawn already, pixel by pixel
+        const bool wide = stroke.width * m_scale > kWidePixels;
+        const QPen& current = painter.pen();
+        if (current.color() != color || current.isCosmetic() == wide || (wide && current.widthF() != stroke.width)) {
+            QPen pen(color);
+            pen.setCosmetic(!wide);
+            pen.setWidthF(wide ? stroke.width : 0);
+            painter.setPen(pen);
+        }
+        const QBrush& brush = painter.brush();
+        if (stroke.filled && (brush.style() != Qt::SolidPattern || brush.color() != color)) painter.setBrush(color);
+        else if (!stroke.filled && brush.style() != Qt::NoBrush) painter.setBrush(Qt::NoBrush);
         painter.drawPath(stroke.path);
     }
+}
+
+const DrawingView::ViewFont& DrawingView::fontOf(int pixelSize) const
+{
+    // Sizes come and go with the zoom: a few dozen are kept.
+    if (m_fonts.size() > 64) m_fonts.clear();
+    auto it = m_fonts.find(pixelSize);
+    if (it == m_fonts.end()) {
+        QFont font(QStringLiteral("Liberation Sans"));
+        font.setPixelSize(pixelSize);
+        it = m_fonts.emplace(pixelSize, ViewFont{font, QFontMetricsF(font)}).first;
+    }
+    return it->second;
 }
 
 void DrawingView::drawText(QPainter& painter, const TextRun& text) const
 {
     const double pixels = text.height * m_scale;
-    if (pixels < 1.5) {
+    if (pixels < kReadablePixels) {
         // Too small to read: a line as long as the text stands for it, which is also cheaper.
         qsizetype longest = 0;
         for (const QString& line : text.lines) longest = std::max(longest, line.size());
         const QPointF from = toScreen(text.anchor);
         const double length = 0.6 * pixels * double(longest);
+        painter.resetTransform();
         painter.drawLine(from, from + QPointF(length * std::cos(text.rotation), -length * std::sin(text.rotation)));
         return;
     }
-    QFont font(QStringLiteral("Liberation Sans"));
-    font.setPixelSize(std::max(1, int(std::lround(pixels / kCapitalHeight))));
-    painter.setFont(font);
-    const QFontMetricsF metrics(font);
+    const ViewFont& font = fontOf(std::max(1, int(std::lround(pixels / kCapitalHeight))));
+    if (painter.font() != font.font) painter.setFont(font.font);
     const double lineStep = pixels * 5.0 / 3.0;
     const double blockHeight = lineStep * (text.lines.size() - 1) + pixels;
-    painter.save();
-    painter.translate(toScreen(text.anchor));
-    painter.rotate(-text.rotation * 180.0 / 3.14159265358979323846);
+    QTransform place = QTransform::fromTranslate(toScreen(text.anchor).x(), toScreen(text.anchor).y());
+    place.rotate(-text.rotation * 180.0 / 3.14159265358979323846);
+    painter.setTransform(place);
     double top = 0;  // of the first line's capitals, below the anchor
     if (text.vertical == 1) top = -blockHeight / 2;
     else if (text.vertical == 2) top = -blockHeight;
     else if (text.vertical == 3) top = -pixels;
     for (qsizetype i = 0; i < text.lines.size(); ++i) {
-        const double lineWidth = metrics.horizontalAdvance(text.lines[i]);
+        const double lineWidth = font.metrics.horizontalAdvance(text.lines[i]);
         const double left = text.horizontal == 1 ? -lineWidth / 2 : text.horizontal == 2 ? -lineWidth : 0;
         painter.drawText(QPointF(left, top + pixels + lineStep * double(i)), text.lines[i]);
     }
-    painter.restore();
 }
 
 void DrawingView::resizeEvent(QResizeEvent*)

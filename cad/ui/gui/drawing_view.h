@@ -4,10 +4,13 @@
 // Answers are the same lines a console user would type, so the module sees the same statuses.
 #pragma once
 
+#include <QFont>
+#include <QFontMetricsF>
 #include <QImage>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <map>
 #include <memory>
 #include <set>
 
@@ -66,9 +69,15 @@ private:
     void plotSmall(const EntityPicture& entity, QRgb color);
     void drawFrameMoved(QPainter& painter) const;
     bool isSmall(const EntityPicture& entity) const;
+    bool isThin(const Stroke& stroke) const;
     void drawStrokes(QPainter& painter, const EntityPicture& entity, const QColor& color) const;
     QColor colorOf(const EntityPicture& entity) const;
     void drawText(QPainter& painter, const TextRun& text) const;
+    struct ViewFont {
+        QFont font;
+        QFontMetricsF metrics;
+    };
+    const ViewFont& fontOf(int pixelSize) const;
     void pickAt(QPointF screen);
     void pickRectangle(QPointF from, QPointF to);
     QPointF toUcs(QPointF world) const;
@@ -94,6 +103,7 @@ private:
     bool m_moving = false;  // panning or zooming in quick steps: the picture waits
     bool m_holdWhileMoving = false;
     QTimer m_settle;
+    mutable std::map<int, ViewFont> m_fonts;  // by pixel size
 };
 
 }  // namespace qxgui
