@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <functional>
+#include <tuple>
 
 #include "cad/db/database_impl.h"
 #include "cad/dxf/dxf_drawing.h"
@@ -11,6 +12,7 @@
 #include "cad/ui/gui/drawing_scene.h"
 #include "cad/ui/gui/gui_frontend.h"
 #include "database.h"
+#include "dbsymbols.h"
 #include "gui_fixture.h"
 
 namespace {
@@ -200,6 +202,35 @@ TEST_F(SceneTest, AChangeInsideABlockRedoesItsReferences)
     edit(lineId, [](QxDbEntity& e) { QxDbLine::cast(&e)->setEndPoint(QxGePoint3d(7, 0, 0)); });
     ASSERT_TRUE(m_scene.update(m_db));
     EXPECT_NEAR(m_scene.entities()[0].bounds.right(), 107, 1e-9);
+}
+
+// A style's width factor widens or narrows its texts' letters; a factor that cannot be drawn
+// (zero, negative) leaves them as the font has them.
+TEST_F(SceneTest, TextsTakeTheWidthFactorOfTheirStyle)
+{
+    QxDbSymbolTable* styles = nullptr;
+    ASSERT_EQ(qxdbOpenObject(styles, m_db.textStyleTableId(), QxDb::kForWrite), Qxapp::eOk);
+    QxDbObjectId wide, broken;
+    for (auto [name, factor, id] : {std::tuple{u"WIDE", 2.0, &wide}, std::tuple{u"BROKEN", -1.0, &broken}}) {
+        auto* style = new QxDbTextStyleTableRecord;
+        style->setName(name);
+        style->setXScale(factor);
+        ASSERT_EQ(styles->add(*id, style), Qxapp::eOk);
+        style->close();
+    }
+    styles->close();
+    for (QxDbObjectId style : {wide, broken, QxDbObjectId()}) {
+        auto* text = new QxDbText;
+        text->setTextString(u"Door");
+        if (!style.isNull()) text->setTextStyle(style);
+        append(text);
+    }
+    m_scene.build(m_db);
+    ASSERT_EQ(m_scene.entities().size(), 3u);
+    EXPECT_DOUBLE_EQ(m_scene.entities()[0].texts.at(0).widthFactor, 2.0);
+    EXPECT_DOUBLE_EQ(m_scene.entities()[1].texts.at(0).widthFactor, 1.0);
+    EXPECT_DOUBLE_EQ(m_scene.entities()[2].texts.at(0).widthFactor, 1.0);
+    EXPECT_GT(m_scene.entities()[0].bounds.width(), 1.9 * m_scene.entities()[2].bounds.width()) << "room for the wider letters";
 }
 
 TEST(DialogUnits, RoundLikeTheClassicDialogManager)

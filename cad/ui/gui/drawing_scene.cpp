@@ -11,6 +11,7 @@
 #include "cad/db/database_impl.h"
 #include "cad/dxf/dxf_drawing.h"
 #include "database.h"
+#include "dbsymbols.h"
 #include "dbtable.h"
 
 namespace qxgui {
@@ -144,7 +145,7 @@ private:
     {
         qsizetype longest = 1;
         for (const QString& line : text.lines) longest = std::max(longest, line.size());
-        const double w = 0.7 * text.height * double(longest), h = 1.7 * text.height * double(text.lines.size());
+        const double w = 0.7 * text.height * std::max(1.0, text.widthFactor) * double(longest), h = 1.7 * text.height * double(text.lines.size());
         return QRectF(text.anchor.x() - w, text.anchor.y() - h, 2 * w, 2 * h);
     }
 
@@ -154,10 +155,19 @@ private:
     }
 
     void addText(EntityPicture& out, const QTransform& t, double scale, double rotation, QPointF at, double height,
-                 double angle, const QString& text, int horizontal, int vertical)
+                 double angle, const QString& text, int horizontal, int vertical, QxDbObjectId style = {})
     {
         if (text.isEmpty()) return;
-        out.texts.push_back({t.map(at), height * scale, angle + rotation, text.split(u'\n'), horizontal, vertical});
+        out.texts.push_back({t.map(at), height * scale, angle + rotation, text.split(u'\n'), horizontal, vertical,
+                             widthFactorOf(style)});
+    }
+
+    // The style's width factor; 1 without a style or with a factor that cannot be drawn.
+    static double widthFactorOf(QxDbObjectId style)
+    {
+        const auto* record = QxDbTextStyleTableRecord::cast(qx::peekObject(style));
+        const double factor = record ? record->xScale() : 1.0;
+        return factor > 0 && factor < 100 ? factor : 1.0;
     }
 
     // `t` places the entity (identity in model space, a block's insertion inside references).
@@ -191,11 +201,11 @@ private:
         } else if (const auto* mtext = QxDbMText::cast(&entity)) {
             const int attachment = int(mtext->attachment()) - 1;
             addText(out, t, scale, rotation, xy(mtext->location()), mtext->textHeight(), mtext->rotation(), qs(mtext->text()),
-                    attachment % 3, attachment / 3);
+                    attachment % 3, attachment / 3, mtext->textStyle());
         } else if (const auto* text = QxDbText::cast(&entity)) {
             const TextPlacement placement = placementOf(*text);
             addText(out, t, scale, rotation, placement.anchor, text->height(), text->rotation(), qs(text->textString()),
-                    placement.horizontal, placement.vertical);
+                    placement.horizontal, placement.vertical, text->textStyle());
         } else if (const auto* table = QxDbTable::cast(&entity)) {
             addTable(*table, t, scale, rotation, out, depth);
         } else if (const auto* reference = QxDbBlockReference::cast(&entity)) {
@@ -275,7 +285,7 @@ private:
             if (!attribute || id.isErased()) continue;
             const TextPlacement placement = placementOf(*attribute);
             addText(out, t, scale, rotation, placement.anchor, attribute->height(), attribute->rotation(),
-                    qs(attribute->textString()), placement.horizontal, placement.vertical);
+                    qs(attribute->textString()), placement.horizontal, placement.vertical, attribute->textStyle());
         }
     }
 

@@ -23,6 +23,7 @@ struct TextRun {
     QStringList lines;
     int horizontal = 0;  // 0 left, 1 centre, 2 right of the anchor
     int vertical = 0;    // 0 top, 1 middle, 2 bottom, 3 baseline at the anchor
+    double widthFactor = 1;  // of the text's style: letters wider (> 1) or narrower than the font's
 };
 
 struct Stroke {

@@ -351,7 +351,7 @@ void DrawingView::drawText(QPainter& painter, const TextRun& text) const
         qsizetype longest = 0;
         for (const QString& line : text.lines) longest = std::max(longest, line.size());
         const QPointF from = toScreen(text.anchor);
-        const double length = 0.6 * pixels * double(longest);
+        const double length = 0.6 * pixels * text.widthFactor * double(longest);
         painter.resetTransform();
         painter.drawLine(from, from + QPointF(length * std::cos(text.rotation), -length * std::sin(text.rotation)));
         return;
@@ -362,6 +362,7 @@ void DrawingView::drawText(QPainter& painter, const TextRun& text) const
     const double blockHeight = lineStep * (text.lines.size() - 1) + pixels;
     QTransform place = QTransform::fromTranslate(toScreen(text.anchor).x(), toScreen(text.anchor).y());
     place.rotate(-text.rotation * 180.0 / 3.14159265358979323846);
+    place.scale(text.widthFactor, 1);  // the style's wider or narrower letters
     painter.setTransform(place);
     double top = 0;  // of the first line's capitals, below the anchor
     if (text.vertical == 1) top = -blockHeight / 2;
