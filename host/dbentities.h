@@ -382,6 +382,21 @@ public:
     Qxapp::ErrorStatus setRotation(double rotation);
     QxDbObjectId textStyle() const { return m_textStyle; }
     Qxapp::ErrorStatus setTextStyle(QxDbObjectId style);
+
+    // How the text sits against its alignment point. Left on the baseline (both 0) places it
+    // at its position and the alignment point means nothing; aligned and fitted texts run
+    // from the position to the alignment point; middle centres it on the alignment point
+    // both ways, whatever the vertical mode.
+    enum HorizontalMode { kHorizontalLeft = 0, kHorizontalCenter = 1, kHorizontalRight = 2,
+                          kHorizontalAligned = 3, kHorizontalMiddle = 4, kHorizontalFit = 5 };
+    enum VerticalMode { kVerticalBaseline = 0, kVerticalBottom = 1, kVerticalMiddle = 2, kVerticalTop = 3 };
+    HorizontalMode horizontalMode() const { return m_horizontalMode; }
+    Qxapp::ErrorStatus setHorizontalMode(HorizontalMode mode);
+    VerticalMode verticalMode() const { return m_verticalMode; }
+    Qxapp::ErrorStatus setVerticalMode(VerticalMode mode);
+    QxGePoint3d alignmentPoint() const { return m_alignmentPoint; }
+    Qxapp::ErrorStatus setAlignmentPoint(const QxGePoint3d& point);
+
     Qxapp::ErrorStatus getGeomExtents(QxDbExtents& extents) const override;
     Qxapp::ErrorStatus transformBy(const QxGeMatrix3d& transform) override;
     QxDbObject* clone() const override;
@@ -394,6 +409,9 @@ private:
     std::u16string m_text;
     double m_height = 2.5, m_rotation = 0;
     QxDbObjectId m_textStyle;
+    QxGePoint3d m_alignmentPoint;
+    HorizontalMode m_horizontalMode = kHorizontalLeft;
+    VerticalMode m_verticalMode = kVerticalBaseline;
 };
 
 // An attribute of a block reference: a tag and its value (the text string).

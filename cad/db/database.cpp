@@ -137,6 +137,7 @@ Qxapp::ErrorStatus QxDbDatabase::Impl::open(QxDbStub* stub, QxDb::OpenMode mode,
     if (mode == QxDb::kForWrite) {
         if (stub->readers) return Qxapp::eWasOpenForRead;
         stub->writer = true;
+        stub->written = ++revision;
         ++openCount;
         return Qxapp::eOk;
     }
@@ -160,6 +161,7 @@ Qxapp::ErrorStatus QxDbDatabase::Impl::close(QxDbStub* stub)
 void QxDbDatabase::Impl::openNewForWrite(QxDbStub* stub)
 {
     stub->writer = true;
+    stub->written = ++revision;
     ++openCount;
 }
 

@@ -26,6 +26,9 @@ struct QxDbDatabase::Impl {
     std::uint64_t handseed = 1;
     std::uint64_t highestHandle = 0;
     std::size_t openCount = 0;
+    // Counts opens for write: each one stamps the object's stub with the new count, so a
+    // reader of the drawing finds what changed since the count it last saw.
+    std::uint32_t revision = 0;
 
     QxDbObjectId blockTable, layerTable, linetypeTable, textStyleTable, regAppTable;
     QxDbObjectId modelSpace, paperSpace, namedObjects, tableStyleDictionary;

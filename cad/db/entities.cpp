@@ -247,6 +247,21 @@ Qxapp::ErrorStatus QxDbText::setHeight(double h)
 }
 Qxapp::ErrorStatus QxDbText::setRotation(double r) { QX_NEEDS_WRITE(); m_rotation = r; return Qxapp::eOk; }
 Qxapp::ErrorStatus QxDbText::setTextStyle(QxDbObjectId style) { QX_NEEDS_WRITE(); m_textStyle = style; return Qxapp::eOk; }
+Qxapp::ErrorStatus QxDbText::setHorizontalMode(HorizontalMode mode)
+{
+    QX_NEEDS_WRITE();
+    if (mode < kHorizontalLeft || mode > kHorizontalFit) return Qxapp::eInvalidInput;
+    m_horizontalMode = mode;
+    return Qxapp::eOk;
+}
+Qxapp::ErrorStatus QxDbText::setVerticalMode(VerticalMode mode)
+{
+    QX_NEEDS_WRITE();
+    if (mode < kVerticalBaseline || mode > kVerticalTop) return Qxapp::eInvalidInput;
+    m_verticalMode = mode;
+    return Qxapp::eOk;
+}
+Qxapp::ErrorStatus QxDbText::setAlignmentPoint(const QxGePoint3d& p) { QX_NEEDS_WRITE(); m_alignmentPoint = p; return Qxapp::eOk; }
 
 Qxapp::ErrorStatus QxDbText::getGeomExtents(QxDbExtents& extents) const
 {
@@ -265,6 +280,7 @@ Qxapp::ErrorStatus QxDbText::transformBy(const QxGeMatrix3d& m)
     const double scale = qx::geom::planeScale(m, Ecs(QxGeVector3d::kZAxis));
     m_rotation = rotationAfter(m, m_rotation, QxGeVector3d::kZAxis, QxGeVector3d::kZAxis);
     m_position.transformBy(m);
+    m_alignmentPoint.transformBy(m);
     m_height *= scale;
     return Qxapp::eOk;
 }
@@ -277,6 +293,9 @@ void QxDbText::copyTextDataTo(QxDbText& target) const
     target.m_height = m_height;
     target.m_rotation = m_rotation;
     target.m_textStyle = m_textStyle;
+    target.m_alignmentPoint = m_alignmentPoint;
+    target.m_horizontalMode = m_horizontalMode;
+    target.m_verticalMode = m_verticalMode;
 }
 
 QxDbObject* QxDbText::clone() const

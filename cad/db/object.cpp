@@ -59,6 +59,7 @@ Qxapp::ErrorStatus QxDbObject::upgradeOpen()
     if (m_stub->readers > 1) return Qxapp::eWasOpenForRead;
     m_stub->readers = 0;
     m_stub->writer = true;
+    m_stub->written = ++qx::DbInternals::impl(*m_stub->database()).revision;
     return Qxapp::eOk;
 }
 

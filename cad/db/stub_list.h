@@ -21,6 +21,9 @@ public:
     std::uint32_t readers = 0;
     bool writer = false;
     bool erased = false;
+    // The database's revision when the object was last opened for write (or added): views
+    // kept of the drawing redo only what changed since the revision they were made at.
+    std::uint32_t written = 0;
 
     bool isOpen() const { return writer || readers != 0; }
     QxDbDatabase* database() const;

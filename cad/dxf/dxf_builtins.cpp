@@ -14,6 +14,18 @@ namespace {
 // Drawings above this size show their progress while they are read.
 constexpr std::uint64_t kProgressThreshold = 10u << 20;
 
+// Reports `task` in steps of ten percent when the file is large enough to take a while.
+dxf::DxfFile::Progress progressOf(std::u16string task, std::uint64_t bytes)
+{
+    if (bytes <= kProgressThreshold) return {};
+    return [task = std::move(task), lastPercent = -1](std::uint64_t done, std::uint64_t total) mutable {
+        const int percent = total ? static_cast<int>(done * 100 / total) : 100;
+        if (percent / 10 == lastPercent / 10) return;
+        lastPercent = percent;
+        reportProgress(task, percent);
+    };
+}
+
 bool fail(std::u16string_view command, std::u16string_view message)
 {
     printLine(std::u16string(command) + u": " + std::u16string(message));
@@ -40,7 +52,10 @@ bool saveTo(std::u16string_view command, const std::u16string& path)
     if (!database) return fail(command, u"no drawing is open.");
     dxf::SaveResult result;
     dxf::DxfError error;
-    if (!dxf::saveDxf(*database, toUtf8(path), result, error)) return fail(command, fromUtf8(error.text()));
+    // The file the drawing was read from tells how long the new one will take to write.
+    const dxf::DxfSource* source = dxf::sourceOf(database.get());
+    const auto progress = progressOf(u"Saving " + path, source && source->file ? source->file->text().size() : 0);
+    if (!dxf::saveDxf(*database, toUtf8(path), result, error, progress)) return fail(command, fromUtf8(error.text()));
     printWarnings(result.warnings);
     printLine(u"Saved " + path);
     return true;
@@ -97,16 +112,7 @@ bool openDrawing(const std::string& path, std::u16string& error)
 {
     std::error_code ec;
     const auto size = std::filesystem::file_size(path, ec);
-    dxf::DxfFile::Progress progress;
-    int lastPercent = -1;
-    if (!ec && size > kProgressThreshold) {
-        progress = [&](std::uint64_t done, std::uint64_t total) {
-            const int percent = total ? static_cast<int>(done * 100 / total) : 100;
-            if (percent / 10 == lastPercent / 10) return;
-            lastPercent = percent;
-            reportProgress(u"Reading " + fromUtf8(path), percent);
-        };
-    }
+    const dxf::DxfFile::Progress progress = progressOf(u"Reading " + fromUtf8(path), ec ? 0 : size);
     dxf::OpenResult result;
     dxf::DxfError dxfError;
     if (!dxf::openDxf(path, result, dxfError, progress)) {

@@ -91,7 +91,10 @@ struct SaveResult {
 // Writes the database as a drawing file at `path`, through a temporary file renamed over the
 // target. A database read from a file keeps that file's version, encoding and every record it
 // did not change; a new one is written as an R2013 file.
-bool saveDxf(QxDbDatabase& database, const std::string& path, SaveResult& result, DxfError& error);
+// Progress, when given, is told the bytes written against the size of the file the drawing was
+// read from (a guess: edits change it), and the total once the file is complete.
+bool saveDxf(QxDbDatabase& database, const std::string& path, SaveResult& result, DxfError& error,
+             const DxfFile::Progress& progress = {});
 // The bytes saveDxf would write.
 bool writeDxfText(QxDbDatabase& database, std::string& text, SaveResult& result, DxfError& error);
 

@@ -485,18 +485,48 @@ std::vector<Field> textFields()
                             as<T>(e).setTextString(text.c_str());
                         },
                         TextRole::Plain);
+    // The justification and its alignment point are written with the texts the host adds;
+    // a text read keeps the pairs its file gave it.
+    Field horizontal = choice<T, &T::horizontalMode, &T::setHorizontalMode, T::kHorizontalLeft, T::kHorizontalFit>(
+        s, 72, WriteRule::NewRecords, T::kHorizontalLeft);
+    horizontal.get = [](const QxDbEntity& e, FieldValue& v) { return (v.integer = as<T>(e).horizontalMode()) != 0; };
+    Field alignment = point<T, &T::alignmentPoint, &T::setAlignmentPoint>(s, 11);
+    alignment.rule = WriteRule::NewRecords;
+    alignment.get = [](const QxDbEntity& e, FieldValue& v) {
+        const T& text = as<T>(e);
+        const QxGePoint3d p = text.alignmentPoint();
+        v.x = p.x, v.y = p.y, v.z = p.z;
+        return text.horizontalMode() != T::kHorizontalLeft || text.verticalMode() != T::kVerticalBaseline;
+    };
     return withCommon({point<T, &T::position, &T::setPosition>(s, 10), real<T, &T::height, &T::setHeight>(s, 40, WriteRule::Always, 2.5),
                        std::move(value), angle<T, &T::rotation, &T::setRotation>(s, 50, WriteRule::UnlessDefault, 0),
-                       textStyle<T>(s)});
+                       textStyle<T>(s), std::move(horizontal), std::move(alignment)});
 }
 
-EntityKind textKind() { return {"TEXT", {"AcDbText"}, &QxDbText::desc, make<QxDbText>, textFields()}; }
+// The vertical justification: group 73 of a text, 74 of an attribute (whose 73 is a length).
+template <int Code>
+Field verticalMode(std::string_view subclass)
+{
+    using T = QxDbText;
+    Field f = choice<T, &T::verticalMode, &T::setVerticalMode, T::kVerticalBaseline, T::kVerticalTop>(
+        subclass, Code, WriteRule::NewRecords, T::kVerticalBaseline);
+    f.get = [](const QxDbEntity& e, FieldValue& v) { return (v.integer = as<T>(e).verticalMode()) != 0; };
+    return f;
+}
+
+EntityKind textKind()
+{
+    auto fields = textFields();
+    fields.push_back(verticalMode<73>("AcDbText"));
+    return {"TEXT", {"AcDbText"}, &QxDbText::desc, make<QxDbText>, std::move(fields)};
+}
 
 EntityKind attributeKind()
 {
     using A = QxDbAttribute;
     auto fields = textFields();
     fields.push_back(name<A, &A::tag, &A::setTag>("AcDbAttribute", 2, WriteRule::Always, u""));
+    fields.push_back(verticalMode<74>("AcDbAttribute"));
     // New attributes are visible and not constant.
     fields.push_back(field("AcDbAttribute", {70}, FieldKind::Integer, WriteRule::NewRecords, {},
                            [](const QxDbEntity&, FieldValue& v) { return v.integer = 0, true; }, nullptr));

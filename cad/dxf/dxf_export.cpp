@@ -829,11 +829,29 @@ bool writeDxfText(QxDbDatabase& database, std::string& text, SaveResult& result,
     return written;
 }
 
-bool saveDxf(QxDbDatabase& database, const std::string& path, SaveResult& result, DxfError& error)
+bool saveDxf(QxDbDatabase& database, const std::string& path, SaveResult& result, DxfError& error,
+             const DxfFile::Progress& progress)
 {
     DxfError produceError;
+    const DxfSource* source = sourceOf(&database);
+    const std::uint64_t expected = source && source->file ? source->file->text().size() : 0;
+    std::uint64_t written = 0;
     const bool saved = saveFileAtomically(path, [&](const ByteSink& sink) {
-        return produce(database, sink, result, produceError);
+        if (!progress) return produce(database, sink, result, produceError);
+        // Large pieces (an unchanged drawing is one) are passed on in parts, to be seen going.
+        constexpr std::size_t kPart = 1u << 20;
+        const ByteSink counting = [&](std::string_view bytes) {
+            for (std::size_t at = 0; at < bytes.size(); at += kPart) {
+                const std::string_view part = bytes.substr(at, kPart);
+                if (!sink(part)) return false;
+                written += part.size();
+                progress(std::min(written, expected), std::max(written, expected));
+            }
+            return true;
+        };
+        const bool produced = produce(database, counting, result, produceError);
+        if (produced) progress(written, written);
+        return produced;
     }, error);
     // A value the writer refused explains the failure better than the file layer can.
     if (!saved && !produceError.message.empty()) {

@@ -431,3 +431,59 @@ TEST(DxfOpenDynamicBlocks, VisibilityStatesComeFromEachReferencesCache)
 
 }  // namespace
 }  // namespace qx::dxf
+
+namespace qx::dxf {
+namespace {
+
+// A text's justification comes from its record (72 and 11 in the first part, 73 in the second;
+// an attribute's vertical one is 74); a text the host adds writes it, and reads back the same.
+TEST(DxfOpenText, JustificationAndAlignmentPointAreReadAndWrittenWithNewTexts)
+{
+    const std::string original = entitiesDrawing({
+        {0, "TEXT"}, {5, "A0"}, {100, "AcDbEntity"}, {8, "0"}, {100, "AcDbText"}, {10, "1"}, {20, "2"}, {30, "0"},
+        {40, "2.5"}, {1, "centred on top"}, {72, "1"}, {11, "5"}, {21, "6"}, {31, "0"}, {100, "AcDbText"}, {73, "3"},
+        {0, "TEXT"}, {5, "A1"}, {100, "AcDbEntity"}, {8, "0"}, {100, "AcDbText"}, {10, "1"}, {20, "2"}, {30, "0"},
+        {40, "2.5"}, {1, "plain"}, {100, "AcDbText"},
+        {0, "TEXT"}, {5, "A2"}, {100, "AcDbEntity"}, {8, "0"}, {100, "AcDbText"}, {10, "1"}, {20, "2"}, {30, "0"},
+        {40, "2.5"}, {1, "out of range"}, {72, "9"}, {100, "AcDbText"}, {73, "7"}});
+    auto db = openText(original);
+    ASSERT_TRUE(db);
+    const auto ids = modelSpaceIds(*db);
+    ASSERT_EQ(ids.size(), 3u);
+    const auto* centred = object<QxDbText>(ids[0]);
+    EXPECT_EQ(centred->horizontalMode(), QxDbText::kHorizontalCenter);
+    EXPECT_EQ(centred->verticalMode(), QxDbText::kVerticalTop);
+    EXPECT_EQ(centred->alignmentPoint(), QxGePoint3d(5, 6, 0));
+    EXPECT_EQ(object<QxDbText>(ids[1])->horizontalMode(), QxDbText::kHorizontalLeft);
+    EXPECT_EQ(object<QxDbText>(ids[1])->verticalMode(), QxDbText::kVerticalBaseline);
+    EXPECT_EQ(object<QxDbText>(ids[2])->horizontalMode(), QxDbText::kHorizontalLeft) << "a value out of range is ignored";
+    EXPECT_EQ(object<QxDbText>(ids[2])->verticalMode(), QxDbText::kVerticalBaseline);
+    EXPECT_EQ(test::saveText(*db), original) << "unchanged, the drawing saves as it was";
+
+    // A copy added by the host carries the justification into its new record; one changed
+    // keeps the record's pairs.
+    {
+        test::Writable<QxDbBlockTableRecord> space(db->modelSpaceId());
+        auto* copy = QxDbText::cast(centred->clone());
+        ASSERT_NE(copy, nullptr);
+        ASSERT_EQ(copy->setVerticalMode(QxDbText::kVerticalMiddle), Qxapp::eOk);
+        EXPECT_EQ(copy->setHorizontalMode(QxDbText::HorizontalMode(6)), Qxapp::eInvalidInput);
+        ASSERT_EQ(space->appendQxDbEntity(copy), Qxapp::eOk);
+        copy->close();
+    }
+    test::Writable<QxDbText>(ids[0])->setTextString(u"changed");
+    auto reopened = openText(test::saveText(*db));
+    ASSERT_TRUE(reopened);
+    const auto again = modelSpaceIds(*reopened);
+    ASSERT_EQ(again.size(), 4u);
+    for (std::size_t i : {std::size_t(0), std::size_t(3)}) {
+        const auto* text = object<QxDbText>(again[i]);
+        EXPECT_EQ(text->horizontalMode(), QxDbText::kHorizontalCenter) << i;
+        EXPECT_EQ(text->verticalMode(), i == 0 ? QxDbText::kVerticalTop : QxDbText::kVerticalMiddle) << i;
+        EXPECT_EQ(text->alignmentPoint(), QxGePoint3d(5, 6, 0)) << i;
+    }
+    EXPECT_EQ(object<QxDbText>(again[0])->textString(), u"changed");
+}
+
+}  // namespace
+}  // namespace qx::dxf

@@ -2,11 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QTest>
 #include <algorithm>
 #include <set>
 
+#include "cad/db/database_impl.h"
 #include "cad/dxf/dxf_builtins.h"
 #include "cad/editor/selection.h"
 #include "cad/runtime/documents.h"
@@ -229,4 +231,130 @@ TEST_F(DrawingViewTest, AClickPicksTheObjectUnderTheCursorAndASecondClickDropsIt
     driver.startTicking();
     qxds_name set{};
     EXPECT_EQ(qxedSSGet(nullptr, nullptr, nullptr, nullptr, set), QXRT_CANCEL);
+}
+
+namespace {
+
+void pressMove(QWidget& widget, QEvent::Type type, QPointF at, Qt::MouseButton button, Qt::MouseButtons held)
+{
+    QMouseEvent event(type, at, widget.mapToGlobal(at), button, held, Qt::NoModifier);
+    QApplication::sendEvent(&widget, &event);
+}
+
+}  // namespace
+
+TEST_F(DrawingViewTest, PanningWithTheMiddleButtonOrSpaceAndLeftMovesTheDrawingWithTheCursor)
+{
+    const QPointF from(500, 350), to(640, 280);
+    const QPointF grabbed = view().toWorld(from);
+    const double scale = view().scale();
+    pressMove(view(), QEvent::MouseButtonPress, from, Qt::MiddleButton, Qt::MiddleButton);
+    pressMove(view(), QEvent::MouseMove, (from + to) / 2, Qt::NoButton, Qt::MiddleButton);
+    pressMove(view(), QEvent::MouseMove, to, Qt::NoButton, Qt::MiddleButton);
+    pressMove(view(), QEvent::MouseButtonRelease, to, Qt::MiddleButton, Qt::NoButton);
+    // The point grabbed follows the cursor; the scale stays.
+    EXPECT_NEAR(view().toScreen(grabbed).x(), to.x(), 1e-6);
+    EXPECT_NEAR(view().toScreen(grabbed).y(), to.y(), 1e-6);
+    EXPECT_DOUBLE_EQ(view().scale(), scale);
+
+    // The space bar held turns the left button into a pan, even while objects are being picked.
+    view().setRequest(qx::InputKind::Selection);
+    QTest::keyPress(&view(), Qt::Key_Space);
+    pressMove(view(), QEvent::MouseButtonPress, to, Qt::LeftButton, Qt::LeftButton);
+    pressMove(view(), QEvent::MouseMove, from, Qt::NoButton, Qt::LeftButton);
+    pressMove(view(), QEvent::MouseButtonRelease, from, Qt::LeftButton, Qt::NoButton);
+    QTest::keyRelease(&view(), Qt::Key_Space);
+    EXPECT_NEAR(view().toScreen(grabbed).x(), from.x(), 1e-6);
+    EXPECT_NEAR(view().toScreen(grabbed).y(), from.y(), 1e-6);
+    EXPECT_TRUE(view().picked().empty()) << "a pan picks nothing";
+    view().setRequest(qx::InputKind::Text);
+
+    // A left drag without the space bar pans nothing.
+    pressMove(view(), QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
+    pressMove(view(), QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
+    pressMove(view(), QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
+    EXPECT_NEAR(view().toScreen(grabbed).x(), from.x(), 1e-6);
+}
+
+TEST_F(DrawingViewTest, ZoomingInAndOutAboutTheCursorReturnsAndZoomExtentsShowsEverything)
+{
+    const QRectF extents = view().scene().extents();
+    const QPointF cursor(200, 500);
+    const QPointF under = view().toWorld(cursor);
+    const double scale = view().scale();
+    const auto wheel = [this](QPointF at, int delta) {
+        QWheelEvent event(at, view().mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
+                          false);
+        QApplication::sendEvent(&view(), &event);
+    };
+    wheel(cursor, 360);
+    wheel(cursor, -120);
+    EXPECT_NEAR(view().scale(), scale * 1.5625, scale * 1e-9);
+    wheel(cursor, -240);
+    EXPECT_NEAR(view().scale(), scale, scale * 1e-9);
+    EXPECT_NEAR(view().toScreen(under).x(), cursor.x(), 1e-6);
+    EXPECT_NEAR(view().toScreen(under).y(), cursor.y(), 1e-6);
+
+    // Far in and away: zoom to extents brings the whole drawing back, centred, filling the view
+    // along one side.
+    wheel(QPointF(10, 10), 1200);
+    view().zoomExtents();
+    const QRectF shown = QRectF(view().toScreen(extents.topLeft()), view().toScreen(extents.bottomRight())).normalized();
+    EXPECT_TRUE(QRectF(view().rect()).contains(shown));
+    EXPECT_NEAR(shown.center().x(), view().width() / 2.0, 1);
+    EXPECT_NEAR(shown.center().y(), view().height() / 2.0, 1);
+    EXPECT_NEAR(std::max(shown.width() / view().width(), shown.height() / view().height()), 0.9, 0.01);
+}
+
+// The cursor's coordinates are those of the current UCS: here moved to (100, 50) and turned
+// a quarter turn, so that its x runs along the world's y.
+TEST_F(DrawingViewTest, TheCoordinatesShownAreTheCursorsInTheCurrentUcs)
+{
+    auto& impl = qx::DbInternals::impl(*qx::currentDatabase());
+    const QxGePoint3d origin = impl.ucsOrigin;
+    const QxGeVector3d xdir = impl.ucsXDir, ydir = impl.ucsYDir;
+    impl.ucsOrigin = QxGePoint3d(100, 50, 0);
+    impl.ucsXDir = QxGeVector3d(0, 1, 0);
+    impl.ucsYDir = QxGeVector3d(-1, 0, 0);
+    const QPointF at(321, 123);
+    QTest::mouseMove(&view(), at.toPoint());
+    const QPointF world = view().toWorld(at);
+    const auto* label = window().findChild<QLabel*>(QStringLiteral("coordinates"));
+    ASSERT_NE(label, nullptr);
+    const QStringList parts = label->text().split(QStringLiteral(", "));
+    impl.ucsOrigin = origin;
+    impl.ucsXDir = xdir;
+    impl.ucsYDir = ydir;
+    ASSERT_EQ(parts.size(), 2) << label->text().toStdString();
+    EXPECT_NEAR(parts[0].toDouble(), world.y() - 50, 1e-3);
+    EXPECT_NEAR(parts[1].toDouble(), -(world.x() - 100), 1e-3);
+}
+
+// A pan or zoom that has not been drawn anew yet shows the last picture moved: what was
+// under a pixel is still under the pixel the pan moved it to.
+TEST_F(DrawingViewTest, APictureShownWhileMovingIsTheLastOneMovedWithTheDrawing)
+{
+    const QImage before = view().grab().toImage().convertToFormat(QImage::Format_RGB32);
+    view().holdPictureWhileMoving(true);
+    pressMove(view(), QEvent::MouseButtonPress, QPointF(400, 300), Qt::MiddleButton, Qt::MiddleButton);
+    pressMove(view(), QEvent::MouseMove, QPointF(430, 320), Qt::NoButton, Qt::MiddleButton);
+    const QImage moving = view().grab().toImage().convertToFormat(QImage::Format_RGB32);
+    pressMove(view(), QEvent::MouseButtonRelease, QPointF(430, 320), Qt::MiddleButton, Qt::NoButton);
+    view().holdPictureWhileMoving(false);
+    int drawn = 0, same = 0;
+    for (int y = 0; y + 20 < before.height(); ++y)
+        for (int x = 0; x + 30 < before.width(); ++x) {
+            if (before.pixel(x, y) == kBackground) continue;
+            ++drawn;
+            same += moving.pixel(x + 30, y + 20) == before.pixel(x, y);
+        }
+    ASSERT_GT(drawn, 100);
+    EXPECT_EQ(same, drawn);
+    // Drawn anew once the user pauses: the same picture, as the drawing is the same, but for
+    // pixels that rounding puts one over.
+    const QImage after = view().grab().toImage().convertToFormat(QImage::Format_RGB32);
+    int agree = 0;
+    for (int y = 20; y < after.height(); ++y)
+        for (int x = 30; x < after.width(); ++x) agree += after.pixel(x, y) == moving.pixel(x, y);
+    EXPECT_GT(agree, 0.98 * (after.height() - 20) * (after.width() - 30));
 }

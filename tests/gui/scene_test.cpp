@@ -3,12 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <QColor>
+#include <functional>
+#include <tuple>
 
+#include "cad/db/database_impl.h"
 #include "cad/dxf/dxf_drawing.h"
 #include "cad/ui/gui/dialog_units.h"
 #include "cad/ui/gui/drawing_scene.h"
 #include "cad/ui/gui/gui_frontend.h"
 #include "database.h"
+#include "dbsymbols.h"
 #include "gui_fixture.h"
 
 namespace {
@@ -121,6 +125,114 @@ TEST_F(SceneTest, AMultiLineTextKeepsItsLinesAndAttachment)
     EXPECT_DOUBLE_EQ(picture.texts[0].height, 3);
 }
 
+namespace {
+
+void edit(QxDbObjectId id, const std::function<void(QxDbEntity&)>& change)
+{
+    QxDbEntity* entity = nullptr;
+    ASSERT_EQ(qxdbOpenQxDbEntity(entity, id, QxDb::kForWrite), Qxapp::eOk);
+    change(*entity);
+    entity->close();
+}
+
+std::vector<std::uint64_t> handlesOf(const qxgui::DrawingScene& scene)
+{
+    std::vector<std::uint64_t> handles;
+    for (const qxgui::EntityPicture& picture : scene.entities()) handles.push_back(picture.handle);
+    return handles;
+}
+
+}  // namespace
+
+TEST_F(SceneTest, AnUpdateRedoesTheAddedChangedAndErasedEntitiesOnly)
+{
+    const QxDbObjectId a = append(new QxDbLine(QxGePoint3d(0, 0, 0), QxGePoint3d(1, 0, 0)));
+    const QxDbObjectId b = append(new QxDbLine(QxGePoint3d(0, 1, 0), QxGePoint3d(1, 1, 0)));
+    const QxDbObjectId c = append(new QxDbCircle(QxGePoint3d(5, 5, 0), 1));
+    const QxDbObjectId d = append(new QxDbPoint(QxGePoint3d(9, 9, 0)));
+    m_scene.build(m_db);
+    EXPECT_FALSE(m_scene.update(m_db)) << "nothing changed";
+
+    // Changed behind the database's back: an update that redid everything would show it.
+    QxDbStub* stub = qx::DbInternals::stub(a);
+    stub->writer = true;
+    QxDbLine::cast(stub->object)->setEndPoint(QxGePoint3d(50, 0, 0));
+    stub->writer = false;
+    edit(b, [](QxDbEntity& e) { e.erase(); });
+    edit(c, [](QxDbEntity& e) { e.setColorIndex(1); });
+    const QxDbObjectId added = append(new QxDbLine(QxGePoint3d(-20, -20, 0), QxGePoint3d(-10, -10, 0)));
+    ASSERT_TRUE(m_scene.update(m_db));
+    EXPECT_EQ(handlesOf(m_scene), (std::vector<std::uint64_t>{a.handle().value(), c.handle().value(), d.handle().value(),
+                                                              added.handle().value()}));
+    EXPECT_NEAR(m_scene.entities()[0].bounds.right(), 1, 1e-9) << "an entity that did not change is not redone";
+    EXPECT_EQ(m_scene.entities()[1].color, QColor(255, 0, 0));
+    // The index and extents follow: the added line is found, the erased one no more.
+    EXPECT_EQ(m_scene.visible(QRectF(-15, -15, 1, 1)), std::vector<int>{3});
+    EXPECT_TRUE(m_scene.visible(QRectF(0.5, 0.9, 0.1, 0.2)).empty());
+    EXPECT_NEAR(m_scene.extents().left(), -20, 1e-9);
+    EXPECT_NEAR(m_scene.extents().top(), -20, 1e-9);
+    EXPECT_NEAR(m_scene.extents().bottom(), 9, 1e-9) << "a point counts in the extents";
+
+    // Erased first and last, with a new one between updates: the order is model space's.
+    edit(a, [](QxDbEntity& e) { e.erase(); });
+    edit(added, [](QxDbEntity& e) { e.erase(); });
+    const QxDbObjectId last = append(new QxDbCircle(QxGePoint3d(0, 0, 0), 3));
+    ASSERT_TRUE(m_scene.update(m_db));
+    EXPECT_EQ(handlesOf(m_scene), (std::vector<std::uint64_t>{c.handle().value(), d.handle().value(), last.handle().value()}));
+}
+
+// A block's contents show in every reference to it: a change inside the block redoes them.
+TEST_F(SceneTest, AChangeInsideABlockRedoesItsReferences)
+{
+    QxDbBlockTable* blocks = nullptr;
+    ASSERT_EQ(qxdbOpenObject(blocks, m_db.blockTableId(), QxDb::kForWrite), Qxapp::eOk);
+    auto* record = new QxDbBlockTableRecord;
+    record->setName(u"MARK");
+    QxDbObjectId blockId;
+    ASSERT_EQ(blocks->add(blockId, record), Qxapp::eOk);
+    QxDbObjectId lineId;
+    ASSERT_EQ(record->appendQxDbEntity(lineId, new QxDbLine(QxGePoint3d(0, 0, 0), QxGePoint3d(1, 0, 0))), Qxapp::eOk);
+    qx::peekObject(lineId)->close();
+    record->close();
+    blocks->close();
+    append(new QxDbBlockReference(QxGePoint3d(100, 100, 0), blockId));
+    m_scene.build(m_db);
+    ASSERT_EQ(m_scene.entities().size(), 1u);
+    EXPECT_NEAR(m_scene.entities()[0].bounds.right(), 101, 1e-9);
+    edit(lineId, [](QxDbEntity& e) { QxDbLine::cast(&e)->setEndPoint(QxGePoint3d(7, 0, 0)); });
+    ASSERT_TRUE(m_scene.update(m_db));
+    EXPECT_NEAR(m_scene.entities()[0].bounds.right(), 107, 1e-9);
+}
+
+// A style's width factor widens or narrows its texts' letters; a factor that cannot be drawn
+// (zero, negative) leaves them as the font has them.
+TEST_F(SceneTest, TextsTakeTheWidthFactorOfTheirStyle)
+{
+    QxDbSymbolTable* styles = nullptr;
+    ASSERT_EQ(qxdbOpenObject(styles, m_db.textStyleTableId(), QxDb::kForWrite), Qxapp::eOk);
+    QxDbObjectId wide, broken;
+    for (auto [name, factor, id] : {std::tuple{u"WIDE", 2.0, &wide}, std::tuple{u"BROKEN", -1.0, &broken}}) {
+        auto* style = new QxDbTextStyleTableRecord;
+        style->setName(name);
+        style->setXScale(factor);
+        ASSERT_EQ(styles->add(*id, style), Qxapp::eOk);
+        style->close();
+    }
+    styles->close();
+    for (QxDbObjectId style : {wide, broken, QxDbObjectId()}) {
+        auto* text = new QxDbText;
+        text->setTextString(u"Door");
+        if (!style.isNull()) text->setTextStyle(style);
+        append(text);
+    }
+    m_scene.build(m_db);
+    ASSERT_EQ(m_scene.entities().size(), 3u);
+    EXPECT_DOUBLE_EQ(m_scene.entities()[0].texts.at(0).widthFactor, 2.0);
+    EXPECT_DOUBLE_EQ(m_scene.entities()[1].texts.at(0).widthFactor, 1.0);
+    EXPECT_DOUBLE_EQ(m_scene.entities()[2].texts.at(0).widthFactor, 1.0);
+    EXPECT_GT(m_scene.entities()[0].bounds.width(), 1.9 * m_scene.entities()[2].bounds.width()) << "room for the wider letters";
+}
+
 TEST(DialogUnits, RoundLikeTheClassicDialogManager)
 {
     const qxgui::DialogUnits units{6, 13};
@@ -138,8 +250,8 @@ TEST(FileDialogFilters, BecomeNameFiltersWithTheirPatternsOnce)
     EXPECT_EQ(qxgui::nameFilters(drawings), (QStringList{QStringLiteral("Drawings (*.dxf *.dwg)"), QStringLiteral("All files (*.*)")}));
 }
 
-// The plan's title block: its texts are centred on their alignment points in the file, which
-// the database's texts do not keep.
+// The plan's title block: its texts are centred on their alignment points, as the file's
+// records give them to the database's texts.
 TEST(SceneFromFile, ACentredTextOfTheFileIsDrawnCentredOnItsAlignmentPoint)
 {
     qxtest::application();

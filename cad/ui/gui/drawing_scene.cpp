@@ -6,10 +6,12 @@
 #include <cmath>
 #include <map>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "cad/db/database_impl.h"
 #include "cad/dxf/dxf_drawing.h"
 #include "database.h"
+#include "dbsymbols.h"
 #include "dbtable.h"
 
 namespace qxgui {
@@ -82,57 +84,40 @@ void addArc(QPainterPath& path, QPointF centre, double radius, double start, dou
     path.arcTo(box, -start * degrees, -(end - start) * degrees);
 }
 
-// Where a single-line text sits against its anchor. The database's text keeps only its first
-// point, so a centred or right-aligned text of a drawing read from a file takes its
-// justification and alignment point from the record it was read from.
+// Where a single-line text sits: its anchor and how it lies against it (as TextRun).
 struct TextPlacement {
-    int horizontal = 0;  // as TextRun
+    QPointF anchor;
+    int horizontal = 0;
     int vertical = 3;
-    QPointF shift;  // from the first point to the alignment point
 };
 
-TextPlacement placementOf(qx::dxf::TagCursor tags)
+TextPlacement placementOf(const QxDbText& text)
 {
-    std::int64_t justify = 0, valign = 0;
-    double x10 = 0, y10 = 0, x11 = 0, y11 = 0;
-    bool alignmentPoint = false;
-    for (qx::dxf::Tag tag; tags.next(tag);) {
-        if (tag.code == 72) tag.toInt(justify);
-        else if (tag.code == 73) tag.toInt(valign);
-        else if (tag.code == 10) tag.toDouble(x10);
-        else if (tag.code == 20) tag.toDouble(y10);
-        else if (tag.code == 11) alignmentPoint = tag.toDouble(x11);
-        else if (tag.code == 21) tag.toDouble(y11);
-    }
+    const QxDbText::HorizontalMode h = text.horizontalMode();
+    const QxDbText::VerticalMode v = text.verticalMode();
     TextPlacement placement;
-    // Aligned and fitted texts (3 and 5) run from the first point: drawn from there.
-    placement.horizontal = justify == 1 || justify == 4 ? 1 : justify == 2 ? 2 : 0;
-    placement.vertical = justify == 4 ? 1 : valign == 1 ? 2 : valign == 2 ? 1 : valign == 3 ? 0 : 3;
-    if (alignmentPoint && (placement.horizontal != 0 || placement.vertical != 3)) placement.shift = QPointF(x11 - x10, y11 - y10);
+    // Aligned and fitted texts run from the first point: drawn from there.
+    placement.horizontal = h == QxDbText::kHorizontalCenter || h == QxDbText::kHorizontalMiddle ? 1
+                           : h == QxDbText::kHorizontalRight                                    ? 2
+                                                                                                : 0;
+    placement.vertical = h == QxDbText::kHorizontalMiddle ? 1
+                         : v == QxDbText::kVerticalBottom ? 2
+                         : v == QxDbText::kVerticalMiddle ? 1
+                         : v == QxDbText::kVerticalTop    ? 0
+                                                          : 3;
+    const bool aligned = placement.horizontal != 0 || placement.vertical != 3;
+    placement.anchor = xy(aligned ? text.alignmentPoint() : text.position());
     return placement;
-}
-
-std::unordered_map<QxDbObjectId, TextPlacement> textPlacements(const QxDbDatabase& database)
-{
-    std::unordered_map<QxDbObjectId, TextPlacement> placements;
-    const qx::dxf::DxfSource* source = qx::dxf::sourceOf(&database);
-    if (!source || !source->file) return placements;
-    const qx::dxf::DxfFile& file = *source->file;
-    for (std::size_t i = 0; i < file.recordCount() && i < source->stubs.size(); ++i) {
-        if (!source->stubs[i] || file.recordType(i) != "TEXT") continue;
-        const TextPlacement placement = placementOf(file.tags(i));
-        if (placement.horizontal != 0 || placement.vertical != 3) placements.emplace(QxDbObjectId(source->stubs[i]), placement);
-    }
-    return placements;
 }
 
 class PictureBuilder {
 public:
-    PictureBuilder(const QxDbDatabase& database) : m_layers(layerColors(database)), m_placements(textPlacements(database)) {}
+    PictureBuilder(const QxDbDatabase& database) : m_layers(layerColors(database)) {}
 
     EntityPicture picture(const QxDbEntity& entity)
     {
         EntityPicture out;
+        out.id = entity.objectId();
         out.handle = entity.handle().value();
         out.color = indexColor(colorOf(entity, 7));
         add(entity, QTransform(), 1.0, 0.0, out, 0);
@@ -160,7 +145,7 @@ private:
     {
         qsizetype longest = 1;
         for (const QString& line : text.lines) longest = std::max(longest, line.size());
-        const double w = 0.7 * text.height * double(longest), h = 1.7 * text.height * double(text.lines.size());
+        const double w = 0.7 * text.height * std::max(1.0, text.widthFactor) * double(longest), h = 1.7 * text.height * double(text.lines.size());
         return QRectF(text.anchor.x() - w, text.anchor.y() - h, 2 * w, 2 * h);
     }
 
@@ -170,10 +155,19 @@ private:
     }
 
     void addText(EntityPicture& out, const QTransform& t, double scale, double rotation, QPointF at, double height,
-                 double angle, const QString& text, int horizontal, int vertical)
+                 double angle, const QString& text, int horizontal, int vertical, QxDbObjectId style = {})
     {
         if (text.isEmpty()) return;
-        out.texts.push_back({t.map(at), height * scale, angle + rotation, text.split(u'\n'), horizontal, vertical});
+        out.texts.push_back({t.map(at), height * scale, angle + rotation, text.split(u'\n'), horizontal, vertical,
+                             widthFactorOf(style)});
+    }
+
+    // The style's width factor; 1 without a style or with a factor that cannot be drawn.
+    static double widthFactorOf(QxDbObjectId style)
+    {
+        const auto* record = QxDbTextStyleTableRecord::cast(qx::peekObject(style));
+        const double factor = record ? record->xScale() : 1.0;
+        return factor > 0 && factor < 100 ? factor : 1.0;
     }
 
     // `t` places the entity (identity in model space, a block's insertion inside references).
@@ -207,12 +201,11 @@ private:
         } else if (const auto* mtext = QxDbMText::cast(&entity)) {
             const int attachment = int(mtext->attachment()) - 1;
             addText(out, t, scale, rotation, xy(mtext->location()), mtext->textHeight(), mtext->rotation(), qs(mtext->text()),
-                    attachment % 3, attachment / 3);
+                    attachment % 3, attachment / 3, mtext->textStyle());
         } else if (const auto* text = QxDbText::cast(&entity)) {
-            const auto found = m_placements.find(text->objectId());
-            const TextPlacement placement = found == m_placements.end() ? TextPlacement() : found->second;
-            addText(out, t, scale, rotation, xy(text->position()) + placement.shift, text->height(), text->rotation(),
-                    qs(text->textString()), placement.horizontal, placement.vertical);
+            const TextPlacement placement = placementOf(*text);
+            addText(out, t, scale, rotation, placement.anchor, text->height(), text->rotation(), qs(text->textString()),
+                    placement.horizontal, placement.vertical, text->textStyle());
         } else if (const auto* table = QxDbTable::cast(&entity)) {
             addTable(*table, t, scale, rotation, out, depth);
         } else if (const auto* reference = QxDbBlockReference::cast(&entity)) {
@@ -289,9 +282,10 @@ private:
         // Attributes stand in world coordinates already.
         for (const QxDbObjectId& id : reference.attributeIds()) {
             const auto* attribute = QxDbAttribute::cast(qx::peekObject(id));
-            if (attribute && !id.isErased())
-                addText(out, t, scale, rotation, xy(attribute->position()), attribute->height(), attribute->rotation(),
-                        qs(attribute->textString()), 0, 3);
+            if (!attribute || id.isErased()) continue;
+            const TextPlacement placement = placementOf(*attribute);
+            addText(out, t, scale, rotation, placement.anchor, attribute->height(), attribute->rotation(),
+                    qs(attribute->textString()), placement.horizontal, placement.vertical, attribute->textStyle());
         }
     }
 
@@ -350,7 +344,6 @@ private:
     }
 
     std::map<std::u16string, int> m_layers;
-    std::unordered_map<QxDbObjectId, TextPlacement> m_placements;
 };
 
 }  // namespace
@@ -375,21 +368,114 @@ QColor indexColor(int index)
     return QColor::fromHsv(hue, pale ? 127 : 255, values[shade]);
 }
 
+namespace {
+
+const QxDbBlockTableRecord* modelSpace(const QxDbDatabase& database)
+{
+    return QxDbBlockTableRecord::cast(qx::peekObject(database.modelSpaceId()));
+}
+
+std::uint32_t revisionOf(const QxDbDatabase& database) { return qx::DbInternals::impl(database).revision; }
+
+const QxDbEntity* liveEntity(const QxDbObjectId& id)
+{
+    return id.isErased() ? nullptr : QxDbEntity::cast(qx::peekObject(id));
+}
+
+// A picture with nothing to draw has no place in the index (a point's bounds have no size
+// but do have a place, so an empty rectangle cannot stand for it).
+bool drawsSomething(const EntityPicture& picture) { return !picture.strokes.empty() || !picture.texts.empty(); }
+
+}  // namespace
+
 void DrawingScene::build(const QxDbDatabase& database)
 {
     m_entities.clear();
-    m_extents = QRectF();
-    const auto* space = QxDbBlockTableRecord::cast(qx::peekObject(database.modelSpaceId()));
-    if (!space) return;
-    PictureBuilder builder(database);
-    m_entities.reserve(space->entityIds().size());
-    for (const QxDbObjectId& id : space->entityIds()) {
-        if (id.isErased()) continue;
-        const auto* entity = QxDbEntity::cast(qx::peekObject(id));
-        if (!entity) continue;
-        m_entities.push_back(builder.picture(*entity));
-        if (!m_entities.back().bounds.isNull()) m_extents = m_extents.united(m_entities.back().bounds);
+    m_database = &database;
+    m_revision = revisionOf(database);
+    if (const QxDbBlockTableRecord* space = modelSpace(database)) {
+        PictureBuilder builder(database);
+        m_entities.reserve(space->entityIds().size());
+        for (const QxDbObjectId& id : space->entityIds())
+            if (const QxDbEntity* entity = liveEntity(id)) m_entities.push_back(builder.picture(*entity));
     }
+    index();
+}
+
+bool DrawingScene::changedEntities(const QxDbDatabase& database, std::vector<QxDbObjectId>& owners) const
+{
+    const QxDbObjectId space = database.modelSpaceId();
+    for (const QxDbStub& stub : qx::DbInternals::impl(database).stubs) {
+        if (stub.written <= m_revision || !stub.object) continue;
+        const QxDbObjectId id(const_cast<QxDbStub*>(&stub));
+        // Another block's contents show wherever it is referenced: everything is redone.
+        if (QxDbBlockTableRecord::cast(stub.object)) {
+            if (id != space) return false;
+            continue;
+        }
+        const auto* entity = QxDbEntity::cast(stub.object);
+        if (!entity || entity->ownerId() == space) continue;  // records and dictionaries are not drawn
+        // An attribute is drawn with the reference that owns it.
+        const auto* owner = QxDbEntity::cast(qx::peekObject(entity->ownerId()));
+        if (!owner || owner->ownerId() != space) return false;
+        owners.push_back(entity->ownerId());
+    }
+    return true;
+}
+
+bool DrawingScene::update(const QxDbDatabase& database)
+{
+    if (&database != m_database) {
+        build(database);
+        return true;
+    }
+    const std::uint32_t revision = revisionOf(database);
+    if (revision == m_revision) return false;
+    std::vector<QxDbObjectId> owners;
+    const QxDbBlockTableRecord* space = modelSpace(database);
+    if (!space || !changedEntities(database, owners)) {
+        build(database);
+        return true;
+    }
+    const std::unordered_set<QxDbObjectId> redo(owners.begin(), owners.end());
+    PictureBuilder builder(database);
+    std::vector<EntityPicture> old = std::move(m_entities);
+    m_entities.clear();
+    m_entities.reserve(old.size());
+    // Model space keeps its order: the old pictures are met in the order of its live entities,
+    // the erased ones among them passed over.
+    std::size_t k = 0;
+    for (const QxDbObjectId& id : space->entityIds()) {
+        const QxDbEntity* entity = liveEntity(id);
+        if (!entity) continue;
+        const bool changed = qx::DbInternals::stub(id)->written > m_revision || redo.count(id);
+        if (!changed) {
+            while (k < old.size() && old[k].id != id) ++k;
+            if (k < old.size()) {
+                m_entities.push_back(std::move(old[k++]));
+                continue;
+            }
+        } else if (k < old.size() && old[k].id == id) {
+            ++k;
+        }
+        m_entities.push_back(builder.picture(*entity));
+    }
+    m_revision = revision;
+    index();
+    return true;
+}
+
+void DrawingScene::index()
+{
+    std::vector<QRectF> bounds;
+    bounds.reserve(m_entities.size());
+    QRectF extents(0, 0, -1, -1);  // none yet
+    for (const EntityPicture& entity : m_entities) {
+        bounds.push_back(drawsSomething(entity) ? entity.bounds : QRectF(0, 0, -1, -1));
+        extents = unite(extents, bounds.back());
+    }
+    m_extents = extents.width() < 0 ? QRectF() : extents;
+    m_grid.build(bounds);
 }
 
 int DrawingScene::entityAt(QPointF point, double tolerance) const
@@ -397,9 +483,10 @@ int DrawingScene::entityAt(QPointF point, double tolerance) const
     const QRectF probe(point.x() - tolerance, point.y() - tolerance, 2 * tolerance, 2 * tolerance);
     QPainterPathStroker stroker;
     stroker.setWidth(2 * tolerance);
-    for (int i = int(m_entities.size()) - 1; i >= 0; --i) {
+    const std::vector<int> near = m_grid.query(probe);
+    for (auto it = near.rbegin(); it != near.rend(); ++it) {
+        const int i = *it;
         const EntityPicture& entity = m_entities[std::size_t(i)];
-        if (!entity.bounds.adjusted(-tolerance, -tolerance, tolerance, tolerance).contains(point)) continue;
         for (const Stroke& stroke : entity.strokes) {
             if (stroke.filled && stroke.path.contains(point)) return i;
             const QPainterPath outline = stroker.createStroke(stroke.path);
@@ -425,9 +512,8 @@ bool inside(const QRectF& area, const QRectF& r)
 std::vector<int> DrawingScene::entitiesCrossing(const QRectF& area) const
 {
     std::vector<int> out;
-    for (int i = 0; i < int(m_entities.size()); ++i) {
+    for (int i : m_grid.query(area)) {
         const EntityPicture& entity = m_entities[std::size_t(i)];
-        if (!overlaps(entity.bounds, area)) continue;
         // Wholly inside, as a window measures it; else a stroke or a text's anchor in the area.
         bool crosses = !entity.extents.isNull() && inside(area, entity.extents);
         for (const TextRun& text : entity.texts) crosses = crosses || area.contains(text.anchor);

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "cad/ui/gui/spatial_grid.h"
 #include "host/database.h"
 
 namespace qxgui {
@@ -22,6 +23,7 @@ struct TextRun {
     QStringList lines;
     int horizontal = 0;  // 0 left, 1 centre, 2 right of the anchor
     int vertical = 0;    // 0 top, 1 middle, 2 bottom, 3 baseline at the anchor
+    double widthFactor = 1;  // of the text's style: letters wider (> 1) or narrower than the font's
 };
 
 struct Stroke {
@@ -31,6 +33,7 @@ struct Stroke {
 };
 
 struct EntityPicture {
+    QxDbObjectId id;
     std::uint64_t handle = 0;
     QColor color;
     QRectF bounds;   // world extents of everything below, texts estimated generously
@@ -38,13 +41,6 @@ struct EntityPicture {
     std::vector<Stroke> strokes;
     std::vector<TextRun> texts;
 };
-
-// Whether two rectangles share a point. Unlike QRectF::intersects, a rectangle without width
-// or height (a line along an axis, a point) can.
-inline bool overlaps(const QRectF& a, const QRectF& b)
-{
-    return a.left() <= b.right() && b.left() <= a.right() && a.top() <= b.bottom() && b.top() <= a.bottom();
-}
 
 // The colour of an index of the 256-colour palette; 7 is the foreground (white on the view's
 // dark background).
@@ -54,8 +50,14 @@ class DrawingScene {
 public:
     // Makes the pictures of the model space of `database`.
     void build(const QxDbDatabase& database);
+    // Brings the pictures up to date with what changed in the database since they were made:
+    // only the added, changed and erased entities are done again, unless a change reaches
+    // further (a block's contents), which makes them all again. False when nothing changed.
+    bool update(const QxDbDatabase& database);
     const std::vector<EntityPicture>& entities() const { return m_entities; }
     QRectF extents() const { return m_extents; }
+    // The entities whose bounds meet `area`, in drawing order.
+    std::vector<int> visible(const QRectF& area) const { return m_grid.query(area); }
 
     // The entity whose strokes or texts pass within `tolerance` of `point`, the topmost (last
     // drawn) first; -1 when none.
@@ -64,8 +66,15 @@ public:
     std::vector<int> entitiesCrossing(const QRectF& area) const;
 
 private:
+    // What changed since the pictures were made: false when it goes beyond model space's entities.
+    bool changedEntities(const QxDbDatabase& database, std::vector<QxDbObjectId>& changed) const;
+    void index();
+
     std::vector<EntityPicture> m_entities;
     QRectF m_extents;
+    SpatialGrid m_grid;
+    const QxDbDatabase* m_database = nullptr;
+    std::uint32_t m_revision = 0;  // the database's, when the pictures were made
 };
 
 }  // namespace qxgui

@@ -1,5 +1,6 @@
 #include "cad/ui/gui/drawing_view.h"
 
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -8,6 +9,7 @@
 
 #include "cad/editor/selection.h"
 #include "cad/runtime/documents.h"
+#include "cad/ui/gui/pixel_lines.h"
 #include "database.h"
 
 namespace qxgui {
@@ -21,6 +23,15 @@ constexpr double kDragPixels = 4;  // a press and release closer than this is a 
 // Letters of the view's font reach this part of an em above the baseline: a text's height in
 // the drawing is that of its capitals.
 constexpr double kCapitalHeight = 0.72;
+// An entity less than this many pixels across is plotted as the pixels of its bounds.
+constexpr double kSmallPixels = 2;
+// A stroke narrower than this is drawn one pixel wide.
+constexpr double kWidePixels = 1.5;
+// A text whose capitals are lower than this is drawn as a line: it could not be read.
+constexpr double kReadablePixels = 4;
+// A picture that took longer than this is not made again at every step of a pan or zoom.
+constexpr qint64 kQuickRenderMs = 30;
+constexpr int kSettleMs = 150;
 
 QString number(double value) { return QString::number(value, 'g', 12); }
 
@@ -33,18 +44,55 @@ DrawingView::DrawingView(QWidget* parent) : QWidget(parent)
     setFocusPolicy(Qt::StrongFocus);
     setMinimumSize(200, 150);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    m_settle.setSingleShot(true);
+    m_settle.setInterval(kSettleMs);
+    connect(&m_settle, &QTimer::timeout, this, [this] {
+        m_moving = false;
+        update();
+    });
 }
 
 void DrawingView::rebuild()
 {
-    m_scene = DrawingScene();
     const auto database = qx::currentDatabase();
-    if (database) m_scene.build(*database);
-    // Another drawing is shown whole.
-    if (database.get() != m_shownDatabase) m_userMoved = false;
-    m_shownDatabase = database.get();
+    // Another drawing (which may have taken the address of one closed) is made whole and
+    // shown whole; the same one is brought up to date.
+    const bool another = database != m_shownDatabase.lock();
+    m_shownDatabase = database;
+    if (!database) m_scene = DrawingScene();
+    else if (another) m_scene.build(*database);
+    else if (!m_scene.update(*database)) return;
+    if (another) m_userMoved = false;
     if (!m_userMoved) fitExtents();
     m_markPaint = true;
+    redraw();
+}
+
+void DrawingView::holdPictureWhileMoving(bool on)
+{
+    m_holdWhileMoving = on;
+    if (on) return;
+    m_settle.stop();
+    m_moving = false;
+    update();
+}
+
+void DrawingView::redraw()
+{
+    m_frameStale = true;
+    update();
+}
+
+// A pan or zoom step: a picture quick to make is made again at once, a slow one when the user
+// pauses.
+void DrawingView::moved()
+{
+    m_userMoved = true;
+    m_frameStale = true;
+    if (m_holdWhileMoving || m_renderMs > kQuickRenderMs) {
+        m_moving = true;
+        m_settle.start();
+    }
     update();
 }
 
@@ -72,7 +120,7 @@ void DrawingView::fitArea(const QRectF& area)
     m_centre = area.center();
     m_scale = 0.9 * std::min(width() / w, height() / h);
     if (m_scale <= 0) m_scale = 1;
-    update();
+    redraw();
 }
 
 QPointF DrawingView::toScreen(QPointF world) const
@@ -101,7 +149,7 @@ void DrawingView::setRequest(qx::InputKind kind)
     m_picked.clear();
     m_dragging = false;
     setCursor(kind == qx::InputKind::Text ? Qt::ArrowCursor : Qt::CrossCursor);
-    update();
+    redraw();
 }
 
 void DrawingView::finishSelection()
@@ -148,29 +196,12 @@ void DrawingView::pickRectangle(QPointF from, QPointF to)
     }
 }
 
-// Two passes: every stroke under one world transform, then the texts in screen space, so that
-// a large drawing does not pay for a transform and a saved painter state per object.
 void DrawingView::paintEvent(QPaintEvent*)
 {
+    if (m_frameStale && !m_moving) renderFrame();
     QPainter painter(this);
-    painter.fillRect(rect(), kBackground);
-    const QRectF visible = QRectF(toWorld(QPointF(0, height())), toWorld(QPointF(width(), 0))).normalized();
-    std::vector<const EntityPicture*> shown;
-    for (const EntityPicture& entity : m_scene.entities())
-        if (overlaps(entity.bounds, visible)) shown.push_back(&entity);
-
-    QTransform world;
-    world.translate(width() / 2.0, height() / 2.0);
-    world.scale(m_scale, -m_scale);
-    world.translate(-m_centre.x(), -m_centre.y());
-    painter.setTransform(world);
-    for (const EntityPicture* entity : shown) drawStrokes(painter, *entity, colorOf(*entity));
-    painter.resetTransform();
-    for (const EntityPicture* entity : shown) {
-        if (entity->texts.empty() || isDot(*entity)) continue;
-        painter.setPen(colorOf(*entity));
-        for (const TextRun& text : entity->texts) drawText(painter, text);
-    }
+    if (m_frameStale) drawFrameMoved(painter);
+    else painter.drawImage(0, 0, m_frame);
 
     if (m_dragging) {
         const bool window = m_cursorAt.x() >= m_pressAt.x();
@@ -186,73 +217,168 @@ void DrawingView::paintEvent(QPaintEvent*)
     }
 }
 
+// The last picture where the drawing now is: the world point at the old picture's pixel p is
+// at (p - middle) · scale / old scale + middle + (old centre - centre) · scale.
+void DrawingView::drawFrameMoved(QPainter& painter) const
+{
+    painter.fillRect(rect(), kBackground);
+    const double k = m_scale / m_frameScale;
+    const QPointF middle(width() / 2.0, height() / 2.0);
+    const QPointF shift = m_frameCentre - m_centre;
+    QTransform t;
+    t.translate(middle.x() + shift.x() * m_scale, middle.y() - shift.y() * m_scale);
+    t.scale(k, k);
+    t.translate(-middle.x(), -middle.y());
+    painter.setTransform(t);
+    painter.drawImage(0, 0, m_frame);
+    painter.resetTransform();
+}
+
+// Two passes over what is in view. First, straight into the image's pixels, entities of a
+// pixel or two and every thin stroke (a million of them cost little that way); then, with
+// the toolkit's painter, the filled and wide strokes under one world transform and the texts
+// in screen space, so that no object pays for a saved painter state.
+void DrawingView::renderFrame()
+{
+    QElapsedTimer timer;
+    timer.start();
+    const qreal ratio = devicePixelRatioF();
+    m_frame = QImage((QSizeF(size()) * ratio).toSize(), QImage::Format_RGB32);
+    m_frame.setDevicePixelRatio(ratio);
+    m_frame.fill(kBackground);
+    const QRectF visible = QRectF(toWorld(QPointF(0, height())), toWorld(QPointF(width(), 0))).normalized();
+    QTransform world;
+    world.translate(width() / 2.0, height() / 2.0);
+    world.scale(m_scale, -m_scale);
+    world.translate(-m_centre.x(), -m_centre.y());
+    std::vector<const EntityPicture*> shown;
+    {
+        PixelLines lines(m_frame);
+        const QTransform toPixels = world * QTransform::fromScale(ratio, ratio);
+        for (int index : m_scene.visible(visible)) {
+            const EntityPicture& entity = m_scene.entities()[std::size_t(index)];
+            const QRgb color = colorOf(entity).rgb();
+            if (isSmall(entity)) {
+                plotSmall(entity, color);
+                continue;
+            }
+            for (const Stroke& stroke : entity.strokes)
+                if (isThin(stroke)) lines.path(stroke.path, toPixels, color);
+            shown.push_back(&entity);
+        }
+    }
+
+    QPainter painter(&m_frame);
+    painter.setTransform(world);
+    for (const EntityPicture* entity : shown) drawStrokes(painter, *entity, colorOf(*entity));
+    painter.resetTransform();
+    for (const EntityPicture* entity : shown) {
+        if (entity->texts.empty()) continue;
+        painter.setPen(colorOf(*entity));
+        for (const TextRun& text : entity->texts) drawText(painter, text);
+    }
+    painter.resetTransform();
+    m_frameCentre = m_centre;
+    m_frameScale = m_scale;
+    m_frameStale = false;
+    m_renderMs = timer.elapsed();
+}
+
 QColor DrawingView::colorOf(const EntityPicture& entity) const
 {
-    return m_picked.count(entity.handle) ? kHighlight : entity.color;
+    return !m_picked.empty() && m_picked.count(entity.handle) ? kHighlight : entity.color;
 }
 
-// An entity smaller than a pixel is drawn as a dot, whatever its parts.
-bool DrawingView::isDot(const EntityPicture& entity) const
+bool DrawingView::isThin(const Stroke& stroke) const { return !stroke.filled && stroke.width * m_scale <= kWidePixels; }
+
+bool DrawingView::isSmall(const EntityPicture& entity) const
 {
-    return entity.bounds.width() * m_scale < 1 && entity.bounds.height() * m_scale < 1;
+    return entity.bounds.width() * m_scale < kSmallPixels && entity.bounds.height() * m_scale < kSmallPixels;
 }
 
+// The image's pixels under the entity's bounds, at least one.
+void DrawingView::plotSmall(const EntityPicture& entity, QRgb color)
+{
+    const qreal ratio = m_frame.devicePixelRatio();
+    const QPointF a = toScreen(entity.bounds.topLeft()) * ratio, b = toScreen(entity.bounds.bottomRight()) * ratio;
+    const int x0 = std::max(0, int(std::floor(std::min(a.x(), b.x())))), x1 = std::min(m_frame.width() - 1, int(std::floor(std::max(a.x(), b.x()))));
+    const int y0 = std::max(0, int(std::floor(std::min(a.y(), b.y())))), y1 = std::min(m_frame.height() - 1, int(std::floor(std::max(a.y(), b.y()))));
+    for (int y = y0; y <= y1; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(m_frame.scanLine(y));
+        for (int x = x0; x <= x1; ++x) line[x] = color;
+    }
+}
+
+// Filled and wide strokes. The pen and brush change only where an entity needs other ones
+// than the last: a large drawing has few colours.
 void DrawingView::drawStrokes(QPainter& painter, const EntityPicture& entity, const QColor& color) const
 {
-    if (isDot(entity)) {
-        QPen dot(color);
-        dot.setCosmetic(true);
-        painter.setPen(dot);
-        painter.drawPoint(entity.bounds.center());
-        return;
-    }
     for (const Stroke& stroke : entity.strokes) {
-        QPen pen(color);
-        const bool wide = stroke.width * m_scale > 1.5;
-        pen.setCosmetic(!wide);
-        pen.setWidthF(wide ? stroke.width : 0);
-        painter.setPen(pen);
-        painter.setBrush(stroke.filled ? QBrush(color) : Qt::NoBrush);
+        if (isThin(stroke)) continue;  // drawn already, pixel by pixel
+        const bool wide = stroke.width * m_scale > kWidePixels;
+        const QPen& current = painter.pen();
+        if (current.color() != color || current.isCosmetic() == wide || (wide && current.widthF() != stroke.width)) {
+            QPen pen(color);
+            pen.setCosmetic(!wide);
+            pen.setWidthF(wide ? stroke.width : 0);
+            painter.setPen(pen);
+        }
+        const QBrush& brush = painter.brush();
+        if (stroke.filled && (brush.style() != Qt::SolidPattern || brush.color() != color)) painter.setBrush(color);
+        else if (!stroke.filled && brush.style() != Qt::NoBrush) painter.setBrush(Qt::NoBrush);
         painter.drawPath(stroke.path);
     }
+}
+
+const DrawingView::ViewFont& DrawingView::fontOf(int pixelSize) const
+{
+    // Sizes come and go with the zoom: a few dozen are kept.
+    if (m_fonts.size() > 64) m_fonts.clear();
+    auto it = m_fonts.find(pixelSize);
+    if (it == m_fonts.end()) {
+        QFont font(QStringLiteral("Liberation Sans"));
+        font.setPixelSize(pixelSize);
+        it = m_fonts.emplace(pixelSize, ViewFont{font, QFontMetricsF(font)}).first;
+    }
+    return it->second;
 }
 
 void DrawingView::drawText(QPainter& painter, const TextRun& text) const
 {
     const double pixels = text.height * m_scale;
-    if (pixels < 1.5) {
+    if (pixels < kReadablePixels) {
         // Too small to read: a line as long as the text stands for it, which is also cheaper.
         qsizetype longest = 0;
         for (const QString& line : text.lines) longest = std::max(longest, line.size());
         const QPointF from = toScreen(text.anchor);
-        const double length = 0.6 * pixels * double(longest);
+        const double length = 0.6 * pixels * text.widthFactor * double(longest);
+        painter.resetTransform();
         painter.drawLine(from, from + QPointF(length * std::cos(text.rotation), -length * std::sin(text.rotation)));
         return;
     }
-    QFont font(QStringLiteral("Liberation Sans"));
-    font.setPixelSize(std::max(1, int(std::lround(pixels / kCapitalHeight))));
-    painter.setFont(font);
-    const QFontMetricsF metrics(font);
+    const ViewFont& font = fontOf(std::max(1, int(std::lround(pixels / kCapitalHeight))));
+    if (painter.font() != font.font) painter.setFont(font.font);
     const double lineStep = pixels * 5.0 / 3.0;
     const double blockHeight = lineStep * (text.lines.size() - 1) + pixels;
-    painter.save();
-    painter.translate(toScreen(text.anchor));
-    painter.rotate(-text.rotation * 180.0 / 3.14159265358979323846);
+    QTransform place = QTransform::fromTranslate(toScreen(text.anchor).x(), toScreen(text.anchor).y());
+    place.rotate(-text.rotation * 180.0 / 3.14159265358979323846);
+    place.scale(text.widthFactor, 1);  // the style's wider or narrower letters
+    painter.setTransform(place);
     double top = 0;  // of the first line's capitals, below the anchor
     if (text.vertical == 1) top = -blockHeight / 2;
     else if (text.vertical == 2) top = -blockHeight;
     else if (text.vertical == 3) top = -pixels;
     for (qsizetype i = 0; i < text.lines.size(); ++i) {
-        const double lineWidth = metrics.horizontalAdvance(text.lines[i]);
+        const double lineWidth = font.metrics.horizontalAdvance(text.lines[i]);
         const double left = text.horizontal == 1 ? -lineWidth / 2 : text.horizontal == 2 ? -lineWidth : 0;
         painter.drawText(QPointF(left, top + pixels + lineStep * double(i)), text.lines[i]);
     }
-    painter.restore();
 }
 
 void DrawingView::resizeEvent(QResizeEvent*)
 {
     if (!m_userMoved) fitExtents();
+    redraw();
 }
 
 void DrawingView::wheelEvent(QWheelEvent* event)
@@ -261,11 +387,10 @@ void DrawingView::wheelEvent(QWheelEvent* event)
     const QPointF before = toWorld(at);
     const double steps = event->angleDelta().y() / 120.0;
     m_scale *= std::pow(1.25, steps);
-    m_userMoved = true;
     // Keep the point under the cursor where it was.
     const QPointF after = toWorld(at);
     m_centre += before - after;
-    update();
+    moved();
 }
 
 void DrawingView::mousePressEvent(QMouseEvent* event)
@@ -284,11 +409,11 @@ void DrawingView::mouseMoveEvent(QMouseEvent* event)
     if (m_panning) {
         const QPointF delta = m_cursorAt - m_lastAt;
         m_centre -= QPointF(delta.x() / m_scale, -delta.y() / m_scale);
-        m_userMoved = true;
+        moved();
     }
     m_lastAt = m_cursorAt;
     if (onCursor) onCursor(toUcs(toWorld(m_cursorAt)));
-    if (m_panning || m_dragging) update();
+    if (m_dragging) update();
 }
 
 void DrawingView::mouseReleaseEvent(QMouseEvent* event)
@@ -306,10 +431,10 @@ void DrawingView::mouseReleaseEvent(QMouseEvent* event)
     }
     if (!picking() || !m_dragging) return;
     m_dragging = false;
-    const QPointF moved = m_cursorAt - m_pressAt;
-    if (std::hypot(moved.x(), moved.y()) < kDragPixels) pickAt(m_cursorAt);
+    const QPointF travel = m_cursorAt - m_pressAt;
+    if (std::hypot(travel.x(), travel.y()) < kDragPixels) pickAt(m_cursorAt);
     else pickRectangle(m_pressAt, m_cursorAt);
-    update();
+    redraw();
     // A request for one object ends with the first pick.
     if (m_request == qx::InputKind::SingleObject && !m_picked.empty()) finishSelection();
 }

@@ -4,8 +4,14 @@
 // Answers are the same lines a console user would type, so the module sees the same statuses.
 #pragma once
 
+#include <QFont>
+#include <QFontMetricsF>
+#include <QImage>
+#include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <map>
+#include <memory>
 #include <set>
 
 #include "cad/editor/console.h"
@@ -17,7 +23,8 @@ class DrawingView : public QWidget {
 public:
     explicit DrawingView(QWidget* parent = nullptr);
 
-    // Makes the pictures again from the current drawing (after a command changed it).
+    // Brings the pictures up to date with the current drawing (after a command changed it):
+    // only what changed is done again.
     void rebuild();
     const DrawingScene& scene() const { return m_scene; }
     void zoomExtents();
@@ -36,6 +43,9 @@ public:
     QPointF toScreen(QPointF world) const;
     QPointF toWorld(QPointF screen) const;
     double scale() const { return m_scale; }
+    // While on, every pan or zoom step shows the last picture moved, as for a drawing slow to
+    // draw, until the user pauses; off, it goes back to drawing quick pictures at once.
+    void holdPictureWhileMoving(bool on);
     // Handles of the objects picked so far in a selection.
     const std::set<std::uint64_t>& picked() const { return m_picked; }
 
@@ -50,10 +60,24 @@ protected:
     void keyReleaseEvent(QKeyEvent* event) override;
 
 private:
+    // The picture is made in an image that is kept: while the user pans or zooms a drawing
+    // that takes long to draw, the image is shown moved and scaled at once, and drawn anew
+    // when the user pauses.
+    void redraw();
+    void moved();
+    void renderFrame();
+    void plotSmall(const EntityPicture& entity, QRgb color);
+    void drawFrameMoved(QPainter& painter) const;
+    bool isSmall(const EntityPicture& entity) const;
+    bool isThin(const Stroke& stroke) const;
     void drawStrokes(QPainter& painter, const EntityPicture& entity, const QColor& color) const;
     QColor colorOf(const EntityPicture& entity) const;
-    bool isDot(const EntityPicture& entity) const;
     void drawText(QPainter& painter, const TextRun& text) const;
+    struct ViewFont {
+        QFont font;
+        QFontMetricsF metrics;
+    };
+    const ViewFont& fontOf(int pixelSize) const;
     void pickAt(QPointF screen);
     void pickRectangle(QPointF from, QPointF to);
     QPointF toUcs(QPointF world) const;
@@ -65,12 +89,21 @@ private:
     QPointF m_centre;      // world point at the middle of the view
     double m_scale = 1.0;  // pixels per drawing unit
     bool m_userMoved = false;  // until the user zooms or pans, the view shows the whole drawing
-    const void* m_shownDatabase = nullptr;
+    std::weak_ptr<QxDbDatabase> m_shownDatabase;
     bool m_markPaint = false;  // the first picture after a rebuild is timed (QXCAD_TIMES)
     qx::InputKind m_request = qx::InputKind::Text;
     std::set<std::uint64_t> m_picked;
     bool m_panning = false, m_spaceHeld = false, m_dragging = false;
     QPointF m_pressAt, m_lastAt, m_cursorAt;
+    QImage m_frame;
+    bool m_frameStale = true;
+    QPointF m_frameCentre;
+    double m_frameScale = 1.0;
+    qint64 m_renderMs = 0;  // how long the last picture took
+    bool m_moving = false;  // panning or zooming in quick steps: the picture waits
+    bool m_holdWhileMoving = false;
+    QTimer m_settle;
+    mutable std::map<int, ViewFont> m_fonts;  // by pixel size
 };
 
 }  // namespace qxgui

@@ -25,7 +25,7 @@ GuiSession::GuiSession() : m_window(std::make_unique<MainWindow>())
     qxui::setFrontEnd(std::move(frontEnd));
     MainWindow* window = m_window.get();
     qx::setOutputListener([window](std::u16string_view text) { window->appendOutput(text); });
-    qx::setProgressListener([window](std::u16string_view, int percent) { window->showProgress(percent); });
+    qx::setProgressListener([window](std::u16string_view task, int percent) { window->showProgress(task, percent); });
     qx::setLineReader([window](std::u16string_view prompt, qx::InputKind kind, std::u16string& line) {
         return window->readLine(prompt, kind, line);
     });

@@ -32,14 +32,26 @@ QString qs(std::u16string_view text) { return QString::fromUtf16(text.data(), qs
 QString quoted(const QString& path) { return u'"' + path + u'"'; }
 
 // A drawing read from a file has changed when saving would write something new; a new
-// drawing has once it holds anything.
+// drawing has once it holds anything. Comparing a large drawing with its file takes a while,
+// so the answer is kept until the database changes again.
 bool drawingChangedSinceSaved()
 {
+    static std::weak_ptr<QxDbDatabase> checked;
+    static std::uint32_t checkedRevision = 0;
+    static bool changed = false;
     const auto database = qx::currentDatabase();
     if (!database) return false;
-    if (qx::dxf::DxfSource* source = qx::dxf::sourceOf(database.get())) return qx::dxf::hasChanges(*database, *source);
-    const auto* space = QxDbBlockTableRecord::cast(qx::peekObject(database->modelSpaceId()));
-    return space && !space->entityIds().empty();
+    const std::uint32_t revision = qx::DbInternals::impl(*database).revision;
+    if (database == checked.lock() && revision == checkedRevision) return changed;
+    if (qx::dxf::DxfSource* source = qx::dxf::sourceOf(database.get())) {
+        changed = qx::dxf::hasChanges(*database, *source);
+    } else {
+        const auto* space = QxDbBlockTableRecord::cast(qx::peekObject(database->modelSpaceId()));
+        changed = space && !space->entityIds().empty();
+    }
+    checked = database;
+    checkedRevision = revision;
+    return changed;
 }
 
 }  // namespace
@@ -181,11 +193,12 @@ void MainWindow::appendOutput(std::u16string_view text)
     m_history->ensureCursorVisible();
 }
 
-// The reading of a large drawing holds the event loop, so the bar and the history are painted
-// at once.
-void MainWindow::showProgress(int percent)
+// The reading or saving of a large drawing holds the event loop, so the bar and the history
+// are painted at once. The bar is labelled with the task's first word ("Reading", "Saving").
+void MainWindow::showProgress(std::u16string_view task, int percent)
 {
-    m_progress->setFormat(QStringLiteral("Reading %p%"));
+    const QString verb = qs(task).section(u' ', 0, 0);
+    m_progress->setFormat((verb.isEmpty() ? QStringLiteral("Working") : verb) + QStringLiteral(" %p%"));
     m_progress->show();
     m_progress->setValue(percent);
     statusBar()->repaint();

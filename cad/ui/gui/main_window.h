@@ -1,6 +1,6 @@
 // The host's main window: the drawing view above, the command line below (history and input),
 // menus for the drawing files and the modules' commands, the cursor's coordinates and the
-// progress of reading a large drawing in the status bar. The window answers the host's input requests: what the user types or clicks
+// progress of reading or saving a large drawing in the status bar. The window answers the host's input requests: what the user types or clicks
 // becomes the line the command loop reads.
 #pragma once
 
@@ -29,15 +29,15 @@ public:
     bool readLine(std::u16string_view prompt, qx::InputKind kind, std::u16string& line);
     // Shows what the host printed in the history.
     void appendOutput(std::u16string_view text);
-    // Shows the bar at `percent`; it goes at the next prompt.
-    void showProgress(int percent);
+    // Shows the bar at `percent` of `task`; it goes at the next prompt.
+    void showProgress(std::u16string_view task, int percent);
     // Gives `line` as the answer to the request being waited for, as if typed.
     void submit(const QString& line);
 
     DrawingView& view() const { return *m_view; }
     QLineEdit& commandInput() const { return *m_input; }
     QPlainTextEdit& history() const { return *m_history; }
-    // Shown in the status bar while a large drawing is read.
+    // Shown in the status bar while a large drawing is read or saved.
     QProgressBar& progress() const { return *m_progress; }
     // The request the window waits for, if any.
     std::optional<qx::InputKind> waitingFor() const { return m_waiting; }
