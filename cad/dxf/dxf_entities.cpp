@@ -485,13 +485,13 @@ std::vector<Field> textFields()
                             as<T>(e).setTextString(text.c_str());
                         },
                         TextRole::Plain);
-    // The justification and its alignment point are written with the texts the host adds;
-    // a text read keeps the pairs its file gave it.
+    // The justification is written with the texts the host adds; a text read keeps the pairs
+    // its file gave it. Its alignment point is where a justified text stands, so a text moved
+    // since it was read writes its new one.
     Field horizontal = choice<T, &T::horizontalMode, &T::setHorizontalMode, T::kHorizontalLeft, T::kHorizontalFit>(
         s, 72, WriteRule::NewRecords, T::kHorizontalLeft);
     horizontal.get = [](const QxDbEntity& e, FieldValue& v) { return (v.integer = as<T>(e).horizontalMode()) != 0; };
     Field alignment = point<T, &T::alignmentPoint, &T::setAlignmentPoint>(s, 11);
-    alignment.rule = WriteRule::NewRecords;
     alignment.get = [](const QxDbEntity& e, FieldValue& v) {
         const T& text = as<T>(e);
         const QxGePoint3d p = text.alignmentPoint();

@@ -14,6 +14,15 @@ namespace qx {
 
 namespace {
 
+QxGeMatrix3d translation(const QxGeVector3d& offset)
+{
+    QxGeMatrix3d move;
+    move.entry[0][3] = offset.x;
+    move.entry[1][3] = offset.y;
+    move.entry[2][3] = offset.z;
+    return move;
+}
+
 std::u16string ascii(std::string_view s) { return std::u16string(s.begin(), s.end()); }
 
 std::u16string number(double v)
@@ -419,7 +428,7 @@ bool setProperty(std::u16string_view arguments)
         if (auto* o = QxDbPoint::cast(entity)) es = o->setPosition(*p);
         else if (auto* o = QxDbBlockReference::cast(entity)) es = o->setPosition(*p);
         else if (auto* o = QxDbMText::cast(entity)) es = o->setLocation(*p);
-        else if (auto* o = QxDbText::cast(entity)) es = o->setPosition(*p);
+        else if (auto* o = QxDbText::cast(entity)) es = o->transformBy(translation(*p - o->position()));
         else if (auto* o = QxDbCircle::cast(entity)) es = o->setCenter(*p);
         else if (auto* o = QxDbArc::cast(entity)) es = o->setCenter(*p);
         else known = false;
@@ -459,12 +468,8 @@ bool copyObject(std::u16string_view arguments)
     if (handleText.empty() || !offset || !rest.empty()) return fail(cmd, u"give a handle and a displacement dx,dy.");
     QxDbObjectId id;
     if (!findObject(cmd, handleText, id)) return false;
-    QxGeMatrix3d move;
-    move.entry[0][3] = offset->x;
-    move.entry[1][3] = offset->y;
-    move.entry[2][3] = offset->z;
     QxDbObjectId copy;
-    const Qxapp::ErrorStatus es = copyEntity(id, move, copy);
+    const Qxapp::ErrorStatus es = copyEntity(id, translation(*offset - QxGePoint3d::kOrigin), copy);
     if (es != Qxapp::eOk) return failStatus(cmd, u"cannot copy " + std::u16string(handleText), es);
     printLine(u"Copied " + id.handle().ascii() + u" as " + copy.handle().ascii());
     return true;

@@ -134,6 +134,18 @@ TEST_F(DrawingCommands, SetPropChangesWhatItNamesAndRefusesTheRest)
     EXPECT_EQ(c->colorIndex(), 1);
     EXPECT_EQ(c->center(), QxGePoint3d(4, 5, 0));
     EXPECT_EQ(c->layer(), u"0");
+    // A justified text stands on its alignment point: the new position moves that point too.
+    auto* centred = new QxDbText;
+    centred->setPosition({1, 1, 0});
+    centred->setHorizontalMode(QxDbText::kHorizontalCenter);
+    centred->setAlignmentPoint({3, 1, 0});
+    const QxDbObjectId text = add(centred);
+    EXPECT_TRUE(run(u"SETPROP", hex(text) + u" position 11,21"));
+    QxDbText* moved = nullptr;
+    ASSERT_EQ(qxdbOpenObject(moved, text, QxDb::kForRead), Qxapp::eOk);
+    EXPECT_EQ(moved->position(), QxGePoint3d(11, 21, 0));
+    EXPECT_EQ(moved->alignmentPoint(), QxGePoint3d(13, 21, 0));
+    moved->close();
     // Another command holds the object open for read: the write is refused, with a reason.
     qx::clearTranscript();
     EXPECT_FALSE(run(u"SETPROP", hex(circle) + u" radius 9"));

@@ -460,8 +460,8 @@ TEST(DxfOpenText, JustificationAndAlignmentPointAreReadAndWrittenWithNewTexts)
     EXPECT_EQ(object<QxDbText>(ids[2])->verticalMode(), QxDbText::kVerticalBaseline);
     EXPECT_EQ(test::saveText(*db), original) << "unchanged, the drawing saves as it was";
 
-    // A copy added by the host carries the justification into its new record; one changed
-    // keeps the record's pairs.
+    // A copy added by the host carries the justification into its new record; the text read
+    // and then moved writes its new alignment point, where a reader places a justified text.
     {
         test::Writable<QxDbBlockTableRecord> space(db->modelSpaceId());
         auto* copy = QxDbText::cast(centred->clone());
@@ -471,7 +471,13 @@ TEST(DxfOpenText, JustificationAndAlignmentPointAreReadAndWrittenWithNewTexts)
         ASSERT_EQ(space->appendQxDbEntity(copy), Qxapp::eOk);
         copy->close();
     }
-    test::Writable<QxDbText>(ids[0])->setTextString(u"changed");
+    {
+        test::Writable<QxDbText> moved(ids[0]);
+        moved->setTextString(u"changed");
+        QxGeMatrix3d by;
+        by.entry[0][3] = 3, by.entry[1][3] = 4;
+        ASSERT_EQ(moved->transformBy(by), Qxapp::eOk);
+    }
     auto reopened = openText(test::saveText(*db));
     ASSERT_TRUE(reopened);
     const auto again = modelSpaceIds(*reopened);
@@ -480,8 +486,9 @@ TEST(DxfOpenText, JustificationAndAlignmentPointAreReadAndWrittenWithNewTexts)
         const auto* text = object<QxDbText>(again[i]);
         EXPECT_EQ(text->horizontalMode(), QxDbText::kHorizontalCenter) << i;
         EXPECT_EQ(text->verticalMode(), i == 0 ? QxDbText::kVerticalTop : QxDbText::kVerticalMiddle) << i;
-        EXPECT_EQ(text->alignmentPoint(), QxGePoint3d(5, 6, 0)) << i;
+        EXPECT_EQ(text->alignmentPoint(), i == 0 ? QxGePoint3d(8, 10, 0) : QxGePoint3d(5, 6, 0)) << i;
     }
+    EXPECT_EQ(object<QxDbText>(again[0])->position(), QxGePoint3d(4, 6, 0));
     EXPECT_EQ(object<QxDbText>(again[0])->textString(), u"changed");
 }
 
