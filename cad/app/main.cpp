@@ -101,11 +101,16 @@ namespace {
 // On a heap that asks for transparent huge pages, first touching that memory costs a fraction
 // of the page faults: the whole wizard runs about a third faster. The C library reads that
 // setting only from the environment at start, so qxcad starts itself once more with it.
-// QXCAD_SMALL_PAGES, or a GLIBC_TUNABLES that names the setting, leaves the process as it is.
+// QXCAD_SMALL_PAGES, or a GLIBC_TUNABLES that names the setting, leaves the process as it is;
+// so does a preloaded library: a debugger's instrumentation or another allocator, which a
+// second start would lose or make pointless.
 void restartWithHugePageHeap(char** argv)
 {
     const char* tunables = std::getenv("GLIBC_TUNABLES");
-    if (std::getenv("QXCAD_SMALL_PAGES") || (tunables && std::strstr(tunables, "glibc.malloc.hugetlb"))) return;
+    const char* preloaded = std::getenv("LD_PRELOAD");
+    if (std::getenv("QXCAD_SMALL_PAGES") || (preloaded && *preloaded) ||
+        (tunables && std::strstr(tunables, "glibc.malloc.hugetlb")))
+        return;
     const std::string setting = "glibc.malloc.hugetlb=1";
     const std::string value = tunables && *tunables ? std::string(tunables) + ":" + setting : setting;
     if (setenv("GLIBC_TUNABLES", value.c_str(), 1) != 0) return;
