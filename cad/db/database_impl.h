@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -29,6 +30,9 @@ struct QxDbDatabase::Impl {
     // Counts opens for write: each one stamps the object's stub with the new count, so a
     // reader of the drawing finds what changed since the count it last saw.
     std::uint32_t revision = 0;
+    // The revision last written to a file by a save, if any: the drawing has changed since when
+    // the revision has moved on.
+    std::optional<std::uint32_t> savedRevision;
 
     QxDbObjectId blockTable, layerTable, linetypeTable, textStyleTable, regAppTable;
     QxDbObjectId modelSpace, paperSpace, namedObjects, tableStyleDictionary;

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "cad/db/database_impl.h"
 #include "cad/dxf/dxf_drawing.h"
 #include "cad/editor/console.h"
 #include "cad/runtime/documents.h"
@@ -56,6 +57,7 @@ bool saveTo(std::u16string_view command, const std::u16string& path)
     const dxf::DxfSource* source = dxf::sourceOf(database.get());
     const auto progress = progressOf(u"Saving " + path, source && source->file ? source->file->text().size() : 0);
     if (!dxf::saveDxf(*database, toUtf8(path), result, error, progress)) return fail(command, fromUtf8(error.text()));
+    DbInternals::impl(*database).savedRevision = DbInternals::impl(*database).revision;
     printWarnings(result.warnings);
     printLine(u"Saved " + path);
     return true;

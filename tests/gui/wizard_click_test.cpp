@@ -135,6 +135,15 @@ TEST(GuiWizard, ClicksGiveTheConsoleRunsFilesAndEveryPageIsDrawnAsItsTemplateSay
         session.window().view().zoomExtents();
         session.window().grab().save(QString::fromStdString((shots / "main-window-after-wizard.png").string()));
     });
+    // Once saved, the drawing no longer counts as changed.
+    driver.act("saving the drawing", [&] {
+        session.window().submit(QString::fromStdString("SAVEAS " + (guiDir / "saved.dxf").string()));
+    });
+    driver.waitFor("the command prompt after saving", [&] { return session.window().waitingFor() == qx::InputKind::Text; });
+    driver.act("reading the title", [&] {
+        EXPECT_FALSE(session.window().isWindowModified());
+        EXPECT_TRUE(session.window().windowTitle().startsWith(QStringLiteral("saved.dxf"))) << session.window().windowTitle().toStdString();
+    });
     driver.finish();
     driver.run();
 

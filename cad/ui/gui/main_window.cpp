@@ -31,9 +31,10 @@ QString qs(std::u16string_view text) { return QString::fromUtf16(text.data(), qs
 
 QString quoted(const QString& path) { return u'"' + path + u'"'; }
 
-// A drawing read from a file has changed when saving would write something new; a new
-// drawing has once it holds anything. Comparing a large drawing with its file takes a while,
-// so the answer is kept until the database changes again.
+// A drawing saved has changed when anything was opened for write since. One read from a file
+// and not saved yet has changed when saving would write something new; a new drawing has once
+// it holds anything. Comparing a large drawing with its file takes a while, so the answer is
+// kept until the database changes again.
 bool drawingChangedSinceSaved()
 {
     static std::weak_ptr<QxDbDatabase> checked;
@@ -41,7 +42,9 @@ bool drawingChangedSinceSaved()
     static bool changed = false;
     const auto database = qx::currentDatabase();
     if (!database) return false;
-    const std::uint32_t revision = qx::DbInternals::impl(*database).revision;
+    const auto& internals = qx::DbInternals::impl(*database);
+    const std::uint32_t revision = internals.revision;
+    if (internals.savedRevision) return revision != *internals.savedRevision;
     if (database == checked.lock() && revision == checkedRevision) return changed;
     if (qx::dxf::DxfSource* source = qx::dxf::sourceOf(database.get())) {
         changed = qx::dxf::hasChanges(*database, *source);
