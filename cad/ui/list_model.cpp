@@ -41,29 +41,22 @@ std::uint64_t QxUiListModel::itemData(int item) const
     return changed == rowData.end() ? source->GetItemData(row) : changed->second;
 }
 
-void QxUiListModel::setCellText(int item, int column, std::u16string_view text)
+QxUiCellModel& QxUiListModel::writableCell(int item, int column)
 {
-    if (!isVirtual()) {
-        items[at(item)].cells[at(column)].text = text;
-        return;
-    }
+    if (!isVirtual()) return items[at(item)].cells[at(column)];
+    // A virtual row's cell is kept only once changed, starting from what the source says.
     const int row = rows.empty() ? item : rows[at(item)];
     auto [cell, added] = rowCells.try_emplace({row, column});
-    if (added) cell->second.image = source->GetCellImage(row, column);
-    cell->second.text = text;
+    if (added) {
+        cell->second.text = source->GetCellText(row, column);
+        cell->second.image = source->GetCellImage(row, column);
+    }
+    return cell->second;
 }
 
-void QxUiListModel::setCellImage(int item, int column, int image)
-{
-    if (!isVirtual()) {
-        items[at(item)].cells[at(column)].image = image;
-        return;
-    }
-    const int row = rows.empty() ? item : rows[at(item)];
-    auto [cell, added] = rowCells.try_emplace({row, column});
-    if (added) cell->second.text = source->GetCellText(row, column);
-    cell->second.image = image;
-}
+void QxUiListModel::setCellText(int item, int column, std::u16string_view text) { writableCell(item, column).text = text; }
+
+void QxUiListModel::setCellImage(int item, int column, int image) { writableCell(item, column).image = image; }
 
 void QxUiListModel::setItemState(int item, std::uint32_t state)
 {

@@ -87,6 +87,8 @@ struct QxUiListModel {
     std::uint64_t itemData(int item) const;
     void setCellText(int item, int column, std::u16string_view text);
     void setCellImage(int item, int column, int image);
+    // The cell to change: the stored item's, or a virtual row's changed copy.
+    QxUiCellModel& writableCell(int item, int column);
     void setItemState(int item, std::uint32_t state);
     void setItemData(int item, std::uint64_t data);
     // The items whose state has any of `bits`, in shown order.

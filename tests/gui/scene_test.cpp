@@ -14,6 +14,7 @@
 #include "database.h"
 #include "dbsymbols.h"
 #include "gui_fixture.h"
+#include "support/drawing_builders.h"
 
 namespace {
 
@@ -21,16 +22,7 @@ class SceneTest : public ::testing::Test {
 protected:
     void SetUp() override { qxtest::application(); }
 
-    QxDbObjectId append(QxDbEntity* entity)
-    {
-        QxDbBlockTableRecord* space = nullptr;
-        EXPECT_EQ(qxdbOpenObject(space, m_db.modelSpaceId(), QxDb::kForWrite), Qxapp::eOk);
-        QxDbObjectId id;
-        EXPECT_EQ(space->appendQxDbEntity(id, entity), Qxapp::eOk);
-        entity->close();
-        space->close();
-        return id;
-    }
+    QxDbObjectId append(QxDbEntity* entity) { return qxtest::appendToModelSpace(m_db, entity); }
     const qxgui::EntityPicture& only()
     {
         m_scene.build(m_db);
