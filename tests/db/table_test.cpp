@@ -1,3 +1,5 @@
+#include <functional>
+
 #include "db_fixture.h"
 
 class TableTest : public DrawingTest {
@@ -25,6 +27,22 @@ protected:
         std::uint32_t a = 99, b = 99, x = 99, y = 99;
         return table->isMergedCell(r, c, &a, &b, &x, &y) && a == r0 && b == r1 && x == c0 && y == c1;
     }
+    // Gives the table a new style without a title row whose header texts are 2.0 high; the
+    // style stays open for `adjust` to set more before it is stored under `name`.
+    void useUntitledStyle(const char16_t* name, const std::function<void(QxDbTableStyle&)>& adjust = {})
+    {
+        auto* style = new QxDbTableStyle;
+        style->suppressTitleRow(true);
+        style->setTextHeight(2.0, QxDb::kHeaderRow);
+        if (adjust) adjust(*style);
+        QxDbDictionary* styles = nullptr;
+        ASSERT_EQ(db->getTableStyleDictionary(styles, QxDb::kForWrite), Qxapp::eOk);
+        QxDbObjectId styleId;
+        ASSERT_EQ(styles->setAt(name, style, styleId), Qxapp::eOk);
+        style->close();
+        styles->close();
+        table->setTableStyle(styleId);
+    }
     std::unique_ptr<QxDbTable> table;
 };
 
@@ -37,16 +55,7 @@ TEST_F(TableTest, RowTypesFollowTheStyleAndItsSuppressedTitleRow)
     EXPECT_TRUE(table->textStyle(9, 0).isNull());
     EXPECT_EQ(table->textHeight(0, 5), 0);
 
-    auto* style = new QxDbTableStyle;
-    style->suppressTitleRow(true);
-    style->setTextHeight(2.0, QxDb::kHeaderRow);
-    QxDbDictionary* styles = nullptr;
-    ASSERT_EQ(db->getTableStyleDictionary(styles, QxDb::kForWrite), Qxapp::eOk);
-    QxDbObjectId styleId;
-    ASSERT_EQ(styles->setAt(u"NoTitle", style, styleId), Qxapp::eOk);
-    style->close();
-    styles->close();
-    table->setTableStyle(styleId);
+    useUntitledStyle(u"NoTitle");
     EXPECT_EQ(table->rowType(0), QxDb::kHeaderRow);
     EXPECT_EQ(table->rowType(1), QxDb::kDataRow);
     EXPECT_EQ(table->textHeight(0, 1), 2.0);
@@ -55,17 +64,7 @@ TEST_F(TableTest, RowTypesFollowTheStyleAndItsSuppressedTitleRow)
 
 TEST_F(TableTest, NewRowsTakeTheHeightOfTheirTypeAndOldRowsKeepTheirs)
 {
-    auto* style = new QxDbTableStyle;
-    style->suppressTitleRow(true);
-    style->setTextHeight(2.0, QxDb::kHeaderRow);
-    style->setVertCellMargin(1.0);
-    QxDbDictionary* styles = nullptr;
-    ASSERT_EQ(db->getTableStyleDictionary(styles, QxDb::kForWrite), Qxapp::eOk);
-    QxDbObjectId styleId;
-    ASSERT_EQ(styles->setAt(u"Short", style, styleId), Qxapp::eOk);
-    style->close();
-    styles->close();
-    table->setTableStyle(styleId);
+    useUntitledStyle(u"Short", [](QxDbTableStyle& style) { style.setVertCellMargin(1.0); });
 
     ASSERT_EQ(table->setSize(2, 1), Qxapp::eOk);
     EXPECT_NEAR(table->rowHeight(0), 4.0 / 3 * 2.0 + 2, 1e-12);  // the header: no title row
