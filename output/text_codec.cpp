@@ -5,9 +5,6 @@
 
 namespace {
 
-bool isHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool isLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
-
 // Windows-1252 bytes 0x80 to 0x9F. The five bytes the code page leaves undefined map to the
 // C1 controls of the same value, as the system's conversion tables do.
 constexpr std::array<char16_t, 32> kHighBlock = {
@@ -95,10 +92,10 @@ void AppendUtf8(std::string& out, std::u16string_view text)
         const char16_t c = text[i];
         if (c < 0x80) {
             out.push_back(static_cast<char>(c));
-        } else if (isHighSurrogate(c) && i + 1 < text.size() && isLowSurrogate(text[i + 1])) {
+        } else if (IsHighSurrogate(c) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
             appendCodePoint(out, 0x10000 + ((std::uint32_t(c) - 0xD800) << 10) + (text[i + 1] - 0xDC00));
             ++i;
-        } else if (isHighSurrogate(c) || isLowSurrogate(c)) {
+        } else if (IsHighSurrogate(c) || IsLowSurrogate(c)) {
             appendCodePoint(out, 0xFFFD);
         } else {
             appendCodePoint(out, c);
@@ -153,7 +150,7 @@ std::string ToWindows1252(std::u16string_view text)
     for (std::size_t i = 0; i < text.size(); ++i) {
         const int byte = windows1252Byte(text[i]);
         out.push_back(byte < 0 ? '?' : static_cast<char>(byte));
-        if (isHighSurrogate(text[i]) && i + 1 < text.size() && isLowSurrogate(text[i + 1])) ++i;
+        if (IsHighSurrogate(text[i]) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) ++i;
     }
     return out;
 }

@@ -5,6 +5,10 @@
 #include <string>
 #include <string_view>
 
+// The halves of a surrogate pair: a text cut between them holds no character.
+inline bool IsHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+inline bool IsLowSurrogate(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
 // True when every code unit fits in one Latin-1 byte (U+0000 to U+00FF).
 bool FitsLatin1(std::u16string_view text);
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "output/replacing_file.h"
+#include "output/text_codec.h"
 #include "output/xls/compound_file.h"
 
 namespace {
@@ -10,8 +11,6 @@ namespace {
 constexpr std::uint32_t kRowsPerBlock = 32;
 constexpr std::size_t kDefaultXfCount = 21;
 constexpr std::size_t kDefaultStyleCount = 6;
-
-bool isHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 
 }  // namespace
 
@@ -27,7 +26,7 @@ bool BasicExcelCell::SetWString(std::u16string_view text)
     const bool whole = text.size() <= BasicExcelWorksheet::kMaxTextUnits;
     if (!whole) {
         std::size_t length = BasicExcelWorksheet::kMaxTextUnits;
-        if (isHighSurrogate(text[length - 1])) --length;
+        if (IsHighSurrogate(text[length - 1])) --length;
         text = text.substr(0, length);
     }
     slot.text = m_sheet->m_xls->internText(text);

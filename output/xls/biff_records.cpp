@@ -1,10 +1,10 @@
 #include "output/xls/biff_records.h"
 
+#include "output/text_codec.h"
+
 namespace biff {
 
 namespace {
-
-bool isHighSurrogate(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 
 // Writes records of unknown length: the header's length is patched when the record ends.
 class ContinuedRecord {
@@ -48,7 +48,7 @@ void Sst::write(BiffSink& out) const
         const std::size_t n = s.size();
         // Readers lose a string whose header (count and option byte) is cut, so the header
         // starts a new record unless it fits together with the first character.
-        const std::size_t firstChar = n == 0 ? 0 : (n > 1 && isHighSurrogate(s[0]) ? 4 : 2);
+        const std::size_t firstChar = n == 0 ? 0 : (n > 1 && IsHighSurrogate(s[0]) ? 4 : 2);
         if (record.room() < 3 + firstChar) record.next(kContinueId);
         out.u16(static_cast<std::uint16_t>(n)), out.u8(0x01);
         record.wrote(3);
@@ -56,7 +56,7 @@ void Sst::write(BiffSink& out) const
         for (std::size_t pos = 0;;) {
             std::size_t take = std::min(record.room() / 2, n - pos);
             // Never part a surrogate pair: cut before its high half.
-            if (pos + take < n && take > 0 && isHighSurrogate(s[pos + take - 1])) --take;
+            if (pos + take < n && take > 0 && IsHighSurrogate(s[pos + take - 1])) --take;
             out.chars16(s.substr(pos, take));
             record.wrote(2 * take);
             pos += take;
