@@ -10,10 +10,12 @@ std::size_t at(int index) { return std::size_t(index); }
 
 }  // namespace
 
+int QxUiListModel::sourceRow(int item) const { return rows.empty() ? item : rows[at(item)]; }
+
 std::u16string_view QxUiListModel::cellText(int item, int column) const
 {
     if (!isVirtual()) return items[at(item)].cells[at(column)].text;
-    const int row = rows.empty() ? item : rows[at(item)];
+    const int row = sourceRow(item);
     if (const auto changed = rowCells.find({row, column}); changed != rowCells.end()) return changed->second.text;
     return source->GetCellText(row, column);
 }
@@ -21,7 +23,7 @@ std::u16string_view QxUiListModel::cellText(int item, int column) const
 int QxUiListModel::cellImage(int item, int column) const
 {
     if (!isVirtual()) return items[at(item)].cells[at(column)].image;
-    const int row = rows.empty() ? item : rows[at(item)];
+    const int row = sourceRow(item);
     if (const auto changed = rowCells.find({row, column}); changed != rowCells.end()) return changed->second.image;
     return source->GetCellImage(row, column);
 }
@@ -29,14 +31,14 @@ int QxUiListModel::cellImage(int item, int column) const
 std::uint32_t QxUiListModel::itemState(int item) const
 {
     if (!isVirtual()) return items[at(item)].state;
-    const auto changed = rowStates.find(rows.empty() ? item : rows[at(item)]);
+    const auto changed = rowStates.find(sourceRow(item));
     return changed == rowStates.end() ? newItemState() : changed->second;
 }
 
 std::uint64_t QxUiListModel::itemData(int item) const
 {
     if (!isVirtual()) return items[at(item)].data;
-    const int row = rows.empty() ? item : rows[at(item)];
+    const int row = sourceRow(item);
     const auto changed = rowData.find(row);
     return changed == rowData.end() ? source->GetItemData(row) : changed->second;
 }
@@ -45,7 +47,7 @@ QxUiCellModel& QxUiListModel::writableCell(int item, int column)
 {
     if (!isVirtual()) return items[at(item)].cells[at(column)];
     // A virtual row's cell is kept only once changed, starting from what the source says.
-    const int row = rows.empty() ? item : rows[at(item)];
+    const int row = sourceRow(item);
     auto [cell, added] = rowCells.try_emplace({row, column});
     if (added) {
         cell->second.text = source->GetCellText(row, column);
@@ -61,13 +63,13 @@ void QxUiListModel::setCellImage(int item, int column, int image) { writableCell
 void QxUiListModel::setItemState(int item, std::uint32_t state)
 {
     if (!isVirtual()) items[at(item)].state = state;
-    else rowStates[rows.empty() ? item : rows[at(item)]] = state;
+    else rowStates[sourceRow(item)] = state;
 }
 
 void QxUiListModel::setItemData(int item, std::uint64_t data)
 {
     if (!isVirtual()) items[at(item)].data = data;
-    else rowData[rows.empty() ? item : rows[at(item)]] = data;
+    else rowData[sourceRow(item)] = data;
 }
 
 std::vector<int> QxUiListModel::itemsWithState(std::uint32_t bits) const

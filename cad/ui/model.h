@@ -89,6 +89,8 @@ struct QxUiListModel {
     void setCellImage(int item, int column, int image);
     // The cell to change: the stored item's, or a virtual row's changed copy.
     QxUiCellModel& writableCell(int item, int column);
+    // The source row a virtual list shows as `item`.
+    int sourceRow(int item) const;
     void setItemState(int item, std::uint32_t state);
     void setItemData(int item, std::uint64_t data);
     // The items whose state has any of `bits`, in shown order.
