@@ -143,7 +143,7 @@ bool RebuildFromEngine(const ExtractionEngine& engine, QxDbTable* pTbl, const Co
         for (std::size_t i = 1; i < engine.lsTableRows.size(); ++i) veHdls.push_back(CellOf(engine.lsTableRows[i], 0));
     }
     rebuilt.bTotals = setup.bTotals;
-    if (!RebuildTableRows(engine, pTbl, veHdls, setup.bGrouped, setup.bHeaderHidden, rebuilt.bTotals)) return false;
+    if (!RebuildTableRows(engine, pTbl, veHdls, setup.bHeaderHidden, setup.lsTotalHdr, rebuilt.bTotals)) return false;
     rebuilt.bChanged = AllCells(pTbl) != before;
     rebuilt.veHdls = veHdls;
     rebuilt.bCombined = engine.bRowsCombined;
@@ -186,25 +186,53 @@ bool RecordFitsTable(const QxDbTable* pTbl, const RecordLists& rec, const Column
 
 namespace {
 
-// The columns a table is rebuilt with after an add: the shown ones (hidden columns stay out),
-// and unless rows are grouped the block name, attributes, dynamic properties and geometry the
-// added objects bring.
-ColumnSetup ColumnsWithAdded(const ColumnSetup& setup, const PickedObjects& picked, const PropItemSet& seNewProps,
-                             const StrHelper& strHelper)
+// Attribute tags and dynamic property names carried by the block references among `handles`.
+std::set<std::u16string> BlockPropertyNamesOf(const ExtractionEngine& engine, const Texts& handles)
 {
-    const Texts lsShown = ShownNames(setup);
-    std::set<std::u16string> seTmpProps(lsShown.begin(), lsShown.end());
-    if (!setup.bGrouped) {
-        if (picked.seNewObjTypes.count(strHelper.KindName(kTypeBlock))) seTmpProps.insert(strHelper.blockNameItem.name);
-        for (const PropItem& item : picked.newExtEngine.seBlockProps) seTmpProps.insert(item.name);
-        const std::set<std::u16string> ownNames = OwnPropertyNames(strHelper);
-        for (const PropItem& item : seNewProps)
-            if (ownNames.count(item.name)) seTmpProps.insert(item.name);
+    const std::set<std::u16string> wanted(handles.begin(), handles.end());
+    std::set<std::u16string> names;
+    for (const BlockEntity& block : engine.lsBlockEnts.items()) {
+        if (!wanted.count(block.handle)) continue;
+        for (const PropertyPair& pair : block.lsAttributs) names.insert(pair.name);
+        for (const PropertyPair& pair : block.lsProps) names.insert(pair.name);
     }
+    return names;
+}
+
+// The columns added objects bring: what the table's own objects could not offer when the user
+// chose its columns. That is the block name and the geometry of a kind new to the table, and
+// the tags none of its blocks carries; a column the user left out stays out.
+std::set<std::u16string> ColumnsBroughtBy(const PickedObjects& picked, const RecordLists& rec,
+                                          const ExtractionEngine& tableObjects, const Texts& veOldHdls,
+                                          const StrHelper& strHelper)
+{
+    Texts lsNewKinds;
+    for (const std::u16string& csKind : picked.seNewObjTypes)
+        if (!Contains(rec.lsObjects, csKind)) lsNewKinds.push_back(csKind);
+    std::set<std::u16string> brought;
+    if (Contains(lsNewKinds, strHelper.KindName(kTypeBlock))) brought.insert(strHelper.blockNameItem.name);
+    const std::set<std::u16string> oldTags = BlockPropertyNamesOf(tableObjects, veOldHdls);
+    for (const PropItem& item : picked.newExtEngine.seBlockProps)
+        if (!oldTags.count(item.name)) brought.insert(item.name);
+    ExtractionEngine newKinds = picked.newExtEngine;  // shares the records, keeps the pick's offer intact
+    const std::set<std::u16string> geometryNames = OwnPropertyNames(strHelper);
+    for (const PropItem& item : newKinds.OfferedProperties(lsNewKinds))
+        if (geometryNames.count(item.name)) brought.insert(item.name);
+    return brought;
+}
+
+// The columns a table is rebuilt with: the shown ones in the table's order (hidden columns
+// stay out), then those in `seAdded` the table lacks, in name order; grouped rows take none.
+ColumnSetup RebuiltColumns(const ColumnSetup& setup, const std::set<std::u16string>& seAdded,
+                           const StrHelper& strHelper)
+{
     ColumnSetup built = setup;
-    built.lsPropsSel.assign(seTmpProps.begin(), seTmpProps.end());
-    built.bQuantity = setup.bQuantity && seTmpProps.count(strHelper.quantityItem.name) != 0;
-    built.bBlockName = seTmpProps.count(strHelper.blockNameItem.name) != 0;
+    built.lsPropsSel = ShownNames(setup);
+    if (!setup.bGrouped)
+        for (const std::u16string& csName : seAdded)
+            if (!Contains(built.lsPropsSel, csName)) built.lsPropsSel.push_back(csName);
+    built.bQuantity = setup.bQuantity && Contains(built.lsPropsSel, strHelper.quantityItem.name);
+    built.bBlockName = Contains(built.lsPropsSel, strHelper.blockNameItem.name);
     return built;
 }
 
@@ -251,10 +279,8 @@ void AddObjectsToTable(CPnUiBaseDialog* pDialog, const StrHelper& strHelper, QxD
         ExtractionEngine extEngine(ssAll.name(), ssAll.length(), strHelper, veFinalHdls);
         ssAll.free();
         extEngine.OfferedProperties(veObjTypes);
-        const PropItemSet seNewProps =
-            newExtEngine.OfferedProperties(Texts(seNewObjTypes.begin(), seNewObjTypes.end()));
-
-        const ColumnSetup built = ColumnsWithAdded(setup, *picked, seNewProps, strHelper);
+        const ColumnSetup built =
+            RebuiltColumns(setup, ColumnsBroughtBy(*picked, rec, extEngine, veOldHdls, strHelper), strHelper);
         BuildShownRows(extEngine, built.lsPropsSel, built, rec);
         if (!RebuildFromEngine(extEngine, pTbl, setup, veFinalHdls, rebuilt)) return;
     }
@@ -290,10 +316,7 @@ void ReplaceTableSelection(CPnUiBaseDialog* pDialog, const StrHelper& strHelper,
         setup = ReadColumnSetup(pTbl, rec, strHelper, names);
         if (!RecordFitsTable(pTbl, rec, setup, false)) return;
         newExtEngine.OfferedProperties(veObjTypes);
-        ColumnSetup built = setup;
-        built.lsPropsSel = ShownNames(setup);
-        built.bQuantity = setup.bQuantity && Contains(built.lsPropsSel, strHelper.quantityItem.name);
-        built.bBlockName = Contains(built.lsPropsSel, strHelper.blockNameItem.name);
+        const ColumnSetup built = RebuiltColumns(setup, {}, strHelper);
         BuildShownRows(newExtEngine, built.lsPropsSel, built, rec);
         if (!RebuildFromEngine(newExtEngine, pTbl, setup, lsNewHdls, rebuilt)) return;
     }

@@ -366,7 +366,7 @@ bool ConfirmGrowth(const QxDbTable* pTbl, const TableData& veRows, std::size_t n
 }  // namespace
 
 bool RebuildTableRows(const ExtractionEngine& engine, QxDbTable* pTbl, std::vector<std::u16string>& handles,
-                      bool /*bGrouped*/, bool bHeaderHidden, bool& bTotals)
+                      bool bHeaderHidden, const std::vector<std::u16string>& lsTotalHdr, bool& bTotals)
 {
     const TableData& rows = engine.lsTableRows;
     if (rows.empty() || rows.front().size() < 2) return false;
@@ -385,22 +385,12 @@ bool RebuildTableRows(const ExtractionEngine& engine, QxDbTable* pTbl, std::vect
     const bool bTotalsAsked = bTotals;
     bTotals = false;
     if (bTotalsAsked) {
-        // Totalable columns are found by their property names, so that a renamed column keeps
-        // its total.
+        // Totalled columns are found by their property names, so that a renamed column keeps
+        // its total; a column the user chose not to total stays without one.
         const bool bNamesFit = engine.lsColNames.size() == rows.front().size();
         TableData veForTotals = veFinalTblDatas;
         veForTotals.front() = bNamesFit ? engine.lsColNames : rows.front();
-        Texts veTotalCols;
-        for (const std::u16string& name : veForTotals.front()) {
-            PropItem probe;
-            probe.name = name;
-            const auto offered = engine.seHeaders.find(probe);
-            const bool bTotalable = (offered != engine.seHeaders.end() && offered->totalable) ||
-                                    name == engine.strHelper.quantityItem.name;
-            if (bTotalable && std::find(veTotalCols.begin(), veTotalCols.end(), name) == veTotalCols.end())
-                veTotalCols.push_back(name);
-        }
-        const TableRow lsTotalLine = MakeTotalsLine(veForTotals, veTotalCols, engine.strHelper.quantityItem.name);
+        const TableRow lsTotalLine = MakeTotalsLine(veForTotals, lsTotalHdr, engine.strHelper.quantityItem.name);
         if (!lsTotalLine.empty()) {
             veFinalTblDatas.push_back(TableRow(veFinalTblDatas.front().size()));
             veFinalTblDatas.push_back(lsTotalLine);

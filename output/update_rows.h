@@ -31,14 +31,15 @@ bool RefreshWrittenTable(ExtractionEngine& engine, QxDbTable* pTbl, const Column
 // `handles`), recomputes the totals line. True when the table changed.
 bool UpdateTableRows(const ExtractionEngine& engine, QxDbTable* pTbl, std::vector<std::u16string>& handles,
                      bool bGrouped, bool bHeaderHidden);
-// Rewrites an open table from the engine's rows for `handles`, with a totals line when the
-// table had one; `handles` becomes the handles of the rows written. True when the table was
+// Rewrites an open table from the engine's rows for `handles`, with a totals line of the
+// columns named in `lsTotalHdr` (property names) when the table had one; `handles` becomes the
+// handles of the rows written. True when the table was
 // rewritten; false too when the table would grow past a huge table's rows and the user said
 // no (see table_size_check.h), and then the table is left as it was.
 // `bTotals` says whether the table is to have a totals line, and then whether one was written
 // (nothing to total writes none).
 bool RebuildTableRows(const ExtractionEngine& engine, QxDbTable* pTbl, std::vector<std::u16string>& handles,
-                      bool bGrouped, bool bHeaderHidden, bool& bTotals);
+                      bool bHeaderHidden, const std::vector<std::u16string>& lsTotalHdr, bool& bTotals);
 // For a build whose rows were combined: the handles of the objects each row counts, by the
 // handle the row shows (which comes first). Empty when rows were not combined.
 std::map<std::u16string, std::vector<std::u16string>> CombinedRowMembers(const ExtractionEngine& engine);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "support/run_qxcad.h"
+#include "table_update_flow_support.h"
 
 using qxtest::readFile;
 using qxtest::runCommand;
@@ -124,4 +125,33 @@ TEST_F(SamplePlan, TheDemoWritesTheTableBesideThePlanAndEveryFile)
     if (qxtest::havePythonModule("ezdxf")) {
         EXPECT_EQ(ezdxfReport(path("plan-with-openings.dxf")), "0 15\n");
     }
+
+    // A copied door added, then a selection of three doors put in place of all: the table keeps
+    // the columns the user chose, in the order they were moved to, and totals only what the
+    // user totalled (not the widths and heights, nor positions no one asked for).
+    const auto copied = runQxcad("OPEN " + path("plan-with-openings.dxf") + "\nCOPY 221 100,0\nSAVE\nQUIT\n");
+    const std::string copy = qxtest::copiedHandle(copied.output);
+    ASSERT_FALSE(copy.empty()) << copied.output;
+    const auto exportTable = [this](const std::string& name) {
+        return "DATAEXTRACTIONUPDATE\nclick 1054\nall\nfile \"" + path(name) + "\" 1\n";
+    };
+    const auto updated = runQxcad("OPEN " + path("plan-with-openings.dxf") +
+                                  "\nDATAEXTRACTIONUPDATE\nclick 1052\nall\nhandles " + copy + "\n" +
+                                  exportTable("added.csv") +
+                                  "DATAEXTRACTIONUPDATE\nclick 1053\nall\nhandles 215 221 227\n" +
+                                  exportTable("replaced.csv") + "QUIT\n");
+    ASSERT_EQ(updated.exitCode, 0) << updated.output;
+    const std::string header = "Type,\"Number\",\"Width (mm)\",\"Height (mm)\",\"Fire rating\",\"Quantity\"\r\n";
+    const std::string added = readFile(path("added.csv"));
+    EXPECT_EQ(added.substr(0, header.size()), header) << updated.output;
+    EXPECT_NE(added.find("DOOR,\"D03\",\"1,000\",\"2,100\",\"EI30\",\"1\"\r\n,"), std::string::npos) << added;
+    const std::string totals = "\n,\"\",\"\",\"\",\"\",\"16\"\r\n";
+    EXPECT_EQ(added.substr(added.size() - totals.size()), totals) << added;
+    const std::string replaced = readFile(path("replaced.csv"));
+    EXPECT_EQ(replaced, header +
+                            "DOOR,\"D01\",\"900\",\"2,100\",\"-\",\"1\"\r\n"
+                            "DOOR,\"D03\",\"1,000\",\"2,100\",\"EI30\",\"1\"\r\n"
+                            "DOOR,\"D04\",\"1,800\",\"2,400\",\"EI60\",\"1\"\r\n"
+                            ",\"\",\"\",\"\",\"\",\"\"\r\n"
+                            ",\"\",\"\",\"\",\"\",\"3\"\r\n");
 }
