@@ -247,7 +247,7 @@ void FillTable(const TableInsertion& insertion, QxDbTable* pTbl)
                 es = SetPreviewBlock(pTbl, r, c, CellOf(row, 0),
                                      insertion.lsBlockTbRecId ? *insertion.lsBlockTbRecId : noBlocks);
             } else {
-                es = pTbl->setTextString(r, c, csContent.c_str());
+                es = pTbl->setTextString(r, c, CellText(csContent).c_str());
             }
             if (es != Qxapp::eOk) {
                 PrintCellContentError();
@@ -274,6 +274,22 @@ std::uint64_t InsertedTexts(const TableInsertion& insertion)
         }
     }
     return nTexts;
+}
+
+std::u16string CellText(const std::u16string& value)
+{
+    if (value.find_first_of(u"\r\n") == std::u16string::npos) return value;
+    std::u16string text;
+    text.reserve(value.size() + 8);
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        if (value[i] != u'\r' && value[i] != u'\n') {
+            text += value[i];
+            continue;
+        }
+        if (value[i] == u'\r' && i + 1 < value.size() && value[i + 1] == u'\n') ++i;
+        text += u"\\P";
+    }
+    return text;
 }
 
 bool ReadTableRows(const QxDbTable* pTbl, TableData& veRows)
@@ -329,7 +345,7 @@ void RefillTable(const TableData& veRows, const BlockIdMap& mpBlockIds, QxDbTabl
             if (CellOf(header, c + 1) == csBlockPreviewName && i != 0)
                 es = SetPreviewBlock(pTbl, r, c, CellOf(row, 0), mpBlockIds);
             else
-                es = pTbl->setTextString(r, c, CellOf(row, c + 1).c_str());
+                es = pTbl->setTextString(r, c, CellText(CellOf(row, c + 1)).c_str());
             if (es != Qxapp::eOk) {
                 PrintCellContentError();
                 return;

@@ -59,6 +59,11 @@ void FillTable(const TableInsertion& insertion, QxDbTable* pTbl);
 // The cells below the title that FillTable gives a text or a block: the ones that are not empty.
 std::uint64_t InsertedTexts(const TableInsertion& insertion);
 
+// The text a cell holds for a value. Cell texts are formatted: a line break in them is "\P",
+// which is how a saved drawing stores it and gives it back, so a value compares equal to its
+// cell after the drawing was saved and opened again.
+std::u16string CellText(const std::u16string& value);
+
 // Appends the texts of rows 1 to the last (every column) of an open table; true when at
 // least one row was read. The title row is never read.
 bool ReadTableRows(const QxDbTable* pTbl, TableData& veRows);

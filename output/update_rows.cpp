@@ -80,8 +80,9 @@ WantedRows CombinedRowsInTableOrder(const ExtractionEngine& engine, const std::v
     return wanted;
 }
 
-bool SetCellText(QxDbTable* pTbl, std::uint32_t r, std::uint32_t c, const std::u16string& csText, bool& bChanged)
+bool SetCellText(QxDbTable* pTbl, std::uint32_t r, std::uint32_t c, const std::u16string& csValue, bool& bChanged)
 {
+    const std::u16string csText = CellText(csValue);
     if (pTbl->textString(r, c) == csText && pTbl->cellType(r, c) == QxDb::kTextCell) return true;
     if (pTbl->setTextString(r, c, csText.c_str()) != Qxapp::eOk) {
         PrintCellContentError();
@@ -259,7 +260,7 @@ RowMatch RewriteMatchedRows(const ExtractionEngine& engine, QxDbTable* pTbl, con
         for (std::size_t i : found->second) {
             const TableRow& row = rows[i];
             for (std::uint32_t c = 0; c < m; ++c) {
-                const std::u16string& csNew = CellOf(row, c + 1);
+                const std::u16string csNew = CellText(CellOf(row, c + 1));
                 if (csNew != pTbl->textString(r, c)) {
                     if (pTbl->setTextString(r, c, csNew.c_str()) != Qxapp::eOk) {
                         PrintCellContentError();

@@ -113,6 +113,19 @@ TEST(TableUpdateFlow, HandlesFollowTheInsertedRowsWhateverIsSortedAfterwards)
     expectRefreshChangesNothing(dir, inserted.cells);
 }
 
+TEST(TableUpdateFlow, AMultiLineTextIsUpToDateOnceTheDrawingIsReopened)
+{
+    TempDir dir;
+    const std::string mtext = "0\nMTEXT\n5\n2B\n8\n0\n10\n0\n20\n0\n30\n0\n40\n2.5\n1\nPump\\Proom\n";
+    const SavedTable inserted = insertTable(dir, drawingWith(circle("2A", 1) + mtext),
+                                            onlyProperties({"Object type", "Contents"}) + "click Next\n" +
+                                            insertAndSave(dir.file("made.dxf")));
+    ASSERT_TRUE(inserted.found);
+    EXPECT_NE(std::find(inserted.cells.begin(), inserted.cells.end(), std::vector<std::string>{"MText", "Pump\\Proom"}),
+              inserted.cells.end());
+    expectRefreshChangesNothing(dir, inserted.cells);
+}
+
 TEST(TableUpdateFlow, ATableWithoutTotalsKeepsItsLastRowsWhenOneStartsEmpty)
 {
     TempDir dir;
