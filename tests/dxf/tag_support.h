@@ -1,6 +1,8 @@
 // Helpers of the DXF tests: small drawings written as pairs, and the sample folder.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <initializer_list>
@@ -14,6 +16,15 @@ namespace qx::dxf::test {
 
 using Pairs = std::vector<std::pair<int, std::string>>;
 
+// The text read as the file plan.dxf; null, failing the test, when the reader refuses it.
+inline std::unique_ptr<DxfFile> parsed(const std::string& text)
+{
+    DxfError error;
+    auto file = DxfFile::parse(text, "plan.dxf", error);
+    EXPECT_TRUE(file) << error.text();
+    return file;
+}
+
 // The pairs of a record as the file has them (values as written), extended data included.
 inline Pairs pairsOf(const DxfFile& file, std::size_t record)
 {
@@ -22,6 +33,22 @@ inline Pairs pairsOf(const DxfFile& file, std::size_t record)
     Tag tag;
     while (cursor.next(tag)) pairs.emplace_back(tag.code, std::string(tag.value));
     return pairs;
+}
+
+// Records of a type, by index.
+inline std::vector<std::size_t> recordsOf(const DxfFile& file, std::string_view type)
+{
+    std::vector<std::size_t> found;
+    for (std::size_t i = 0; i < file.recordCount(); ++i)
+        if (file.recordType(i) == type) found.push_back(i);
+    return found;
+}
+
+// The index of the first record of a type; the record count when there is none.
+inline std::size_t firstRecordOf(const DxfFile& file, std::string_view type)
+{
+    const auto found = recordsOf(file, type);
+    return found.empty() ? file.recordCount() : found.front();
 }
 
 // Whether `run` stands in `pairs` as consecutive pairs.
