@@ -13,30 +13,12 @@ namespace qx::dxf {
 namespace {
 
 using test::dxfText;
+using test::entitiesDrawing;
 using test::object;
 using test::openText;
 using test::Pairs;
 
 std::vector<QxDbObjectId> modelSpaceIds(QxDbDatabase& db) { return test::modelSpace(db)->entityIds(); }
-
-// A header with precision and UCS, the given table entries in a TABLES section when there are
-// any, then the given entities.
-std::string entitiesDrawing(const Pairs& entities, const std::string& version = "AC1027", const Pairs& tables = {})
-{
-    Pairs pairs = {{0, "SECTION"}, {2, "HEADER"}, {9, "$ACADVER"}, {1, version}, {9, "$HANDSEED"}, {5, "100"},
-                   {9, "$LUPREC"}, {70, "2"}, {9, "$UCSORG"}, {10, "10"}, {20, "20"}, {30, "0"},
-                   {9, "$UCSXDIR"}, {10, "0"}, {20, "1"}, {30, "0"}, {9, "$UCSYDIR"}, {10, "-1"}, {20, "0"}, {30, "0"},
-                   {0, "ENDSEC"}};
-    if (!tables.empty()) {
-        pairs.insert(pairs.end(), {{0, "SECTION"}, {2, "TABLES"}});
-        pairs.insert(pairs.end(), tables.begin(), tables.end());
-        pairs.push_back({0, "ENDSEC"});
-    }
-    pairs.insert(pairs.end(), {{0, "SECTION"}, {2, "ENTITIES"}});
-    pairs.insert(pairs.end(), entities.begin(), entities.end());
-    pairs.insert(pairs.end(), {{0, "ENDSEC"}, {0, "EOF"}});
-    return dxfText(pairs);
-}
 
 TEST(DxfOpenHeader, PrecisionAndUcsReachTheDatabase)
 {

@@ -11,23 +11,13 @@
 namespace qx::dxf {
 namespace {
 
-using test::dxfText;
+using test::entitiesDrawing;
 using test::firstRecordOf;
 using test::parsed;
-using test::Pairs;
-
-std::string entitiesFile(const Pairs& entity, const std::string& version = "AC1027")
-{
-    Pairs pairs = {{0, "SECTION"}, {2, "HEADER"}, {9, "$ACADVER"}, {1, version}, {0, "ENDSEC"},
-                   {0, "SECTION"}, {2, "ENTITIES"}};
-    pairs.insert(pairs.end(), entity.begin(), entity.end());
-    pairs.insert(pairs.end(), {{0, "ENDSEC"}, {0, "EOF"}});
-    return dxfText(pairs);
-}
 
 TEST(DxfRecordHeader, OwnerIsTheFirst330OutsideGroupsWhoeverWalksTheRecord)
 {
-    auto file = parsed(entitiesFile({{0, "LINE"}, {5, "2A"}, {102, "{ACAD_REACTORS"}, {330, "99"}, {102, "}"},
+    auto file = parsed(entitiesDrawing({{0, "LINE"}, {5, "2A"}, {102, "{ACAD_REACTORS"}, {330, "99"}, {102, "}"},
                                      {102, "{ACAD_XDICTIONARY"}, {360, "2B"}, {102, "}"}, {330, "1F"},
                                      {100, "AcDbEntity"}, {8, "0"}, {100, "AcDbLine"}, {11, "1.5"},
                                      {1001, "ACAD"}, {1000, "x"}, {330, "77"}}));
@@ -48,13 +38,13 @@ TEST(DxfRecordHeader, OwnerIsTheFirst330OutsideGroupsWhoeverWalksTheRecord)
 
 TEST(DxfRecordHeader, DimensionStylesKeepTheirHandleIn105)
 {
-    auto file = parsed(entitiesFile({{0, "DIMSTYLE"}, {105, "27"}, {330, "A"}, {2, "Standard"}, {5, "ByBlock"}}));
+    auto file = parsed(entitiesDrawing({{0, "DIMSTYLE"}, {105, "27"}, {330, "A"}, {2, "Standard"}, {5, "ByBlock"}}));
     EXPECT_EQ(readRecordHeader(*file, firstRecordOf(*file, "DIMSTYLE")).handle, 0x27u);
 }
 
 TEST(DxfExtendedData, ReadsTypedValuesAndDecodesText)
 {
-    auto file = parsed(entitiesFile({{0, "LINE"}, {5, "20"}, {1001, "PE_URL"}, {1000, "http://x/\\U+00E4"},
+    auto file = parsed(entitiesDrawing({{0, "LINE"}, {5, "20"}, {1001, "PE_URL"}, {1000, "http://x/\\U+00E4"},
                                      {1002, "{"}, {1000, "desc"}, {1002, "}"}, {1001, "APP"}, {1010, "1"}, {1020, "2"},
                                      {1030, "3"}, {1040, "2.5"}, {1070, "-4"}, {1071, "70000"}, {1005, "2F"}},
                                     "AC1018"));
@@ -75,22 +65,22 @@ TEST(DxfExtendedData, ReadsTypedValuesAndDecodesText)
 
 TEST(DxfExtendedData, PointWithoutYIsAnErrorNamingTheLine)
 {
-    auto file = parsed(entitiesFile({{0, "LINE"}, {5, "20"}, {1001, "APP"}, {1010, "1"}, {1040, "2"}}));
+    auto file = parsed(entitiesDrawing({{0, "LINE"}, {5, "20"}, {1001, "APP"}, {1010, "1"}, {1040, "2"}}));
     XData x;
     DxfError error;
     EXPECT_FALSE(readXData(*file, firstRecordOf(*file, "LINE"), x, error));
-    EXPECT_EQ(error.text(), "plan.dxf, line 21: extended data: point 1010 has no Y value");
+    EXPECT_EQ(error.text(), "plan.dxf, line 53: extended data: point 1010 has no Y value");
 }
 
 // Writes the data into a LINE of an R2004 or R2018 file and reads it back.
 XData roundTrip(const XData& in, const std::string& version, std::string* written = nullptr)
 {
-    auto style = parsed(entitiesFile({}, version));
+    auto style = parsed(entitiesDrawing({}, version));
     RecordBuilder b(WriteStyle::of(*style));
     b.raw(0, "LINE").raw(5, "20");
     writeXData(b, in);
     if (written) *written = b.str();
-    const std::string text = entitiesFile({}, version);
+    const std::string text = entitiesDrawing({}, version);
     const std::string withLine = text.substr(0, text.find("  0\nENDSEC", text.find("ENTITIES"))) + b.str() +
                                  text.substr(text.find("  0\nENDSEC", text.find("ENTITIES")));
     auto back = parsed(withLine);
@@ -139,7 +129,7 @@ TEST(DxfExtendedData, SplitNeverCutsACharacter)
 
 TEST(DxfExtendedData, SizeCountGrowsPastTheLimitOfOtherPrograms)
 {
-    auto style = parsed(entitiesFile({}));
+    auto style = parsed(entitiesDrawing({}));
     XData handles = {XValue::string(1001, u"obj_handles")};
     for (int i = 0; i < 3000; ++i) handles.push_back(XValue::string(1000, u"1A2B3"));
     RecordBuilder b(WriteStyle::of(*style));

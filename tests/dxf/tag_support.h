@@ -1,4 +1,5 @@
-// Helpers of the DXF tests: small drawings written as pairs, and the sample folder.
+// Helpers of the DXF tests: small drawings written as pairs and read as record files, and the
+// sample folder.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -86,6 +87,25 @@ inline Pairs smallDrawing(const std::string& version = "AC1027", const std::stri
         {0, "SECTION"}, {2, "OBJECTS"}, {0, "DICTIONARY"}, {5, "C"}, {330, "0"}, {0, "ENDSEC"},
         {0, "EOF"},
     };
+}
+
+// A header with precision and UCS, the given table entries in a TABLES section when there are
+// any, then the given entities.
+inline std::string entitiesDrawing(const Pairs& entities, const std::string& version = "AC1027", const Pairs& tables = {})
+{
+    Pairs pairs = {{0, "SECTION"}, {2, "HEADER"}, {9, "$ACADVER"}, {1, version}, {9, "$HANDSEED"}, {5, "100"},
+                   {9, "$LUPREC"}, {70, "2"}, {9, "$UCSORG"}, {10, "10"}, {20, "20"}, {30, "0"},
+                   {9, "$UCSXDIR"}, {10, "0"}, {20, "1"}, {30, "0"}, {9, "$UCSYDIR"}, {10, "-1"}, {20, "0"}, {30, "0"},
+                   {0, "ENDSEC"}};
+    if (!tables.empty()) {
+        pairs.insert(pairs.end(), {{0, "SECTION"}, {2, "TABLES"}});
+        pairs.insert(pairs.end(), tables.begin(), tables.end());
+        pairs.push_back({0, "ENDSEC"});
+    }
+    pairs.insert(pairs.end(), {{0, "SECTION"}, {2, "ENTITIES"}});
+    pairs.insert(pairs.end(), entities.begin(), entities.end());
+    pairs.insert(pairs.end(), {{0, "ENDSEC"}, {0, "EOF"}});
+    return dxfText(pairs);
 }
 
 inline std::filesystem::path samplesDir() { return std::filesystem::path(QX_SAMPLES_DIR) / "dxf"; }
