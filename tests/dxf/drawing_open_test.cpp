@@ -13,27 +13,12 @@ namespace qx::dxf {
 namespace {
 
 using test::dxfText;
+using test::entitiesDrawing;
+using test::object;
 using test::openText;
 using test::Pairs;
 
-template <class T>
-T* object(QxDbObjectId id)
-{
-    return T::cast(qx::peekObject(id));
-}
-
 std::vector<QxDbObjectId> modelSpaceIds(QxDbDatabase& db) { return test::modelSpace(db)->entityIds(); }
-
-std::string entitiesDrawing(const Pairs& entities, const std::string& version = "AC1027")
-{
-    Pairs pairs = {{0, "SECTION"}, {2, "HEADER"}, {9, "$ACADVER"}, {1, version}, {9, "$HANDSEED"}, {5, "100"},
-                   {9, "$LUPREC"}, {70, "2"}, {9, "$UCSORG"}, {10, "10"}, {20, "20"}, {30, "0"},
-                   {9, "$UCSXDIR"}, {10, "0"}, {20, "1"}, {30, "0"}, {9, "$UCSYDIR"}, {10, "-1"}, {20, "0"}, {30, "0"},
-                   {0, "ENDSEC"}, {0, "SECTION"}, {2, "ENTITIES"}};
-    pairs.insert(pairs.end(), entities.begin(), entities.end());
-    pairs.insert(pairs.end(), {{0, "ENDSEC"}, {0, "EOF"}});
-    return dxfText(pairs);
-}
 
 TEST(DxfOpenHeader, PrecisionAndUcsReachTheDatabase)
 {
@@ -127,16 +112,12 @@ TEST(DxfOpenEntities, MTextJoinsChunksAndTakesRotationFromItsDirection)
 // A drawing with the standard text style and another one, then the given entities.
 std::string styledDrawing(const Pairs& entities)
 {
-    Pairs pairs = {{0, "SECTION"}, {2, "HEADER"}, {9, "$ACADVER"}, {1, "AC1027"}, {9, "$HANDSEED"}, {5, "100"},
-                   {0, "ENDSEC"}, {0, "SECTION"}, {2, "TABLES"}, {0, "TABLE"}, {2, "STYLE"}, {5, "3"},
-                   {100, "AcDbSymbolTable"}, {70, "2"}, {0, "STYLE"}, {5, "11"}, {100, "AcDbSymbolTableRecord"},
-                   {100, "AcDbTextStyleTableRecord"}, {2, "Standard"}, {70, "0"}, {40, "0"}, {41, "1"}, {3, "txt"},
-                   {0, "STYLE"}, {5, "12"}, {100, "AcDbSymbolTableRecord"}, {100, "AcDbTextStyleTableRecord"},
-                   {2, "Notes"}, {70, "0"}, {40, "0"}, {41, "1"}, {3, "txt"}, {0, "ENDTAB"}, {0, "ENDSEC"},
-                   {0, "SECTION"}, {2, "ENTITIES"}};
-    pairs.insert(pairs.end(), entities.begin(), entities.end());
-    pairs.insert(pairs.end(), {{0, "ENDSEC"}, {0, "EOF"}});
-    return dxfText(pairs);
+    return entitiesDrawing(entities, "AC1027",
+                           {{0, "TABLE"}, {2, "STYLE"}, {5, "3"}, {100, "AcDbSymbolTable"}, {70, "2"},
+                            {0, "STYLE"}, {5, "11"}, {100, "AcDbSymbolTableRecord"}, {100, "AcDbTextStyleTableRecord"},
+                            {2, "Standard"}, {70, "0"}, {40, "0"}, {41, "1"}, {3, "txt"},
+                            {0, "STYLE"}, {5, "12"}, {100, "AcDbSymbolTableRecord"}, {100, "AcDbTextStyleTableRecord"},
+                            {2, "Notes"}, {70, "0"}, {40, "0"}, {41, "1"}, {3, "txt"}, {0, "ENDTAB"}});
 }
 
 std::u16string styleName(QxDbObjectId style)
@@ -267,12 +248,12 @@ TEST(DxfOpenBadValues, AnEntryOfAnotherKindInATableIsKeptAsText)
 {
     // Found by fuzzing: a LAYER record inside the BLOCK_RECORD table, named like model space,
     // became the "block" entities were added to.
-    Pairs pairs = {{0, "SECTION"}, {2, "HEADER"}, {9, "$ACADVER"}, {1, "AC1027"}, {0, "ENDSEC"},
-                   {0, "SECTION"}, {2, "TABLES"}, {0, "TABLE"}, {2, "BLOCK_RECORD"}, {5, "1"}, {70, "1"},
-                   {0, "LAYER"}, {5, "1F"}, {330, "1"}, {2, "*Model_Space"}, {0, "ENDTAB"}, {0, "ENDSEC"},
-                   {0, "SECTION"}, {2, "ENTITIES"}, {0, "POINT"}, {5, "30"}, {100, "AcDbEntity"}, {8, "0"},
-                   {100, "AcDbPoint"}, {10, "1"}, {20, "2"}, {30, "0"}, {0, "ENDSEC"}, {0, "EOF"}};
-    const std::string text = dxfText(pairs);
+    const std::string text =
+        entitiesDrawing({{0, "POINT"}, {5, "30"}, {100, "AcDbEntity"}, {8, "0"}, {100, "AcDbPoint"}, {10, "1"},
+                         {20, "2"}, {30, "0"}},
+                        "AC1027",
+                        {{0, "TABLE"}, {2, "BLOCK_RECORD"}, {5, "1"}, {70, "1"}, {0, "LAYER"}, {5, "1F"}, {330, "1"},
+                         {2, "*Model_Space"}, {0, "ENDTAB"}});
     auto db = openText(text);
     ASSERT_TRUE(db);
     ASSERT_EQ(modelSpaceIds(*db).size(), 1u);
@@ -365,16 +346,22 @@ TEST(DxfOpenBadValues, ANonNumberWhereANumberIsNeededNamesTheLine)
     EXPECT_FALSE(result.database);
 }
 
-TEST(DxfOpenTables, CellsMergesWidthsAndStyleOfTheSampleTable)
+// The sample drawing `name` opened; null when the samples are absent.
+std::shared_ptr<QxDbDatabase> openSample(const char* name)
 {
-    const auto path = test::samplesDir() / "ezdxf-acad_table_simple.dxf";
-    if (!std::filesystem::exists(path)) GTEST_SKIP() << "sample drawings not found in " << test::samplesDir();
+    const auto path = test::samplesDir() / name;
+    if (!std::filesystem::exists(path)) return nullptr;
     OpenResult result;
     DxfError error;
-    ASSERT_TRUE(openDxf(path.string(), result, error)) << error.text();
-    QxDbTable* table = nullptr;
-    for (auto id : modelSpaceIds(*result.database))
-        if (auto* t = object<QxDbTable>(id)) table = t;
+    EXPECT_TRUE(openDxf(path.string(), result, error)) << error.text();
+    return result.database;
+}
+
+TEST(DxfOpenTables, CellsMergesWidthsAndStyleOfTheSampleTable)
+{
+    const auto db = openSample("ezdxf-acad_table_simple.dxf");
+    if (!db) GTEST_SKIP() << "sample drawings not found in " << test::samplesDir();
+    const auto* table = test::first<QxDbTable>(*db);
     ASSERT_TRUE(table);
     EXPECT_GT(table->numRows(), 1u);
     EXPECT_GT(table->numColumns(), 1u);
@@ -388,13 +375,10 @@ TEST(DxfOpenTables, CellsMergesWidthsAndStyleOfTheSampleTable)
 
 TEST(DxfOpenDynamicBlocks, RepresentationsLeadToTheirDefinitionAndLinearValuesAreRead)
 {
-    const auto path = test::samplesDir() / "acs-BLOCKLINEARPARAMETER.dxf";
-    if (!std::filesystem::exists(path)) GTEST_SKIP() << "sample drawings not found in " << test::samplesDir();
-    OpenResult result;
-    DxfError error;
-    ASSERT_TRUE(openDxf(path.string(), result, error)) << error.text();
+    const auto db = openSample("acs-BLOCKLINEARPARAMETER.dxf");
+    if (!db) GTEST_SKIP() << "sample drawings not found in " << test::samplesDir();
     std::vector<double> distances;
-    for (auto id : modelSpaceIds(*result.database)) {
+    for (auto id : modelSpaceIds(*db)) {
         if (!object<QxDbBlockReference>(id)) continue;
         QxDbDynBlockReference dynamic(id);
         EXPECT_TRUE(dynamic.isDynamicBlock());
@@ -408,14 +392,11 @@ TEST(DxfOpenDynamicBlocks, RepresentationsLeadToTheirDefinitionAndLinearValuesAr
 
 TEST(DxfOpenDynamicBlocks, VisibilityStatesComeFromEachReferencesCache)
 {
-    const auto path = test::samplesDir() / "acs-dynamic-block-circle.dxf";
-    if (!std::filesystem::exists(path)) GTEST_SKIP() << "sample drawings not found in " << test::samplesDir();
-    OpenResult result;
-    DxfError error;
-    ASSERT_TRUE(openDxf(path.string(), result, error)) << error.text();
+    const auto db = openSample("acs-dynamic-block-circle.dxf");
+    if (!db) GTEST_SKIP() << "sample drawings not found in " << test::samplesDir();
     std::vector<double> diameters;
     std::size_t visible = 0;
-    for (auto id : modelSpaceIds(*result.database)) {
+    for (auto id : modelSpaceIds(*db)) {
         auto* reference = object<QxDbBlockReference>(id);
         if (!reference) continue;
         for (const auto& p : reference->dynamicProperties()) {
@@ -428,12 +409,6 @@ TEST(DxfOpenDynamicBlocks, VisibilityStatesComeFromEachReferencesCache)
     ASSERT_EQ(diameters.size(), 2u);
     EXPECT_NE(diameters[0], diameters[1]);
 }
-
-}  // namespace
-}  // namespace qx::dxf
-
-namespace qx::dxf {
-namespace {
 
 // A text's justification comes from its record (72 and 11 in the first part, 73 in the second;
 // an attribute's vertical one is 74); a text the host adds writes it, and reads back the same.

@@ -11,13 +11,24 @@
 
 #include "bench/dxf_drawing_generator.h"
 #include "cad/db/database_impl.h"
+#include "cad/db/internals.h"
+#include "cad/db/xdata.h"
 #include "cad/dxf/dxf_check.h"
 #include "cad/dxf/dxf_drawing.h"
 #include "database.h"
 #include "dbsymbols.h"
+#include "support/drawing_builders.h"
 #include "tag_support.h"
 
 namespace qx::dxf::test {
+
+// The generator's drawing of `entities` entities, with the version `version` in its header.
+inline std::string generated(unsigned seed, std::size_t entities, const char* version = "AC1027")
+{
+    std::string text = bench::DxfDrawingGenerator(seed).drawing(entities);
+    text.replace(text.find("AC1027"), 6, version);
+    return text;
+}
 
 inline std::shared_ptr<QxDbDatabase> openText(const std::string& text, std::vector<std::string>* warnings = nullptr)
 {
@@ -63,27 +74,56 @@ struct Writable {
 // Reads saved text back as a file and runs our consistency check on it.
 inline std::unique_ptr<DxfFile> reread(const std::string& text, bool expectConsistent = true)
 {
-    DxfError error;
-    auto file = DxfFile::parse(text, "saved.dxf", error);
-    EXPECT_TRUE(file) << error.text();
+    auto file = parsed(text);
     if (file && expectConsistent) {
         EXPECT_EQ(checkConsistency(*file), std::vector<std::string>{});
     }
     return file;
 }
 
-// Records of a type, by index.
-inline std::vector<std::size_t> recordsOf(const DxfFile& file, std::string_view type)
-{
-    std::vector<std::size_t> found;
-    for (std::size_t i = 0; i < file.recordCount(); ++i)
-        if (file.recordType(i) == type) found.push_back(i);
-    return found;
-}
-
 inline QxDbBlockTableRecord* modelSpace(QxDbDatabase& db)
 {
     return QxDbBlockTableRecord::cast(qx::peekObject(db.modelSpaceId()));
+}
+
+// The object behind an id, when it is of the class T; null otherwise.
+template <class T>
+T* object(QxDbObjectId id)
+{
+    return T::cast(qx::peekObject(id));
+}
+
+// The first entity of a kind in model space.
+template <class T>
+T* first(QxDbDatabase& db)
+{
+    for (QxDbObjectId id : modelSpace(db)->entityIds())
+        if (T* e = object<T>(id)) return e;
+    return nullptr;
+}
+
+// The object of the same handle in a drawing read back.
+inline QxDbObjectId sameIn(QxDbDatabase& back, QxDbObjectId id) { return back.getObjectId(id.handle()); }
+
+using qxtest::appendToModelSpace;
+
+inline void registerApp(QxDbDatabase& db, const char16_t* name)
+{
+    Writable<QxDbRegAppTable> apps(db.regAppTableId());
+    auto* record = new QxDbRegAppTableRecord;
+    record->setName(name);
+    ASSERT_EQ(apps->add(record), Qxapp::eOk);
+    record->close();
+}
+
+// The strings (group 1000) of an object's extended data, of every application or of one.
+inline std::vector<std::u16string> xdataStrings(const QxDbObject& object, const char16_t* app = nullptr)
+{
+    std::vector<std::u16string> strings;
+    if (const QxDbXData* store = qx::DbInternals::xdataStore(object))
+        for (const QxDbXData::Value& v : app ? store->values(app) : store->values())
+            if (v.code == 1000) strings.emplace_back(v.text);
+    return strings;
 }
 
 // Runs python3-ezdxf on a saved file: readfile, audit, and the count of modelspace entities by
@@ -109,6 +149,17 @@ inline std::string ezdxfReport(const std::string& text, const std::string& extra
     std::string report((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     std::filesystem::remove(path), std::filesystem::remove(script), std::filesystem::remove(out);
     return status == 0 ? report : "ezdxf failed: " + report;
+}
+
+// ezdxfReport, with the check that its audit found nothing to fix. Empty when ezdxf is not
+// installed: the caller skips the rest.
+inline std::string ezdxfAudit(const std::string& text, const std::string& extra = "")
+{
+    std::string report = ezdxfReport(text, extra);
+    if (!report.empty()) {
+        EXPECT_NE(report.find("errors 0 fixes 0"), std::string::npos) << report;
+    }
+    return report;
 }
 
 }  // namespace qx::dxf::test

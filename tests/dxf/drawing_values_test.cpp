@@ -3,10 +3,6 @@
 // has one, refused with the object named where it has none. Every drawing saved opens again.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
-#include "cad/db/internals.h"
-#include "cad/db/xdata.h"
 #include "dbtable.h"
 #include "drawing_support.h"
 #include "support/run_qxcad.h"
@@ -14,52 +10,25 @@
 namespace qx::dxf {
 namespace {
 
+using test::appendToModelSpace;
+using test::first;
+using test::object;
 using test::openText;
 using test::reread;
+using test::sameIn;
 using test::saveText;
 using test::Writable;
 
-template <class T>
-T* peek(QxDbObjectId id)
-{
-    return T::cast(qx::peekObject(id));
-}
+std::shared_ptr<QxDbDatabase> generated(const char* version) { return openText(test::generated(7, 30, version)); }
 
-std::shared_ptr<QxDbDatabase> generated(const char* version)
+// The generator's empty drawing with one multi-line text of the given contents, as written.
+std::string withMText(const std::string& contents)
 {
-    std::string text = bench::DxfDrawingGenerator(7).drawing(30);
-    text.replace(text.find("AC1027"), 6, version);
-    return openText(text);
-}
-
-QxDbObjectId append(QxDbDatabase& db, QxDbEntity* entity)
-{
-    QxDbObjectId id;
-    Writable<QxDbBlockTableRecord> space(db.modelSpaceId());
-    EXPECT_EQ(space->appendQxDbEntity(id, entity), Qxapp::eOk);
-    entity->close();
-    return id;
-}
-
-// The first entity of a kind in model space.
-template <class T>
-T* first(QxDbDatabase& db)
-{
-    for (QxDbObjectId id : test::modelSpace(db)->entityIds())
-        if (T* e = peek<T>(id)) return e;
-    return nullptr;
-}
-
-// The object of the same handle in a drawing read back.
-QxDbObjectId sameIn(QxDbDatabase& back, QxDbObjectId id) { return back.getObjectId(id.handle()); }
-
-std::vector<std::u16string> xdataStrings(const QxDbObject& object, const char16_t* app)
-{
-    std::vector<std::u16string> strings;
-    if (const QxDbXData* store = qx::DbInternals::xdataStore(object))
-        for (const QxDbXData::Value& v : store->values(app))
-            if (v.code == 1000) strings.emplace_back(v.text);
-    return strings;
+    std::string text = bench::DxfDrawingGenerator(3).drawing(0);
+    const std::string mtext = "  0\nMTEXT\n  5\nABC\n330\n1F\n100\nAcDbEntity\n  8\n0\n100\nAcDbMText\n 10\n0.0\n 20\n0.0\n"
+                              " 30\n0.0\n 40\n2.5\n  1\n" + contents + "\n";
+    text.insert(text.find("  0\nENDSEC\n", text.find("ENTITIES")), mtext);
+    return text;
 }
 
 // Saving must fail with a message; the message.
@@ -83,28 +52,27 @@ TEST(DxfLineBreaks, FormattedTextsKeepTheirBreaksAsParagraphs)
         auto db = generated(version);
         auto* mtext = new QxDbMText;
         mtext->setContents(u"ROOM 101\nKitchen\r\nHall\rEnd");
-        const QxDbObjectId mtextId = append(*db, mtext);
+        const QxDbObjectId mtextId = appendToModelSpace(*db, mtext);
         auto* table = new QxDbTable;
         table->setTableStyle(db->tablestyle());
         table->setSize(2, 2);
         table->setTextString(0, 0, u"ROOM 101\nKitchen");
         table->setTextString(1, 1, longText.c_str());
-        const QxDbObjectId tableId = append(*db, table);
+        const QxDbObjectId tableId = appendToModelSpace(*db, table);
 
         const std::string saved = saveText(*db);
-        reread(saved);
         auto back = openText(saved);
         ASSERT_TRUE(back);
-        const auto* mtextBack = peek<QxDbMText>(sameIn(*back, mtextId));
+        const auto* mtextBack = object<QxDbMText>(sameIn(*back, mtextId));
         ASSERT_TRUE(mtextBack);
         EXPECT_EQ(mtextBack->contents(), u"ROOM 101\\PKitchen\\PHall\\PEnd");
         EXPECT_EQ(mtextBack->text(), u"ROOM 101\nKitchen\nHall\nEnd");
-        const auto* tableBack = peek<QxDbTable>(sameIn(*back, tableId));
+        const auto* tableBack = object<QxDbTable>(sameIn(*back, tableId));
         ASSERT_TRUE(tableBack);
         EXPECT_EQ(tableBack->cell(0, 0)->text, u"ROOM 101\\PKitchen");
         EXPECT_EQ(tableBack->cell(1, 1)->text, longRead);
         // The table's graphics hold the same texts as multi-line texts.
-        auto file = test::reread(saved);
+        auto file = reread(saved);
         const auto texts = test::recordsOf(*file, "MTEXT");
         EXPECT_TRUE(std::any_of(texts.begin(), texts.end(),
                                 [&](std::size_t i) { return test::hasRun(test::pairsOf(*file, i), {{1, "ROOM 101\\PKitchen"}}); }));
@@ -125,13 +93,7 @@ TEST(DxfLineBreaks, PlainTextsAndExtendedDataComeBackExactly)
     auto* line = first<QxDbLine>(*db);
     ASSERT_TRUE(line);
     const QxDbObjectId lineId = line->objectId();
-    {
-        Writable<QxDbRegAppTable> apps(db->regAppTableId());
-        auto* app = new QxDbRegAppTableRecord;
-        app->setName(u"QX_NOTES");
-        ASSERT_EQ(apps->add(app), Qxapp::eOk);
-        app->close();
-    }
+    test::registerApp(*db, u"QX_NOTES");
     // Long strings are split into pieces of 255 bytes: breaks and carets on both sides of a cut.
     std::u16string longValue;
     for (int i = 0; i < 100; ++i) longValue += u"ab\n^J";
@@ -146,8 +108,8 @@ TEST(DxfLineBreaks, PlainTextsAndExtendedDataComeBackExactly)
     reread(saved);
     auto back = openText(saved);
     ASSERT_TRUE(back);
-    EXPECT_EQ(peek<QxDbAttribute>(sameIn(*back, attributeId))->textString(), value);
-    EXPECT_EQ(xdataStrings(*peek<QxDbLine>(sameIn(*back, lineId)), u"QX_NOTES"),
+    EXPECT_EQ(object<QxDbAttribute>(sameIn(*back, attributeId))->textString(), value);
+    EXPECT_EQ(test::xdataStrings(*object<QxDbLine>(sameIn(*back, lineId)), u"QX_NOTES"),
               (std::vector<std::u16string>{u"first\nsecond", longValue}));
     // Saved again unchanged, the same bytes.
     EXPECT_EQ(saveText(*back), saved);
@@ -156,11 +118,7 @@ TEST(DxfLineBreaks, PlainTextsAndExtendedDataComeBackExactly)
 TEST(DxfLineBreaks, CaretNotationInFilesIsRead)
 {
     // Other programs write tabs in texts as ^I; a caret before a space is the caret itself.
-    std::string text = bench::DxfDrawingGenerator(3).drawing(0);
-    const std::string mtext = "  0\nMTEXT\n  5\nABC\n330\n1F\n100\nAcDbEntity\n  8\n0\n100\nAcDbMText\n 10\n0.0\n 20\n0.0\n"
-                              " 30\n0.0\n 40\n2.5\n  1\nA^IB^ C 2^3\n";
-    text.insert(text.find("  0\nENDSEC\n", text.find("ENTITIES")), mtext);
-    auto db = openText(text);
+    auto db = openText(withMText("A^IB^ C 2^3"));
     ASSERT_TRUE(db);
     const auto* read = first<QxDbMText>(*db);
     ASSERT_TRUE(read);
@@ -200,48 +158,36 @@ TEST(DxfLineBreaks, NamesThatCannotBeWrittenRefuseTheSaveAndNameTheObject)
         EXPECT_NE(message.find("carriage return"), std::string::npos) << message;
 
         // Saved to a file: the file on disk is left as it was, and no temporary file stays.
-        const auto dir = std::filesystem::temp_directory_path() / ("qx-refused-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(dir);
-        const auto path = dir / "plan.dxf";
-        std::ofstream(path, std::ios::binary) << "previous drawing";
+        const qxtest::TempDir dir;
+        const std::string path = dir.write("plan.dxf", "previous drawing");
         SaveResult result;
         DxfError error;
-        EXPECT_FALSE(saveDxf(*db, path.string(), result, error));
+        EXPECT_FALSE(saveDxf(*db, path, result, error));
         EXPECT_NE(error.text().find("the LINE"), std::string::npos) << error.text();
         EXPECT_NE(error.text().find("the file on disk is unchanged"), std::string::npos) << error.text();
-        std::ifstream in(path, std::ios::binary);
-        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "previous drawing");
-        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1);
-        std::filesystem::remove_all(dir);
+        EXPECT_EQ(qxtest::readFile(path), "previous drawing");
+        EXPECT_EQ(dir.entries(), 1u);
     }
 }
 
 TEST(DxfLineBreaks, TheWizardsTableOfAMultiLineTextOpensAfterSaveAs)
 {
-    const auto dir = std::filesystem::temp_directory_path() / ("qx-wizard-breaks-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
-    std::string text = bench::DxfDrawingGenerator(3).drawing(0);
-    const std::string mtext = "  0\nMTEXT\n  5\nABC\n330\n1F\n100\nAcDbEntity\n  8\n0\n100\nAcDbMText\n 10\n0.0\n 20\n0.0\n"
-                              " 30\n0.0\n 40\n2.5\n  1\nROOM 101\\PKitchen\n";
-    text.insert(text.find("  0\nENDSEC\n", text.find("ENTITIES")), mtext);
-    const auto drawing = dir / "rooms.dxf", saved = dir / "rooms-table.dxf";
-    std::ofstream(drawing, std::ios::binary) << text;
-    const auto run = qxtest::runQxcad("OPEN " + drawing.string() +
+    const qxtest::TempDir dir;
+    const std::string drawing = dir.write("rooms.dxf", withMText("ROOM 101\\PKitchen")), saved = dir.file("rooms-table.dxf");
+    const auto run = qxtest::runQxcad("OPEN " + drawing +
                                       "\nDATAEXTRACTION\nclick Next\nclick Next\nclick Next\n"
                                       "check 1025 Contents 1\nclick Next\nclick 1031\n0,-100\nclick Finish\n"
-                                      "SAVEAS " + saved.string() + "\nOPEN " + saved.string() + "\nQUIT\n");
+                                      "SAVEAS " + saved + "\nOPEN " + saved + "\nQUIT\n");
     EXPECT_EQ(run.exitCode, 0) << run.output;
-    EXPECT_NE(run.output.find("Opened " + saved.string()), std::string::npos) << run.output;
-    OpenResult reopened;
-    DxfError error;
-    ASSERT_TRUE(openDxf(saved.string(), reopened, error)) << error.text();
-    const auto* table = first<QxDbTable>(*reopened.database);
+    EXPECT_NE(run.output.find("Opened " + saved), std::string::npos) << run.output;
+    auto reopened = openText(qxtest::readFile(saved));
+    ASSERT_TRUE(reopened);
+    const auto* table = first<QxDbTable>(*reopened);
     ASSERT_TRUE(table);
     bool found = false;
     for (std::uint32_t r = 0; r < table->numRows(); ++r)
         for (std::uint32_t c = 0; c < table->numColumns(); ++c) found |= table->cell(r, c)->text == u"ROOM 101\\PKitchen";
     EXPECT_TRUE(found) << run.output;
-    std::filesystem::remove_all(dir);
 }
 
 }  // namespace

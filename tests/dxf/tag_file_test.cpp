@@ -10,15 +10,8 @@ namespace {
 
 using test::dxfText;
 using test::Pairs;
+using test::parsed;
 using test::smallDrawing;
-
-std::unique_ptr<DxfFile> parseOk(const std::string& text)
-{
-    DxfError error;
-    auto file = DxfFile::parse(text, "plan.dxf", error);
-    EXPECT_TRUE(file) << error.text();
-    return file;
-}
 
 DxfError parseError(const std::string& text)
 {
@@ -30,7 +23,7 @@ DxfError parseError(const std::string& text)
 
 TEST(DxfRecordIndex, RecordsSplitAtGroupCodeZeroWithinSections)
 {
-    auto file = parseOk(dxfText(smallDrawing()));
+    auto file = parsed(dxfText(smallDrawing()));
     ASSERT_TRUE(file);
     std::vector<std::string> types;
     for (std::size_t i = 0; i < file->recordCount(); ++i) types.emplace_back(file->recordType(i));
@@ -50,7 +43,7 @@ TEST(DxfRecordIndex, RecordsSplitAtGroupCodeZeroWithinSections)
 
 TEST(DxfRecordIndex, TagsCarryLineNumbersAndValuesWithoutLineEnds)
 {
-    auto file = parseOk(dxfText(smallDrawing(), "\r\n"));
+    auto file = parsed(dxfText(smallDrawing(), "\r\n"));
     ASSERT_TRUE(file);
     EXPECT_TRUE(file->crlf());
     const Section* entities = file->section("ENTITIES");
@@ -69,7 +62,7 @@ TEST(DxfRecordIndex, TagsCarryLineNumbersAndValuesWithoutLineEnds)
 
 TEST(DxfRecordIndex, HeaderVariablesVersionAndEncoding)
 {
-    auto file = parseOk(dxfText(smallDrawing("AC1018", "ANSI_1251")));
+    auto file = parsed(dxfText(smallDrawing("AC1018", "ANSI_1251")));
     ASSERT_TRUE(file);
     EXPECT_EQ(file->version(), "AC1018");
     EXPECT_EQ(file->versionNumber(), 1018);
@@ -84,13 +77,13 @@ TEST(DxfRecordIndex, HeaderVariablesVersionAndEncoding)
     EXPECT_EQ(file->headerVariable("$DWGCODEPAGE").size(), 1u);
 
     // From AC1021 on the file is UTF-8 whatever $DWGCODEPAGE says.
-    auto newer = parseOk(dxfText(smallDrawing("AC1032", "ANSI_1251")));
+    auto newer = parsed(dxfText(smallDrawing("AC1032", "ANSI_1251")));
     EXPECT_TRUE(newer->encoding().isUtf8());
 }
 
 TEST(DxfRecordIndex, UnknownCodePageFallsBackWithAWarning)
 {
-    auto file = parseOk(dxfText(smallDrawing("AC1015", "ANSI_9999")));
+    auto file = parsed(dxfText(smallDrawing("AC1015", "ANSI_9999")));
     ASSERT_TRUE(file);
     EXPECT_EQ(file->encoding().name(), "ANSI_1252");
     ASSERT_EQ(file->warnings().size(), 1u);
@@ -102,7 +95,7 @@ TEST(DxfRecordIndex, UnknownSectionsAndCommentsAreKept)
     Pairs pairs = {{999, "written by hand"}, {0, "SECTION"}, {2, "FUTURE"}, {0, "THING"}, {1, "x"},
                    {0, "ENDSEC"}, {0, "EOF"}};
     const std::string text = dxfText(pairs) + "\n";
-    auto file = parseOk(text);
+    auto file = parsed(text);
     ASSERT_TRUE(file);
     EXPECT_EQ(file->preamble(), "999\nwritten by hand\n");
     EXPECT_EQ(file->trailer(), "\n");
@@ -113,7 +106,7 @@ TEST(DxfRecordIndex, UnknownSectionsAndCommentsAreKept)
 
 TEST(DxfRecordIndex, ByteOrderMarkAndUnpaddedCodesAccepted)
 {
-    auto file = parseOk("\xEF\xBB\xBF" "0\nSECTION\n2\nENTITIES\n0\nENDSEC\n0\nEOF");
+    auto file = parsed("\xEF\xBB\xBF" "0\nSECTION\n2\nENTITIES\n0\nENDSEC\n0\nEOF");
     ASSERT_TRUE(file);
     EXPECT_FALSE(file->paddedCodes());
     EXPECT_TRUE(file->text().starts_with("0\nSECTION"));
@@ -138,7 +131,7 @@ TEST(DxfBadInput, BinaryDwgAndDxbAreRefused)
     EXPECT_NE(parseError(std::string("AC1032\0\0\0\0\0\0", 12)).text().find("DWG"), std::string::npos);
     EXPECT_NE(parseError(std::string("XXXXXXX DXB 1.0\r\n\x1a\0", 20)).text().find("DXB"), std::string::npos);
     // Found by fuzzing: the same letters where a comment puts them are no reason to refuse.
-    EXPECT_TRUE(parseOk("999\ncom DXB 1.0\n  0\nSECTION\n  2\nENTITIES\n  0\nENDSEC\n  0\nEOF\n"));
+    EXPECT_TRUE(parsed("999\ncom DXB 1.0\n  0\nSECTION\n  2\nENTITIES\n  0\nENDSEC\n  0\nEOF\n"));
 }
 
 TEST(DxfBadInput, TextThatIsNotADrawing)
@@ -190,7 +183,7 @@ TEST(DxfBadInput, WrongGroupCodesAndNonNumbers)
     // A string code holds anything, and numbers may carry blanks and exponents.
     std::string lenient = text;
     lenient.replace(lenient.find(" 40\n2.5") + 4, 3, " -2.5E+01 ");
-    EXPECT_TRUE(parseOk(lenient));
+    EXPECT_TRUE(parsed(lenient));
 }
 
 TEST(DxfBadInput, SectionStructure)

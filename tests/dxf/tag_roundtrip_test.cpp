@@ -1,13 +1,11 @@
 // Writing a file back: untouched records byte for byte, changes applied in place, every
-// sample drawing reproduced, and saving that never damages the file on disk.
+// sample drawing reproduced (from its records and from its database), and saving that never
+// damages the file on disk.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-
 #include "cad/dxf/dxf_writer.h"
-#include "tag_support.h"
+#include "drawing_support.h"
+#include "support/files.h"
 
 namespace qx::dxf {
 namespace {
@@ -25,21 +23,8 @@ std::string written(const DxfFile& file, const DxfEdits& edits = {})
     return out;
 }
 
-std::string slurp(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-std::size_t indexOf(const DxfFile& file, std::string_view type)
-{
-    for (std::size_t i = 0; i < file.recordCount(); ++i)
-        if (file.recordType(i) == type) return i;
-    return file.recordCount();
-}
-
+// Each sample as a file of records and as a database: both write it back byte for byte, and
+// the file passes our consistency check but for pointers that its writer left dangling.
 TEST(DxfRoundTrip, EverySampleDrawingIsWrittenBackUnchanged)
 {
     const auto samples = test::sampleDrawings();
@@ -49,15 +34,19 @@ TEST(DxfRoundTrip, EverySampleDrawingIsWrittenBackUnchanged)
         DxfError error;
         auto file = DxfFile::read(path.string(), error);
         ASSERT_TRUE(file) << error.text();
-        std::string original = slurp(path);
+        EXPECT_EQ(checkConsistency(*file, {.pointers = false}), std::vector<std::string>{});
+        std::string original = qxtest::readFile(path.string());
         if (original.starts_with("\xEF\xBB\xBF")) original.erase(0, 3);
         const std::string out = written(*file);
         EXPECT_EQ(out.size(), original.size());
         EXPECT_TRUE(out == original);
         // And the tag sequence read back from what we wrote is the original's.
-        auto again = DxfFile::parse(out, "again", error);
-        ASSERT_TRUE(again) << error.text();
+        auto again = test::parsed(out);
+        ASSERT_TRUE(again);
         EXPECT_EQ(test::allPairs(*again), test::allPairs(*file));
+        OpenResult opened;
+        ASSERT_TRUE(openDxf(path.string(), opened, error)) << error.text();
+        EXPECT_TRUE(test::saveText(*opened.database) == original) << "saved from the database";
     }
 }
 
@@ -89,21 +78,20 @@ TEST(DxfEditsApplied, ReplaceRemoveAndInsertKeepTheRestByteForByte)
     // Odd spacing in an untouched record must survive: it is copied, not re-formatted.
     std::string text = dxfText(smallDrawing());
     text.replace(text.find("5.0\n 20\n5.0"), 3, "5.000000");
-    DxfError error;
-    auto file = DxfFile::parse(text, "plan.dxf", error);
-    ASSERT_TRUE(file) << error.text();
+    auto file = test::parsed(text);
+    ASSERT_TRUE(file);
 
-    const std::size_t line = indexOf(*file, "LINE");
+    const std::size_t line = test::firstRecordOf(*file, "LINE");
     const std::size_t circle = line + 1;
     const WriteStyle style = WriteStyle::of(*file);
     DxfEdits edits;
     edits.replace(line, RecordBuilder(style).raw(0, "POINT").handle(5, 0x20).raw(8, "0").point(10, 1, 2, 0).take());
     edits.insertBefore(circle, RecordBuilder(style).raw(0, "POINT").handle(5, 0x41).raw(8, "0").point(10, 3, 4, 0).take());
-    edits.remove(indexOf(*file, "DICTIONARY"));
+    edits.remove(test::firstRecordOf(*file, "DICTIONARY"));
     const std::string out = written(*file, edits);
 
-    auto again = DxfFile::parse(out, "out.dxf", error);
-    ASSERT_TRUE(again) << error.text();
+    auto again = test::parsed(out);
+    ASSERT_TRUE(again);
     std::vector<std::string> types;
     for (std::size_t i = 0; i < again->recordCount(); ++i) types.emplace_back(again->recordType(i));
     const auto entities = again->section("ENTITIES");
@@ -118,15 +106,14 @@ TEST(DxfEditsApplied, ReplaceRemoveAndInsertKeepTheRestByteForByte)
 
 TEST(DxfEditsApplied, NewPairsFollowTheFileStyleAndEncoding)
 {
-    DxfError error;
-    auto crlf = DxfFile::parse(dxfText(smallDrawing("AC1018"), "\r\n"), "old.dxf", error);
+    auto crlf = test::parsed(dxfText(smallDrawing("AC1018"), "\r\n"));
     ASSERT_TRUE(crlf);
     RecordBuilder old(WriteStyle::of(*crlf));
     old.plain(1, u"Größe 中");
     // ANSI_1252 holds the umlauts but not the Chinese character.
     EXPECT_EQ(old.str(), "  1\r\nGr\xF6\xDF" "e \\U+4E2D\r\n");
 
-    auto unpadded = DxfFile::parse("0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1027\n0\nENDSEC\n0\nEOF\n", "new.dxf", error);
+    auto unpadded = test::parsed("0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1027\n0\nENDSEC\n0\nEOF\n");
     ASSERT_TRUE(unpadded);
     RecordBuilder utf8(WriteStyle::of(*unpadded));
     utf8.plain(1, u"中").integer(70, -3);
@@ -153,56 +140,39 @@ TEST(DxfEditsApplied, AValueThatWouldBreakItsLineIsNeverWritten)
     EXPECT_EQ(quiet.str(), "  1\na^Mb\n  2\nc^Jd\n");
 }
 
-class DxfAtomicSave : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        dir = std::filesystem::temp_directory_path() /
-              ("qx-dxf-save-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
-    std::size_t filesInDir() const
-    {
-        return std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator());
-    }
-    std::filesystem::path dir;
-};
-
-TEST_F(DxfAtomicSave, ReplacesTheTargetOnlyWhenWritingSucceeded)
+TEST(DxfAtomicSave, ReplacesTheTargetOnlyWhenWritingSucceeded)
 {
-    const auto target = dir / "plan.dxf";
-    std::ofstream(target) << "old drawing";
+    const qxtest::TempDir dir;
+    const std::string target = dir.write("plan.dxf", "old drawing");
     DxfError error;
-    const bool failed = saveFileAtomically(target.string(), [](const ByteSink& sink) {
+    const bool failed = saveFileAtomically(target, [](const ByteSink& sink) {
         return sink("half of a new drawing") && false;  // the producer gives up midway
     }, error);
     EXPECT_FALSE(failed);
-    EXPECT_EQ(slurp(target), "old drawing");
-    EXPECT_EQ(filesInDir(), 1u);  // no temporary file left behind
+    EXPECT_EQ(qxtest::readFile(target), "old drawing");
+    EXPECT_EQ(dir.entries(), 1u);  // no temporary file left behind
     EXPECT_NE(error.text().find("unchanged"), std::string::npos);
 
-    EXPECT_TRUE(saveFileAtomically(target.string(), [](const ByteSink& sink) { return sink("new drawing"); }, error));
-    EXPECT_EQ(slurp(target), "new drawing");
-    EXPECT_EQ(filesInDir(), 1u);
+    EXPECT_TRUE(saveFileAtomically(target, [](const ByteSink& sink) { return sink("new drawing"); }, error));
+    EXPECT_EQ(qxtest::readFile(target), "new drawing");
+    EXPECT_EQ(dir.entries(), 1u);
 }
 
-TEST_F(DxfAtomicSave, LargeOutputIsWrittenWholeAndUnwritableFolderReported)
+TEST(DxfAtomicSave, LargeOutputIsWrittenWholeAndUnwritableFolderReported)
 {
-    const auto target = dir / "big.dxf";
+    const qxtest::TempDir dir;
+    const std::string target = dir.file("big.dxf");
     const std::string block(3 << 20, 'x');
     DxfError error;
-    ASSERT_TRUE(saveFileAtomically(target.string(), [&](const ByteSink& sink) {
+    ASSERT_TRUE(saveFileAtomically(target, [&](const ByteSink& sink) {
         return sink("head") && sink(block) && sink("tail");
     }, error));
-    const std::string back = slurp(target);
+    const std::string back = qxtest::readFile(target);
     EXPECT_EQ(back.size(), block.size() + 8);
     EXPECT_TRUE(back.starts_with("headxx"));
     EXPECT_TRUE(back.ends_with("xxtail"));
 
-    EXPECT_FALSE(saveFileAtomically((dir / "no-such-folder" / "a.dxf").string(),
+    EXPECT_FALSE(saveFileAtomically(dir.file("no-such-folder/a.dxf"),
                                     [](const ByteSink& sink) { return sink("x"); }, error));
     EXPECT_NE(error.text().find("no-such-folder/a.dxf"), std::string::npos);
 }

@@ -1,5 +1,8 @@
-// Helpers of the DXF tests: small drawings written as pairs, and the sample folder.
+// Helpers of the DXF tests: small drawings written as pairs and read as record files, and the
+// sample folder.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -14,6 +17,15 @@ namespace qx::dxf::test {
 
 using Pairs = std::vector<std::pair<int, std::string>>;
 
+// The text read as the file plan.dxf; null, failing the test, when the reader refuses it.
+inline std::unique_ptr<DxfFile> parsed(const std::string& text)
+{
+    DxfError error;
+    auto file = DxfFile::parse(text, "plan.dxf", error);
+    EXPECT_TRUE(file) << error.text();
+    return file;
+}
+
 // The pairs of a record as the file has them (values as written), extended data included.
 inline Pairs pairsOf(const DxfFile& file, std::size_t record)
 {
@@ -22,6 +34,22 @@ inline Pairs pairsOf(const DxfFile& file, std::size_t record)
     Tag tag;
     while (cursor.next(tag)) pairs.emplace_back(tag.code, std::string(tag.value));
     return pairs;
+}
+
+// Records of a type, by index.
+inline std::vector<std::size_t> recordsOf(const DxfFile& file, std::string_view type)
+{
+    std::vector<std::size_t> found;
+    for (std::size_t i = 0; i < file.recordCount(); ++i)
+        if (file.recordType(i) == type) found.push_back(i);
+    return found;
+}
+
+// The index of the first record of a type; the record count when there is none.
+inline std::size_t firstRecordOf(const DxfFile& file, std::string_view type)
+{
+    const auto found = recordsOf(file, type);
+    return found.empty() ? file.recordCount() : found.front();
 }
 
 // Whether `run` stands in `pairs` as consecutive pairs.
@@ -59,6 +87,25 @@ inline Pairs smallDrawing(const std::string& version = "AC1027", const std::stri
         {0, "SECTION"}, {2, "OBJECTS"}, {0, "DICTIONARY"}, {5, "C"}, {330, "0"}, {0, "ENDSEC"},
         {0, "EOF"},
     };
+}
+
+// A header with precision and UCS, the given table entries in a TABLES section when there are
+// any, then the given entities.
+inline std::string entitiesDrawing(const Pairs& entities, const std::string& version = "AC1027", const Pairs& tables = {})
+{
+    Pairs pairs = {{0, "SECTION"}, {2, "HEADER"}, {9, "$ACADVER"}, {1, version}, {9, "$HANDSEED"}, {5, "100"},
+                   {9, "$LUPREC"}, {70, "2"}, {9, "$UCSORG"}, {10, "10"}, {20, "20"}, {30, "0"},
+                   {9, "$UCSXDIR"}, {10, "0"}, {20, "1"}, {30, "0"}, {9, "$UCSYDIR"}, {10, "-1"}, {20, "0"}, {30, "0"},
+                   {0, "ENDSEC"}};
+    if (!tables.empty()) {
+        pairs.insert(pairs.end(), {{0, "SECTION"}, {2, "TABLES"}});
+        pairs.insert(pairs.end(), tables.begin(), tables.end());
+        pairs.push_back({0, "ENDSEC"});
+    }
+    pairs.insert(pairs.end(), {{0, "SECTION"}, {2, "ENTITIES"}});
+    pairs.insert(pairs.end(), entities.begin(), entities.end());
+    pairs.insert(pairs.end(), {{0, "ENDSEC"}, {0, "EOF"}});
+    return dxfText(pairs);
 }
 
 inline std::filesystem::path samplesDir() { return std::filesystem::path(QX_SAMPLES_DIR) / "dxf"; }

@@ -48,6 +48,12 @@ TEST_P(Catalogue, TheHugeTableQuestionTellsRowsSizeAndLimit)
     EXPECT_EQ(text.find(u'%'), std::u16string::npos);
 }
 
+TEST_P(Catalogue, CaseDistinctPropertyNamesStayDistinct)
+{
+    EXPECT_NE(LoadResString(180), LoadResString(230));  // circle "X Center" and arc "X center"
+    EXPECT_EQ(LoadResString(179), LoadResString(226));  // "Area" of circles and arcs is one column
+}
+
 INSTANTIATE_TEST_SUITE_P(AllLanguages, Catalogue,
                          ::testing::Values(qx::Language::English, qx::Language::French, qx::Language::Spanish));
 
@@ -58,6 +64,9 @@ TEST(CatalogueLanguage, TheHostsLanguagePicksTheTable)
     EXPECT_EQ(LoadResString(168), u"Object type");
     EXPECT_EQ(LoadResString(134), u"Data extraction v0.8.42 - Starting (1/5)");
     EXPECT_EQ(FormatResString(188, std::u16string(u"C:\\a b.csv")), u"\nCSV export done to : C:\\a b.csv");
+    // An insert in the middle of a text, within quotes.
+    EXPECT_EQ(FormatResString(241, std::u16string(u"obj_handles")),
+              u"\nNone identified 'obj_handles' xData attached to this object.");
     qx::setUserLanguage(qx::Language::French);
     EXPECT_EQ(LoadResString(168), u"Type d'objet");
     EXPECT_EQ(LoadResString(190), u"DuCalque");
@@ -70,21 +79,3 @@ TEST(CatalogueLanguage, TheHostsLanguagePicksTheTable)
     qx::setUserLanguage(qx::Language::English);
 }
 
-TEST(CatalogueLanguage, CaseDistinctPropertyNamesStayDistinctInEveryLanguage)
-{
-    AttachModule();
-    for (auto language : {qx::Language::English, qx::Language::French, qx::Language::Spanish}) {
-        qx::setUserLanguage(language);
-        EXPECT_NE(LoadResString(180), LoadResString(230));  // circle "X Center" and arc "X center"
-        EXPECT_EQ(LoadResString(179), LoadResString(226));  // "Area" of circles and arcs is one column
-    }
-    qx::setUserLanguage(qx::Language::English);
-}
-
-TEST(FormatResString, ReplacesNumberedInsertsAndKeepsLineBreaks)
-{
-    AttachModule();
-    // Entry 241 has a quoted insert in the middle.
-    EXPECT_EQ(FormatResString(241, std::u16string(u"obj_handles")),
-              u"\nNone identified 'obj_handles' xData attached to this object.");
-}

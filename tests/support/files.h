@@ -32,6 +32,11 @@ public:
         const std::string narrow = file(name);
         return std::u16string(narrow.begin(), narrow.end());  // ASCII paths in tests
     }
+    // How many entries the folder holds: what tells that a save left no temporary file.
+    std::size_t entries() const
+    {
+        return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(m_root), {}));
+    }
     // Writes `bytes` to the file `name` of the folder; its path.
     std::string write(const std::string& name, const std::string& bytes) const
     {

@@ -50,14 +50,22 @@ private:
 
 int stateImage(std::uint32_t state) { return QxUiList::StateImageOf(state); }
 
+// The list dialog, shown and cancelled: what the model does on its own.
+class ListModel : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ScriptInput input("cancel\n");
+        dialog.DoModal();
+    }
+    ListDialog dialog;
+    CQxUiListCtrl& list = dialog.report;
+};
+
 }  // namespace
 
-TEST(ListModel, ColumnsShiftCellsAndTheHeaderOrderFollows)
+TEST_F(ListModel, ColumnsShiftCellsAndTheHeaderOrderFollows)
 {
-    ScriptInput input("cancel\n");
-    ListDialog dialog;
-    dialog.DoModal();
-    CQxUiListCtrl& list = dialog.report;
     EXPECT_EQ(list.InsertColumn(1, u"Layer"), 1);
     EXPECT_EQ(list.GetItemText(0, 2), u"Line");  // the cells moved right with their columns
     EXPECT_EQ(list.GetItemText(0, 1), u"");
@@ -73,12 +81,8 @@ TEST(ListModel, ColumnsShiftCellsAndTheHeaderOrderFollows)
     EXPECT_FALSE(list.SetItemText(0, 9, u"x"));
 }
 
-TEST(ListModel, SortsAreStableAndCarryDataStatesAndCells)
+TEST_F(ListModel, SortsAreStableAndCarryDataStatesAndCells)
 {
-    ScriptInput input("cancel\n");
-    ListDialog dialog;
-    dialog.DoModal();
-    CQxUiListCtrl& list = dialog.report;
     list.SetItemData(2, 100);  // ties with the first item
     ASSERT_TRUE(list.SortItems([](std::uint64_t a, std::uint64_t b) { return a < b ? 1 : a > b ? -1 : 0; }));
     // Descending by data: Arc (101) first, then Line and Circle (both 100) in their old order.
@@ -91,12 +95,8 @@ TEST(ListModel, SortsAreStableAndCarryDataStatesAndCells)
     EXPECT_EQ(list.GetItemText(2, 1), u"Circle");
 }
 
-TEST(ListModel, OneItemHasTheFocusAndSelectionsAreListed)
+TEST_F(ListModel, OneItemHasTheFocusAndSelectionsAreListed)
 {
-    ScriptInput input("cancel\n");
-    ListDialog dialog;
-    dialog.DoModal();
-    CQxUiListCtrl& list = dialog.report;
     list.SetItemState(0, QxUiList::Focused | QxUiList::Selected, QxUiList::Focused | QxUiList::Selected);
     list.SetItemState(2, QxUiList::Focused | QxUiList::Selected, QxUiList::Focused | QxUiList::Selected);
     EXPECT_EQ(list.GetItemState(0, QxUiList::Focused), 0u);

@@ -119,34 +119,25 @@ TEST_F(LongLists, ShowRefusesRangesThatNameNoRowsAndWhatIsNotAList)
     }
 }
 
-TEST_F(LongLists, ChangesToManyRowsPrintAScreenfulAndHowManyMore)
+TEST_F(LongLists, ChangesToManyRowsPrintAScreenfulAndHowManyMoreOrWithFullListsEveryOne)
 {
     // OK checks every row of 107 instead of closing: one action, a hundred changed rows.
-    ScriptInput input("click OK\ncancel\n", false);
-    LongListDialog dialog;
-    dialog.onCommand = checkAllOnOk;
-    dialog.DoModal();
-    const std::u16string& out = qx::transcript();
-    const std::u16string action = u"Dialog action: click OK\n";
-    ASSERT_TRUE(contains(out, action));
-    EXPECT_EQ(rowLines(out, action, u"Dialog action: cancel"), int(qxui::kScreenRows)) << qx::toUtf8(out);
-    EXPECT_TRUE(contains(out, u"#39  [x] | item-39"));
-    EXPECT_TRUE(contains(out, u"(60 more changed rows: show 107 all)"));
-    EXPECT_TRUE(dialog.report.GetCheck(kRows - 1));
-}
-
-TEST_F(LongLists, FullListsPrintEveryRowAndEveryChange)
-{
-    qxui::setFullLists(true);
-    ScriptInput input("click OK\ncancel\n", false);
-    LongListDialog dialog;
-    dialog.onCommand = checkAllOnOk;
-    dialog.DoModal();
-    const std::u16string& out = qx::transcript();
-    EXPECT_FALSE(contains(out, u"more rows")) << qx::toUtf8(out);
-    EXPECT_FALSE(contains(out, u"more changed rows"));
-    EXPECT_EQ(rowLines(out, u"Dialog \"Long list\"", u"Dialog action: click OK"), 2 * kRows);
-    EXPECT_EQ(rowLines(out, u"Dialog action: click OK", u"Dialog action: cancel"), kRows);
+    for (const bool full : {false, true}) {
+        SCOPED_TRACE(full ? "full lists" : "screenfuls");
+        qxui::setFullLists(full);
+        ScriptInput input("click OK\ncancel\n", false);
+        LongListDialog dialog;
+        dialog.onCommand = checkAllOnOk;
+        dialog.DoModal();
+        const std::u16string& out = qx::transcript();
+        const int shown = full ? kRows : int(qxui::kScreenRows);
+        EXPECT_EQ(rowLines(out, u"Dialog \"Long list\"", u"Dialog action: click OK"), 2 * shown) << qx::toUtf8(out);
+        EXPECT_EQ(rowLines(out, u"Dialog action: click OK", u"Dialog action: cancel"), shown);
+        EXPECT_TRUE(contains(out, u"#39  [x] | item-39"));
+        EXPECT_EQ(contains(out, full ? u"more changed rows" : u"(60 more changed rows: show 107 all)"), !full);
+        EXPECT_EQ(contains(out, u"more rows"), !full);
+        EXPECT_TRUE(dialog.report.GetCheck(kRows - 1));
+    }
 }
 
 TEST_F(LongLists, AnActionThatLeavesAListAloneAndOneThatChangesItAreBothReportedRight)

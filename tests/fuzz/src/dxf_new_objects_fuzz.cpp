@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/dxf_drawing_generator.h"
 #include "cad/db/database_impl.h"
 #include "cad/db/xdata.h"
 #include "cad/dxf/dxf_drawing.h"
@@ -24,39 +25,12 @@ namespace {
 using namespace qx::dxf;
 using qx::dxf::test::asFormatted;
 
-// A small drawing of each encoding: a block with an attribute to refer to.
+// A small drawing of each encoding, with the generator's block DOOR to refer to.
 std::string baseDrawing(bool older)
 {
-    auto pair = [](int code, const char* value) { return std::to_string(code) + "\n" + value + "\n"; };
-    std::string t;
-    t += pair(0, "SECTION") + pair(2, "HEADER") + pair(9, "$ACADVER") + pair(1, older ? "AC1018" : "AC1027");
-    t += pair(9, "$DWGCODEPAGE") + pair(3, "ANSI_1252") + pair(9, "$HANDSEED") + pair(5, "100") + pair(0, "ENDSEC");
-    t += pair(0, "SECTION") + pair(2, "TABLES");
-    const char* tables[][2] = {{"LTYPE", "5"}, {"LAYER", "2"}, {"STYLE", "3"}, {"APPID", "9"}, {"BLOCK_RECORD", "1"}};
-    for (const auto& table : tables) {
-        t += pair(0, "TABLE") + pair(2, table[0]) + pair(5, table[1]) + pair(330, "0") + pair(100, "AcDbSymbolTable") + pair(70, "0");
-        if (std::string(table[0]) == "BLOCK_RECORD") {
-            for (const auto& [handle, name] : {std::pair{"1F", "*Model_Space"}, std::pair{"30", "DOOR"}})
-                t += pair(0, "BLOCK_RECORD") + pair(5, handle) + pair(330, "1") + pair(100, "AcDbSymbolTableRecord") +
-                     pair(100, "AcDbBlockTableRecord") + pair(2, name) + pair(340, "0");
-        }
-        if (std::string(table[0]) == "LAYER")
-            t += pair(0, "LAYER") + pair(5, "10") + pair(330, "2") + pair(100, "AcDbSymbolTableRecord") +
-                 pair(100, "AcDbLayerTableRecord") + pair(2, "0") + pair(70, "0") + pair(62, "7") + pair(6, "Continuous");
-        if (std::string(table[0]) == "APPID")
-            t += pair(0, "APPID") + pair(5, "12") + pair(330, "9") + pair(100, "AcDbSymbolTableRecord") +
-                 pair(100, "AcDbRegAppTableRecord") + pair(2, "ACAD") + pair(70, "0");
-        t += pair(0, "ENDTAB");
-    }
-    t += pair(0, "ENDSEC") + pair(0, "SECTION") + pair(2, "BLOCKS");
-    t += pair(0, "BLOCK") + pair(5, "31") + pair(330, "30") + pair(100, "AcDbEntity") + pair(8, "0") +
-         pair(100, "AcDbBlockBegin") + pair(2, "DOOR") + pair(70, "2") + pair(10, "0.0") + pair(20, "0.0") + pair(30, "0.0") +
-         pair(3, "DOOR") + pair(1, "");
-    t += pair(0, "ENDBLK") + pair(5, "32") + pair(330, "30") + pair(100, "AcDbEntity") + pair(8, "0") + pair(100, "AcDbBlockEnd");
-    t += pair(0, "ENDSEC") + pair(0, "SECTION") + pair(2, "ENTITIES") + pair(0, "ENDSEC");
-    t += pair(0, "SECTION") + pair(2, "OBJECTS") + pair(0, "DICTIONARY") + pair(5, "C") + pair(330, "0") +
-         pair(100, "AcDbDictionary") + pair(0, "ENDSEC") + pair(0, "EOF");
-    return t;
+    std::string text = qx::bench::DxfDrawingGenerator(1).drawing(0);
+    if (older) text.replace(text.find("AC1027"), 6, "AC1018");
+    return text;
 }
 
 std::vector<std::u16string> textsOf(const std::uint8_t* data, std::size_t size)
