@@ -1,6 +1,7 @@
 #include "cad/app/command_loop.h"
 
 #include "cad/db/open_check.h"
+#include "cad/dxf/dxf_builtins.h"
 #include "cad/editor/console.h"
 #include "cad/runtime/registered_commands.h"
 #include "editor.h"
@@ -56,7 +57,7 @@ void runLine(std::u16string_view line)
 void registerAppBuiltins()
 {
     registerBuiltin(u"QUIT", u"QUIT: ends the session", [](std::u16string_view) {
-        g_quit = true;
+        g_quit = mayCloseDrawing();
         return true;
     });
     registerBuiltin(u"HELP", u"HELP: lists the commands", [](std::u16string_view) {

@@ -67,6 +67,7 @@ bool openCommand(std::u16string_view arguments)
 {
     const std::u16string path = trimmedPath(arguments);
     if (path.empty()) return fail(u"OPEN", u"give the path of a drawing file.");
+    if (!mayCloseDrawing()) return true;
     std::u16string error;
     if (!openDrawing(toUtf8(path), error)) return fail(u"OPEN", error);
     return true;
@@ -102,6 +103,7 @@ bool saveAsCommand(std::u16string_view arguments)
 
 bool newCommand(std::u16string_view)
 {
+    if (!mayCloseDrawing()) return true;
     if (auto old = currentDatabase()) dxf::forgetSource(old.get());
     setCurrentDocument(u"Drawing1.dxf", std::make_shared<QxDbDatabase>());
     printLine(u"New drawing Drawing1.dxf");
@@ -109,6 +111,46 @@ bool newCommand(std::u16string_view)
 }
 
 }  // namespace
+
+// A drawing saved has changed when anything was opened for write since. One read from a file
+// and not saved yet has changed when saving would write something new; a new drawing has once
+// it holds anything. Comparing a large drawing with its file takes a while, so the answer is
+// kept until the database changes again.
+bool drawingChangedSinceSaved()
+{
+    static std::weak_ptr<QxDbDatabase> checked;
+    static std::uint32_t checkedRevision = 0;
+    static bool changed = false;
+    const auto database = currentDatabase();
+    if (!database) return false;
+    const auto& internals = DbInternals::impl(*database);
+    const std::uint32_t revision = internals.revision;
+    if (internals.savedRevision) return revision != *internals.savedRevision;
+    if (database == checked.lock() && revision == checkedRevision) return changed;
+    if (dxf::DxfSource* source = dxf::sourceOf(database.get())) {
+        changed = dxf::hasChanges(*database, *source);
+    } else {
+        const auto* space = QxDbBlockTableRecord::cast(peekObject(database->modelSpaceId()));
+        changed = space && !space->entityIds().empty();
+    }
+    checked = database;
+    checkedRevision = revision;
+    return changed;
+}
+
+bool mayCloseDrawing()
+{
+    if (!personAtInput() || !drawingChangedSinceSaved()) return true;
+    const std::u16string name = std::filesystem::path(toUtf8(currentFileName())).filename().u16string();
+    std::u16string answer;
+    if (!readInputLine(u"Save the changes to " + name + u"? [Yes/No/Cancel] <Cancel>: ", answer)) return false;
+    for (char16_t& c : answer) c = c >= u'A' && c <= u'Z' ? char16_t(c - u'A' + u'a') : c;
+    answer = trimmedPath(answer);
+    if (answer == u"y" || answer == u"yes") return saveCommand({});
+    if (answer == u"n" || answer == u"no") return true;
+    printLine(u"The drawing stays open.");
+    return false;
+}
 
 bool openDrawing(const std::string& path, std::u16string& error)
 {

@@ -104,6 +104,7 @@ void setInput(std::istream& in, bool interactive, std::u16string scriptName)
 }
 
 bool inputIsScript() { return !state().interactive; }
+bool personAtInput() { return state().interactive || static_cast<bool>(state().reader); }
 int currentScriptLine() { return state().lineNumber; }
 
 // Messages start with a line break and end without one, so a prompt or a block of the host's

@@ -47,6 +47,8 @@ void setProgressListener(ProgressListener listener);
 // Sets the input: a script (lines numbered from 1) or an interactive stream.
 void setInput(std::istream& in, bool interactive, std::u16string scriptName = u"");
 bool inputIsScript();
+// True when a person answers the prompts: an interactive console or a window's command line.
+bool personAtInput();
 int currentScriptLine();
 
 // Timing marks, printed only when the environment variable QXCAD_TIMES is set: one line on

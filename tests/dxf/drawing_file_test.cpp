@@ -124,5 +124,49 @@ TEST_F(DxfSaveTarget, TheSaveCommandsPrintTheRefusalAndKeepTheDrawingsFile)
     EXPECT_EQ(currentFileName(), fromUtf8(path));
 }
 
+TEST_F(DxfSaveTarget, AChangedDrawingIsClosedOnlyWhenThePersonAtTheInputSaysSo)
+{
+    registerDxfBuiltins();
+    const std::string path = dir.write("plan.dxf", expected);
+    const auto openPlan = [&path] {
+        std::u16string openError;
+        ASSERT_TRUE(openDrawing(path, openError)) << toUtf8(openError);
+    };
+    const auto change = [] { test::appendToModelSpace(*currentDatabase(), new QxDbLine({0, 0, 0}, {1, 1, 0})); };
+    // NEW with `answers` at the input, typed by a person or read from a script.
+    const auto startNew = [](const std::string& answers, bool person) {
+        std::istringstream in(answers), none;
+        setInput(in, person);
+        clearTranscript();
+        (*findBuiltin(u"NEW"))(u"");
+        setInput(none, true);
+        return transcript().find(u"Save the changes to plan.dxf? ") != std::u16string::npos;
+    };
+    openPlan();
+    EXPECT_FALSE(startNew("", true)) << "nothing changed";
+    EXPECT_EQ(currentFileName(), u"Drawing1.dxf");
+
+    openPlan();
+    change();
+    EXPECT_TRUE(startNew("cancel\n", true));
+    EXPECT_EQ(currentFileName(), fromUtf8(path)) << "the drawing stays open";
+    EXPECT_TRUE(startNew("no\n", true));
+    EXPECT_EQ(currentFileName(), u"Drawing1.dxf");
+    EXPECT_EQ(readFile(path), expected) << "the changes were let go";
+
+    openPlan();
+    change();
+    EXPECT_FALSE(startNew("", false)) << "a script is never asked";
+    EXPECT_EQ(readFile(path), expected);
+
+    openPlan();
+    change();
+    EXPECT_TRUE(startNew("Yes\n", true));
+    EXPECT_EQ(currentFileName(), u"Drawing1.dxf");
+    EXPECT_NE(readFile(path), expected) << "saved before the new drawing";
+    openPlan();
+    EXPECT_FALSE(startNew("", true)) << "what was saved is the drawing";
+}
+
 }  // namespace
 }  // namespace qx::dxf

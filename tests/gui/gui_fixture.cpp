@@ -1,6 +1,8 @@
 #include "gui_fixture.h"
 
+#include <QAbstractButton>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QTest>
 #include <cstdio>
 #include <fstream>
@@ -83,7 +85,14 @@ void Driver::finish()
 {
     qxgui::MainWindow& window = m_session.window();
     waitFor("the command prompt at the end", [&window] { return window.waitingFor() == qx::InputKind::Text; });
-    act("closing the window", [&window] { window.close(); });
+    act("closing the window", [&window] {
+        // A drawing the steps changed is let go: the window asks before it closes.
+        QTimer::singleShot(0, [] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+                box->button(QMessageBox::Discard)->click();
+        });
+        window.close();
+    });
 }
 
 void Driver::tick()

@@ -37,7 +37,8 @@ public:
     // Types a line into the command line when the host waits for a command (or for
     // another text request when `kind` says so) and presses Enter.
     void type(const std::string& line);
-    // Closes the main window at the command prompt, which ends the host's loop.
+    // Closes the main window at the command prompt, which ends the host's loop; changes the
+    // steps made to the drawing are let go.
     void finish();
     // Runs the host's command loop until the steps are done and the window is closed. Fails
     // the test with the step that never came when the window is left waiting too long.

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QSplitter>
@@ -17,7 +18,9 @@
 #include <QVBoxLayout>
 
 #include "cad/db/database_impl.h"
+#include "cad/dxf/dxf_builtins.h"
 #include "cad/dxf/dxf_drawing.h"
+#include "cad/editor/console.h"
 #include "cad/runtime/documents.h"
 #include "cad/runtime/registered_commands.h"
 #include "cad/ui/gui/drawing_view.h"
@@ -31,31 +34,6 @@ QString qs(std::u16string_view text) { return QString::fromUtf16(text.data(), qs
 
 QString quoted(const QString& path) { return u'"' + path + u'"'; }
 
-// A drawing saved has changed when anything was opened for write since. One read from a file
-// and not saved yet has changed when saving would write something new; a new drawing has once
-// it holds anything. Comparing a large drawing with its file takes a while, so the answer is
-// kept until the database changes again.
-bool drawingChangedSinceSaved()
-{
-    static std::weak_ptr<QxDbDatabase> checked;
-    static std::uint32_t checkedRevision = 0;
-    static bool changed = false;
-    const auto database = qx::currentDatabase();
-    if (!database) return false;
-    const auto& internals = qx::DbInternals::impl(*database);
-    const std::uint32_t revision = internals.revision;
-    if (internals.savedRevision) return revision != *internals.savedRevision;
-    if (database == checked.lock() && revision == checkedRevision) return changed;
-    if (qx::dxf::DxfSource* source = qx::dxf::sourceOf(database.get())) {
-        changed = qx::dxf::hasChanges(*database, *source);
-    } else {
-        const auto* space = QxDbBlockTableRecord::cast(qx::peekObject(database->modelSpaceId()));
-        changed = space && !space->entityIds().empty();
-    }
-    checked = database;
-    checkedRevision = revision;
-    return changed;
-}
 
 }  // namespace
 
@@ -219,7 +197,7 @@ void MainWindow::updateTitle()
 {
     const QString name = QFileInfo(qs(qx::currentFileName())).fileName();
     setWindowTitle(name + QStringLiteral("[*] - qxcad"));
-    setWindowModified(drawingChangedSinceSaved());
+    setWindowModified(qx::drawingChangedSinceSaved());
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
@@ -230,8 +208,26 @@ void MainWindow::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
+    if (!m_closed && !mayCloseDrawing()) {
+        event->ignore();
+        return;
+    }
     m_closed = true;
     event->accept();
+}
+
+bool MainWindow::mayCloseDrawing()
+{
+    if (!qx::drawingChangedSinceSaved()) return true;
+    const QString name = QFileInfo(qs(qx::currentFileName())).fileName();
+    const auto choice = QMessageBox::question(this, QStringLiteral("qxcad"),
+                                              QStringLiteral("Save the changes to %1?").arg(name),
+                                              QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
+                                              QMessageBox::Cancel);
+    if (choice == QMessageBox::Discard) return true;
+    if (choice != QMessageBox::Save) return false;
+    const qx::BuiltinHandler* save = qx::findBuiltin(u"SAVE");
+    return save && (*save)(u"");
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)

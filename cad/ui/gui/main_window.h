@@ -46,6 +46,9 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Closing the window closes the drawing: its unsaved changes are saved, let go, or the
+    // window stays open, as the user answers. True when it may close.
+    bool mayCloseDrawing();
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
