@@ -119,6 +119,22 @@ struct TextLook {
     QString family;
 };
 
+// The entity's own extents, as window selection measures them (slow for texts).
+bool measure(const QxDbEntity& entity, QRectF& extents)
+{
+    QxDbExtents measured;
+    if (entity.getGeomExtents(measured) != Qxapp::eOk) return false;
+    extents = QRectF(xy(measured.minPoint), xy(measured.maxPoint)).normalized();
+    return true;
+}
+// Null when the entity has none.
+QRectF extentsOf(const QxDbEntity& entity)
+{
+    QRectF extents;
+    measure(entity, extents);
+    return extents;
+}
+
 // Lines and the longest line of a text, as the view lays them out.
 struct TextShape {
     qsizetype lines = 1, longest = 1;
@@ -162,36 +178,21 @@ public:
         out.color = indexColor(colorOf(entity, 7));
         if (!outlineBounds(entity, out)) {
             detail(entity, out);
-            out.bounds = out.extents;
+            out.bounds = extentsOf(entity);
             for (const Stroke& stroke : out.strokes) out.bounds = out.bounds.united(stroke.path.boundingRect());
             for (const TextRun& text : out.texts) out.bounds = out.bounds.united(textBounds(text));
         }
         return out;
     }
 
-    // The strokes and texts, and the extents, which for texts are slow to measure.
     void detail(const QxDbEntity& entity, EntityPicture& out)
     {
         add(entity, QTransform(), 1.0, 0.0, out, 0);
-        out.extents = extentsOf(entity);
         out.detailed = true;
         out.drawn = !out.strokes.empty() || !out.texts.empty();
     }
 
 private:
-    static bool measure(const QxDbEntity& entity, QRectF& extents)
-    {
-        QxDbExtents measured;
-        if (entity.getGeomExtents(measured) != Qxapp::eOk) return false;
-        extents = QRectF(xy(measured.minPoint), xy(measured.maxPoint)).normalized();
-        return true;
-    }
-    static QRectF extentsOf(const QxDbEntity& entity)
-    {
-        QRectF extents;
-        measure(entity, extents);
-        return extents;
-    }
 
     // The bounds without the strokes and texts: the extents of kinds drawn within them, the
     // box a text may reach, a reference's block's extents placed; false for the other kinds.
@@ -209,8 +210,7 @@ private:
             out.drawn = true;
             out.bounds = referenceBounds(*reference);
         } else {
-            const bool measured = measure(entity, out.extents);
-            out.bounds = out.extents;
+            const bool measured = measure(entity, out.bounds);
             if (const auto* polyline = QxDbPolyline::cast(&entity)) out.drawn = polyline->numVerts() > 0;
             else out.drawn = QxDbLine::cast(&entity) || QxDbArc::cast(&entity) || QxDbCircle::cast(&entity) ||
                              QxDbSolid::cast(&entity) || QxDbPoint::cast(&entity);
@@ -663,7 +663,7 @@ void DrawingScene::index()
         extents = unite(extents, bounds.back());
     }
     m_extents = extents.width() < 0 ? QRectF() : extents;
-    m_grid.build(bounds);
+    m_grid.build(std::move(bounds));
 }
 
 int DrawingScene::entityAt(QPointF point, double tolerance) const
@@ -703,7 +703,9 @@ std::vector<int> DrawingScene::entitiesCrossing(const QRectF& area) const
     for (int i : m_grid.query(area)) {
         const EntityPicture& entity = detailed(i);
         // Wholly inside, as a window measures it; else a stroke or a text's anchor in the area.
-        bool crosses = !entity.extents.isNull() && inside(area, entity.extents);
+        const QxDbEntity* live = liveEntity(entity.id);
+        const QRectF extents = live ? extentsOf(*live) : QRectF();
+        bool crosses = !extents.isNull() && inside(area, extents);
         for (const TextRun& text : entity.texts) crosses = crosses || area.contains(text.anchor);
         for (const Stroke& stroke : entity.strokes) {
             if (crosses) break;

@@ -41,7 +41,6 @@ struct EntityPicture {
     std::uint64_t handle = 0;
     QColor color;
     QRectF bounds;   // world extents of everything below, texts estimated generously
-    QRectF extents;  // the entity's own extents, as window selection measures them; null when it has none
     bool drawn = false;     // has strokes or texts (known before they are made)
     bool detailed = false;  // the strokes and texts below are made
     std::vector<Stroke> strokes;

@@ -28,6 +28,8 @@ constexpr double kCapitalHeight = 0.72;
 constexpr double kSmallPixels = 2;
 // A stroke narrower than this is drawn one pixel wide.
 constexpr double kWidePixels = 1.5;
+// Objects up to this many pixels across are sketched as their bounds' outlines.
+constexpr double kSketchPixels = 32;
 // A text whose capitals are lower than this is drawn as a line: it could not be read.
 constexpr double kReadablePixels = 4;
 // A picture that took longer than this is not made again at every step of a pan or zoom.
@@ -264,9 +266,11 @@ void DrawingView::continuePicture()
 {
     if (!m_frameStale) return;
     if (m_shownDatabase.expired()) m_scene = DrawingScene();  // the drawing was closed under the view
+    QElapsedTimer turn;  // the time to start a picture counts in its first slice
+    turn.start();
     const bool starting = !m_render;
     if (starting) startPicture();
-    if (drawSlice()) {
+    if (drawSlice(turn)) {
         adoptPicture();
         update();
         return;
@@ -301,11 +305,10 @@ void DrawingView::startPicture()
 // the toolkit's painter, the filled and wide strokes under one world transform and the texts
 // in screen space, so that no object pays for a saved painter state. A slice goes on until
 // its time is up, a pass at a time.
-bool DrawingView::drawSlice()
+bool DrawingView::drawSlice(const QElapsedTimer& timer)
 {
     Render& render = *m_render;
-    QElapsedTimer timer;
-    timer.start();
+    const qint64 started = timer.elapsed();
     bool stepped = false;
     const auto more = [&] {
         const bool go = !stepped || timer.elapsed() < m_sliceMs;
@@ -336,7 +339,7 @@ bool DrawingView::drawSlice()
         }
         if (render.next == render.detailed.size()) render.pass = 3;
     }
-    render.workMs += timer.elapsed();
+    render.workMs += timer.elapsed() - started;
     return render.pass == 3;
 }
 
@@ -373,8 +376,8 @@ void DrawingView::adoptPicture()
 }
 
 // What the picture will show, coarsely and at once: every object in view as the pixels of its
-// bounds when it is small, else as the outline of its bounds. Objects larger than a quarter of
-// the view are left to the picture: their outlines would cover the sketch with boxes.
+// bounds when it is small, else as the outline of its bounds. Objects larger than that are left
+// to the picture: their outlines would cover the sketch with boxes, and take long to draw.
 void DrawingView::sketch()
 {
     QImage image(m_render->image.size(), QImage::Format_RGB32);
@@ -389,7 +392,7 @@ void DrawingView::sketch()
             continue;
         }
         const double across = std::max(entity.bounds.width(), entity.bounds.height()) * m_scale;
-        if (across > std::max(width(), height()) / 4.0) continue;
+        if (across > kSketchPixels) continue;
         const QPolygonF box = m_render->toPixels.map(QPolygonF(entity.bounds));
         for (int side = 0; side < 4; ++side) lines.line(box[side], box[side + 1], color);
     }

@@ -6,6 +6,7 @@
 
 #include <QFont>
 #include <QFontMetricsF>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QTimer>
 #include <QWidget>
@@ -87,7 +88,7 @@ private:
     };
     void continuePicture();
     void startPicture();
-    bool drawSlice();  // true when the picture is finished
+    bool drawSlice(const QElapsedTimer& turn);  // true when the picture is finished
     void pixelStep(Render& render, PixelLines& lines, int index);
     void adoptPicture();
     void sketch();
