@@ -64,10 +64,10 @@ public:
     DrawingScene(DrawingScene&&) noexcept;
     DrawingScene& operator=(DrawingScene&&) noexcept;
 
-    // Makes the pictures of the model space of `database`.
+    // Outlines the entities of the model space of `database`: their colours and bounds.
     void build(const QxDbDatabase& database);
-    // Brings the pictures up to date with what changed in the database since they were made:
-    // only the added, changed and erased entities are done again, unless a change reaches
+    // Brings the pictures up to date with what changed in the database since they were
+    // outlined: only the added, changed and erased entities are done again, unless a change reaches
     // further (a block's contents), which makes them all again. False when nothing changed.
     bool update(const QxDbDatabase& database);
     // Every entity's colour and bounds; the strokes and texts of those that were drawn in detail.
