@@ -193,9 +193,8 @@ public:
     }
 
 private:
-
     // The bounds without the strokes and texts: the extents of kinds drawn within them, the
-    // box a text may reach, a reference's block's extents placed; false for the other kinds.
+    // box a text may reach, a reference's block (outlined once) placed; false for the other kinds.
     bool outlineBounds(const QxDbEntity& entity, EntityPicture& out)
     {
         if (QxDbTable::cast(&entity)) return false;
