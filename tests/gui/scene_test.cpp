@@ -27,7 +27,7 @@ protected:
     {
         m_scene.build(m_db);
         EXPECT_EQ(m_scene.entities().size(), 1u);
-        return m_scene.entities().front();
+        return m_scene.detailed(0);
     }
 
     QxDbDatabase m_db;
@@ -93,9 +93,9 @@ TEST_F(SceneTest, ASolidIsHitInsideACircleOnlyOnItsOutline)
     append(new QxDbCircle(QxGePoint3d(50, 50, 0), 10));
     m_scene.build(m_db);
     EXPECT_EQ(m_scene.entityAt(QPointF(5, 5), 0.1), 0);
-    EXPECT_TRUE(m_scene.entities()[0].strokes[0].filled);
+    EXPECT_TRUE(m_scene.detailed(0).strokes[0].filled);
     // Stored crosswise, drawn as a square: its middle edge runs from (10,0) to (10,10).
-    EXPECT_TRUE(m_scene.entities()[0].strokes[0].path.contains(QPointF(9.9, 5)));
+    EXPECT_TRUE(m_scene.detailed(0).strokes[0].path.contains(QPointF(9.9, 5)));
     EXPECT_EQ(m_scene.entityAt(QPointF(50, 50), 0.1), -1);
     EXPECT_EQ(m_scene.entityAt(QPointF(60.05, 50), 0.1), 1);
     EXPECT_EQ(m_scene.entitiesCrossing(QRectF(55, 45, 10, 10)), std::vector<int>{1});
@@ -197,32 +197,55 @@ TEST_F(SceneTest, AChangeInsideABlockRedoesItsReferences)
 }
 
 // A style's width factor widens or narrows its texts' letters; a factor that cannot be drawn
-// (zero, negative) leaves them as the font has them.
-TEST_F(SceneTest, TextsTakeTheWidthFactorOfTheirStyle)
+// (zero, negative) leaves them as the font has them. A style's fixed height is every text's
+// height, whatever the text says. Its font file is drawn with the family of that name when one
+// is installed, else with one of the same letter widths, else with the sans serif.
+TEST_F(SceneTest, TextsTakeTheWidthFactorHeightAndFontOfTheirStyle)
 {
-    QxDbSymbolTable* styles = nullptr;
-    ASSERT_EQ(qxdbOpenObject(styles, m_db.textStyleTableId(), QxDb::kForWrite), Qxapp::eOk);
-    QxDbObjectId wide, broken;
-    for (auto [name, factor, id] : {std::tuple{u"WIDE", 2.0, &wide}, std::tuple{u"BROKEN", -1.0, &broken}}) {
-        auto* style = new QxDbTextStyleTableRecord;
-        style->setName(name);
-        style->setXScale(factor);
-        ASSERT_EQ(styles->add(*id, style), Qxapp::eOk);
-        style->close();
+    struct Style {
+        const char16_t* name;
+        double factor, height;
+        const char16_t* file;
+        QxDbObjectId id;
+    };
+    std::vector<Style> styles = {{u"WIDE", 2.0, 0, u"arialbd.ttf", {}},
+                                 {u"BROKEN", -1.0, 0, u"LiberationMono-Regular.ttf", {}},
+                                 {u"FIXED", 1.0, 7.0, u"times.ttf", {}},
+                                 {u"STROKED", 1.0, 0, u"romans.shx", {}}};
+    QxDbSymbolTable* table = nullptr;
+    ASSERT_EQ(qxdbOpenObject(table, m_db.textStyleTableId(), QxDb::kForWrite), Qxapp::eOk);
+    for (Style& style : styles) {
+        auto* record = new QxDbTextStyleTableRecord;
+        record->setName(style.name);
+        record->setXScale(style.factor);
+        record->setTextSize(style.height);
+        record->setFileName(style.file);
+        ASSERT_EQ(table->add(style.id, record), Qxapp::eOk);
+        record->close();
     }
-    styles->close();
-    for (QxDbObjectId style : {wide, broken, QxDbObjectId()}) {
+    table->close();
+    styles.push_back({u"", 1.0, 0, u"", {}});  // no style
+    for (const Style& style : styles) {
         auto* text = new QxDbText;
         text->setTextString(u"Door");
-        if (!style.isNull()) text->setTextStyle(style);
+        text->setHeight(2.5);
+        if (!style.id.isNull()) text->setTextStyle(style.id);
         append(text);
     }
     m_scene.build(m_db);
-    ASSERT_EQ(m_scene.entities().size(), 3u);
-    EXPECT_DOUBLE_EQ(m_scene.entities()[0].texts.at(0).widthFactor, 2.0);
-    EXPECT_DOUBLE_EQ(m_scene.entities()[1].texts.at(0).widthFactor, 1.0);
-    EXPECT_DOUBLE_EQ(m_scene.entities()[2].texts.at(0).widthFactor, 1.0);
-    EXPECT_GT(m_scene.entities()[0].bounds.width(), 1.9 * m_scene.entities()[2].bounds.width()) << "room for the wider letters";
+    ASSERT_EQ(m_scene.entities().size(), styles.size());
+    const auto text = [&](int i) { return m_scene.detailed(i).texts.at(0); };
+    EXPECT_DOUBLE_EQ(text(0).widthFactor, 2.0);
+    EXPECT_DOUBLE_EQ(text(1).widthFactor, 1.0);
+    EXPECT_DOUBLE_EQ(text(4).widthFactor, 1.0);
+    EXPECT_GT(m_scene.entities()[0].bounds.width(), 1.9 * m_scene.entities()[4].bounds.width()) << "room for the wider letters";
+    EXPECT_DOUBLE_EQ(text(2).height, 7.0);
+    EXPECT_DOUBLE_EQ(text(3).height, 2.5);
+    EXPECT_GT(m_scene.entities()[2].bounds.height(), 2.5 * m_scene.entities()[3].bounds.height()) << "room for the fixed height";
+    const QStringList families = {text(0).family, text(1).family, text(2).family, text(3).family, text(4).family};
+    EXPECT_EQ(families, (QStringList{QStringLiteral("Liberation Sans"), QStringLiteral("Liberation Mono"),
+                                     QStringLiteral("Liberation Serif"), QStringLiteral("Liberation Sans"),
+                                     QStringLiteral("Liberation Sans")}));
 }
 
 TEST(DialogUnits, RoundLikeTheClassicDialogManager)
@@ -253,8 +276,8 @@ TEST(SceneFromFile, ACentredTextOfTheFileIsDrawnCentredOnItsAlignmentPoint)
     qxgui::DrawingScene scene;
     scene.build(*opened.database);
     int titles = 0;
-    for (const qxgui::EntityPicture& picture : scene.entities())
-        for (const qxgui::TextRun& text : picture.texts) {
+    for (int i = 0; i < int(scene.entities().size()); ++i)
+        for (const qxgui::TextRun& text : scene.detailed(i).texts) {
             if (text.lines == QStringList{QStringLiteral("PLANT BUILDING - GROUND FLOOR PLAN")}) {
                 ++titles;
                 EXPECT_EQ(text.horizontal, 1);

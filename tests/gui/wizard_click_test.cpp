@@ -133,6 +133,7 @@ TEST(GuiWizard, ClicksGiveTheConsoleRunsFilesAndEveryPageIsDrawnAsItsTemplateSay
         // The plan and its table, zoomed so that both fill the view.
         session.window().resize(1280, 800);
         session.window().view().zoomExtents();
+        session.window().view().finishPicture();
         session.window().grab().save(QString::fromStdString((shots / "main-window-after-wizard.png").string()));
     });
     // Once saved, the drawing no longer counts as changed.

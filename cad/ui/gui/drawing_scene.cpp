@@ -1,5 +1,7 @@
 #include "cad/ui/gui/drawing_scene.h"
 
+#include <QFileInfo>
+#include <QFontDatabase>
 #include <QPainterPathStroker>
 #include <QTransform>
 #include <charconv>
@@ -110,26 +112,161 @@ TextPlacement placementOf(const QxDbText& text)
     return placement;
 }
 
+// How a text style draws its texts.
+struct TextLook {
+    double widthFactor = 1;  // 1 without a style or with a factor that cannot be drawn
+    double fixedHeight = 0;  // 0: each text gives its own height
+    QString family;
+};
+
+// The entity's own extents, as window selection measures them (slow for texts).
+bool measure(const QxDbEntity& entity, QRectF& extents)
+{
+    QxDbExtents measured;
+    if (entity.getGeomExtents(measured) != Qxapp::eOk) return false;
+    extents = QRectF(xy(measured.minPoint), xy(measured.maxPoint)).normalized();
+    return true;
+}
+// Null when the entity has none.
+QRectF extentsOf(const QxDbEntity& entity)
+{
+    QRectF extents;
+    measure(entity, extents);
+    return extents;
+}
+
+// Lines and the longest line of a text, as the view lays them out.
+struct TextShape {
+    qsizetype lines = 1, longest = 1;
+};
+
+TextShape shapeOf(const std::u16string& text)
+{
+    TextShape shape;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= qsizetype(text.size()); ++i) {
+        if (i < qsizetype(text.size()) && text[std::size_t(i)] != u'\n') continue;
+        shape.longest = std::max(shape.longest, i - start);
+        if (i < qsizetype(text.size())) ++shape.lines;
+        start = i + 1;
+    }
+    return shape;
+}
+
+// Where a text may reach, drawn in whatever font and aligned in whatever way: each letter as
+// wide as the widest of the view's fonts (a capital W or M reaches 1.4 times the height of the
+// capitals), on either side of the anchor.
+QRectF textBox(QPointF anchor, double height, TextShape shape, double widthFactor)
+{
+    const double w = 1.4 * height * std::max(1.0, widthFactor) * double(shape.longest), h = 1.7 * height * double(shape.lines);
+    return QRectF(anchor.x() - w, anchor.y() - h, 2 * w, 2 * h);
+}
+
+}  // namespace
+
 class PictureBuilder {
 public:
-    PictureBuilder(const QxDbDatabase& database) : m_layers(layerColors(database)) {}
+    explicit PictureBuilder(const QxDbDatabase& database) : m_layers(layerColors(database)) {}
 
-    EntityPicture picture(const QxDbEntity& entity)
+    // The entity's colour and bounds, and for the kinds whose bounds need them (tables, kinds
+    // without extents), its strokes and texts.
+    EntityPicture outline(const QxDbEntity& entity)
     {
         EntityPicture out;
         out.id = entity.objectId();
         out.handle = entity.handle().value();
         out.color = indexColor(colorOf(entity, 7));
-        add(entity, QTransform(), 1.0, 0.0, out, 0);
-        QxDbExtents extents;
-        if (entity.getGeomExtents(extents) == Qxapp::eOk)
-            out.bounds = out.extents = QRectF(xy(extents.minPoint), xy(extents.maxPoint)).normalized();
-        for (const Stroke& stroke : out.strokes) out.bounds = out.bounds.united(stroke.path.boundingRect());
-        for (const TextRun& text : out.texts) out.bounds = out.bounds.united(textBounds(text));
+        if (!outlineBounds(entity, out)) {
+            detail(entity, out);
+            out.bounds = extentsOf(entity);
+            for (const Stroke& stroke : out.strokes) out.bounds = out.bounds.united(stroke.path.boundingRect());
+            for (const TextRun& text : out.texts) out.bounds = out.bounds.united(textBounds(text));
+        }
         return out;
     }
 
+    void detail(const QxDbEntity& entity, EntityPicture& out)
+    {
+        add(entity, QTransform(), 1.0, 0.0, out, 0);
+        out.detailed = true;
+        out.drawn = !out.strokes.empty() || !out.texts.empty();
+    }
+
 private:
+    // The bounds without the strokes and texts: the extents of kinds drawn within them, the
+    // box a text may reach, a reference's block (outlined once) placed; false for the other kinds.
+    bool outlineBounds(const QxDbEntity& entity, EntityPicture& out)
+    {
+        if (QxDbTable::cast(&entity)) return false;
+        if (const auto* mtext = QxDbMText::cast(&entity)) {
+            const std::u16string text = mtext->text();
+            out.drawn = !text.empty();
+            out.bounds = estimate(xy(mtext->location()), mtext->textHeight(), text, mtext->textStyle());
+        } else if (const auto* text = QxDbText::cast(&entity)) {
+            out.drawn = !text->textString().empty();
+            out.bounds = estimate(*text);
+        } else if (const auto* reference = QxDbBlockReference::cast(&entity)) {
+            out.drawn = true;
+            out.bounds = referenceBounds(*reference);
+        } else {
+            const bool measured = measure(entity, out.bounds);
+            if (const auto* polyline = QxDbPolyline::cast(&entity)) out.drawn = polyline->numVerts() > 0;
+            else out.drawn = QxDbLine::cast(&entity) || QxDbArc::cast(&entity) || QxDbCircle::cast(&entity) ||
+                             QxDbSolid::cast(&entity) || QxDbPoint::cast(&entity);
+            return out.drawn && measured;
+        }
+        return true;
+    }
+
+    QRectF referenceBounds(const QxDbBlockReference& reference)
+    {
+        QRectF bounds(0, 0, -1, -1);  // none yet
+        const auto* block = QxDbBlockTableRecord::cast(qx::peekObject(reference.blockTableRecord()));
+        if (block) {
+            const BlockOutline& contents = blockOutline(reference.blockTableRecord());
+            const QTransform place = placement(reference, *block, QTransform());
+            if (contents.strokes.width() >= 0) bounds = place.mapRect(contents.strokes);
+            // Texts keep their letters' widths however the reference stretches them.
+            for (TextRun text : contents.texts) {
+                text.anchor = place.map(text.anchor);
+                text.height *= std::fabs(reference.scaleFactors().sy);
+                bounds = unite(bounds, textBounds(text));
+            }
+        }
+        for (const QxDbObjectId& id : reference.attributeIds())
+            if (const auto* attribute = QxDbAttribute::cast(qx::peekObject(id)); attribute && !id.isErased())
+                bounds = unite(bounds, estimate(*attribute));
+        const QPointF at = xy(reference.position());
+        return bounds.width() >= 0 ? bounds : QRectF(at, at);
+    }
+
+    // A block's contents in its own coordinates, drawn once for all its references.
+    struct BlockOutline {
+        QRectF strokes{0, 0, -1, -1};
+        std::vector<TextRun> texts;
+    };
+    const BlockOutline& blockOutline(QxDbObjectId id)
+    {
+        const auto known = m_blocks.find(id);
+        if (known != m_blocks.end()) return known->second;
+        EntityPicture contents;
+        addBlock(id, QTransform(), 1.0, 0.0, contents, 0);
+        BlockOutline outline;
+        for (const Stroke& stroke : contents.strokes) outline.strokes = unite(outline.strokes, stroke.path.boundingRect());
+        outline.texts = std::move(contents.texts);
+        return m_blocks.emplace(id, std::move(outline)).first->second;
+    }
+
+    QRectF estimate(QPointF anchor, double height, const std::u16string& text, QxDbObjectId style)
+    {
+        const TextLook& look = lookOf(style);
+        return textBox(anchor, look.fixedHeight > 0 ? look.fixedHeight : height, shapeOf(text), look.widthFactor);
+    }
+    QRectF estimate(const QxDbText& text)
+    {
+        return estimate(placementOf(text).anchor, text.height(), text.textString(), text.textStyle());
+    }
+
     int colorOf(const QxDbEntity& entity, int blockColor) const
     {
         const int index = entity.colorIndex();
@@ -143,10 +280,10 @@ private:
 
     static QRectF textBounds(const TextRun& text)
     {
-        qsizetype longest = 1;
-        for (const QString& line : text.lines) longest = std::max(longest, line.size());
-        const double w = 0.7 * text.height * std::max(1.0, text.widthFactor) * double(longest), h = 1.7 * text.height * double(text.lines.size());
-        return QRectF(text.anchor.x() - w, text.anchor.y() - h, 2 * w, 2 * h);
+        TextShape shape;
+        shape.lines = text.lines.size();
+        for (const QString& line : text.lines) shape.longest = std::max(shape.longest, line.size());
+        return textBox(text.anchor, text.height, shape, text.widthFactor);
     }
 
     void addStroke(EntityPicture& out, const QTransform& t, QPainterPath path, double width = 0, bool filled = false)
@@ -158,16 +295,27 @@ private:
                  double angle, const QString& text, int horizontal, int vertical, QxDbObjectId style = {})
     {
         if (text.isEmpty()) return;
-        out.texts.push_back({t.map(at), height * scale, angle + rotation, text.split(u'\n'), horizontal, vertical,
-                             widthFactorOf(style)});
+        // A style of a fixed height gives every text of it that height, whatever the text says.
+        const TextLook& look = lookOf(style);
+        const double drawn = look.fixedHeight > 0 ? look.fixedHeight : height;
+        out.texts.push_back({t.map(at), drawn * scale, angle + rotation, text.split(u'\n'), horizontal, vertical,
+                             look.widthFactor, look.family});
     }
 
-    // The style's width factor; 1 without a style or with a factor that cannot be drawn.
-    static double widthFactorOf(QxDbObjectId style)
+    // Styles are few and their texts many: each is looked at once.
+    const TextLook& lookOf(QxDbObjectId style)
     {
+        const auto known = m_looks.find(style);
+        if (known != m_looks.end()) return known->second;
+        TextLook look;
         const auto* record = QxDbTextStyleTableRecord::cast(qx::peekObject(style));
-        const double factor = record ? record->xScale() : 1.0;
-        return factor > 0 && factor < 100 ? factor : 1.0;
+        if (record) {
+            const double factor = record->xScale(), fixed = record->textSize();
+            if (factor > 0 && factor < 100) look.widthFactor = factor;
+            if (fixed > 0 && std::isfinite(fixed)) look.fixedHeight = fixed;
+        }
+        look.family = fontFamilyOf(record ? qs(record->fileName()) : QString());
+        return m_looks.emplace(style, look).first->second;
     }
 
     // `t` places the entity (identity in model space, a block's insertion inside references).
@@ -344,9 +492,36 @@ private:
     }
 
     std::map<std::u16string, int> m_layers;
+    std::unordered_map<QxDbObjectId, TextLook> m_looks;
+    std::unordered_map<QxDbObjectId, BlockOutline> m_blocks;
 };
 
-}  // namespace
+QString fontFamilyOf(const QString& fileName)
+{
+    static const QString sans = QStringLiteral("Liberation Sans");
+    // The common fonts' files, and families here with the same letter widths.
+    static const std::pair<const char*, const char*> alike[] = {
+        {"arialn", "Liberation Sans Narrow"}, {"arial", "Liberation Sans"},  {"helvetica", "Liberation Sans"},
+        {"times", "Liberation Serif"},        {"cour", "Liberation Mono"},   {"monotxt", "Liberation Mono"}};
+    static std::map<QString, QString> known;  // by the file's name
+    const auto found = known.find(fileName);
+    if (found != known.end()) return found->second;
+    // "DejaVuSans-Bold.ttf" names the family "DejaVu Sans"; "arialbd.ttf" a file like Arial.
+    const auto squeezed = [](QString name) { return name.remove(u' ').toLower(); };
+    const QString stem = squeezed(QFileInfo(fileName).completeBaseName().section(u'-', 0, 0));
+    QString family = sans;
+    const QStringList installed = QFontDatabase::families();
+    const auto same = std::find_if(installed.begin(), installed.end(), [&](const QString& f) { return squeezed(f) == stem; });
+    if (stem.isEmpty()) family = sans;
+    else if (same != installed.end()) family = *same;
+    else
+        for (const auto& [prefix, like] : alike)
+            if (stem.startsWith(QLatin1String(prefix))) {
+                family = QString::fromLatin1(like);
+                break;
+            }
+    return known.emplace(fileName, family).first->second;
+}
 
 QColor indexColor(int index)
 {
@@ -382,24 +557,34 @@ const QxDbEntity* liveEntity(const QxDbObjectId& id)
     return id.isErased() ? nullptr : QxDbEntity::cast(qx::peekObject(id));
 }
 
-// A picture with nothing to draw has no place in the index (a point's bounds have no size
-// but do have a place, so an empty rectangle cannot stand for it).
-bool drawsSomething(const EntityPicture& picture) { return !picture.strokes.empty() || !picture.texts.empty(); }
-
 }  // namespace
+
+DrawingScene::DrawingScene() = default;
+DrawingScene::~DrawingScene() = default;
+DrawingScene::DrawingScene(DrawingScene&&) noexcept = default;
+DrawingScene& DrawingScene::operator=(DrawingScene&&) noexcept = default;
 
 void DrawingScene::build(const QxDbDatabase& database)
 {
     m_entities.clear();
     m_database = &database;
     m_revision = revisionOf(database);
+    m_builder = std::make_unique<PictureBuilder>(database);
     if (const QxDbBlockTableRecord* space = modelSpace(database)) {
-        PictureBuilder builder(database);
         m_entities.reserve(space->entityIds().size());
         for (const QxDbObjectId& id : space->entityIds())
-            if (const QxDbEntity* entity = liveEntity(id)) m_entities.push_back(builder.picture(*entity));
+            if (const QxDbEntity* entity = liveEntity(id)) m_entities.push_back(m_builder->outline(*entity));
     }
     index();
+}
+
+const EntityPicture& DrawingScene::detailed(int index) const
+{
+    EntityPicture& picture = m_entities[std::size_t(index)];
+    if (picture.detailed) return picture;
+    if (const QxDbEntity* entity = liveEntity(picture.id); entity && m_builder) m_builder->detail(*entity, picture);
+    picture.detailed = true;
+    return picture;
 }
 
 bool DrawingScene::changedEntities(const QxDbDatabase& database, std::vector<QxDbObjectId>& owners) const
@@ -438,7 +623,7 @@ bool DrawingScene::update(const QxDbDatabase& database)
         return true;
     }
     const std::unordered_set<QxDbObjectId> redo(owners.begin(), owners.end());
-    PictureBuilder builder(database);
+    m_builder = std::make_unique<PictureBuilder>(database);
     std::vector<EntityPicture> old = std::move(m_entities);
     m_entities.clear();
     m_entities.reserve(old.size());
@@ -458,7 +643,7 @@ bool DrawingScene::update(const QxDbDatabase& database)
         } else if (k < old.size() && old[k].id == id) {
             ++k;
         }
-        m_entities.push_back(builder.picture(*entity));
+        m_entities.push_back(m_builder->outline(*entity));
     }
     m_revision = revision;
     index();
@@ -471,11 +656,13 @@ void DrawingScene::index()
     bounds.reserve(m_entities.size());
     QRectF extents(0, 0, -1, -1);  // none yet
     for (const EntityPicture& entity : m_entities) {
-        bounds.push_back(drawsSomething(entity) ? entity.bounds : QRectF(0, 0, -1, -1));
+        // A picture with nothing to draw has no place in the index (a point's bounds have no
+        // size but do have a place, so an empty rectangle cannot stand for it).
+        bounds.push_back(entity.drawn ? entity.bounds : QRectF(0, 0, -1, -1));
         extents = unite(extents, bounds.back());
     }
     m_extents = extents.width() < 0 ? QRectF() : extents;
-    m_grid.build(bounds);
+    m_grid.build(std::move(bounds));
 }
 
 int DrawingScene::entityAt(QPointF point, double tolerance) const
@@ -486,7 +673,7 @@ int DrawingScene::entityAt(QPointF point, double tolerance) const
     const std::vector<int> near = m_grid.query(probe);
     for (auto it = near.rbegin(); it != near.rend(); ++it) {
         const int i = *it;
-        const EntityPicture& entity = m_entities[std::size_t(i)];
+        const EntityPicture& entity = detailed(i);
         for (const Stroke& stroke : entity.strokes) {
             if (stroke.filled && stroke.path.contains(point)) return i;
             const QPainterPath outline = stroker.createStroke(stroke.path);
@@ -513,9 +700,11 @@ std::vector<int> DrawingScene::entitiesCrossing(const QRectF& area) const
 {
     std::vector<int> out;
     for (int i : m_grid.query(area)) {
-        const EntityPicture& entity = m_entities[std::size_t(i)];
+        const EntityPicture& entity = detailed(i);
         // Wholly inside, as a window measures it; else a stroke or a text's anchor in the area.
-        bool crosses = !entity.extents.isNull() && inside(area, entity.extents);
+        const QxDbEntity* live = liveEntity(entity.id);
+        const QRectF extents = live ? extentsOf(*live) : QRectF();
+        bool crosses = !extents.isNull() && inside(area, extents);
         for (const TextRun& text : entity.texts) crosses = crosses || area.contains(text.anchor);
         for (const Stroke& stroke : entity.strokes) {
             if (crosses) break;

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QWheelEvent>
 #include <cmath>
+#include <limits>
 
 #include "cad/editor/selection.h"
 #include "cad/runtime/documents.h"
@@ -27,6 +28,8 @@ constexpr double kCapitalHeight = 0.72;
 constexpr double kSmallPixels = 2;
 // A stroke narrower than this is drawn one pixel wide.
 constexpr double kWidePixels = 1.5;
+// Objects up to this many pixels across are sketched as their bounds' outlines.
+constexpr double kSketchPixels = 32;
 // A text whose capitals are lower than this is drawn as a line: it could not be read.
 constexpr double kReadablePixels = 4;
 // A picture that took longer than this is not made again at every step of a pan or zoom.
@@ -50,6 +53,9 @@ DrawingView::DrawingView(QWidget* parent) : QWidget(parent)
         m_moving = false;
         update();
     });
+    m_slices.setSingleShot(true);
+    m_slices.setInterval(0);
+    connect(&m_slices, &QTimer::timeout, this, &DrawingView::continuePicture);
 }
 
 void DrawingView::rebuild()
@@ -62,9 +68,12 @@ void DrawingView::rebuild()
     if (!database) m_scene = DrawingScene();
     else if (another) m_scene.build(*database);
     else if (!m_scene.update(*database)) return;
-    if (another) m_userMoved = false;
+    if (another) {
+        m_userMoved = false;
+        m_frameOfThisDrawing = false;
+    }
     if (!m_userMoved) fitExtents();
-    m_markPaint = true;
+    m_markPaint = m_markFinish = true;
     redraw();
 }
 
@@ -80,6 +89,8 @@ void DrawingView::holdPictureWhileMoving(bool on)
 void DrawingView::redraw()
 {
     m_frameStale = true;
+    m_render.reset();
+    m_slices.stop();
     update();
 }
 
@@ -89,6 +100,8 @@ void DrawingView::moved()
 {
     m_userMoved = true;
     m_frameStale = true;
+    m_render.reset();
+    m_slices.stop();
     if (m_holdWhileMoving || m_renderMs > kQuickRenderMs) {
         m_moving = true;
         m_settle.start();
@@ -198,7 +211,8 @@ void DrawingView::pickRectangle(QPointF from, QPointF to)
 
 void DrawingView::paintEvent(QPaintEvent*)
 {
-    if (m_frameStale && !m_moving) renderFrame();
+    // The first slice is drawn at once: a small drawing's picture is finished in it.
+    if (m_frameStale && !m_moving && !m_render) continuePicture();
     QPainter painter(this);
     if (m_frameStale) drawFrameMoved(painter);
     else painter.drawImage(0, 0, m_frame);
@@ -222,6 +236,7 @@ void DrawingView::paintEvent(QPaintEvent*)
 void DrawingView::drawFrameMoved(QPainter& painter) const
 {
     painter.fillRect(rect(), kBackground);
+    if (m_frame.isNull()) return;
     const double k = m_scale / m_frameScale;
     const QPointF middle(width() / 2.0, height() / 2.0);
     const QPointF shift = m_frameCentre - m_centre;
@@ -234,54 +249,157 @@ void DrawingView::drawFrameMoved(QPainter& painter) const
     painter.resetTransform();
 }
 
-// Two passes over what is in view. First, straight into the image's pixels, entities of a
-// pixel or two and every thin stroke (a million of them cost little that way); then, with
-// the toolkit's painter, the filled and wide strokes under one world transform and the texts
-// in screen space, so that no object pays for a saved painter state.
-void DrawingView::renderFrame()
+void DrawingView::finishPicture()
 {
-    QElapsedTimer timer;
-    timer.start();
-    const qreal ratio = devicePixelRatioF();
-    m_frame = QImage((QSizeF(size()) * ratio).toSize(), QImage::Format_RGB32);
-    m_frame.setDevicePixelRatio(ratio);
-    m_frame.fill(kBackground);
-    const QRectF visible = QRectF(toWorld(QPointF(0, height())), toWorld(QPointF(width(), 0))).normalized();
+    if (!m_frameStale) return;
+    m_moving = false;
+    m_settle.stop();
+    const int budget = m_sliceMs;
+    m_sliceMs = std::numeric_limits<int>::max();
+    continuePicture();
+    m_sliceMs = budget;
+}
+
+// One slice of the picture, started when there is none; the rest is left to the event loop.
+// A drawing never drawn before gets a sketch at once, shown until the picture is finished.
+void DrawingView::continuePicture()
+{
+    if (!m_frameStale) return;
+    if (m_shownDatabase.expired()) m_scene = DrawingScene();  // the drawing was closed under the view
+    QElapsedTimer turn;  // the time to start a picture counts in its first slice
+    turn.start();
+    const bool starting = !m_render;
+    if (starting) startPicture();
+    if (drawSlice(turn)) {
+        adoptPicture();
+        update();
+        return;
+    }
+    if (starting && !m_frameOfThisDrawing) sketch();
+    m_slices.start();
+}
+
+QTransform DrawingView::worldTransform() const
+{
     QTransform world;
     world.translate(width() / 2.0, height() / 2.0);
     world.scale(m_scale, -m_scale);
     world.translate(-m_centre.x(), -m_centre.y());
-    std::vector<const EntityPicture*> shown;
-    {
-        PixelLines lines(m_frame);
-        const QTransform toPixels = world * QTransform::fromScale(ratio, ratio);
-        for (int index : m_scene.visible(visible)) {
-            const EntityPicture& entity = m_scene.entities()[std::size_t(index)];
-            const QRgb color = colorOf(entity).rgb();
-            if (isSmall(entity)) {
-                plotSmall(entity, color);
-                continue;
-            }
-            for (const Stroke& stroke : entity.strokes)
-                if (isThin(stroke)) lines.path(stroke.path, toPixels, color);
-            shown.push_back(&entity);
-        }
-    }
+    return world;
+}
 
-    QPainter painter(&m_frame);
-    painter.setTransform(world);
-    for (const EntityPicture* entity : shown) drawStrokes(painter, *entity, colorOf(*entity));
-    painter.resetTransform();
-    for (const EntityPicture* entity : shown) {
-        if (entity->texts.empty()) continue;
-        painter.setPen(colorOf(*entity));
-        for (const TextRun& text : entity->texts) drawText(painter, text);
+void DrawingView::startPicture()
+{
+    m_render = std::make_unique<Render>();
+    const qreal ratio = devicePixelRatioF();
+    m_render->image = QImage((QSizeF(size()) * ratio).toSize(), QImage::Format_RGB32);
+    m_render->image.setDevicePixelRatio(ratio);
+    m_render->image.fill(kBackground);
+    m_render->toPixels = worldTransform() * QTransform::fromScale(ratio, ratio);
+    const QRectF visible = QRectF(toWorld(QPointF(0, height())), toWorld(QPointF(width(), 0))).normalized();
+    m_render->visible = m_scene.visible(visible);
+}
+
+// The passes over what is in view. First, straight into the image's pixels, entities of a
+// pixel or two and every thin stroke (a million of them cost little that way); then, with
+// the toolkit's painter, the filled and wide strokes under one world transform and the texts
+// in screen space, so that no object pays for a saved painter state. A slice goes on until
+// its time is up, a pass at a time.
+bool DrawingView::drawSlice(const QElapsedTimer& timer)
+{
+    Render& render = *m_render;
+    const qint64 started = timer.elapsed();
+    bool stepped = false;
+    const auto more = [&] {
+        const bool go = !stepped || timer.elapsed() < m_sliceMs;
+        stepped = true;
+        return go;
+    };
+    if (render.pass == 0) {
+        PixelLines lines(render.image);
+        while (render.next < render.visible.size() && more()) pixelStep(render, lines, render.visible[render.next++]);
+        if (render.next == render.visible.size()) render.pass = 1, render.next = 0;
     }
-    painter.resetTransform();
+    if (render.pass == 1) {
+        QPainter painter(&render.image);
+        painter.setTransform(worldTransform());
+        for (; render.next < render.detailed.size() && more(); ++render.next) {
+            const EntityPicture& entity = m_scene.entities()[std::size_t(render.detailed[render.next])];
+            drawStrokes(painter, entity, colorOf(entity));
+        }
+        if (render.next == render.detailed.size()) render.pass = 2, render.next = 0;
+    }
+    if (render.pass == 2) {
+        QPainter painter(&render.image);
+        for (; render.next < render.detailed.size() && more(); ++render.next) {
+            const EntityPicture& entity = m_scene.entities()[std::size_t(render.detailed[render.next])];
+            if (entity.texts.empty()) continue;
+            painter.setPen(colorOf(entity));
+            for (const TextRun& text : entity.texts) drawText(painter, text);
+        }
+        if (render.next == render.detailed.size()) render.pass = 3;
+    }
+    render.workMs += timer.elapsed() - started;
+    return render.pass == 3;
+}
+
+void DrawingView::pixelStep(Render& render, PixelLines& lines, int index)
+{
+    const EntityPicture& outline = m_scene.entities()[std::size_t(index)];
+    const QRgb color = colorOf(outline).rgb();
+    if (isSmall(outline)) {
+        plotSmall(render.image, outline, color);
+        return;
+    }
+    const EntityPicture& entity = m_scene.detailed(index);
+    bool painted = !entity.texts.empty();
+    for (const Stroke& stroke : entity.strokes) {
+        if (isThin(stroke)) lines.path(stroke.path, render.toPixels, color);
+        else painted = true;
+    }
+    if (painted) render.detailed.push_back(index);
+}
+
+void DrawingView::adoptPicture()
+{
+    m_frame = std::move(m_render->image);
+    m_renderMs = m_render->workMs;
+    m_render.reset();
     m_frameCentre = m_centre;
     m_frameScale = m_scale;
     m_frameStale = false;
-    m_renderMs = timer.elapsed();
+    m_frameOfThisDrawing = true;
+    if (m_markFinish) {
+        m_markFinish = false;
+        qx::markTime(u"drawing view finished");
+    }
+}
+
+// What the picture will show, coarsely and at once: every object in view as the pixels of its
+// bounds when it is small, else as the outline of its bounds. Objects larger than that are left
+// to the picture: their outlines would cover the sketch with boxes, and take long to draw.
+void DrawingView::sketch()
+{
+    QImage image(m_render->image.size(), QImage::Format_RGB32);
+    image.setDevicePixelRatio(m_render->image.devicePixelRatio());
+    image.fill(kBackground);
+    PixelLines lines(image);
+    for (int index : m_render->visible) {
+        const EntityPicture& entity = m_scene.entities()[std::size_t(index)];
+        const QRgb color = colorOf(entity).rgb();
+        if (isSmall(entity)) {
+            plotSmall(image, entity, color);
+            continue;
+        }
+        const double across = std::max(entity.bounds.width(), entity.bounds.height()) * m_scale;
+        if (across > kSketchPixels) continue;
+        const QPolygonF box = m_render->toPixels.map(QPolygonF(entity.bounds));
+        for (int side = 0; side < 4; ++side) lines.line(box[side], box[side + 1], color);
+    }
+    m_frame = std::move(image);
+    m_frameCentre = m_centre;
+    m_frameScale = m_scale;
+    m_frameOfThisDrawing = true;
 }
 
 QColor DrawingView::colorOf(const EntityPicture& entity) const
@@ -297,14 +415,14 @@ bool DrawingView::isSmall(const EntityPicture& entity) const
 }
 
 // The image's pixels under the entity's bounds, at least one.
-void DrawingView::plotSmall(const EntityPicture& entity, QRgb color)
+void DrawingView::plotSmall(QImage& image, const EntityPicture& entity, QRgb color) const
 {
-    const qreal ratio = m_frame.devicePixelRatio();
+    const qreal ratio = image.devicePixelRatio();
     const QPointF a = toScreen(entity.bounds.topLeft()) * ratio, b = toScreen(entity.bounds.bottomRight()) * ratio;
-    const int x0 = std::max(0, int(std::floor(std::min(a.x(), b.x())))), x1 = std::min(m_frame.width() - 1, int(std::floor(std::max(a.x(), b.x()))));
-    const int y0 = std::max(0, int(std::floor(std::min(a.y(), b.y())))), y1 = std::min(m_frame.height() - 1, int(std::floor(std::max(a.y(), b.y()))));
+    const int x0 = std::max(0, int(std::floor(std::min(a.x(), b.x())))), x1 = std::min(image.width() - 1, int(std::floor(std::max(a.x(), b.x()))));
+    const int y0 = std::max(0, int(std::floor(std::min(a.y(), b.y())))), y1 = std::min(image.height() - 1, int(std::floor(std::max(a.y(), b.y()))));
     for (int y = y0; y <= y1; ++y) {
-        auto* line = reinterpret_cast<QRgb*>(m_frame.scanLine(y));
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (int x = x0; x <= x1; ++x) line[x] = color;
     }
 }
@@ -330,15 +448,16 @@ void DrawingView::drawStrokes(QPainter& painter, const EntityPicture& entity, co
     }
 }
 
-const DrawingView::ViewFont& DrawingView::fontOf(int pixelSize) const
+const DrawingView::ViewFont& DrawingView::fontOf(const QString& family, int pixelSize) const
 {
     // Sizes come and go with the zoom: a few dozen are kept.
     if (m_fonts.size() > 64) m_fonts.clear();
-    auto it = m_fonts.find(pixelSize);
+    const std::pair<QString, int> key(family, pixelSize);
+    auto it = m_fonts.find(key);
     if (it == m_fonts.end()) {
-        QFont font(QStringLiteral("Liberation Sans"));
+        QFont font(family.isEmpty() ? fontFamilyOf(QString()) : family);
         font.setPixelSize(pixelSize);
-        it = m_fonts.emplace(pixelSize, ViewFont{font, QFontMetricsF(font)}).first;
+        it = m_fonts.emplace(key, ViewFont{font, QFontMetricsF(font)}).first;
     }
     return it->second;
 }
@@ -356,7 +475,7 @@ void DrawingView::drawText(QPainter& painter, const TextRun& text) const
         painter.drawLine(from, from + QPointF(length * std::cos(text.rotation), -length * std::sin(text.rotation)));
         return;
     }
-    const ViewFont& font = fontOf(std::max(1, int(std::lround(pixels / kCapitalHeight))));
+    const ViewFont& font = fontOf(text.family, std::max(1, int(std::lround(pixels / kCapitalHeight))));
     if (painter.font() != font.font) painter.setFont(font.font);
     const double lineStep = pixels * 5.0 / 3.0;
     const double blockHeight = lineStep * (text.lines.size() - 1) + pixels;

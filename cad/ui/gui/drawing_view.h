@@ -6,6 +6,7 @@
 
 #include <QFont>
 #include <QFontMetricsF>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QTimer>
 #include <QWidget>
@@ -18,6 +19,8 @@
 #include "cad/ui/gui/drawing_scene.h"
 
 namespace qxgui {
+
+class PixelLines;
 
 class DrawingView : public QWidget {
 public:
@@ -46,6 +49,13 @@ public:
     // While on, every pan or zoom step shows the last picture moved, as for a drawing slow to
     // draw, until the user pauses; off, it goes back to drawing quick pictures at once.
     void holdPictureWhileMoving(bool on);
+    // A picture of a large drawing is made in slices between events, the last picture (or a
+    // sketch of bounds) shown meanwhile. These finish it at once, as tests and measurements
+    // want, and tell whether it is finished.
+    void finishPicture();
+    bool pictureFinished() const { return !m_frameStale; }
+    // The longest a slice may keep events waiting; each slice draws at least one object.
+    void setSliceMs(int ms) { m_sliceMs = ms; }
     // Handles of the objects picked so far in a selection.
     const std::set<std::uint64_t>& picked() const { return m_picked; }
 
@@ -65,8 +75,25 @@ private:
     // when the user pauses.
     void redraw();
     void moved();
-    void renderFrame();
-    void plotSmall(const EntityPicture& entity, QRgb color);
+    // A picture in the making: the objects in view are drawn in three passes (pixels, then
+    // the painter's strokes, then texts), each resumed where the last slice stopped.
+    struct Render {
+        QImage image;
+        std::vector<int> visible;    // in drawing order
+        std::vector<int> detailed;   // of those, the ones the painter's passes draw
+        QTransform toPixels;         // from the drawing to the image's pixels
+        std::size_t next = 0;        // in the current pass's list
+        int pass = 0;
+        qint64 workMs = 0;
+    };
+    void continuePicture();
+    void startPicture();
+    bool drawSlice(const QElapsedTimer& turn);  // true when the picture is finished
+    void pixelStep(Render& render, PixelLines& lines, int index);
+    void adoptPicture();
+    void sketch();
+    void plotSmall(QImage& image, const EntityPicture& entity, QRgb color) const;
+    QTransform worldTransform() const;
     void drawFrameMoved(QPainter& painter) const;
     bool isSmall(const EntityPicture& entity) const;
     bool isThin(const Stroke& stroke) const;
@@ -77,7 +104,7 @@ private:
         QFont font;
         QFontMetricsF metrics;
     };
-    const ViewFont& fontOf(int pixelSize) const;
+    const ViewFont& fontOf(const QString& family, int pixelSize) const;
     void pickAt(QPointF screen);
     void pickRectangle(QPointF from, QPointF to);
     QPointF toUcs(QPointF world) const;
@@ -97,13 +124,18 @@ private:
     QPointF m_pressAt, m_lastAt, m_cursorAt;
     QImage m_frame;
     bool m_frameStale = true;
+    bool m_frameOfThisDrawing = false;  // else a sketch is made while the first picture is
+    std::unique_ptr<Render> m_render;
+    QTimer m_slices;  // resumes the picture once pending events are handled
+    int m_sliceMs = 25;
+    bool m_markFinish = false;
     QPointF m_frameCentre;
     double m_frameScale = 1.0;
-    qint64 m_renderMs = 0;  // how long the last picture took
+    qint64 m_renderMs = 0;  // how long the last picture took to draw, its slices together
     bool m_moving = false;  // panning or zooming in quick steps: the picture waits
     bool m_holdWhileMoving = false;
     QTimer m_settle;
-    mutable std::map<int, ViewFont> m_fonts;  // by pixel size
+    mutable std::map<std::pair<QString, int>, ViewFont> m_fonts;  // by family and pixel size
 };
 
 }  // namespace qxgui

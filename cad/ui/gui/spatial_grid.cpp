@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace qxgui {
 
@@ -37,9 +38,9 @@ SpatialGrid::CellRange SpatialGrid::cellsOf(const QRectF& r) const
     return {column(r.left()), row(r.top()), column(r.right()), row(r.bottom())};
 }
 
-void SpatialGrid::build(const std::vector<QRectF>& bounds)
+void SpatialGrid::build(std::vector<QRectF> bounds)
 {
-    m_bounds = bounds;
+    m_bounds = std::move(bounds);
     m_area = QRectF(0, 0, -1, -1);  // none yet
     m_large.clear();
     m_members.clear();

@@ -32,7 +32,7 @@ public:
     // Indexes `bounds` (positions in the vector are what queries return). Rectangles of
     // negative width or height stand for nothing and are never found; a point's, without
     // width or height, is.
-    void build(const std::vector<QRectF>& bounds);
+    void build(std::vector<QRectF> bounds);
     // The positions of the rectangles that share a point with `area`, in increasing order.
     std::vector<int> query(const QRectF& area) const;
 
