@@ -118,6 +118,9 @@ bool ReadUsableRecord(QxDbObjectId idTbl, unsigned uses, const CatalogueNames& n
 
 void ReplaceRecordList(QxDbObjectId idTbl, const std::u16string& csKey, const Texts& lsItems)
 {
+    // A list that did not change stays where it is: written again it would move to the end
+    // of the record, and an update that changed nothing would change the drawing.
+    if (ReadRecordItemsIfAny(idTbl, csKey) == lsItems) return;
     RemoveRecordItems(idTbl, csKey);
     WriteRecordItems(idTbl, csKey, lsItems);
 }

@@ -52,14 +52,15 @@ SavedTable insertTable(const TempDir& dir, const std::string& drawing, const std
     return readSavedTable(dir.file("made.dxf"));
 }
 
-// A refresh of the saved made.dxf, nothing having changed: it says so and the table keeps
-// `cells`.
+// A refresh of the saved made.dxf, nothing having changed: it says so, the table keeps
+// `cells` and the drawing saves as it was, byte for byte.
 void expectRefreshChangesNothing(const TempDir& dir, const Rows& cells)
 {
     const auto refreshed = update(dir.file("made.dxf"), dir.file("refreshed.dxf"));
     EXPECT_NE(refreshed.output.find("Table already up to date."), std::string::npos) << refreshed.output;
     EXPECT_EQ(refreshed.output.find("Table updated."), std::string::npos);
     EXPECT_EQ(readSavedTable(dir.file("refreshed.dxf")).cells, cells);
+    EXPECT_TRUE(readFile(dir.file("refreshed.dxf")) == readFile(dir.file("made.dxf"))) << "the drawing changed";
 }
 
 }  // namespace
