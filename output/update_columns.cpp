@@ -88,8 +88,11 @@ std::optional<std::u16string> RecordMisfit(const QxDbTable* pTbl, const RecordLi
     if (bHandlesUsed && !setup.bGrouped && rec.veHdls.size() != dataRows->count())
         return std::u16string(csAppHdls);
     if (rec.bHasMembers) {
-        if (rec.veRowMembers.size() != dataRows->count() || rec.veHdls.size() != rec.veRowMembers.size())
-            return std::u16string(csRowMembers);
+        if (rec.veRowMembers.size() != dataRows->count()) return std::u16string(csRowMembers);
+        // A replace reads no handles: the rows' members are checked against them only when
+        // they are read.
+        if (!bHandlesUsed) return std::nullopt;
+        if (rec.veHdls.size() != rec.veRowMembers.size()) return std::u16string(csRowMembers);
         for (std::size_t j = 0; j < rec.veRowMembers.size(); ++j)
             if (std::find(rec.veRowMembers[j].begin(), rec.veRowMembers[j].end(), rec.veHdls[j]) ==
                 rec.veRowMembers[j].end())

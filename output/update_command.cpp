@@ -131,19 +131,47 @@ struct Rebuilt {
     Texts lsColumns;  // the property names of the rebuilt columns
 };
 
+// Puts the built columns in the order of `lsNames`, the table's own followed by any added: the
+// engine puts the object type, quantity and block name first, which would undo the user's
+// arrangement. Left as built when the names are not those of the build.
+void OrderColumnsAs(ExtractionEngine& engine, const Texts& lsNames)
+{
+    const Texts& built = engine.lsColNames;
+    if (built.empty() || built.size() != lsNames.size() + 1) return;
+    std::vector<std::size_t> from{0};  // the handles stay in cell 0
+    std::vector<bool> taken(built.size(), false);
+    for (const std::u16string& csName : lsNames) {
+        std::size_t k = 1;
+        while (k < built.size() && (taken[k] || built[k] != csName)) ++k;
+        if (k == built.size()) return;
+        taken[k] = true;
+        from.push_back(k);
+    }
+    const auto reorder = [&from](TableRow& row) {
+        if (row.size() != from.size()) return;
+        TableRow ordered;
+        ordered.reserve(row.size());
+        for (std::size_t k : from) ordered.push_back(std::move(row[k]));
+        row = std::move(ordered);
+    };
+    reorder(engine.lsColNames);
+    for (TableRow& row : engine.lsTableRows) reorder(row);
+}
+
 // Rebuilds the table from the engine's rows (already built, display names applied) for the
-// objects `veHdls`; combined rows stand for all their objects.
-bool RebuildFromEngine(const ExtractionEngine& engine, QxDbTable* pTbl, const ColumnSetup& setup, Texts veHdls,
+// objects `veHdls`, in the columns of `built`; combined rows stand for all their objects.
+bool RebuildFromEngine(ExtractionEngine& engine, QxDbTable* pTbl, const ColumnSetup& built, Texts veHdls,
                        Rebuilt& rebuilt)
 {
     const TableData before = AllCells(pTbl);
     const std::map<std::u16string, Texts> members = CombinedRowMembers(engine);
+    if (!built.bGrouped) OrderColumnsAs(engine, built.lsPropsSel);
     if (engine.bRowsCombined) {
         veHdls.clear();
         for (std::size_t i = 1; i < engine.lsTableRows.size(); ++i) veHdls.push_back(CellOf(engine.lsTableRows[i], 0));
     }
-    rebuilt.bTotals = setup.bTotals;
-    if (!RebuildTableRows(engine, pTbl, veHdls, setup.bHeaderHidden, setup.lsTotalHdr, rebuilt.bTotals)) return false;
+    rebuilt.bTotals = built.bTotals;
+    if (!RebuildTableRows(engine, pTbl, veHdls, built.bHeaderHidden, built.lsTotalHdr, rebuilt.bTotals)) return false;
     rebuilt.bChanged = AllCells(pTbl) != before;
     rebuilt.veHdls = veHdls;
     rebuilt.bCombined = engine.bRowsCombined;
@@ -282,7 +310,7 @@ void AddObjectsToTable(CPnUiBaseDialog* pDialog, const StrHelper& strHelper, QxD
         const ColumnSetup built =
             RebuiltColumns(setup, ColumnsBroughtBy(*picked, rec, extEngine, veOldHdls, strHelper), strHelper);
         BuildShownRows(extEngine, built.lsPropsSel, built, rec);
-        if (!RebuildFromEngine(extEngine, pTbl, setup, veFinalHdls, rebuilt)) return;
+        if (!RebuildFromEngine(extEngine, pTbl, built, veFinalHdls, rebuilt)) return;
     }
     WriteRebuiltRecord(idTbl, rec, setup, rebuilt);
     ReplaceRecordList(idTbl, csAppObjTypes, veObjTypes);
@@ -318,7 +346,7 @@ void ReplaceTableSelection(CPnUiBaseDialog* pDialog, const StrHelper& strHelper,
         newExtEngine.OfferedProperties(veObjTypes);
         const ColumnSetup built = RebuiltColumns(setup, {}, strHelper);
         BuildShownRows(newExtEngine, built.lsPropsSel, built, rec);
-        if (!RebuildFromEngine(newExtEngine, pTbl, setup, lsNewHdls, rebuilt)) return;
+        if (!RebuildFromEngine(newExtEngine, pTbl, built, lsNewHdls, rebuilt)) return;
     }
     WriteRebuiltRecord(idTbl, rec, setup, rebuilt);
     ReplaceRecordList(idTbl, csAppObjTypes, veObjTypes);

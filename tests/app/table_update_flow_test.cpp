@@ -345,6 +345,35 @@ TEST(TableUpdateFlow, AddingABlockToATableOfCirclesBringsNoRotationColumn)
     EXPECT_EQ(*afterAdd.itemsOf("obj_handles"), (std::vector<std::string>{"2C", "2A", "2B"}));
 }
 
+TEST(TableUpdateFlow, AddAndReplaceOnCombinedRowsKeepAMovedQuantityColumnWhereTheUserPutIt)
+{
+    TempDir dir;
+    const SavedTable inserted =
+        insertTable(dir, drawingWith(circle("2A", 1) + circle("2B", 1, 5) + circle("2C", 3, 10)),
+                    onlyProperties({"Object type", "Radius", "Quantity"}) + "check 1033\nclick Next\n" +
+                        "move-column 1022 Quantity 3\n" + insertAndSave(dir.file("made.dxf")));
+    const std::vector<std::string> header = {"Object type", "Radius", "Quantity"};
+    ASSERT_GE(inserted.cells.size(), 4u);
+    ASSERT_EQ(inserted.cells[1], header);
+
+    const auto copied = runQxcad("COPY 2C 20,0\nSAVEAS " + dir.file("copied.dxf") + "\nQUIT\n",
+                                 shellQuote(dir.file("made.dxf")));
+    const std::string copy = copiedHandle(copied.output);
+    ASSERT_FALSE(copy.empty()) << copied.output;
+    const auto added = update(dir.file("copied.dxf"), dir.file("added.dxf"), "", "1052", "handles " + copy + "\n");
+    const Rows afterAdd = readSavedTable(dir.file("added.dxf")).cells;
+    ASSERT_GE(afterAdd.size(), 4u) << added.output;
+    EXPECT_EQ(afterAdd[1], header) << added.output;
+    EXPECT_EQ(afterAdd[2], (std::vector<std::string>{"Circle", "3", "2"})) << added.output;
+    EXPECT_EQ(afterAdd[3], (std::vector<std::string>{"Circle", "1", "2"})) << added.output;
+
+    const auto replaced = update(dir.file("added.dxf"), dir.file("replaced.dxf"), "", "1053", "handles 2A\n");
+    const Rows afterReplace = readSavedTable(dir.file("replaced.dxf")).cells;
+    ASSERT_GE(afterReplace.size(), 3u) << replaced.output;
+    EXPECT_EQ(afterReplace[1], header) << replaced.output;
+    EXPECT_EQ(afterReplace[2], (std::vector<std::string>{"Circle", "1", "1"})) << replaced.output;
+}
+
 TEST(TableUpdateFlow, AHiddenHeaderLineIsTakenFromTheRecordNotGuessed)
 {
     TempDir dir;
