@@ -16,6 +16,15 @@ Qxapp::ErrorStatus checkedNormal(const QxGeVector3d& n, QxDbExtrusion& out)
     return Qxapp::eOk;
 }
 
+// Stores an enumerated value when it lies in [first, last].
+template <class E>
+Qxapp::ErrorStatus setWithin(E& field, E value, E first, E last)
+{
+    if (value < first || value > last) return Qxapp::eInvalidInput;
+    field = value;
+    return Qxapp::eOk;
+}
+
 // Extents of a rectangle [x0,x1]x[y0,y1] given in a frame at `origin`, rotated about Z.
 void growRotatedBox(QxDbExtents& e, bool& empty, const QxGePoint3d& origin, double rotation, double x0, double x1,
                     double y0, double y1)
@@ -130,16 +139,12 @@ Qxapp::ErrorStatus QxDbMText::setTextStyle(QxDbObjectId style) { QX_NEEDS_WRITE(
 Qxapp::ErrorStatus QxDbMText::setAttachment(AttachmentPoint a)
 {
     QX_NEEDS_WRITE();
-    if (a < kTopLeft || a > kBottomRight) return Qxapp::eInvalidInput;
-    m_attachment = a;
-    return Qxapp::eOk;
+    return setWithin(m_attachment, a, kTopLeft, kBottomRight);
 }
 Qxapp::ErrorStatus QxDbMText::setFlowDirection(FlowDirection d)
 {
     QX_NEEDS_WRITE();
-    if (d < kLtoR || d > kByStyle) return Qxapp::eInvalidInput;
-    m_flowDirection = d;
-    return Qxapp::eOk;
+    return setWithin(m_flowDirection, d, kLtoR, kByStyle);
 }
 Qxapp::ErrorStatus QxDbMText::setWidth(double w)
 {
@@ -250,16 +255,12 @@ Qxapp::ErrorStatus QxDbText::setTextStyle(QxDbObjectId style) { QX_NEEDS_WRITE()
 Qxapp::ErrorStatus QxDbText::setHorizontalMode(HorizontalMode mode)
 {
     QX_NEEDS_WRITE();
-    if (mode < kHorizontalLeft || mode > kHorizontalFit) return Qxapp::eInvalidInput;
-    m_horizontalMode = mode;
-    return Qxapp::eOk;
+    return setWithin(m_horizontalMode, mode, kHorizontalLeft, kHorizontalFit);
 }
 Qxapp::ErrorStatus QxDbText::setVerticalMode(VerticalMode mode)
 {
     QX_NEEDS_WRITE();
-    if (mode < kVerticalBaseline || mode > kVerticalTop) return Qxapp::eInvalidInput;
-    m_verticalMode = mode;
-    return Qxapp::eOk;
+    return setWithin(m_verticalMode, mode, kVerticalBaseline, kVerticalTop);
 }
 Qxapp::ErrorStatus QxDbText::setAlignmentPoint(const QxGePoint3d& p) { QX_NEEDS_WRITE(); m_alignmentPoint = p; return Qxapp::eOk; }
 
